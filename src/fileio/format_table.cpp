@@ -1,0 +1,317 @@
+#include "fileio/format_table.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "fileio/generic_formats.h"
+#include "plugins/host_table.h"
+#include "plugins/plugin_registry.h"
+#include "quake/picture.h"
+#include "quake/sprite.h"
+#include "quake/wad2.h"
+
+#define G_LOAD generic_image_load
+#define G_SAVE generic_image_save
+#define I_PAL image_palette_load
+
+const FormatRow FormatTable[FORMAT_ROW_COUNT + 1] = {
+    {sprite32_load, sprite32_save, nullptr, nullptr, "Darkplaces Sprite (*.spr32)", "*.spr32"},
+    {quake_sprite_load, quake_sprite_save, nullptr, nullptr, "Quake Sprite (*.spr)", "*.spr"},
+    {wad2_load, wad2_save, nullptr, nullptr, "Quake WAD2 (*.wad)", "*.wad"},
+    {lmp_load, lmp_save, nullptr, nullptr, "Quake Lmp (*.lmp)", "*.lmp"},
+    {mip_load, mip_save, nullptr, nullptr, "Quake Mip (*.mip)", "*.mip"},
+    {nullptr, nullptr, palette_lmp_load, palette_lmp_save, "Quake Palette (palette.lmp)", "palette.lmp"},
+    {G_LOAD, G_SAVE, I_PAL, nullptr, "Windows or OS/2 Bitmap (*.bmp)", "*.bmp"},
+    {G_LOAD, nullptr, nullptr, nullptr, "Dr. Halo Bitmap (*.cut)", "*.cut"},
+    {G_LOAD, nullptr, nullptr, nullptr, "Windows Cursor (*.cur)", "*.cur"},
+    // The description names .dcx but the row filters and matches .cut.
+    {G_LOAD, nullptr, nullptr, nullptr, "Multipage PCX Bitmap (*.dcx)", "*.cut"},
+    {G_LOAD, G_SAVE, nullptr, nullptr, "DirectX Direct Draw Surface (*.dds)", "*.dds"},
+    {G_LOAD, G_SAVE, I_PAL, nullptr, "Device Independant Bitmap (*.dib)", "*.dib"},
+    {G_LOAD, nullptr, nullptr, nullptr, "Windows Icon (*.ico)", "*.ico"},
+    {G_LOAD, G_SAVE, nullptr, nullptr, "Truevision Targa Bitmap (*.icb)", "*.icb"},
+    {G_LOAD, nullptr, I_PAL, nullptr, "Graphic Interchange Format (*.gif)", "*.gif"},
+    {G_LOAD, G_SAVE, nullptr, nullptr, "JPEG/JIFF Image (*.jpg)", "*.jpg"},
+    {G_LOAD, G_SAVE, nullptr, nullptr, "JPEG/JIFF Image (*.jpe)", "*.jpe"},
+    {G_LOAD, G_SAVE, nullptr, nullptr, "JPEG/JIFF Image (*.jpeg)", "*.jpeg"},
+    {G_LOAD, nullptr, nullptr, nullptr, "JPEG Network Graphic (*.jng)", "*.jng"},
+    {G_LOAD, nullptr, I_PAL, nullptr, "Amiga Interleaved Bitmap Format (*.lbm)", "*.lbm"},
+    {G_LOAD, nullptr, nullptr, nullptr, "Homeworld Layered Image Format File (*.lif)", "*.lif"},
+    {G_LOAD, nullptr, nullptr, nullptr, "Multi-image Network Graphics (*.mng)", "*.mng"},
+    {G_LOAD, nullptr, nullptr, nullptr, "Photo CD Image (*.pcd)", "*.pcd"},
+    {G_LOAD, G_SAVE, I_PAL, nullptr, "PC Paintbrush Bitmap Graphic (*.pcx)", "*.pcx"},
+    {G_LOAD, nullptr, nullptr, nullptr, "Macintosh PICT drawing (*.pic)", "*.pic"},
+    {G_LOAD, G_SAVE, I_PAL, nullptr, "Portable Network Graphic (*.png)", "*.png"},
+    {G_LOAD, G_SAVE, nullptr, nullptr, "Portable Any Map Graphic Bitmap (*.pnm)", "*.pnm"},
+    {G_LOAD, nullptr, nullptr, nullptr, "Phostoshop Document (*.psd)", "*.psd"},
+    {G_LOAD, nullptr, nullptr, nullptr, "Paint Shop Pro Image (*.psp)", "*.psp"},
+    {G_LOAD, G_SAVE, nullptr, nullptr, "RAW RGB 24-bit Graphic (*.raw)", "*.raw"},
+    {G_LOAD, nullptr, nullptr, nullptr, "Silicon Graphics IRIS Graphic File (*.sgi)", "*.sgi"},
+    {G_LOAD, G_SAVE, nullptr, nullptr, "Truevision Targa Graphic (*.tga)", "*.tga"},
+    {G_LOAD, G_SAVE, nullptr, nullptr, "Tagged Image Format File (*.tif)", "*.tif"},
+    {G_LOAD, G_SAVE, nullptr, nullptr, "Truevision Targa Bitmap (*.vda)", "*.vda"},
+    {G_LOAD, G_SAVE, nullptr, nullptr, "Truevision Targa Bitmap (*.vst)", "*.vst"},
+    {G_LOAD, nullptr, nullptr, nullptr, "Quake 2 Texture File (*.wal)", "*.wal"},
+    {G_LOAD, nullptr, nullptr, nullptr, "X Pixmap Graphic (*.xpm)", "*.xpm"},
+    {nullptr, nullptr, generic_palette_load, nullptr, "Photoshop Color Table (*.act)", "*.act"},
+    {nullptr, nullptr, generic_palette_load, nullptr, "Autodesk Color Palette (*.col)", "*.col"},
+    {nullptr, nullptr, generic_palette_load, generic_palette_save, "Dr. Halo / Jasc Palette (*.pal)", "*.pal"},
+    {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+};
+
+#undef G_LOAD
+#undef G_SAVE
+#undef I_PAL
+
+namespace {
+
+bool row_offers(const FormatRow &row, int kind)
+{
+    switch (kind) {
+    case FILE_OP_LOAD_IMAGE: return row.load_image != nullptr;
+    case FILE_OP_SAVE_IMAGE: return row.save_image != nullptr;
+    case FILE_OP_LOAD_PALETTE: return row.load_palette != nullptr;
+    case FILE_OP_SAVE_PALETTE: return row.save_palette != nullptr;
+    default: return false;
+    }
+}
+
+bool plugin_offers(const PluginFormatTable *formats, int kind)
+{
+    if (!formats)
+        return false;
+    switch (kind) {
+    case FILE_OP_LOAD_IMAGE: return formats->load_image != nullptr;
+    case FILE_OP_SAVE_IMAGE: return formats->save_image != nullptr;
+    case FILE_OP_LOAD_PALETTE: return formats->load_palette != nullptr;
+    case FILE_OP_SAVE_PALETTE: return formats->save_palette != nullptr;
+    default: return false;
+    }
+}
+
+// Stale errors from earlier, unrelated failures must not be reported as the
+// cause of this operation's failure.
+void forget_stale_errors()
+{
+    host_clear_errors();
+    errno = 0;
+}
+
+// A temporary file in the target's folder that keeps the target's extension,
+// so that every writer (which chooses the format from the extension) writes
+// it as it would write the target.
+std::string make_temporary_beside(const std::string &target)
+{
+    const size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    const size_t dot = name.rfind('.');
+    const std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
+    const std::string extension = dot == std::string::npos ? std::string() : name.substr(dot);
+    std::string pattern = folder + "." + stem + ".vorn-XXXXXX" + extension;
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    const int fd = mkstemps(buffer.data(), static_cast<int>(extension.size()));
+    if (fd < 0)
+        return {};
+    // Give the new file the permissions the target has (or would get).
+    struct stat existing;
+    mode_t mode;
+    if (stat(target.c_str(), &existing) == 0) {
+        mode = existing.st_mode & 07777;
+    } else {
+        const mode_t mask = umask(0);
+        umask(mask);
+        mode = 0666 & ~mask;
+    }
+    fchmod(fd, mode);
+    close(fd);
+    return std::string(buffer.data());
+}
+
+int save_candidates(const char *path, Animation *anim)
+{
+    for (int i = 0; i < plugin_count(); ++i) {
+        const PluginFormatTable *formats = plugin_record(i).formats;
+        if (formats && formats->save_image && formats->save_image(path, anim))
+            return 1;
+    }
+    for (int i = 0; FormatTable[i].description; ++i) {
+        const FormatRow &row = FormatTable[i];
+        if (row.save_image && extension_matches(row.pattern, path) && row.save_image(path, anim))
+            return 1;
+    }
+    return generic_image_save(path, anim) ? 1 : 0;
+}
+
+} // namespace
+
+int extension_matches(const char *pattern, const char *path)
+{
+    const char *pattern_dot = std::strrchr(pattern, '.');
+    const char *path_dot = std::strrchr(path, '.');
+    if (!pattern_dot || !path_dot)
+        return 0;
+    return std::strcmp(pattern_dot, path_dot) == 0 ? 1 : 0;
+}
+
+int file_load(const char *path, Animation *anim)
+{
+    forget_stale_errors();
+    for (int i = 0; i < plugin_count(); ++i) {
+        const PluginFormatTable *formats = plugin_record(i).formats;
+        if (formats && formats->load_image && formats->load_image(path, anim))
+            return 1;
+    }
+    for (int i = 0; FormatTable[i].description; ++i) {
+        const FormatRow &row = FormatTable[i];
+        if (row.load_image && extension_matches(row.pattern, path) && row.load_image(path, anim))
+            return 1;
+    }
+    generic_image_load(path, anim);
+    return 1;
+}
+
+int file_save(const char *path, Animation *anim)
+{
+    if (!std::strchr(path, '.')) {
+        show_warning("No extension provided. I'm stupid and now I don't know what to do");
+        return 0;
+    }
+    forget_stale_errors();
+
+    // Write a temporary file and put it in place only when the write
+    // succeeded: a failed save never destroys the file that was there.
+    const std::string temporary = make_temporary_beside(path);
+    int written = 0;
+    if (temporary.empty()) {
+        // The folder is not writable: let the writers try the target itself,
+        // so that the failure is reported in their words.
+        written = save_candidates(path, anim);
+    } else {
+        written = save_candidates(temporary.c_str(), anim);
+        if (written) {
+            if (std::rename(temporary.c_str(), path) != 0) {
+                const int saved = errno;
+                std::remove(temporary.c_str());
+                errno = saved;
+                written = 0;
+            }
+        } else {
+            const int saved = errno;
+            std::remove(temporary.c_str());
+            errno = saved;
+        }
+    }
+    if (written)
+        return 1;
+    if (!report_file_error())
+        show_warning("Unable to save file in specified format");
+    return 0;
+}
+
+int palette_file_load(const char *path, uint8_t *rgba1024)
+{
+    forget_stale_errors();
+    for (int i = 0; i < plugin_count(); ++i) {
+        const PluginFormatTable *formats = plugin_record(i).formats;
+        if (formats && formats->load_palette) {
+            const int n = formats->load_palette(path, rgba1024);
+            if (n)
+                return n;
+        }
+    }
+    for (int i = 0; FormatTable[i].description; ++i) {
+        const FormatRow &row = FormatTable[i];
+        if (!row.load_palette)
+            continue;
+        const int n = row.load_palette(path, rgba1024);
+        if (n)
+            return n;
+    }
+    if (!report_file_error())
+        show_warning("Unable to load file");
+    return 0;
+}
+
+void palette_file_save(const char *path, const uint8_t *rgba, int count)
+{
+    forget_stale_errors();
+    for (int i = 0; i < plugin_count(); ++i) {
+        const PluginFormatTable *formats = plugin_record(i).formats;
+        if (formats && formats->save_palette && formats->save_palette(path, rgba, count))
+            return;
+    }
+    for (int i = 0; FormatTable[i].description; ++i) {
+        const FormatRow &row = FormatTable[i];
+        if (row.save_palette && extension_matches(row.pattern, path) && row.save_palette(path, rgba, count))
+            return;
+    }
+    if (!report_file_error())
+        show_warning("Unable to save file in specified format");
+}
+
+std::string build_file_filter(int kind)
+{
+    struct Entry {
+        const char *pattern;
+        const char *description;
+    };
+    std::vector<Entry> entries;
+    for (int i = 0; i < plugin_count(); ++i) {
+        const PluginRecord &record = plugin_record(i);
+        if (!plugin_offers(record.formats, kind) || !record.info)
+            continue;
+        for (const PluginFormat *f = record.info->formats; f->pattern; ++f)
+            entries.push_back({f->pattern, f->description ? f->description : f->pattern});
+    }
+    for (int i = 0; FormatTable[i].description; ++i)
+        if (row_offers(FormatTable[i], kind))
+            entries.push_back({FormatTable[i].pattern, FormatTable[i].description});
+
+    std::string filter = "Supported";
+    filter.push_back('\0');
+    for (const Entry &e : entries) {
+        filter += e.pattern;
+        filter.push_back(';');
+    }
+    filter.push_back('\0');
+    for (const Entry &e : entries) {
+        filter += e.description;
+        filter.push_back('\0');
+        filter += e.pattern;
+        filter.push_back('\0');
+    }
+    filter += "All Files(*.*)";
+    filter.push_back('\0');
+    filter += "*.*";
+    filter.push_back('\0');
+    filter.push_back('\0');
+    return filter;
+}
+
+int report_file_error()
+{
+    if (const char *library_error = host().error_text()) {
+        show_warning(format_text("Error Encountered: %s", library_error));
+        return 1;
+    }
+    const int code = errno;
+    if (code == 0)
+        return 0;
+    errno = 0;
+    const char *text = std::strerror(code);
+    if (text && *text)
+        show_warning(format_text("Error %i Encountered: %s", code, text));
+    else
+        show_warning(format_text("Error %i Encountered: An Unknown Error Occured", code));
+    return 1;
+}

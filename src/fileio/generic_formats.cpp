@@ -1,0 +1,196 @@
+#include "fileio/generic_formats.h"
+
+#include <atomic>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <IL/il.h>
+#include <IL/ilu.h>
+
+#include "document/animation.h"
+#include "fileio/format_table.h"
+#include "platform/platform.h"
+#include "plugins/host_table.h"
+
+namespace {
+
+std::atomic<bool> gif_hack{true};
+
+// The extension of the file name (from the last '.'), lower-cased.
+std::string lower_extension(const char *path)
+{
+    const char *slash = std::strrchr(path, '/');
+    const char *name = slash ? slash + 1 : path;
+    const char *dot = std::strrchr(name, '.');
+    std::string ext = dot ? dot : "";
+    for (char &c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext;
+}
+
+// The image library crashes on any XPM file, whatever its name says. Such
+// files are refused before the library sees them.
+bool looks_like_xpm(const char *path)
+{
+    if (lower_extension(path) == ".xpm")
+        return true;
+    FILE *file = std::fopen(path, "rb");
+    if (!file)
+        return false;
+    char head[9] = {};
+    const size_t n = std::fread(head, 1, sizeof head, file);
+    std::fclose(file);
+    return n == sizeof head && std::memcmp(head, "/* XPM */", 9) == 0;
+}
+
+int image_bytes_per_pixel()
+{
+    return ilGetInteger(IL_IMAGE_BYTES_PER_PIXEL);
+}
+
+} // namespace
+
+void generic_set_gif_hack(bool on) { gif_hack = on; }
+bool generic_gif_hack() { return gif_hack; }
+
+void compose_transparent_frame(uint32_t previous, uint32_t current, int64_t pixels)
+{
+    if (pixels <= 0)
+        return;
+    // The transparent index is the first palette entry with alpha 0.
+    host().bind_image(current);
+    if (ilGetInteger(IL_IMAGE_FORMAT) != IL_COLOUR_INDEX || image_bytes_per_pixel() != 1)
+        return;
+    const int entries = ilGetInteger(IL_PALETTE_NUM_COLS);
+    const int entry_size = ilGetInteger(IL_PALETTE_BPP);
+    const uint8_t *palette = ilGetPalette();
+    if (!palette || entry_size != 4)
+        return;
+    int transparent = -1;
+    for (int i = 0; i < entries && i < 256; ++i) {
+        if (palette[i * 4 + 3] == 0) {
+            transparent = i;
+            break;
+        }
+    }
+    if (transparent < 0)
+        return;
+
+    // Never touch more pixels than either image really has.
+    const int64_t current_pixels = static_cast<int64_t>(host().width()) * host().height();
+    host().bind_image(previous);
+    if (ilGetInteger(IL_IMAGE_FORMAT) != IL_COLOUR_INDEX || image_bytes_per_pixel() != 1)
+        return;
+    const int64_t previous_pixels = static_cast<int64_t>(host().width()) * host().height();
+    int64_t n = pixels;
+    if (n > current_pixels)
+        n = current_pixels;
+    if (n > previous_pixels)
+        n = previous_pixels;
+    if (n <= 0)
+        return;
+    std::vector<uint8_t> below(host().get_data(), host().get_data() + n);
+
+    host().bind_image(current);
+    std::vector<uint8_t> above(host().get_data(), host().get_data() + current_pixels);
+    for (int64_t p = 0; p < n; ++p)
+        if (above[p] == transparent)
+            above[p] = below[p];
+    host().set_data(above.data());
+}
+
+int32_t generic_image_load(const char *path, Animation *anim)
+{
+    if (looks_like_xpm(path)) {
+        show_warning("Error Encountered: X Pixmap files cannot be read");
+        return 1;
+    }
+    ILuint loaded = 0;
+    ilGenImages(1, &loaded);
+    ilBindImage(loaded);
+    if (!ilLoadImage(path)) {
+        report_file_error();
+        ilDeleteImages(1, &loaded);
+        return 1;
+    }
+    ILinfo info;
+    std::memset(&info, 0, sizeof info);
+    iluGetImageInfo(&info);
+    const int count = static_cast<int>(info.NumNext) + 1;
+    const bool compose = (info.PalType == IL_PAL_RGBA32 || info.PalType == IL_PAL_BGRA32)
+                         && info.Format == IL_COLOUR_INDEX && gif_hack;
+    const int64_t base_pixels = static_cast<int64_t>(info.Width) * info.Height;
+
+    Group *group = anim_add_group(anim, NO_GROUP_NAME);
+    group_reset_frames(group, count);
+    for (int i = 0; i < count; ++i) {
+        ilBindImage(loaded);
+        if (!ilActiveImage(static_cast<ILuint>(i)))
+            break;
+        Frame *frame = &anim->groups[0].frames[i];
+        const int duration = ilGetInteger(IL_IMAGE_DURATION);
+        props_set_float(&frame->props, "Duration", static_cast<float>(duration / 1000.0));
+        props_set_int(&frame->props, "Origin X", ilGetInteger(IL_IMAGE_WIDTH) >> 1, PROPERTY_INTEGER);
+        props_set_int(&frame->props, "Origin Y", ilGetInteger(IL_IMAGE_HEIGHT) >> 1, PROPERTY_INTEGER);
+        host().delete_image(frame->image);
+        frame->image = ilCloneCurImage();
+        if (compose && i >= 1)
+            compose_transparent_frame(anim->groups[0].frames[i - 1].image, frame->image, base_pixels);
+    }
+    ilDeleteImages(1, &loaded);
+    return 1;
+}
+
+int32_t generic_image_save(const char *path, Animation *anim)
+{
+    if (!anim || anim->group_count < 1 || anim->groups[0].frame_count < 1)
+        return 0;
+    const std::string ext = lower_extension(path);
+    // The library crashes when it writes MNG files.
+    if (ext == ".mng")
+        return 0;
+    anim_bind_frame(anim, 0, 0);
+    ilEnable(IL_FILE_OVERWRITE);
+
+    // The library writes a PCX of about 4 GiB when an indexed image has a
+    // palette of 4-byte entries: save a copy whose palette is 3-byte RGB.
+    if (ext == ".pcx" && ilGetInteger(IL_IMAGE_FORMAT) == IL_COLOUR_INDEX && ilGetInteger(IL_PALETTE_BPP) == 4) {
+        const ILuint scratch = ilCloneCurImage();
+        if (!scratch)
+            return 0;
+        ilBindImage(scratch);
+        ilConvertPal(IL_PAL_RGB24);
+        const ILboolean saved = ilSaveImage(path);
+        iluDeleteImage(scratch);
+        return saved ? 1 : 0;
+    }
+    return ilSaveImage(path) ? 1 : 0;
+}
+
+int32_t image_palette_load(const char *path, uint8_t *rgba1024)
+{
+    if (looks_like_xpm(path))
+        return 0;
+    const uint32_t scratch = host().gen_image();
+    host().bind_image(scratch);
+    ilLoadImage(path);
+    int n = 0;
+    if (ilGetInteger(IL_IMAGE_FORMAT) == IL_COLOUR_INDEX) {
+        ilConvertPal(IL_PAL_RGBA32);
+        n = ilGetInteger(IL_PALETTE_NUM_COLS);
+        if (n > 256)
+            n = 256;
+        if (n < 0)
+            n = 0;
+        const uint8_t *palette = ilGetPalette();
+        if (palette && n > 0 && ilGetInteger(IL_PALETTE_BPP) == 4)
+            std::memcpy(rgba1024, palette, static_cast<size_t>(n) * 4);
+        else
+            n = 0;
+    }
+    host().delete_image(scratch);
+    return n;
+}

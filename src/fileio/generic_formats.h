@@ -1,0 +1,22 @@
+// The common image and palette formats, read and written by the image
+// library, and our own readers for palette files.
+#pragma once
+
+#include <cstdint>
+
+#include "plugins/vorn_plugin.h"
+
+// Whether later paletted frames of a multi-image file are composed over the
+// frame before them ("GifHack" setting; on unless changed).
+void generic_set_gif_hack(bool on);
+bool generic_gif_hack();
+
+int32_t generic_image_load(const char *path, Animation *anim);
+int32_t generic_image_save(const char *path, Animation *anim);
+int32_t image_palette_load(const char *path, uint8_t *rgba1024);
+int32_t generic_palette_load(const char *path, uint8_t *rgba1024);
+int32_t generic_palette_save(const char *path, const uint8_t *rgba, int32_t count);
+
+// Replaces every byte of the current frame's first n indexes that equals
+// the bound image's transparent index by the previous frame's byte there.
+void compose_transparent_frame(uint32_t previous, uint32_t current, int64_t pixels);

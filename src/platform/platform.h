@@ -1,0 +1,56 @@
+// Everything the core tells or asks the user goes through this interface:
+// message boxes, questions, file dialogs, status text and progress. The
+// editor installs a Qt back-end, the batch tool a console back-end and the
+// tests a scripted one.
+#pragma once
+
+#include <cstdarg>
+#include <functional>
+#include <string>
+
+inline constexpr const char *APP_CAPTION = "Vorn";
+
+enum class MessageIcon { Warning, Question, Information };
+
+// The kinds of file operation; they pick a row column and a dialog filter.
+enum FileOpKind : int {
+    FILE_OP_LOAD_IMAGE = 0,
+    FILE_OP_SAVE_IMAGE = 1,
+    FILE_OP_LOAD_PALETTE = 2,
+    FILE_OP_SAVE_PALETTE = 3,
+};
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // A message box captioned "Vorn" with an OK button.
+    virtual void show_message(const std::string &text, MessageIcon icon) = 0;
+    // A Yes/No question with the question icon; true for Yes.
+    virtual bool ask_yes_no(const std::string &text) = 0;
+
+    // File dialogs. `filter` is the double-NUL list of build_file_filter,
+    // passed with its full length. An empty result means cancelled.
+    virtual std::string open_file_dialog(const std::string &filter, const std::string &title);
+    virtual std::string save_file_dialog(const std::string &filter, const std::string &title);
+
+    virtual void set_status_text(const std::string &text);
+    // Progress of a long operation in percent; a negative value hides it.
+    virtual void set_progress(int percent);
+
+    // Runs `work` on the user-interface thread and waits for it. Back-ends
+    // without a separate UI thread run it at once.
+    virtual void run_on_ui_thread(const std::function<void()> &work);
+};
+
+Platform &platform();
+// Installs a back-end (not owned); nullptr restores the console back-end.
+void set_platform(Platform *backend);
+
+// Shorthands for the two kinds of box the core uses.
+void show_warning(const std::string &text);
+bool ask_question(const std::string &text);
+
+// printf-style formatting into a fresh string: safe on any thread.
+std::string format_text(const char *format, ...) __attribute__((format(printf, 1, 2)));
+std::string vformat_text(const char *format, va_list args);

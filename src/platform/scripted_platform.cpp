@@ -1,0 +1,128 @@
+#include "platform/scripted_platform.h"
+
+void ScriptedPlatform::show_message(const std::string &text, MessageIcon icon)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    messages_.push_back({text, icon});
+}
+
+bool ScriptedPlatform::ask_yes_no(const std::string &text)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    questions_.push_back(text);
+    if (answers_.empty()) {
+        unexpected_.push_back("question: " + text);
+        return false;
+    }
+    const bool yes = answers_.front();
+    answers_.pop_front();
+    return yes;
+}
+
+std::string ScriptedPlatform::open_file_dialog(const std::string &filter, const std::string &title)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    filters_.push_back(filter);
+    if (files_.empty()) {
+        unexpected_.push_back("open dialog: " + title);
+        return {};
+    }
+    std::string path = files_.front();
+    files_.pop_front();
+    return path;
+}
+
+std::string ScriptedPlatform::save_file_dialog(const std::string &filter, const std::string &title)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    filters_.push_back(filter);
+    if (files_.empty()) {
+        unexpected_.push_back("save dialog: " + title);
+        return {};
+    }
+    std::string path = files_.front();
+    files_.pop_front();
+    return path;
+}
+
+void ScriptedPlatform::set_status_text(const std::string &text)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    statuses_.push_back(text);
+}
+
+void ScriptedPlatform::set_progress(int percent)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    progress_.push_back(percent);
+}
+
+void ScriptedPlatform::queue_answer(bool yes)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    answers_.push_back(yes);
+}
+
+void ScriptedPlatform::queue_file(const std::string &path)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    files_.push_back(path);
+}
+
+std::vector<ScriptedPlatform::Message> ScriptedPlatform::messages() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return messages_;
+}
+
+std::vector<std::string> ScriptedPlatform::questions() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return questions_;
+}
+
+std::vector<std::string> ScriptedPlatform::statuses() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return statuses_;
+}
+
+std::vector<int> ScriptedPlatform::progress() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return progress_;
+}
+
+std::vector<std::string> ScriptedPlatform::dialog_filters() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return filters_;
+}
+
+std::vector<std::string> ScriptedPlatform::unexpected() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return unexpected_;
+}
+
+std::string ScriptedPlatform::transcript() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::string text;
+    for (const auto &m : messages_)
+        text += m.text + "\n";
+    return text;
+}
+
+void ScriptedPlatform::clear()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    messages_.clear();
+    questions_.clear();
+    statuses_.clear();
+    progress_.clear();
+    filters_.clear();
+    unexpected_.clear();
+    answers_.clear();
+    files_.clear();
+}

@@ -1,0 +1,51 @@
+// The tests' back-end: records every message with its icon, answers
+// questions and file dialogs from queues, and remembers anything it was not
+// prepared for so that the test can fail on it.
+#pragma once
+
+#include <deque>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+class ScriptedPlatform : public Platform {
+public:
+    struct Message {
+        std::string text;
+        MessageIcon icon;
+    };
+
+    void show_message(const std::string &text, MessageIcon icon) override;
+    bool ask_yes_no(const std::string &text) override;
+    std::string open_file_dialog(const std::string &filter, const std::string &title) override;
+    std::string save_file_dialog(const std::string &filter, const std::string &title) override;
+    void set_status_text(const std::string &text) override;
+    void set_progress(int percent) override;
+
+    void queue_answer(bool yes);
+    void queue_file(const std::string &path); // "" means the user cancelled
+
+    std::vector<Message> messages() const;
+    std::vector<std::string> questions() const;
+    std::vector<std::string> statuses() const;
+    std::vector<int> progress() const;
+    std::vector<std::string> dialog_filters() const;
+    // Questions or dialogs that arrived with nothing queued for them.
+    std::vector<std::string> unexpected() const;
+    // Everything shown so far, one message per line (for failure output).
+    std::string transcript() const;
+    void clear();
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<Message> messages_;
+    std::vector<std::string> questions_;
+    std::vector<std::string> statuses_;
+    std::vector<int> progress_;
+    std::vector<std::string> filters_;
+    std::vector<std::string> unexpected_;
+    std::deque<bool> answers_;
+    std::deque<std::string> files_;
+};

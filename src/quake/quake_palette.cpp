@@ -1,0 +1,82 @@
+#include "quake/quake_palette.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "fileio/format_table.h"
+#include "plugins/host_table.h"
+
+uint8_t default_palette[1025] = {};
+
+int nearest_palette_index(const uint8_t *palette, int count, int red, int green, int blue, int alpha_flag)
+{
+    if (count <= 0 || !palette)
+        return 0;
+    if (alpha_flag == 0) {
+        for (int i = 0; i < count; ++i)
+            if (palette[i * 4 + 3] == 0)
+                return i;
+        return 0;
+    }
+    // The bound starts at twice the distance from black rather than at a
+    // large constant: opaque black always yields 0.
+    int best = 2 * (red * red + green * green + blue * blue);
+    int result = 0;
+    for (int i = 0; i < count; ++i) {
+        const int dr = palette[i * 4] - red;
+        const int dg = palette[i * 4 + 1] - green;
+        const int db = palette[i * 4 + 2] - blue;
+        const int d = dr * dr + dg * dg + db * db;
+        if (d < best) {
+            if (d == 0)
+                return i;
+            best = d;
+            result = i;
+        }
+    }
+    return result;
+}
+
+void remap_to_palette(const uint8_t *palette, int count)
+{
+    if (count <= 0)
+        return;
+    if (count > 256)
+        count = 256;
+    host().convert_image(IMAGE_INDEXED);
+    host().convert_palette(IMAGE_RGBA);
+    int n = host().palette_size();
+    if (n > 256)
+        n = 256;
+    const uint8_t *image_palette = host().get_palette();
+    uint8_t table[256];
+    // Indexes at or past the image's palette size cannot come from the
+    // library; map them to 0 rather than to an unset entry.
+    std::memset(table, 0, sizeof table);
+    for (int k = 0; image_palette && k < n; ++k) {
+        const uint8_t *e = image_palette + k * 4;
+        table[k] = static_cast<uint8_t>(nearest_palette_index(palette, count, e[0], e[1], e[2], e[3]));
+    }
+    std::vector<uint8_t> copy(palette, palette + static_cast<size_t>(count) * 4);
+    host().set_palette(copy.data(), count);
+    const int w = host().width();
+    const int h = host().height();
+    uint8_t *data = host().get_data();
+    if (!data || w <= 0 || h <= 0)
+        return;
+    const size_t pixels = static_cast<size_t>(w) * static_cast<size_t>(h);
+    for (size_t p = 0; p < pixels; ++p)
+        data[p] = table[data[p]];
+}
+
+int load_default_palette(const char *folder)
+{
+    std::memset(default_palette, 0, sizeof default_palette);
+    const std::string path = std::string(folder) + "/palette.lmp";
+    uint8_t buffer[1024] = {};
+    const int n = palette_file_load(path.c_str(), buffer);
+    if (n > 0)
+        std::memcpy(default_palette, buffer, sizeof buffer);
+    return n;
+}

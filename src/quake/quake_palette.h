@@ -1,0 +1,19 @@
+// The implied palette of Quake pictures and colour matching against a
+// palette. Palettes are arrays of 4-byte entries: red, green, blue, alpha;
+// alpha 0 marks a transparent entry.
+#pragma once
+
+#include <cstdint>
+
+// 256 RGBA entries plus one spare byte. Filled once at start-up from
+// palette.lmp beside the program; all zero when that failed.
+extern uint8_t default_palette[1025];
+
+int nearest_palette_index(const uint8_t *palette, int count, int red, int green, int blue, int alpha_flag);
+// Turns the bound image into an 8-bit image whose palette is the first
+// `count` entries of `palette`, matching every colour.
+void remap_to_palette(const uint8_t *palette, int count);
+
+// Reads `folder`/palette.lmp into default_palette through the palette
+// dispatch (failures are reported there); returns the number of entries.
+int load_default_palette(const char *folder);

@@ -1,0 +1,317 @@
+#include <cerrno>
+#include <cstring>
+
+#include <IL/il.h>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "fileio/format_table.h"
+#include "plugins/host_table.h"
+#include "plugins/plugin_registry.h"
+#include "support/test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string> split_filter(const std::string &filter)
+{
+    std::vector<std::string> parts;
+    // Pairs of NUL-terminated strings; an empty string ends the list.
+    size_t start = 0;
+    while (start < filter.size() && filter[start] != '\0') {
+        const size_t end = filter.find('\0', start);
+        parts.push_back(filter.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
+}
+
+std::vector<std::string> split_patterns(const std::string &list)
+{
+    std::vector<std::string> patterns;
+    size_t start = 0;
+    while (start < list.size()) {
+        const size_t end = list.find(';', start);
+        patterns.push_back(list.substr(start, end - start));
+        start = end + 1;
+    }
+    return patterns;
+}
+
+// Test plug-ins registered directly in the registry.
+int load_calls = 0;
+int32_t refusing_load(const char *, Animation *)
+{
+    ++load_calls;
+    return 0;
+}
+int32_t accepting_load(const char *, Animation *anim)
+{
+    ++load_calls;
+    anim_add_group(anim, "from plug-in");
+    return 1;
+}
+int32_t refusing_palette(const char *, uint8_t *)
+{
+    ++load_calls;
+    return 0;
+}
+
+const PluginInfo *make_info(const char *pattern, const char *description)
+{
+    // One entry and the NULL terminator.
+    static std::vector<std::vector<uint8_t>> storage;
+    storage.emplace_back(sizeof(PluginInfo) + sizeof(PluginFormat), 0);
+    auto *info = reinterpret_cast<PluginInfo *>(storage.back().data());
+    info->version = PLUGIN_VERSION;
+    info->formats[0] = {pattern, description};
+    info->formats[1] = {nullptr, nullptr};
+    return info;
+}
+
+class DispatchTest : public CoreTest {
+protected:
+    void SetUp() override
+    {
+        CoreTest::SetUp();
+        plugin_registry_clear();
+        load_calls = 0;
+        dir = scratch_dir("dispatch");
+    }
+    void TearDown() override
+    {
+        plugin_registry_clear();
+        CoreTest::TearDown();
+    }
+    void add_plugin(const PluginFormatTable *table, const PluginInfo *info)
+    {
+        PluginRecord record{};
+        std::snprintf(record.file_name, sizeof record.file_name, "test%d.so", plugin_count());
+        record.formats = table;
+        record.info = info;
+        ASSERT_TRUE(plugin_register(record));
+    }
+    // A small RGBA picture in a document of its own, ready to save.
+    void make_picture(Animation *target, uint8_t shade)
+    {
+        Group *group = anim_add_group(target, NO_GROUP_NAME);
+        group_reset_frames(group, 1);
+        host().bind_image(group->frames[0].image);
+        std::vector<uint8_t> rgba(3 * 2 * 4, shade);
+        set_rgba_pixels(3, 2, rgba);
+    }
+    std::vector<std::string> leftovers() const
+    {
+        std::vector<std::string> names;
+        for (const auto &entry : fs::directory_iterator(dir))
+            if (entry.path().filename().string().find(".vorn-") != std::string::npos)
+                names.push_back(entry.path().filename().string());
+        return names;
+    }
+    std::string dir;
+};
+
+TEST(ExtensionMatching, ComparesTheTailsFromTheLastDot)
+{
+    EXPECT_EQ(extension_matches("*.spr", "sprite.spr"), 1);
+    EXPECT_EQ(extension_matches("*.spr", "sprite.SPR"), 0);
+    EXPECT_EQ(extension_matches("*.spr", "anim.spr32"), 0);
+    EXPECT_EQ(extension_matches("*.spr32", "anim.spr32"), 1);
+    EXPECT_EQ(extension_matches("palette.lmp", "/x/colors.lmp"), 1);
+    EXPECT_EQ(extension_matches("*.bmp", "/some.folder/picture"), 0);
+    EXPECT_EQ(extension_matches("*.bmp", "picture"), 0);
+    EXPECT_EQ(extension_matches("bmp", "picture.bmp"), 0);
+    EXPECT_EQ(extension_matches("*.bmp", "/a.bmp/b.bmp"), 1);
+}
+
+TEST(FormatTableRows, FortyRowsThenAnEmptyRow)
+{
+    int rows = 0;
+    while (FormatTable[rows].description)
+        ++rows;
+    EXPECT_EQ(rows, 40);
+    EXPECT_STREQ(FormatTable[0].pattern, "*.spr32");
+    EXPECT_STREQ(FormatTable[9].description, "Multipage PCX Bitmap (*.dcx)");
+    EXPECT_STREQ(FormatTable[9].pattern, "*.cut");
+    EXPECT_EQ(FormatTable[40].load_image, nullptr);
+    EXPECT_EQ(FormatTable[40].pattern, nullptr);
+}
+
+TEST_F(DispatchTest, SavePaletteFilterIsExact)
+{
+    static const char literal[] = "Supported\0palette.lmp;*.pal;\0"
+                                  "Quake Palette (palette.lmp)\0palette.lmp\0"
+                                  "Dr. Halo / Jasc Palette (*.pal)\0*.pal\0"
+                                  "All Files(*.*)\0*.*\0";
+    // The literal's own terminator is the list's final NUL.
+    const std::string expected(literal, sizeof literal);
+    EXPECT_EQ(build_file_filter(FILE_OP_SAVE_PALETTE), expected);
+}
+
+TEST_F(DispatchTest, LoadImageFilterListsThirtySixPatterns)
+{
+    const std::vector<std::string> parts = split_filter(build_file_filter(FILE_OP_LOAD_IMAGE));
+    ASSERT_GE(parts.size(), 4u);
+    EXPECT_EQ(parts[0], "Supported");
+    const std::vector<std::string> patterns = split_patterns(parts[1]);
+    ASSERT_EQ(patterns.size(), 36u);
+    EXPECT_EQ(patterns[0], "*.spr32");
+    EXPECT_EQ(patterns[4], "*.mip");
+    EXPECT_EQ(patterns[5], "*.bmp");
+    EXPECT_EQ(patterns[6], "*.cut");
+    EXPECT_EQ(patterns[8], "*.cut");
+    EXPECT_EQ(patterns[35], "*.xpm");
+    // Supported, its list, 36 pairs, All Files and its pattern.
+    EXPECT_EQ(parts.size(), 2u + 72u + 2u);
+    EXPECT_EQ(parts[parts.size() - 2], "All Files(*.*)");
+    EXPECT_EQ(parts.back(), "*.*");
+}
+
+TEST_F(DispatchTest, SaveImageAndLoadPaletteFilters)
+{
+    const std::vector<std::string> save = split_patterns(split_filter(build_file_filter(FILE_OP_SAVE_IMAGE))[1]);
+    const std::vector<std::string> expected_save = {"*.spr32", "*.spr", "*.wad", "*.lmp", "*.mip", "*.bmp",
+                                                    "*.dds", "*.dib", "*.icb", "*.jpg", "*.jpe", "*.jpeg",
+                                                    "*.pcx", "*.png", "*.pnm", "*.raw", "*.tga", "*.tif",
+                                                    "*.vda", "*.vst"};
+    EXPECT_EQ(save, expected_save);
+    const std::vector<std::string> palettes =
+        split_patterns(split_filter(build_file_filter(FILE_OP_LOAD_PALETTE))[1]);
+    const std::vector<std::string> expected_palettes = {"palette.lmp", "*.bmp", "*.dib", "*.gif", "*.lbm",
+                                                        "*.pcx", "*.png", "*.act", "*.col", "*.pal"};
+    EXPECT_EQ(palettes, expected_palettes);
+}
+
+TEST_F(DispatchTest, PluginFormatsComeFirstAndOnlyForTheirOperations)
+{
+    static const PluginFormatTable load_only = {refusing_load, nullptr, nullptr, nullptr};
+    add_plugin(&load_only, make_info("*.foo", "Foo Picture (*.foo)"));
+    const std::vector<std::string> open = split_filter(build_file_filter(FILE_OP_LOAD_IMAGE));
+    EXPECT_EQ(split_patterns(open[1])[0], "*.foo");
+    EXPECT_EQ(open[2], "Foo Picture (*.foo)");
+    EXPECT_EQ(open[3], "*.foo");
+    const std::string save = build_file_filter(FILE_OP_SAVE_IMAGE);
+    EXPECT_EQ(save.find("*.foo"), std::string::npos);
+}
+
+TEST_F(DispatchTest, PluginThatRefusesLetsTheRowsAndTheGenericLoaderTry)
+{
+    static const PluginFormatTable refusing = {refusing_load, nullptr, refusing_palette, nullptr};
+    add_plugin(&refusing, make_info("*.foo", "Foo"));
+    EXPECT_EQ(file_load(data_path("images/pngsuite_basn3p08.png").c_str(), &anim), 1);
+    EXPECT_EQ(load_calls, 1);
+    ASSERT_EQ(anim.group_count, 1);
+    EXPECT_STREQ(anim.groups[0].name, NO_GROUP_NAME);
+}
+
+TEST_F(DispatchTest, FirstAcceptingPluginWins)
+{
+    static const PluginFormatTable accepting = {accepting_load, nullptr, nullptr, nullptr};
+    static const PluginFormatTable refusing = {refusing_load, nullptr, nullptr, nullptr};
+    add_plugin(&refusing, make_info("*.a", "A"));
+    add_plugin(&accepting, make_info("*.b", "B"));
+    add_plugin(&refusing, make_info("*.c", "C"));
+    EXPECT_EQ(file_load(data_path("images/pngsuite_basn3p08.png").c_str(), &anim), 1);
+    EXPECT_EQ(load_calls, 2);
+    ASSERT_EQ(anim.group_count, 1);
+    EXPECT_STREQ(anim.groups[0].name, "from plug-in");
+}
+
+TEST_F(DispatchTest, PaletteLoadOffersPluginsFirstAndReportsTotalFailure)
+{
+    static const PluginFormatTable refusing = {nullptr, nullptr, refusing_palette, nullptr};
+    add_plugin(&refusing, make_info("*.foo", "Foo"));
+    uint8_t palette[1024] = {};
+    const std::string missing = dir + "/missing.pal";
+    EXPECT_EQ(palette_file_load(missing.c_str(), palette), 0);
+    EXPECT_EQ(load_calls, 1);
+    ASSERT_FALSE(ui.messages().empty());
+    EXPECT_EQ(ui.messages().back().icon, MessageIcon::Warning);
+}
+
+TEST_F(DispatchTest, SavingWithoutAnyDotAsksNothingAndWritesNothing)
+{
+    make_picture(&anim, 10);
+    const std::string path = dir + "/picture";
+    EXPECT_EQ(file_save(path.c_str(), &anim), 0);
+    EXPECT_EQ(message_texts(), std::vector<std::string>{"No extension provided. I'm stupid and now I don't know what to do"});
+    EXPECT_FALSE(fs::exists(path));
+}
+
+TEST_F(DispatchTest, DotInAFolderOnlyReachesTheGenericSaverWhichFails)
+{
+    make_picture(&anim, 10);
+    fs::create_directories(dir + "/some.folder");
+    const std::string path = dir + "/some.folder/picture";
+    EXPECT_EQ(file_save(path.c_str(), &anim), 0);
+    ASSERT_EQ(ui.messages().size(), 1u);
+    EXPECT_EQ(ui.messages()[0].text.rfind("Error Encountered: ", 0), 0u) << ui.messages()[0].text;
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_TRUE(fs::is_empty(dir + "/some.folder"));
+}
+
+TEST_F(DispatchTest, SuccessfulSaveReplacesTheFileAndLeavesNoTemporary)
+{
+    const std::string path = dir + "/out.png";
+    write_bytes(path, {'o', 'l', 'd'});
+    make_picture(&anim, 77);
+    ASSERT_EQ(file_save(path.c_str(), &anim), 1) << ui.transcript();
+    EXPECT_TRUE(leftovers().empty());
+    Animation loaded;
+    anim_init(&loaded);
+    file_load(path.c_str(), &loaded);
+    ASSERT_EQ(loaded.group_count, 1);
+    EXPECT_EQ(rgba_of(loaded.groups[0].frames[0].image), std::vector<uint8_t>(24, 77));
+    anim_destroy(&loaded);
+}
+
+TEST_F(DispatchTest, FailedSaveKeepsTheOldFileAndLeavesNoTemporary)
+{
+    // The library crashes writing MNG, so the saver refuses it outright.
+    const std::string path = dir + "/anim.mng";
+    write_bytes(path, {'k', 'e', 'e', 'p'});
+    make_picture(&anim, 5);
+    EXPECT_EQ(file_save(path.c_str(), &anim), 0);
+    EXPECT_EQ(read_bytes(path), (std::vector<uint8_t>{'k', 'e', 'e', 'p'}));
+    EXPECT_TRUE(leftovers().empty());
+    EXPECT_EQ(message_texts(), std::vector<std::string>{"Unable to save file in specified format"});
+}
+
+TEST_F(DispatchTest, SaveIntoAMissingFolderReportsTheSystemError)
+{
+    make_picture(&anim, 5);
+    const std::string path = dir + "/no/such/folder/out.png";
+    EXPECT_EQ(file_save(path.c_str(), &anim), 0);
+    ASSERT_EQ(ui.messages().size(), 1u);
+    EXPECT_NE(ui.messages()[0].text.find("Encountered"), std::string::npos) << ui.messages()[0].text;
+}
+
+TEST_F(DispatchTest, ErrorReportPrefersTheLibraryThenTheSystem)
+{
+    host_clear_errors();
+    errno = 0;
+    EXPECT_EQ(report_file_error(), 0);
+    EXPECT_TRUE(ui.messages().empty());
+
+    errno = ENOENT;
+    EXPECT_EQ(report_file_error(), 1);
+    ASSERT_EQ(ui.messages().size(), 1u);
+    EXPECT_EQ(ui.messages()[0].text, format_text("Error %i Encountered: %s", ENOENT, std::strerror(ENOENT)));
+
+    ilLoadImage("/nonexistent/file.png");
+    EXPECT_EQ(report_file_error(), 1);
+    ASSERT_EQ(ui.messages().size(), 2u);
+    EXPECT_EQ(ui.messages()[1].text.rfind("Error Encountered: ", 0), 0u);
+}
+
+TEST_F(DispatchTest, SavePaletteWithNoMatchingRowReportsIt)
+{
+    const uint8_t palette[8] = {1, 2, 3, 255, 4, 5, 6, 255};
+    palette_file_save((dir + "/colors.act").c_str(), palette, 2);
+    EXPECT_EQ(message_texts(), std::vector<std::string>{"Unable to save file in specified format"});
+    EXPECT_FALSE(fs::exists(dir + "/colors.act"));
+}
+
+} // namespace

@@ -1,7 +1,93 @@
-// Placeholder until the sprite codecs land.
+// Quake sprites, versions 1 and 2. Version 1 frames are palette indexes into
+// the implied Quake palette; version 2 carries its own palette after the
+// header. A file of version 32 shares the layout and is handed to the 32-bit
+// sprite reader.
 #include "quake/sprite.h"
 
-int32_t quake_sprite_load(const char *, Animation *) { return 0; }
-int32_t quake_sprite_save(const char *, Animation *) { return 0; }
-int32_t sprite32_load(const char *, Animation *) { return 0; }
-int32_t sprite32_save(const char *, Animation *) { return 0; }
+#include <cstring>
+#include <vector>
+
+#include "document/props.h"
+#include "fileio/byte_io.h"
+#include "platform/platform.h"
+#include "plugins/host_table.h"
+#include "quake/quake_layout.h"
+#include "quake/quake_palette.h"
+#include "quake/sprite_codec.h"
+
+using namespace sprite_layout;
+
+namespace {
+
+// Reads the version 2 palette block into `palette` (at most 256 entries) and
+// returns the colour count, which is below 1 when the file gives none. Every entry gets
+// alpha 0. Entries past 256 are consumed but cannot be used by 8-bit frames.
+int read_palette_block(ByteReader &in, uint8_t *palette)
+{
+    const int count = static_cast<int16_t>(in.u16());
+    if (count < 1)
+        return count;
+    for (int i = 0; i < count; ++i) {
+        uint8_t rgb[PALETTE_ENTRY_SIZE];
+        in.bytes(rgb, sizeof rgb);
+        if (i < 256) {
+            std::memcpy(palette + i * 4, rgb, sizeof rgb);
+            palette[i * 4 + 3] = 0;
+        }
+    }
+    return count < 256 ? count : 256;
+}
+
+} // namespace
+
+int32_t quake_sprite_load(const char *path, Animation *anim)
+{
+    std::vector<uint8_t> bytes;
+    if (!read_file(path, bytes))
+        return 0;
+    ByteReader in(bytes);
+    const SpriteHeader header = sprite_read_header(in);
+    if (header.magic != MAGIC)
+        return 0;
+    if (header.version == VERSION_TRUECOLOUR)
+        return sprite32_load(path, anim);
+    if (header.version != VERSION_QUAKE && header.version != VERSION_PALETTED)
+        return 0;
+
+    sprite_set_header_properties(anim, header);
+    SpritePixels pixels{1, default_palette, 256, true};
+    uint8_t own_palette[256 * 4] = {};
+    if (header.version == VERSION_PALETTED) {
+        props_set_int(&anim->props, PROP_VERSION, VERSION_PALETTED, PROPERTY_INTEGER);
+        const int count = read_palette_block(in, own_palette);
+        if (count < 1) {
+            // Frames without a palette would show nothing meaningful.
+            sprite_give_up(anim, format_text("Sprite palette holds %i colours; at least 1 is needed", count));
+            return 0;
+        }
+        pixels.palette = own_palette;
+        pixels.palette_count = count;
+    }
+    return sprite_read_entries(in, header, pixels, anim);
+}
+
+int32_t quake_sprite_save(const char *path, Animation *anim)
+{
+    // GLQuake uploads sprite frames as textures whose width must be a
+    // multiple of 4; ask once per group about the first offending frame.
+    for (int i = 0; i < anim->group_count; ++i) {
+        const Group &group = anim->groups[i];
+        for (int j = 0; j < group.frame_count; ++j) {
+            host().bind_image(group.frames[j].image);
+            if (host().width() % 4 == 0)
+                continue;
+            if (!ask_question("Do you really want to save a sprite that will crash GLQuake? (width must be a "
+                              "multiple of 4)"))
+                return 0;
+            break;
+        }
+    }
+    const int32_t version =
+        props_get_int(&anim->props, PROP_VERSION) == VERSION_PALETTED ? VERSION_PALETTED : VERSION_QUAKE;
+    return sprite_write(path, anim, version);
+}

@@ -1,0 +1,89 @@
+// On-disk layouts of the Quake sprite and WAD2 formats, shared by their
+// readers and writers so that both always agree on sizes and magic numbers.
+// The document's records (Animation, Group, Frame) are kept apart from these.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace sprite_layout {
+
+// "IDSP" read as a little-endian int32.
+inline constexpr uint32_t MAGIC = 0x50534449u;
+
+inline constexpr int32_t VERSION_QUAKE = 1;     // pictures in the implied palette
+inline constexpr int32_t VERSION_PALETTED = 2;  // own palette after the header
+inline constexpr int32_t VERSION_TRUECOLOUR = 32; // RGBA pixels, no palette
+
+// magic, version, type, radius, width, height, entries, beam length, sync
+inline constexpr size_t HEADER_SIZE = 36;
+// Version 2: int16 colour count, then that many red/green/blue triples.
+inline constexpr size_t PALETTE_COUNT_SIZE = 2;
+inline constexpr size_t PALETTE_ENTRY_SIZE = 3;
+
+inline constexpr size_t ENTRY_TYPE_SIZE = 4;  // 0 single frame, else group
+inline constexpr size_t GROUP_COUNT_SIZE = 4; // int32 frames in the group
+inline constexpr size_t INTERVAL_SIZE = 4;    // float32 per frame of a group
+// origin x, origin y, width, height; the pixels follow.
+inline constexpr size_t FRAME_HEAD_SIZE = 16;
+// The fewest bytes a frame entry can take: its type and an empty frame head.
+inline constexpr size_t MIN_ENTRY_SIZE = ENTRY_TYPE_SIZE + FRAME_HEAD_SIZE;
+// The fewest bytes one frame of a group can take: interval and frame head.
+inline constexpr size_t MIN_GROUP_FRAME_SIZE = INTERVAL_SIZE + FRAME_HEAD_SIZE;
+
+// Frame sides the readers accept (both versions and the 32-bit sprite).
+inline constexpr int32_t MAX_SIDE = 16384;
+
+// The property names that carry the header fields through the document.
+inline constexpr const char *PROP_RADIUS = "Radius";
+inline constexpr const char *PROP_SYNC = "Synchronous";
+inline constexpr const char *PROP_ORIENTATION = "Orientation";
+inline constexpr const char *PROP_BEAM_LENGTH = "Beamlength";
+inline constexpr const char *PROP_VERSION = "Version";
+inline constexpr const char *PROP_ORIGIN_X = "Origin X";
+inline constexpr const char *PROP_ORIGIN_Y = "Origin Y";
+inline constexpr const char *PROP_DURATION = "Duration";
+
+} // namespace sprite_layout
+
+namespace wad_layout {
+
+// "WAD2" read as a little-endian int32.
+inline constexpr uint32_t MAGIC = 0x32444157u;
+
+// magic, directory entry count, directory offset
+inline constexpr size_t HEADER_SIZE = 12;
+inline constexpr size_t DIRECTORY_OFFSET_FIELD = 8;
+// lump offset, size on disk, size, type, compression, 2 padding, name
+inline constexpr size_t ENTRY_SIZE = 32;
+inline constexpr size_t NAME_SIZE = 16;
+
+inline constexpr uint8_t TYPE_PALETTE = 64;
+inline constexpr uint8_t TYPE_PICTURE = 'B';
+inline constexpr uint8_t TYPE_HALF_LIFE_MIP = 'C';
+inline constexpr uint8_t TYPE_MIP_TEXTURE = 'D';
+inline constexpr uint8_t TYPE_RAW = 'E';
+// A group's "Entry Type" is the lump type byte minus this.
+inline constexpr int ENTRY_TYPE_BASE = 66;
+
+// "Entry Type" values of the groups the reader makes.
+inline constexpr int ENTRY_PICTURE = 0;
+inline constexpr int ENTRY_HALF_LIFE_MIP = 1;
+inline constexpr int ENTRY_MIP_TEXTURE = 2;
+inline constexpr int ENTRY_RAW = 3;
+
+inline constexpr size_t PALETTE_SIZE = 768;
+inline constexpr size_t PICTURE_HEAD_SIZE = 8;  // int32 width, height
+inline constexpr size_t MIP_HEADER_SIZE = 40;   // name, width, height, 4 offsets
+inline constexpr size_t MIP_WIDTH_OFFSET = 16;
+
+// The console font, stored raw in a mip-texture lump of this exact name.
+inline constexpr const char *CONCHARS_NAME = "CONCHARS";
+inline constexpr int CONCHARS_SIDE = 128;
+// Raw lumps are recognised by their size.
+inline constexpr int32_t RAW_SMALL_SIZE = 128 * 128;
+inline constexpr int32_t RAW_LARGE_SIZE = 320 * 200;
+
+inline constexpr const char *PROP_ENTRY_TYPE = "Entry Type";
+
+} // namespace wad_layout

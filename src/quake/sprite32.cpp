@@ -1,0 +1,29 @@
+// 32-bit sprites: the Quake sprite layout with version 32 and frames of
+// red, green, blue and alpha bytes, so no palette is involved.
+#include "quake/sprite.h"
+
+#include <vector>
+
+#include "fileio/byte_io.h"
+#include "quake/quake_layout.h"
+#include "quake/sprite_codec.h"
+
+using namespace sprite_layout;
+
+int32_t sprite32_load(const char *path, Animation *anim)
+{
+    std::vector<uint8_t> bytes;
+    if (!read_file(path, bytes))
+        return 0;
+    ByteReader in(bytes);
+    const SpriteHeader header = sprite_read_header(in);
+    if (header.magic != MAGIC || header.version != VERSION_TRUECOLOUR)
+        return 0;
+    sprite_set_header_properties(anim, header);
+    // Frame sides are bounded as for 8-bit sprites, and a group must say how
+    // many frames it has: there is no size to estimate the count from.
+    const SpritePixels pixels{4, nullptr, 0, false};
+    return sprite_read_entries(in, header, pixels, anim);
+}
+
+int32_t sprite32_save(const char *path, Animation *anim) { return sprite_write(path, anim, VERSION_TRUECOLOUR); }

@@ -1,0 +1,353 @@
+#include "quake/sprite_codec.h"
+
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <IL/il.h>
+#include <IL/ilu.h>
+
+#include "document/animation.h"
+#include "document/props.h"
+#include "platform/platform.h"
+#include "plugins/host_table.h"
+#include "quake/quake_layout.h"
+#include "quake/quake_palette.h"
+
+using namespace sprite_layout;
+
+namespace {
+
+// Origins are stored negated; INT32_MIN has no negative, so negate with
+// wrap-around rather than overflow.
+int32_t negated(int32_t value) { return static_cast<int32_t>(0u - static_cast<uint32_t>(value)); }
+
+// Steps over one frame record the way read_frame consumes it: the pixels of
+// a frame with an unusable size are not part of the record.
+void skip_frame(ByteReader &in, int bytes_per_pixel)
+{
+    in.skip(8);
+    const int32_t width = in.i32();
+    const int32_t height = in.i32();
+    const uint64_t bytes = checked_area(width, height, MAX_SIDE, bytes_per_pixel);
+    if (bytes)
+        in.skip(static_cast<size_t>(bytes));
+}
+
+// True when any of the entries is a group. Works on a copy of the reader so
+// that the real reading starts again at the first entry.
+bool has_group_entry(ByteReader in, int32_t entry_count, int bytes_per_pixel)
+{
+    for (int32_t e = 0; e < entry_count && !in.short_read(); ++e) {
+        if (in.i32() != 0)
+            return true;
+        skip_frame(in, bytes_per_pixel);
+    }
+    return false;
+}
+
+void read_frame(ByteReader &in, Frame *frame, const SpritePixels &pixels)
+{
+    const int32_t origin_x = in.i32();
+    const int32_t origin_y = in.i32();
+    const int32_t width = in.i32();
+    const int32_t height = in.i32();
+    const uint64_t bytes = checked_area(width, height, MAX_SIDE, pixels.bytes_per_pixel);
+    if (bytes) {
+        // Bytes the file lacks stay zero (ByteReader fills them).
+        std::vector<uint8_t> data(static_cast<size_t>(bytes));
+        in.bytes(data.data(), data.size());
+        host().bind_image(frame->image);
+        const bool indexed = pixels.bytes_per_pixel == 1;
+        ilTexImage(static_cast<ILuint>(width), static_cast<ILuint>(height), 1,
+                   static_cast<ILubyte>(pixels.bytes_per_pixel), indexed ? IL_COLOUR_INDEX : IL_RGBA,
+                   IL_UNSIGNED_BYTE, data.data());
+        ilRegisterOrigin(IL_ORIGIN_UPPER_LEFT);
+        if (indexed)
+            host().set_palette(pixels.palette, pixels.palette_count);
+    }
+    props_set_int(&frame->props, PROP_ORIGIN_X, negated(origin_x), PROPERTY_INTEGER);
+    props_set_int(&frame->props, PROP_ORIGIN_Y, origin_y, PROPERTY_INTEGER);
+}
+
+// The frame count of group entry `entry`, checked against what the file can
+// still hold; -1 (after giving up) when the entry cannot be read.
+int32_t group_frame_count(ByteReader &in, int32_t entry, const SpriteHeader &header, const SpritePixels &pixels,
+                          Animation *anim)
+{
+    const int32_t stored = in.i32();
+    const uint64_t capacity = in.remaining() / MIN_GROUP_FRAME_SIZE;
+    if (stored < 0) {
+        sprite_give_up(anim, format_text("Sprite frame entry %i has a negative frame count (%i)", entry, stored));
+        return -1;
+    }
+    if (stored > 0) {
+        if (static_cast<uint64_t>(stored) > capacity) {
+            sprite_give_up(anim, format_text("Sprite frame entry %i claims %i frames, more than the file can hold",
+                                             entry, stored));
+            return -1;
+        }
+        return stored;
+    }
+    if (!pixels.derive_empty_group_count) {
+        sprite_give_up(anim, format_text("Sprite frame entry %i is a group without frames", entry));
+        return -1;
+    }
+    // Some writers leave the count 0: estimate it from the bytes left, with
+    // the header's size as the size of every frame. Sides are taken
+    // unsigned, as such writers store them; 64 bits keep the divisor from
+    // wrapping to 0.
+    const uint64_t frame_size = static_cast<uint64_t>(static_cast<uint32_t>(header.width))
+                                    * static_cast<uint32_t>(header.height)
+                                + 12;
+    uint64_t derived = in.remaining() / frame_size;
+    if (derived == 0) {
+        sprite_give_up(anim, format_text("Sprite frame entry %i is a group without frames", entry));
+        return -1;
+    }
+    // The estimate is only a guess; never make more frames than could fit.
+    if (derived > capacity)
+        derived = capacity;
+    if (derived == 0) {
+        sprite_give_up(anim, format_text("Sprite frame entry %i claims more frames than the file can hold", entry));
+        return -1;
+    }
+    return static_cast<int32_t>(derived);
+}
+
+bool read_ungrouped(ByteReader &in, const SpriteHeader &header, const SpritePixels &pixels, Animation *anim)
+{
+    const int index = anim->group_count;
+    group_reset_frames(anim_add_group(anim, NO_GROUP_NAME), header.entry_count);
+    for (int32_t e = 0; e < header.entry_count; ++e) {
+        in.i32(); // entry type, 0 for every entry here
+        read_frame(in, &anim->groups[index].frames[e], pixels);
+    }
+    return true;
+}
+
+bool read_grouped(ByteReader &in, const SpriteHeader &header, const SpritePixels &pixels, Animation *anim)
+{
+    for (int32_t e = 0; e < header.entry_count; ++e) {
+        const int32_t entry_type = in.i32();
+        int32_t count = 1;
+        if (entry_type != 0) {
+            count = group_frame_count(in, e, header, pixels, anim);
+            if (count < 0)
+                return false;
+        }
+        const int index = anim->group_count;
+        group_reset_frames(anim_add_group(anim, format_text("Group %i", e).c_str()), count);
+        Group &group = anim->groups[index];
+        if (entry_type != 0)
+            for (int32_t k = 0; k < count; ++k)
+                props_set_float(&group.frames[k].props, PROP_DURATION, in.f32());
+        for (int32_t k = 0; k < count; ++k)
+            read_frame(in, &group.frames[k], pixels);
+    }
+    return true;
+}
+
+bool is_indexed_image()
+{
+    return ilGetInteger(IL_IMAGE_FORMAT) == IL_COLOUR_INDEX && ilGetInteger(IL_IMAGE_TYPE) == IL_UNSIGNED_BYTE
+           && ilGetInteger(IL_IMAGE_BYTES_PER_PIXEL) == 1;
+}
+
+bool is_rgba_image()
+{
+    return ilGetInteger(IL_IMAGE_FORMAT) == IL_RGBA && ilGetInteger(IL_IMAGE_TYPE) == IL_UNSIGNED_BYTE;
+}
+
+// Writes the bound image's pixels, top row first, as width x height x
+// bytes_per_pixel bytes.
+void write_pixels(ByteWriter &out, int width, int height, int bytes_per_pixel)
+{
+    const bool flip = ilGetInteger(IL_ORIGIN_MODE) == IL_ORIGIN_LOWER_LEFT;
+    if (flip)
+        iluFlipImage();
+    const size_t wanted = static_cast<size_t>(width) * static_cast<size_t>(height) * bytes_per_pixel;
+    const size_t held = static_cast<size_t>(ilGetInteger(IL_IMAGE_SIZE_OF_DATA));
+    const uint8_t *data = ilGetData();
+    const size_t take = data ? (held < wanted ? held : wanted) : 0;
+    out.bytes(data, take);
+    out.zeros(wanted - take);
+    if (flip)
+        iluFlipImage();
+}
+
+void write_frame(ByteWriter &out, Frame *frame, int bytes_per_pixel)
+{
+    host().bind_image(frame->image);
+    const int width = host().width();
+    const int height = host().height();
+    out.i32(negated(props_get_int(&frame->props, PROP_ORIGIN_X)));
+    out.i32(props_get_int(&frame->props, PROP_ORIGIN_Y));
+    out.i32(width);
+    out.i32(height);
+    if (bytes_per_pixel == 1) {
+        if (!is_indexed_image())
+            remap_to_palette(default_palette, 256);
+    } else if (!is_rgba_image()) {
+        host().convert_image(IMAGE_RGBA);
+    }
+    write_pixels(out, width, height, bytes_per_pixel);
+}
+
+// Version 2 carries the palette of the first frame. A first frame that is
+// not 8-bit is matched against the default palette here rather than later,
+// so that the palette written is the one its indexes refer to.
+void write_palette_block(ByteWriter &out, Frame *first)
+{
+    host().bind_image(first->image);
+    if (!is_indexed_image())
+        remap_to_palette(default_palette, 256);
+    int count = host().palette_size();
+    if (count > 256)
+        count = 256;
+    const uint8_t *palette = nullptr;
+    if (count > 0) {
+        host().convert_palette(IMAGE_RGBA);
+        palette = host().get_palette();
+    }
+    if (!palette || count < 1) {
+        // An indexed image without a palette: its indexes can only mean the
+        // default palette, and a count of 0 would not read back.
+        palette = default_palette;
+        count = 256;
+    }
+    out.u16(static_cast<uint16_t>(count));
+    for (int i = 0; i < count; ++i)
+        out.bytes(palette + i * 4, PALETTE_ENTRY_SIZE);
+}
+
+} // namespace
+
+SpriteHeader sprite_read_header(ByteReader &in)
+{
+    SpriteHeader header{};
+    header.magic = in.u32();
+    header.version = in.i32();
+    header.type = in.i32();
+    header.radius = in.f32();
+    header.width = in.i32();
+    header.height = in.i32();
+    header.entry_count = in.i32();
+    header.beam_length = in.f32();
+    header.sync_type = in.i32();
+    return header;
+}
+
+void sprite_set_header_properties(Animation *anim, const SpriteHeader &header)
+{
+    props_set_float(&anim->props, PROP_RADIUS, header.radius);
+    props_set_int(&anim->props, PROP_SYNC, header.sync_type, PROPERTY_BOOLEAN);
+    props_set_int(&anim->props, PROP_ORIENTATION, header.type, PROPERTY_SPRITE_TYPE);
+    props_set_float(&anim->props, PROP_BEAM_LENGTH, header.beam_length);
+}
+
+void sprite_give_up(Animation *anim, const std::string &message)
+{
+    show_warning(message);
+    anim_destroy(anim);
+    anim_init(anim);
+}
+
+int32_t sprite_read_entries(ByteReader &in, const SpriteHeader &header, const SpritePixels &pixels, Animation *anim)
+{
+    if (header.entry_count <= 0) {
+        sprite_give_up(anim, "Sprite contains no frames");
+        return 0;
+    }
+    if (static_cast<uint64_t>(header.entry_count) > in.remaining() / MIN_ENTRY_SIZE) {
+        sprite_give_up(anim, format_text("Sprite claims %i frame entries, more than the file can hold",
+                                         header.entry_count));
+        return 0;
+    }
+    const bool grouped = has_group_entry(in, header.entry_count, pixels.bytes_per_pixel);
+    const bool read = grouped ? read_grouped(in, header, pixels, anim) : read_ungrouped(in, header, pixels, anim);
+    if (!read)
+        return 0;
+    if (in.short_read())
+        show_warning("Sprite file is truncated; the missing bytes were read as zeros");
+    return 1;
+}
+
+int32_t sprite_write(const char *path, Animation *anim, int32_t version)
+{
+    if (anim->group_count <= 0 || anim->groups[0].frame_count <= 0)
+        return 0;
+    const bool grouped = !(anim->group_count == 1 && std::strcmp(anim->groups[0].name, NO_GROUP_NAME) == 0);
+    const int bytes_per_pixel = version == VERSION_TRUECOLOUR ? 4 : 1;
+
+    int width = 0;
+    int height = 0;
+    int32_t entry_count = 0;
+    for (int i = 0; i < anim->group_count; ++i) {
+        const Group &group = anim->groups[i];
+        for (int j = 0; j < group.frame_count; ++j) {
+            host().bind_image(group.frames[j].image);
+            if (host().width() > width)
+                width = host().width();
+            if (host().height() > height)
+                height = host().height();
+        }
+        // The layout has no record for a group without frames: such groups
+        // are left out, and the entry count says so.
+        if (grouped && group.frame_count > 0)
+            ++entry_count;
+    }
+    if (!grouped)
+        entry_count = anim->groups[0].frame_count;
+
+    const PropertyList *props = &anim->props;
+    float radius;
+    if (props_find(props, PROP_RADIUS)) {
+        radius = props_get_float(props, PROP_RADIUS);
+    } else {
+        const int64_t half_width = width / 2;
+        const int64_t half_height = height / 2;
+        radius = static_cast<float>(std::sqrt(static_cast<double>(half_width * half_width + half_height * half_height)));
+    }
+
+    ByteWriter out;
+    out.u32(MAGIC);
+    out.i32(version);
+    out.i32(props_get_int(props, PROP_ORIENTATION));
+    out.f32(radius);
+    out.i32(width);
+    out.i32(height);
+    out.i32(entry_count);
+    out.f32(props_get_float(props, PROP_BEAM_LENGTH));
+    out.i32(props_get_int(props, PROP_SYNC));
+
+    if (version == VERSION_PALETTED)
+        write_palette_block(out, &anim->groups[0].frames[0]);
+
+    if (!grouped) {
+        Group &group = anim->groups[0];
+        for (int j = 0; j < group.frame_count; ++j) {
+            out.i32(0);
+            write_frame(out, &group.frames[j], bytes_per_pixel);
+        }
+    } else {
+        for (int i = 0; i < anim->group_count; ++i) {
+            Group &group = anim->groups[i];
+            if (group.frame_count <= 0)
+                continue;
+            if (group.frame_count == 1) {
+                out.i32(0);
+                write_frame(out, &group.frames[0], bytes_per_pixel);
+                continue;
+            }
+            out.i32(1);
+            out.i32(group.frame_count);
+            for (int j = 0; j < group.frame_count; ++j)
+                out.f32(props_get_float(&group.frames[j].props, PROP_DURATION));
+            for (int j = 0; j < group.frame_count; ++j)
+                write_frame(out, &group.frames[j], bytes_per_pixel);
+        }
+    }
+    return write_file(path, out.data()) ? 1 : 0;
+}

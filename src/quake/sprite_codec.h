@@ -1,0 +1,51 @@
+// The sprite layout shared by Quake sprites (versions 1 and 2) and 32-bit
+// sprites: header, frame entries and frame records. The two formats differ
+// only in how a frame's pixels are stored, which `SpritePixels` describes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "fileio/byte_io.h"
+#include "plugins/vorn_plugin.h"
+
+struct SpriteHeader {
+    uint32_t magic;
+    int32_t version;
+    int32_t type;
+    float radius;
+    int32_t width;
+    int32_t height;
+    int32_t entry_count;
+    float beam_length;
+    int32_t sync_type;
+};
+
+// How the frame records of one file hold their pixels.
+struct SpritePixels {
+    int bytes_per_pixel;    // 1: palette indexes, 4: red, green, blue, alpha
+    const uint8_t *palette; // RGBA entries given to 8-bit frames
+    int palette_count;      // 1..256
+    // A group whose frame count is 0 takes its count from the bytes left
+    // (Quake sprites); otherwise such a group is refused.
+    bool derive_empty_group_count;
+};
+
+SpriteHeader sprite_read_header(ByteReader &in);
+
+// Sets "Radius", "Synchronous", "Orientation" and "Beamlength", in that order.
+void sprite_set_header_properties(Animation *anim, const SpriteHeader &header);
+
+// Reads the frame entries that start at the reader's position into the
+// animation. Returns 1; or shows why, leaves the animation empty and
+// returns 0. Bytes missing at the end of the file read as zeros (with a
+// warning); counts that the file cannot hold are refused.
+int32_t sprite_read_entries(ByteReader &in, const SpriteHeader &header, const SpritePixels &pixels, Animation *anim);
+
+// Gives up on a file: tells the user why and empties the animation.
+void sprite_give_up(Animation *anim, const std::string &message);
+
+// Writes `anim` as a sprite of the given version (1, 2 or 32) to `path`.
+// Frames are converted in place to the version's pixel layout. Returns 1,
+// or 0 when there is nothing to write or the file cannot be written.
+int32_t sprite_write(const char *path, Animation *anim, int32_t version);

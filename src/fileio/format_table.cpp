@@ -134,6 +134,9 @@ std::string make_temporary_beside(const std::string &target)
     }
     fchmod(fd, mode);
     close(fd);
+    // The look-ups above may leave errno set (a target that does not exist
+    // yet); that is no error of the save.
+    errno = 0;
     return std::string(buffer.data());
 }
 

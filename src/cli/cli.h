@@ -13,6 +13,8 @@ extern ConsolePlatform *cli_console;
 
 int cli_info(const Args &args);
 int cli_convert(const Args &args);
+int cli_palette(const Args &args);
+int cli_colormap(const Args &args);
 
 // Reports bad usage on standard error and returns 2.
 int cli_usage_error(const std::string &text);

@@ -6,6 +6,7 @@
 
 #include "cli/cli.h"
 #include "plugins/host_table.h"
+#include "plugins/plugin_loader.h"
 #include "platform/program_folder.h"
 #include "quake/quake_palette.h"
 
@@ -24,6 +25,9 @@ const Command commands[] = {
     {"info", "info FILE [--json]", "load FILE and describe the animation", cli_info},
     {"convert", "convert IN OUT [--yes|--no]", "load IN and save it as OUT (format from OUT's extension)",
      cli_convert},
+    {"palette", "palette IN OUT", "read the palette of IN and write it as OUT (palette.lmp, .pal)", cli_palette},
+    {"colormap", "colormap PALETTE OUT [--fullbrights F] [--range R]",
+     "generate a Quake colormap.lmp from PALETTE (defaults: 32 fullbrights, range 2)", cli_colormap},
 };
 
 void print_help(FILE *out)
@@ -90,10 +94,12 @@ int main(int argc, char **argv)
     cli_console = &console;
     set_platform(&console);
 
+    load_plugins();
     host().initialise();
     load_default_palette(program_folder().c_str());
     const int status = command->run(args);
     host().shut_down();
+    unload_plugins();
     set_platform(nullptr);
     return status;
 }

@@ -1,9 +1,374 @@
-// Placeholder until the picture, texture and palette codecs land.
+// Quake pictures (.lmp), mip textures (.mip) and palette.lmp.
+//
+// Pictures and textures hold 8-bit indexes against the implied Quake
+// palette. Reading builds 8-bit images from bounded buffers: every size is
+// checked before it sizes anything, and bytes missing at the end of a file
+// read as zeros. Writing converts frames that are not 8-bit to the default
+// palette; those frames stay converted in the document.
 #include "quake/picture.h"
 
-int32_t lmp_load(const char *, Animation *) { return 0; }
-int32_t lmp_save(const char *, Animation *) { return 0; }
-int32_t mip_load(const char *, Animation *) { return 0; }
-int32_t mip_save(const char *, Animation *) { return 0; }
-int32_t palette_lmp_load(const char *, uint8_t *) { return 0; }
-int32_t palette_lmp_save(const char *, const uint8_t *, int32_t) { return 0; }
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <IL/il.h>
+
+#include "document/animation.h"
+#include "platform/platform.h"
+#include "plugins/host_table.h"
+#include "quake/quake_palette.h"
+
+namespace {
+
+constexpr int MIP_LEVELS = 4;
+constexpr size_t MIP_HEADER_SIZE = 40;
+constexpr size_t MIP_NAME_SIZE = 16;
+constexpr size_t QUAKE_PALETTE_SIZE = 768;
+constexpr int COLORMAP_WIDTH = 256;
+constexpr int COLORMAP_HEIGHT = 64;
+
+// The largest file the picture readers take into memory: a texture of the
+// largest accepted size with all its levels, and some room to spare.
+constexpr size_t MAX_PICTURE_FILE = size_t(512) << 20;
+
+// Makes the bound image an 8-bit image of w x h holding `indexes`, top row
+// first. Its palette is left to the caller.
+void set_bound_indexed(int w, int h, const uint8_t *indexes)
+{
+    ilTexImage(static_cast<ILuint>(w), static_cast<ILuint>(h), 1, 1, IL_COLOUR_INDEX, IL_UNSIGNED_BYTE,
+               const_cast<uint8_t *>(indexes));
+    host().set_upper_left_origin();
+}
+
+void give_default_palette(uint32_t image)
+{
+    host().bind_image(image);
+    host().set_palette(default_palette, 256);
+}
+
+bool bound_is_8bit()
+{
+    return ilGetInteger(IL_IMAGE_FORMAT) == IL_COLOUR_INDEX && ilGetInteger(IL_IMAGE_TYPE) == IL_UNSIGNED_BYTE
+           && ilGetInteger(IL_IMAGE_BYTES_PER_PIXEL) == 1;
+}
+
+// Binds `image` and makes it 8-bit against the default palette unless it
+// already is 8-bit (an 8-bit image keeps its indexes, whatever its palette).
+void prepare_for_writing(uint32_t image)
+{
+    host().bind_image(image);
+    if (!bound_is_8bit())
+        remap_to_palette(default_palette, 256);
+}
+
+// Appends exactly out_w x out_h indexes of the bound 8-bit image, top row
+// first. Pixels the image does not have are written as 0, so the output
+// always has the size the header announces.
+void write_bound_pixels(ByteWriter &out, int out_w, int out_h)
+{
+    if (out_w <= 0 || out_h <= 0)
+        return;
+    const bool flip = host().origin_is_lower_left() != 0;
+    if (flip)
+        host().flip();
+    const int w = host().width();
+    const int h = host().height();
+    const uint8_t *data = bound_is_8bit() ? host().get_data() : nullptr;
+    const size_t start = out.size();
+    out.zeros(static_cast<size_t>(out_w) * static_cast<size_t>(out_h));
+    if (data && w > 0 && h > 0) {
+        const int rows = out_h < h ? out_h : h;
+        const int columns = out_w < w ? out_w : w;
+        uint8_t *dst = out.data().data() + start;
+        for (int y = 0; y < rows; ++y)
+            std::memcpy(dst + static_cast<size_t>(y) * out_w, data + static_cast<size_t>(y) * w,
+                        static_cast<size_t>(columns));
+    }
+    if (flip)
+        host().flip();
+}
+
+// Reads a whole file for one of the picture readers. False when it cannot
+// be opened or read.
+bool load_file(const char *path, std::vector<uint8_t> &bytes)
+{
+    return path && read_file(path, bytes, MAX_PICTURE_FILE);
+}
+
+// Creates `path` and writes `bytes` to it. The file is opened before the
+// caller encodes anything (see open_for_writing), so a file that cannot be
+// created leaves the document untouched.
+FILE *open_for_writing(const char *path)
+{
+    return path ? std::fopen(path, "wb") : nullptr;
+}
+
+int finish_writing(FILE *file, const ByteWriter &out)
+{
+    const bool wrote = out.size() == 0 || std::fwrite(out.data().data(), 1, out.size(), file) == out.size();
+    const int saved = errno;
+    const bool closed = std::fclose(file) == 0;
+    if (!wrote || !closed) {
+        errno = saved ? saved : EIO;
+        return 0;
+    }
+    return 1;
+}
+
+// Removes the last group of the animation (a reader gave up on it), so that
+// the next loader is handed an empty animation.
+void drop_last_group(Animation *anim)
+{
+    if (anim->group_count > 0)
+        anim_delete_group(anim, anim->group_count - 1);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Block codecs
+
+void indexed_pixels_read(ByteReader &in, Frame *frame, int width, int height)
+{
+    host().bind_image(frame->image);
+    const uint64_t area = checked_area(width, height);
+    if (area == 0) {
+        // Nothing sensible to read: a single pixel of index 0 stands in.
+        const uint8_t zero = 0;
+        set_bound_indexed(1, 1, &zero);
+        return;
+    }
+    std::vector<uint8_t> pixels(static_cast<size_t>(area));
+    in.bytes(pixels.data(), pixels.size());
+    set_bound_indexed(width, height, pixels.data());
+}
+
+int picture_read(ByteReader &in, Frame *frame)
+{
+    const int32_t width = in.i32();
+    const int32_t height = in.i32();
+    if (checked_area(width, height) == 0)
+        return 0;
+    indexed_pixels_read(in, frame, width, height);
+    return 1;
+}
+
+int mip_texture_read(ByteReader &in, Group *group)
+{
+    const std::string name = in.fixed_string(MIP_NAME_SIZE);
+    const uint32_t width = in.u32();
+    const uint32_t height = in.u32();
+    // The level offsets are not used: the levels follow the header in order.
+    in.skip(4 * MIP_LEVELS);
+    if (checked_area(width, height) == 0)
+        return 0;
+    if (group->name && std::strcmp(group->name, NO_GROUP_NAME) == 0) {
+        char *renamed = static_cast<char *>(std::malloc(name.size() + 1));
+        if (renamed) {
+            std::memcpy(renamed, name.c_str(), name.size() + 1);
+            std::free(group->name);
+            group->name = renamed;
+        }
+    }
+    group_reset_frames(group, MIP_LEVELS);
+    for (int k = 0; k < MIP_LEVELS; ++k) {
+        const int w = static_cast<int>(width >> k);
+        const int h = static_cast<int>(height >> k);
+        if (w == 0 || h == 0) {
+            // A level that shrank to nothing has no bytes in the file; it is
+            // held as a zero-filled image of at least one pixel a side, the
+            // size a rebuilt chain gives it.
+            const int lw = w > 0 ? w : 1;
+            const int lh = h > 0 ? h : 1;
+            const std::vector<uint8_t> zeros(static_cast<size_t>(lw) * static_cast<size_t>(lh), 0);
+            host().bind_image(group->frames[k].image);
+            set_bound_indexed(lw, lh, zeros.data());
+            continue;
+        }
+        indexed_pixels_read(in, &group->frames[k], w, h);
+    }
+    return 1;
+}
+
+void quake_palette_read(ByteReader &in, uint8_t *rgba1024)
+{
+    for (int i = 0; i < 256; ++i) {
+        uint8_t rgb[3];
+        in.bytes(rgb, 3);
+        rgba1024[i * 4] = rgb[0];
+        rgba1024[i * 4 + 1] = rgb[1];
+        rgba1024[i * 4 + 2] = rgb[2];
+        rgba1024[i * 4 + 3] = 255;
+    }
+    rgba1024[255 * 4 + 3] = 0;
+}
+
+int indexed_pixels_write(ByteWriter &out, uint32_t image)
+{
+    prepare_for_writing(image);
+    const int w = host().width();
+    const int h = host().height();
+    if (w <= 0 || h <= 0)
+        return 0;
+    write_bound_pixels(out, w, h);
+    return w * h;
+}
+
+int picture_write(ByteWriter &out, uint32_t image)
+{
+    prepare_for_writing(image);
+    const int w = host().width();
+    const int h = host().height();
+    out.i32(w);
+    out.i32(h);
+    write_bound_pixels(out, w, h);
+    return (w > 0 && h > 0 ? w * h : 0) + 8;
+}
+
+int mip_texture_write(ByteWriter &out, Group *group)
+{
+    if (!group || group->frame_count < 1)
+        return 0;
+    const size_t start = out.size();
+    host().bind_image(group->frames[0].image);
+    const int width = host().width();
+    const int height = host().height();
+
+    out.fixed_string(group->name ? group->name : "", MIP_NAME_SIZE);
+    out.u32(static_cast<uint32_t>(width));
+    out.u32(static_cast<uint32_t>(height));
+    const size_t offsets_at = out.size();
+    out.zeros(4 * MIP_LEVELS);
+
+    // The frames serve as levels only when they already form the chain.
+    bool chain = group->frame_count == MIP_LEVELS;
+    for (int k = 0; chain && k < MIP_LEVELS; ++k) {
+        host().bind_image(group->frames[k].image);
+        chain = host().width() == (width >> k) && host().height() == (height >> k);
+    }
+    if (!chain)
+        group_build_mips(group, MIP_LEVELS - 1);
+
+    for (int k = 0; k < MIP_LEVELS && k < group->frame_count; ++k) {
+        out.patch_u32(offsets_at + 4 * static_cast<size_t>(k), static_cast<uint32_t>(out.size() - start));
+        prepare_for_writing(group->frames[k].image);
+        // Exactly the level size the header implies, so that a reader that
+        // walks the levels in order finds each one where it expects it.
+        write_bound_pixels(out, width >> k, height >> k);
+    }
+    return static_cast<int>(out.size() - start);
+}
+
+// ---------------------------------------------------------------------------
+// Format-table rows
+
+int32_t lmp_load(const char *path, Animation *anim)
+{
+    std::vector<uint8_t> bytes;
+    if (!load_file(path, bytes))
+        return 0;
+    ByteReader in(bytes);
+    Group *group = anim_add_group(anim, NO_GROUP_NAME);
+    group_reset_frames(group, 1);
+    Frame *frame = &group->frames[0];
+    if (std::strstr(path, "colormap.lmp")) {
+        // A lighting table: 64 rows of 256 indexes and no size header. A
+        // shorter file leaves the rest of the table at 0.
+        indexed_pixels_read(in, frame, COLORMAP_WIDTH, COLORMAP_HEIGHT);
+    } else if (!picture_read(in, frame)) {
+        drop_last_group(anim);
+        return 0;
+    }
+    give_default_palette(frame->image);
+    return 1;
+}
+
+int32_t lmp_save(const char *path, Animation *anim)
+{
+    if (!anim || anim->group_count < 1 || anim->groups[0].frame_count < 1)
+        return 0;
+    anim_bind_frame(anim, 0, 0);
+    if (host().width() % 4 != 0
+        && !ask_question("Do you really want to save a lmp that will crash GLQuake? (width must be a multiple of 4)?"))
+        return 0;
+    FILE *file = open_for_writing(path);
+    if (!file)
+        return 0;
+    ByteWriter out;
+    picture_write(out, anim->groups[0].frames[0].image);
+    return finish_writing(file, out);
+}
+
+int32_t mip_load(const char *path, Animation *anim)
+{
+    std::vector<uint8_t> bytes;
+    if (!load_file(path, bytes))
+        return 0;
+    ByteReader in(bytes);
+    Group *group = anim_add_group(anim, NO_GROUP_NAME);
+    if (!mip_texture_read(in, group)) {
+        drop_last_group(anim);
+        return 0;
+    }
+    for (int g = 0; g < anim->group_count; ++g)
+        for (int f = 0; f < anim->groups[g].frame_count; ++f)
+            give_default_palette(anim->groups[g].frames[f].image);
+    return 1;
+}
+
+int32_t mip_save(const char *path, Animation *anim)
+{
+    if (!anim || anim->group_count < 1 || anim->groups[0].frame_count < 1)
+        return 0;
+    anim_bind_frame(anim, 0, 0);
+    if ((host().width() % 16 != 0 || host().height() % 16 != 0)
+        && !ask_question("Do you really want to save a miptex that will crash Quake (should be at least 16x16 and "
+                         "a multiple of 16)?"))
+        return 0;
+    FILE *file = open_for_writing(path);
+    if (!file)
+        return 0;
+    ByteWriter out;
+    mip_texture_write(out, &anim->groups[0]);
+    return finish_writing(file, out);
+}
+
+int32_t palette_lmp_load(const char *path, uint8_t *rgba1024)
+{
+    if (!path || !rgba1024)
+        return 0;
+    FILE *file = std::fopen(path, "rb");
+    if (!file)
+        return 0;
+    // One byte more than a palette: a longer file is not this format.
+    uint8_t bytes[QUAKE_PALETTE_SIZE + 1];
+    const size_t n = std::fread(bytes, 1, sizeof bytes, file);
+    std::fclose(file);
+    if (n != QUAKE_PALETTE_SIZE)
+        return 0;
+    ByteReader in(bytes, n);
+    quake_palette_read(in, rgba1024);
+    return 256;
+}
+
+int32_t palette_lmp_save(const char *path, const uint8_t *rgba, int32_t count)
+{
+    if (!path || !rgba)
+        return 0;
+    FILE *file = open_for_writing(path);
+    if (!file)
+        return 0;
+    // Always 256 colours; entries the given palette does not have are black.
+    ByteWriter out;
+    for (int i = 0; i < 256; ++i) {
+        if (i < count) {
+            out.bytes(rgba + i * 4, 3);
+        } else {
+            out.zeros(3);
+        }
+    }
+    return finish_writing(file, out);
+}

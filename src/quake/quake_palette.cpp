@@ -9,6 +9,21 @@
 
 uint8_t default_palette[1025] = {};
 
+namespace {
+
+constexpr int64_t COMPONENT_LIMIT = int64_t(1) << 28;
+
+int64_t clamp_component(int value)
+{
+    if (value > COMPONENT_LIMIT)
+        return COMPONENT_LIMIT;
+    if (value < -COMPONENT_LIMIT)
+        return -COMPONENT_LIMIT;
+    return value;
+}
+
+} // namespace
+
 int nearest_palette_index(const uint8_t *palette, int count, int red, int green, int blue, int alpha_flag)
 {
     if (count <= 0 || !palette)
@@ -19,15 +34,21 @@ int nearest_palette_index(const uint8_t *palette, int count, int red, int green,
                 return i;
         return 0;
     }
+    // Components far outside 0..255 (brightened colours) are held within a
+    // bound whose squared distances still fit 64 bits; every colour a
+    // palette can be compared with meaningfully lies well inside it.
+    const int64_t r = clamp_component(red);
+    const int64_t g = clamp_component(green);
+    const int64_t b = clamp_component(blue);
     // The bound starts at twice the distance from black rather than at a
     // large constant: opaque black always yields 0.
-    int best = 2 * (red * red + green * green + blue * blue);
+    int64_t best = 2 * (r * r + g * g + b * b);
     int result = 0;
     for (int i = 0; i < count; ++i) {
-        const int dr = palette[i * 4] - red;
-        const int dg = palette[i * 4 + 1] - green;
-        const int db = palette[i * 4 + 2] - blue;
-        const int d = dr * dr + dg * dg + db * db;
+        const int64_t dr = palette[i * 4] - r;
+        const int64_t dg = palette[i * 4 + 1] - g;
+        const int64_t db = palette[i * 4 + 2] - b;
+        const int64_t d = dr * dr + dg * dg + db * db;
         if (d < best) {
             if (d == 0)
                 return i;

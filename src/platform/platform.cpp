@@ -20,6 +20,13 @@ std::atomic<Platform *> current{nullptr};
 
 std::string Platform::open_file_dialog(const std::string &, const std::string &) { return {}; }
 std::string Platform::save_file_dialog(const std::string &, const std::string &) { return {}; }
+std::vector<std::string> Platform::open_files_dialog(const std::string &filter, const std::string &title)
+{
+    std::string path = open_file_dialog(filter, title);
+    if (path.empty())
+        return {};
+    return {path};
+}
 void Platform::set_status_text(const std::string &) {}
 void Platform::set_progress(int) {}
 void Platform::run_on_ui_thread(const std::function<void()> &work) { work(); }

@@ -7,6 +7,7 @@
 #include <cstdarg>
 #include <functional>
 #include <string>
+#include <vector>
 
 inline constexpr const char *APP_CAPTION = "Vorn";
 
@@ -33,6 +34,10 @@ public:
     // passed with its full length. An empty result means cancelled.
     virtual std::string open_file_dialog(const std::string &filter, const std::string &title);
     virtual std::string save_file_dialog(const std::string &filter, const std::string &title);
+    // An open dialog that lets the user pick several files; full paths in
+    // the order the dialog lists them, empty when cancelled. The default
+    // offers the single-file dialog.
+    virtual std::vector<std::string> open_files_dialog(const std::string &filter, const std::string &title);
 
     virtual void set_status_text(const std::string &text);
     // Progress of a long operation in percent; a negative value hides it.

@@ -45,6 +45,20 @@ std::string ScriptedPlatform::save_file_dialog(const std::string &filter, const 
     return path;
 }
 
+std::vector<std::string> ScriptedPlatform::open_files_dialog(const std::string &filter, const std::string &title)
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!multi_files_.empty()) {
+            filters_.push_back(filter);
+            std::vector<std::string> paths = multi_files_.front();
+            multi_files_.pop_front();
+            return paths;
+        }
+    }
+    return Platform::open_files_dialog(filter, title);
+}
+
 void ScriptedPlatform::set_status_text(const std::string &text)
 {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -67,6 +81,12 @@ void ScriptedPlatform::queue_file(const std::string &path)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     files_.push_back(path);
+}
+
+void ScriptedPlatform::queue_files(const std::vector<std::string> &paths)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    multi_files_.push_back(paths);
 }
 
 std::vector<ScriptedPlatform::Message> ScriptedPlatform::messages() const
@@ -125,4 +145,5 @@ void ScriptedPlatform::clear()
     unexpected_.clear();
     answers_.clear();
     files_.clear();
+    multi_files_.clear();
 }

@@ -21,11 +21,15 @@ public:
     bool ask_yes_no(const std::string &text) override;
     std::string open_file_dialog(const std::string &filter, const std::string &title) override;
     std::string save_file_dialog(const std::string &filter, const std::string &title) override;
+    // Answered from queue_files when something is queued there, otherwise
+    // like the single-file dialog.
+    std::vector<std::string> open_files_dialog(const std::string &filter, const std::string &title) override;
     void set_status_text(const std::string &text) override;
     void set_progress(int percent) override;
 
     void queue_answer(bool yes);
     void queue_file(const std::string &path); // "" means the user cancelled
+    void queue_files(const std::vector<std::string> &paths); // empty: cancelled
 
     std::vector<Message> messages() const;
     std::vector<std::string> questions() const;
@@ -48,4 +52,5 @@ private:
     std::vector<std::string> unexpected_;
     std::deque<bool> answers_;
     std::deque<std::string> files_;
+    std::deque<std::vector<std::string>> multi_files_;
 };

@@ -1,0 +1,198 @@
+#include "fileio/file_ops.h"
+
+#include <atomic>
+#include <cstdint>
+#include <cstring>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <utility>
+
+#include "document/animation.h"
+#include "document/document_state.h"
+#include "fileio/format_table.h"
+#include "platform/platform.h"
+
+namespace {
+
+// The one worker thread. A finished worker is joined when the next one
+// starts, by file_worker_wait, or at exit.
+struct WorkerSlot {
+    std::mutex mutex;
+    std::thread thread;
+    ~WorkerSlot()
+    {
+        if (thread.joinable())
+            thread.join();
+    }
+};
+
+WorkerSlot &slot()
+{
+    static WorkerSlot worker;
+    return worker;
+}
+
+std::atomic<bool> busy{false};
+
+// Sets the busy mark, then starts the thread, so that a worker that ends at
+// once still finds the mark to clear.
+template <class Body>
+int start_worker(Body body)
+{
+    WorkerSlot &worker = slot();
+    std::lock_guard<std::mutex> lock(worker.mutex);
+    bool expected = false;
+    if (!busy.compare_exchange_strong(expected, true))
+        return 0;
+    // The previous worker cleared the mark as its last action: it has
+    // nothing left to do but return.
+    if (worker.thread.joinable())
+        worker.thread.join();
+    try {
+        worker.thread = std::thread(std::move(body));
+    } catch (const std::system_error &) {
+        busy.store(false);
+        return 0;
+    }
+    return 1;
+}
+
+void end_worker() { busy.store(false); }
+
+void set_document_name(const std::string &path)
+{
+    DocumentState &doc = doc_state();
+    std::memset(doc.file_name, 0, sizeof doc.file_name);
+    std::strncpy(doc.file_name, path.c_str(), sizeof doc.file_name - 1);
+}
+
+bool is_document(const Animation *anim) { return anim == &doc_state().animation; }
+
+// Runs the save and, for the document, marks it saved only when the file
+// was written.
+void save_and_settle(const std::string &path, Animation *anim)
+{
+    const bool document = is_document(anim);
+    const int written = file_save(path.c_str(), anim);
+    if (written && document) {
+        platform().run_on_ui_thread([&path] {
+            set_document_name(path);
+            doc_begin_edit(0);
+        });
+    }
+    report_progress(0, 0);
+}
+
+} // namespace
+
+bool file_worker_busy() { return busy.load(); }
+
+void file_worker_wait()
+{
+    WorkerSlot &worker = slot();
+    std::lock_guard<std::mutex> lock(worker.mutex);
+    if (worker.thread.joinable())
+        worker.thread.join();
+}
+
+int open_document()
+{
+    if (file_worker_busy())
+        return 0;
+    const std::string path = platform().open_file_dialog(build_file_filter(FILE_OP_LOAD_IMAGE), "Open");
+    if (path.empty())
+        return 0;
+    return start_load_worker(path);
+}
+
+int start_load_worker(const std::string &path)
+{
+    return start_worker([path] { load_worker(path); });
+}
+
+void load_worker(const std::string &path)
+{
+    // The question about unsaved changes, and the closing itself, happen on
+    // the user-interface thread, before anything is loaded.
+    int closed = 0;
+    platform().run_on_ui_thread([&closed] { closed = doc_close(); });
+    if (closed) {
+        file_load(path.c_str(), &doc_state().animation);
+        platform().run_on_ui_thread([&path] {
+            set_document_name(path);
+            DocumentView &view = doc_view();
+            view.update_title();
+            view.preview_refresh();
+            view.layout();
+            doc_fill_group_list(0);
+            doc_update_commands();
+        });
+    }
+    report_progress(0, 0);
+    end_worker();
+}
+
+int save_document(const char *path, Animation *anim, bool synchronous)
+{
+    if (file_worker_busy())
+        return 0;
+    std::string target = path ? path : "";
+    if (target.empty()) {
+        target = platform().save_file_dialog(build_file_filter(FILE_OP_SAVE_IMAGE), "Save As");
+        if (target.empty())
+            return 0;
+    }
+    if (synchronous) {
+        save_and_settle(target, anim);
+        return 1;
+    }
+    return start_worker([target, anim] { save_worker(target, anim); });
+}
+
+void save_worker(const std::string &path, Animation *anim)
+{
+    save_and_settle(path, anim);
+    end_worker();
+}
+
+int load_via_dialog(Animation *anim)
+{
+    const std::string path = platform().open_file_dialog(build_file_filter(FILE_OP_LOAD_IMAGE), "Open");
+    if (path.empty())
+        return 0;
+    file_load(path.c_str(), anim);
+    return 1;
+}
+
+int import_frames_via_dialog(Animation *anim)
+{
+    anim_init(anim);
+    anim_add_group(anim, NO_GROUP_NAME);
+    const std::vector<std::string> paths =
+        platform().open_files_dialog(build_file_filter(FILE_OP_LOAD_IMAGE), "Import Frames");
+    if (paths.empty())
+        return 0;
+    for (const std::string &path : paths) {
+        Animation scratch;
+        anim_init(&scratch);
+        // A file that cannot be read reports itself and adds no frames.
+        file_load(path.c_str(), &scratch);
+        if (scratch.groups && scratch.group_count > 0)
+            group_append_frames(&anim->groups[0], &scratch.groups[0]);
+        anim_destroy(&scratch);
+    }
+    return 1;
+}
+
+void report_progress(int done, int total)
+{
+    if (total == 0) {
+        platform().set_status_text("Ready.");
+        platform().set_progress(done);
+        return;
+    }
+    const int percent = static_cast<int>(static_cast<int64_t>(done) * 100 / total);
+    platform().set_status_text(format_text("File Operation: %i%%", percent));
+    platform().set_progress(percent);
+}

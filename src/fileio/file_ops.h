@@ -1,0 +1,60 @@
+// Opening and saving the document on a worker thread, the busy mark that
+// keeps every other command away from the document meanwhile, the progress
+// report, and the synchronous dialog-driven loads and saves of the frame and
+// alpha-channel commands.
+//
+// Everything the workers show, ask or refresh goes through the platform
+// layer: questions and view refreshes through run_on_ui_thread, so the
+// window is only touched from its own thread.
+#pragma once
+
+#include <string>
+
+#include "plugins/vorn_plugin.h"
+
+// A background file operation is running. While it is, no command may read
+// or change the document or start another file operation.
+bool file_worker_busy();
+// Waits until the last worker thread has ended and releases it. Never call
+// it on the user-interface thread while a worker may still need that thread
+// (run_on_ui_thread would wait for it forever); tests and the shut-down,
+// which is refused while a worker runs, use it.
+void file_worker_wait();
+
+// File > Open: the open dialog, then the load worker. 0 when the dialog was
+// cancelled or a worker is already running, 1 when the load has started.
+int open_document();
+// Starts load_worker on `path` (a dropped file, the command line, Open).
+// 0 when a worker is already running or no thread could be started.
+int start_load_worker(const std::string &path);
+// The body of the load thread: closes the document (asking about unsaved
+// changes on the user-interface thread), loads `path` into it, refreshes the
+// window, reports "Ready." and clears the busy mark as its last action.
+void load_worker(const std::string &path);
+
+// Saves `anim` to `path`, or to a name chosen in the save dialog when path
+// is null or empty. Synchronous: on the calling thread; otherwise on the
+// save worker. Returns 1 when a save was made or started, 0 when the dialog
+// was cancelled (or a worker is already running).
+//
+// When `anim` is the document, a save that succeeds makes `path` the
+// document's file name and marks it clean (doc_begin_edit(0)); a save that
+// fails leaves name, modified mark and undo copy as they were. Saving any
+// other animation (an exported frame or alpha channel) leaves the document
+// alone. Callers therefore do not call doc_begin_edit(0) themselves.
+int save_document(const char *path, Animation *anim, bool synchronous);
+// The body of the save thread.
+void save_worker(const std::string &path, Animation *anim);
+
+// Open dialog, then the chosen file loaded into the empty `anim` on the
+// calling thread. 1 when a file was chosen.
+int load_via_dialog(Animation *anim);
+// Multi-file open dialog; every chosen file's first group's frames are
+// appended, in the listed order, to group 0 ("[no group]") of `anim`, which
+// must own nothing on entry. 1 when files were chosen; on cancel `anim`
+// keeps its one empty group.
+int import_frames_via_dialog(Animation *anim);
+
+// Status text and progress bar of a file operation: total 0 shows "Ready.",
+// otherwise "File Operation: N%" with N = done * 100 / total. Any thread.
+void report_progress(int done, int total);

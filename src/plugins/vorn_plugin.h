@@ -89,6 +89,28 @@ typedef struct PluginInfo {
     PluginFormat formats[1]; /* variable length, ended by a NULL pattern */
 } PluginInfo;
 
+/* A record laid out like PluginInfo with room for n formats and the NULL
+ * entry that ends the list, for a plug-in's own `vorn_info`:
+ *   VORN_PLUGIN_EXPORT const VORN_PLUGIN_INFO(2) vorn_info = {
+ *       0, PLUGIN_VERSION, 0,
+ *       {{"*.foo", "Foo Picture (*.foo)"}, {"*.bar", "Bar (*.bar)"}, {NULL, NULL}}};
+ */
+#define VORN_PLUGIN_INFO(n)                                                   \
+    struct {                                                                  \
+        int32_t reserved0;                                                    \
+        int32_t version;                                                      \
+        int32_t reserved1;                                                    \
+        PluginFormat formats[(n) + 1];                                        \
+    }
+
+/* Marks the plug-in's two exports so that the host finds them by name, also
+ * when the plug-in is written in C++ or built with hidden visibility. */
+#ifdef __cplusplus
+#define VORN_PLUGIN_EXPORT extern "C" __attribute__((visibility("default")))
+#else
+#define VORN_PLUGIN_EXPORT __attribute__((visibility("default")))
+#endif
+
 /* Exported by the plug-in as `vorn_api`. Every entry may be NULL.
  * Each returns non-zero when it handled the file (load_palette: the number
  * of entries read) and 0 to let the host try the next candidate. */

@@ -1,0 +1,55 @@
+// The program's settings (section VORN of vorn.ini), read once at start-up
+// and written once at shut-down, and the shut-down itself.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+inline constexpr const char *SETTINGS_SECTION = "VORN";
+inline constexpr int CUSTOM_COLOR_COUNT = 16;
+inline constexpr int SETTINGS_KEY_COUNT = 23;
+
+struct Settings {
+    int32_t toolbar = 1;                // toolbar shown, View > Tool Bar checked
+    int32_t statusbar = 1;              // status bar shown, View > Status Bar checked
+    int32_t gif_hack = 1;               // later paletted frames fill transparency from the previous one
+    int32_t jpeg_quality = 99;          // image library's JPEG quality
+    int32_t rle_compress = 0;           // image library's BMP run-length switch
+    int32_t palette_global = 1;         // palette editor: apply to all frames
+    int32_t palette_maintain_index = 0; // palette editor: maintain indexes
+    int32_t custom_colors[CUSTOM_COLOR_COUNT] = {
+        0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF,
+        0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF,
+    };                                  // colour chooser's custom colours (0x00BBGGRR)
+    int32_t clear_color = 0xFF00FF;     // image library's clear colour (0x00BBGGRR)
+};
+
+// The process-wide settings.
+Settings &settings();
+
+// Where vorn.ini lives: beside the program when that folder already holds
+// one or can be written; otherwise $XDG_CONFIG_HOME/vorn/vorn.ini, with
+// ~/.config when XDG_CONFIG_HOME is unset or not absolute.
+std::string settings_file_path();
+// The same rule with every input given (tests).
+std::string settings_file_path_for(const std::string &program_folder, bool ini_exists, bool folder_writable,
+                                   const char *xdg_config_home, const char *home);
+
+// Reads the 23 keys (a missing file or key gives the default, a negative
+// value 0) and hands the clear colour, JPEG quality, BMP run-length switch
+// and GIF handling to the image layer.
+void load_settings();
+void load_settings_from(const std::string &path);
+// Reads the JPEG quality and run-length switch back from the image library
+// and writes the 23 keys as decimal text, keeping everything else in the
+// file. Creates the folder of a settings file under the config home.
+void save_settings();
+void save_settings_to(const std::string &path);
+
+// The end of the program: asks about unsaved changes (declined: returns 0
+// and nothing happens), writes the settings, shuts the image library down,
+// releases the plug-ins, then calls `exit_process` with 1 (std::exit when
+// empty). Returns 1 when `exit_process` returns. Not to be called while a
+// file operation runs; the window refuses to close then.
+int shutdown_program(const std::function<void(int)> &exit_process = {});

@@ -12,6 +12,7 @@
 
 #include "document/animation.h"
 #include "fileio/format_table.h"
+#include "fileio/library_probe.h"
 #include "platform/platform.h"
 #include "plugins/host_table.h"
 
@@ -108,6 +109,10 @@ int32_t generic_image_load(const char *path, Animation *anim)
         show_warning("Error Encountered: X Pixmap files cannot be read");
         return 1;
     }
+    if (probe_library_load(path) == ProbeResult::Dangerous) {
+        show_warning(format_text("Error Encountered: %s is damaged or not an image that can be read", path));
+        return 1;
+    }
     ILuint loaded = 0;
     ilGenImages(1, &loaded);
     ilBindImage(loaded);
@@ -172,7 +177,7 @@ int32_t generic_image_save(const char *path, Animation *anim)
 
 int32_t image_palette_load(const char *path, uint8_t *rgba1024)
 {
-    if (looks_like_xpm(path))
+    if (looks_like_xpm(path) || probe_library_load(path) == ProbeResult::Dangerous)
         return 0;
     const uint32_t scratch = host().gen_image();
     host().bind_image(scratch);

@@ -6,7 +6,7 @@
 #include <IL/il.h>
 
 #include "cli/cli.h"
-#include "cli/sha256.h"
+#include "fileio/sha256.h"
 #include "document/animation.h"
 #include "fileio/format_table.h"
 #include "plugins/host_table.h"

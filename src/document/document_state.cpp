@@ -130,6 +130,8 @@ int doc_close()
     doc_view().update_title();
     doc_view().layout();
     doc_fill_group_list(0);
+    // The commands must not stay enabled for frames that no longer exist.
+    doc_update_commands();
     return 1;
 }
 

@@ -1,0 +1,108 @@
+// Benchmarks of the core's hot paths. Build with -DVORN_BUILD_BENCH=ON and
+// run build/bin/vorn_bench.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+#include <IL/il.h>
+#include <IL/ilu.h>
+
+#include "document/animation.h"
+#include "fileio/format_table.h"
+#include "fileio/generic_formats.h"
+#include "fileio/library_probe.h"
+#include "platform/console_platform.h"
+#include "plugins/host_table.h"
+#include "quake/quake_palette.h"
+
+namespace {
+
+void start_library()
+{
+    static bool started = false;
+    if (started)
+        return;
+    started = true;
+    host().initialise();
+    for (int i = 0; i < 256; ++i) {
+        default_palette[i * 4] = static_cast<uint8_t>(i);
+        default_palette[i * 4 + 1] = static_cast<uint8_t>(255 - i);
+        default_palette[i * 4 + 2] = static_cast<uint8_t>(i * 7);
+        default_palette[i * 4 + 3] = 255;
+    }
+}
+
+// An RGBA picture of n x n with many colours, saved once as PNG.
+std::string sample_png(int n)
+{
+    const std::string path = "/tmp/vorn_bench_" + std::to_string(n) + ".png";
+    Animation anim;
+    anim_init(&anim);
+    Group *group = anim_add_group(&anim, NO_GROUP_NAME);
+    group_reset_frames(group, 1);
+    host().bind_image(group->frames[0].image);
+    std::vector<uint8_t> rgba(static_cast<size_t>(n) * n * 4);
+    for (size_t p = 0; p < rgba.size(); ++p)
+        rgba[p] = static_cast<uint8_t>((p * 2654435761u) >> 13);
+    ilTexImage(n, n, 1, 4, IL_RGBA, IL_UNSIGNED_BYTE, rgba.data());
+    generic_image_save(path.c_str(), &anim);
+    anim_destroy(&anim);
+    return path;
+}
+
+void BM_NearestPaletteIndex(benchmark::State &state)
+{
+    start_library();
+    int colour = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(
+            nearest_palette_index(default_palette, 256, colour & 255, (colour >> 8) & 255, (colour >> 16) & 255, 1));
+        colour += 7919;
+    }
+}
+BENCHMARK(BM_NearestPaletteIndex);
+
+void BM_RemapToPalette1024(benchmark::State &state)
+{
+    start_library();
+    std::vector<uint8_t> rgba(1024 * 1024 * 4);
+    for (size_t p = 0; p < rgba.size(); ++p)
+        rgba[p] = static_cast<uint8_t>(p * 31);
+    const ILuint image = iluGenImage();
+    for (auto _ : state) {
+        ilBindImage(image);
+        ilTexImage(1024, 1024, 1, 4, IL_RGBA, IL_UNSIGNED_BYTE, rgba.data());
+        remap_to_palette(default_palette, 256);
+    }
+    iluDeleteImage(image);
+}
+BENCHMARK(BM_RemapToPalette1024)->Unit(benchmark::kMillisecond);
+
+// The cost of probing a load in a child process, against the load itself.
+void BM_ProbePng(benchmark::State &state)
+{
+    start_library();
+    const std::string path = sample_png(static_cast<int>(state.range(0)));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(probe_library_load(path.c_str()));
+}
+BENCHMARK(BM_ProbePng)->Arg(64)->Arg(1024)->Unit(benchmark::kMillisecond);
+
+void BM_GenericLoadPng(benchmark::State &state)
+{
+    start_library();
+    ConsolePlatform quiet(ConsolePlatform::Answer::No);
+    set_platform(&quiet);
+    const std::string path = sample_png(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        Animation anim;
+        anim_init(&anim);
+        generic_image_load(path.c_str(), &anim);
+        anim_destroy(&anim);
+    }
+    set_platform(nullptr);
+}
+BENCHMARK(BM_GenericLoadPng)->Arg(64)->Arg(1024)->Unit(benchmark::kMillisecond);
+
+} // namespace

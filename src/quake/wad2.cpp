@@ -1,5 +1,289 @@
-// Placeholder until the WAD2 codec lands.
+// WAD2 archives: a header, the lump bodies and a directory of 32-byte
+// entries. Every lump that holds an image becomes one group named after the
+// lump, its kind kept in the group's "Entry Type" so that a save writes the
+// same kinds back. Lump bodies go through the picture and texture codecs.
 #include "quake/wad2.h"
 
-int32_t wad2_load(const char *, Animation *) { return 0; }
-int32_t wad2_save(const char *, Animation *) { return 0; }
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "document/animation.h"
+#include "document/props.h"
+#include "fileio/byte_io.h"
+#include "platform/platform.h"
+#include "plugins/host_table.h"
+#include "quake/picture.h"
+#include "quake/quake_layout.h"
+#include "quake/quake_palette.h"
+
+using namespace wad_layout;
+
+namespace {
+
+struct DirectoryEntry {
+    int32_t offset;
+    int32_t disk_size;
+    int32_t size;
+    uint8_t type;
+    std::string name; // cut at the first NUL and at 16 characters
+};
+
+DirectoryEntry read_entry(ByteReader &in)
+{
+    DirectoryEntry entry;
+    entry.offset = in.i32();
+    entry.disk_size = in.i32();
+    entry.size = in.i32();
+    entry.type = in.u8();
+    in.skip(3); // compression (never used) and padding
+    entry.name = in.fixed_string(NAME_SIZE);
+    return entry;
+}
+
+void report_progress(int64_t done, int64_t total)
+{
+    platform().set_progress(total > 0 ? static_cast<int>(done * 100 / total) : 0);
+}
+
+void give_up(Animation *anim, const std::string &message)
+{
+    platform().set_progress(-1);
+    show_warning(message);
+    anim_destroy(anim);
+    anim_init(anim);
+}
+
+// A group of one fresh frame, named after the lump, with its entry type.
+Group *add_lump_group(Animation *anim, const DirectoryEntry &entry, int entry_type, int frames)
+{
+    Group *group = anim_add_group(anim, entry.name.c_str());
+    props_set_int(&group->props, PROP_ENTRY_TYPE, entry_type, PROPERTY_WAD_TYPE);
+    group_reset_frames(group, frames);
+    return group;
+}
+
+// Bytes a mip texture's four levels take after its header; 0 when the
+// stored size is not one the reader accepts.
+uint64_t mip_levels_size(uint32_t width, uint32_t height)
+{
+    if (checked_area(width, height) == 0)
+        return 0;
+    uint64_t total = 0;
+    for (int k = 0; k < 4; ++k)
+        total += static_cast<uint64_t>(width >> k) * (height >> k);
+    return total;
+}
+
+// Reads one lump into the animation (or the archive palette). Returns false
+// when the lump does not fit in the file, or is a texture of unusable size,
+// and was skipped.
+bool read_lump(const std::vector<uint8_t> &bytes, const DirectoryEntry &entry, Animation *anim, uint8_t *palette,
+               bool *has_palette)
+{
+    const bool known = entry.type == TYPE_PALETTE || entry.type == TYPE_PICTURE || entry.type == TYPE_MIP_TEXTURE
+                       || entry.type == TYPE_RAW;
+    if (!known)
+        return true; // 'C' and unknown kinds are passed over
+    if (entry.offset < 0 || static_cast<uint64_t>(entry.offset) > bytes.size())
+        return false;
+    // The lump may run to the end of the file; its size fields are not
+    // trusted, only what its own header says, checked against the bytes left.
+    ByteReader in(bytes.data() + entry.offset, bytes.size() - static_cast<size_t>(entry.offset));
+
+    switch (entry.type) {
+    case TYPE_PALETTE:
+        if (!in.fits(PALETTE_SIZE))
+            return false;
+        quake_palette_read(in, palette);
+        *has_palette = true;
+        return true;
+    case TYPE_PICTURE: {
+        ByteReader head = in;
+        const int32_t width = head.i32();
+        const int32_t height = head.i32();
+        const uint64_t area = checked_area(width, height);
+        if (area && !in.fits(PICTURE_HEAD_SIZE + area))
+            return false;
+        Group *group = add_lump_group(anim, entry, ENTRY_PICTURE, 1);
+        // A picture of unusable size leaves the frame empty.
+        picture_read(in, &group->frames[0]);
+        return true;
+    }
+    case TYPE_MIP_TEXTURE:
+        if (entry.name == CONCHARS_NAME) {
+            // The console font: raw pixels despite its lump type.
+            if (!in.fits(static_cast<uint64_t>(CONCHARS_SIDE) * CONCHARS_SIDE))
+                return false;
+            Group *group = add_lump_group(anim, entry, ENTRY_RAW, 1);
+            indexed_pixels_read(in, &group->frames[0], CONCHARS_SIDE, CONCHARS_SIDE);
+            return true;
+        } else {
+            ByteReader head = in;
+            head.skip(MIP_WIDTH_OFFSET);
+            const uint32_t width = head.u32();
+            const uint32_t height = head.u32();
+            const uint64_t levels = mip_levels_size(width, height);
+            if (levels == 0 || !in.fits(MIP_HEADER_SIZE + levels))
+                return false;
+            Group *group = add_lump_group(anim, entry, ENTRY_MIP_TEXTURE, 0);
+            mip_texture_read(in, group);
+            return true;
+        }
+    case TYPE_RAW: {
+        int width = 0;
+        int height = 0;
+        if (entry.size == RAW_SMALL_SIZE) {
+            width = 128;
+            height = 128;
+        } else if (entry.size == RAW_LARGE_SIZE) {
+            width = 320;
+            height = 200;
+        }
+        if (width && !in.fits(static_cast<uint64_t>(width) * height))
+            return false;
+        Group *group = add_lump_group(anim, entry, ENTRY_RAW, 1);
+        // Any other size: the frame keeps its fresh empty image.
+        if (width)
+            indexed_pixels_read(in, &group->frames[0], width, height);
+        return true;
+    }
+    default:
+        return true;
+    }
+}
+
+// The save-time questions, asked on each group's first frame. Answering
+// Yes to any of them ends the checking.
+bool confirm_sizes(Animation *anim)
+{
+    for (int i = 0; i < anim->group_count; ++i) {
+        const Group &group = anim->groups[i];
+        if (group.frame_count <= 0)
+            continue;
+        host().bind_image(group.frames[0].image);
+        const int width = host().width();
+        const int height = host().height();
+        if (props_get_int(&group.props, PROP_ENTRY_TYPE) == ENTRY_MIP_TEXTURE && (width % 16 || height % 16)) {
+            if (!ask_question("Do you really want to save a miptex that will crash Quake (should be at least 16x16 "
+                              "and a multiple of 16)?"))
+                return false;
+            return true;
+        }
+        if (width % 4) {
+            if (!ask_question("Do you really want to save a wad that will crash GLQuake? (width must be a multiple "
+                              "of 4)"))
+                return false;
+            return true;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+int32_t wad2_load(const char *path, Animation *anim)
+{
+    std::vector<uint8_t> bytes;
+    if (!read_file(path, bytes))
+        return 0;
+    ByteReader in(bytes);
+    if (in.u32() != MAGIC)
+        return 0;
+    // The checks run in order, each before anything it guards is read.
+    if (bytes.size() < HEADER_SIZE) {
+        give_up(anim, "WAD2 file is too short for its header");
+        return 0;
+    }
+    const int32_t count = in.i32();
+    const int32_t directory = in.i32();
+    if (count < 0) {
+        give_up(anim, format_text("WAD2 directory has a negative entry count (%i)", count));
+        return 0;
+    }
+    if (directory < 0 || static_cast<uint64_t>(directory) > bytes.size()) {
+        give_up(anim, format_text("WAD2 directory offset %i lies outside the file", directory));
+        return 0;
+    }
+    if (static_cast<uint64_t>(count) > (bytes.size() - static_cast<size_t>(directory)) / ENTRY_SIZE) {
+        give_up(anim, format_text("WAD2 directory of %i entries does not fit in the file", count));
+        return 0;
+    }
+
+    uint8_t palette[1024] = {};
+    bool has_palette = false;
+    std::vector<std::string> skipped;
+    in.seek(static_cast<size_t>(directory));
+    for (int32_t i = 0; i < count; ++i) {
+        const DirectoryEntry entry = read_entry(in);
+        report_progress(i, count);
+        if (!read_lump(bytes, entry, anim, palette, &has_palette))
+            skipped.push_back(entry.name);
+    }
+
+    // A palette lump applies to every picture, wherever it stands.
+    const uint8_t *frame_palette = has_palette ? palette : default_palette;
+    for (int g = 0; g < anim->group_count; ++g)
+        for (int f = 0; f < anim->groups[g].frame_count; ++f) {
+            anim_bind_frame(anim, g, f);
+            host().set_palette(frame_palette, 256);
+        }
+    platform().set_progress(-1);
+
+    if (!skipped.empty()) {
+        std::string names;
+        for (size_t k = 0; k < skipped.size() && k < 8; ++k)
+            names += (k ? ", \"" : "\"") + skipped[k] + "\"";
+        if (skipped.size() > 8)
+            names += ", ...";
+        show_warning(format_text("%i lumps of the WAD2 archive lie outside the file, are cut short or have an "
+                                 "unusable size, and were skipped: %s",
+                                 static_cast<int>(skipped.size()), names.c_str()));
+    }
+    return 1;
+}
+
+int32_t wad2_save(const char *path, Animation *anim)
+{
+    if (anim->group_count <= 0 || anim->groups[0].frame_count <= 0)
+        return 0;
+    if (!confirm_sizes(anim))
+        return 0;
+
+    const int32_t count = anim->group_count;
+    ByteWriter out;
+    out.u32(MAGIC);
+    out.i32(count);
+    out.i32(0); // directory offset, filled in below
+
+    // Groups without frames keep an all-zero entry, which readers skip.
+    std::vector<uint8_t> directory(static_cast<size_t>(count) * ENTRY_SIZE, 0);
+    for (int32_t i = 0; i < count; ++i) {
+        report_progress(i, count);
+        Group *group = &anim->groups[i];
+        if (group->frame_count <= 0)
+            continue;
+        const uint8_t type = static_cast<uint8_t>(props_get_int(&group->props, PROP_ENTRY_TYPE) + ENTRY_TYPE_BASE);
+        const size_t start = out.size();
+        switch (type) {
+        case TYPE_PICTURE: picture_write(out, group->frames[0].image); break;
+        case TYPE_MIP_TEXTURE: mip_texture_write(out, group); break;
+        case TYPE_RAW: indexed_pixels_write(out, group->frames[0].image); break;
+        default: break; // no body, e.g. 'C' for entry type 1
+        }
+        const uint32_t written = static_cast<uint32_t>(out.size() - start);
+
+        ByteWriter entry;
+        entry.u32(static_cast<uint32_t>(start));
+        entry.u32(written);
+        entry.u32(written);
+        entry.u8(type);
+        entry.zeros(3); // no compression, padding
+        entry.fixed_string(group->name ? group->name : "", NAME_SIZE);
+        std::memcpy(directory.data() + static_cast<size_t>(i) * ENTRY_SIZE, entry.data().data(), ENTRY_SIZE);
+    }
+    out.patch_u32(DIRECTORY_OFFSET_FIELD, static_cast<uint32_t>(out.size()));
+    out.bytes(directory.data(), directory.size());
+    platform().set_progress(-1);
+    return write_file(path, out.data()) ? 1 : 0;
+}

@@ -8,7 +8,8 @@
 
 inline constexpr const char *SETTINGS_SECTION = "VORN";
 inline constexpr int CUSTOM_COLOR_COUNT = 16;
-inline constexpr int SETTINGS_KEY_COUNT = 23;
+// Seven flags and options, sixteen custom colours and the clear colour.
+inline constexpr int SETTINGS_KEY_COUNT = 24;
 
 struct Settings {
     int32_t toolbar = 1;                // toolbar shown, View > Tool Bar checked
@@ -36,13 +37,13 @@ std::string settings_file_path();
 std::string settings_file_path_for(const std::string &program_folder, bool ini_exists, bool folder_writable,
                                    const char *xdg_config_home, const char *home);
 
-// Reads the 23 keys (a missing file or key gives the default, a negative
+// Reads the 24 keys (a missing file or key gives the default, a negative
 // value 0) and hands the clear colour, JPEG quality, BMP run-length switch
 // and GIF handling to the image layer.
 void load_settings();
 void load_settings_from(const std::string &path);
 // Reads the JPEG quality and run-length switch back from the image library
-// and writes the 23 keys as decimal text, keeping everything else in the
+// and writes the 24 keys as decimal text, keeping everything else in the
 // file. Creates the folder of a settings file under the config home.
 void save_settings();
 void save_settings_to(const std::string &path);

@@ -34,10 +34,24 @@ ProbeResult probe_library_load(const char *path)
         // every handler of the parent.
         signal(SIGALRM, SIG_DFL);
         alarm(timeout_seconds);
+        // Walk the file's images and release them the way the program will,
+        // so that damage the library only trips over later shows here too.
         ILuint image = 0;
         ilGenImages(1, &image);
         ilBindImage(image);
         const bool loaded = ilLoadImage(path) != IL_FALSE;
+        if (loaded) {
+            const ILint following = ilGetInteger(IL_NUM_IMAGES);
+            for (ILint i = 0; i <= following && i < 100000; ++i) {
+                ilBindImage(image);
+                if (!ilActiveImage(static_cast<ILuint>(i)))
+                    break;
+                ILuint copy = ilCloneCurImage();
+                if (copy)
+                    ilDeleteImages(1, &copy);
+            }
+        }
+        ilDeleteImages(1, &image);
         _exit(loaded ? CHILD_LOADED : CHILD_FAILED);
     }
     int status = 0;

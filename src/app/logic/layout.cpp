@@ -1,0 +1,27 @@
+#include "app/logic/layout.h"
+
+#include <algorithm>
+
+MainLayout layout_main_window_rects(int width, int height, bool toolbar, bool statusbar)
+{
+    const int w = std::max(width, 0);
+    const int h = std::max(height, 0);
+    MainLayout l;
+    l.toolbar_visible = toolbar;
+    l.status_visible = statusbar;
+
+    const int top = toolbar ? LAYOUT_TOOLBAR_HEIGHT : 0;
+    int preview_height = h - LAYOUT_ROW_HEIGHT - 2 - top;
+    int row_y = h - LAYOUT_ROW_HEIGHT;
+    if (statusbar) {
+        preview_height -= LAYOUT_STATUS_HEIGHT;
+        row_y -= LAYOUT_STATUS_HEIGHT;
+    }
+    l.toolbar = {0, 0, w, LAYOUT_TOOLBAR_HEIGHT};
+    l.preview = {0, top, w, std::max(preview_height, 0)};
+    l.slider = {0, row_y, std::max(w - LAYOUT_SELECTOR_WIDTH, 0), LAYOUT_ROW_HEIGHT};
+    l.selector = {std::max(w - LAYOUT_SELECTOR_WIDTH, 0), row_y, LAYOUT_SELECTOR_WIDTH, LAYOUT_SELECTOR_DROP_HEIGHT};
+    // The status bar takes the bottom 20 pixels, under the slider row.
+    l.status = {0, h - LAYOUT_STATUS_HEIGHT, w, LAYOUT_STATUS_HEIGHT};
+    return l;
+}

@@ -1,0 +1,677 @@
+#include "app/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QSlider>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QUrl>
+
+#include "app/command_table.h"
+#include "app/logic/command_enabling.h"
+#include "app/logic/command_ids.h"
+#include "app/logic/dropped_files.h"
+#include "app/logic/layout.h"
+#include "app/logic/playback.h"
+#include "app/logic/settings.h"
+#include "app/logic/title.h"
+#include "document/animation.h"
+#include "document/document_state.h"
+#include "document/props.h"
+#include "fileio/file_ops.h"
+#include "platform/platform.h"
+#include "platform/qt/qt_image.h"
+#include "platform/qt/qt_platform.h"
+#include "plugins/host_table.h"
+#include "views/logic/frame_origin.h"
+#include "views/logic/preview_logic.h"
+#include "views/preview_widget.h"
+
+// Resources compiled into a static library must be registered by hand.
+void init_editor_resources() { Q_INIT_RESOURCE(vorn); }
+
+bool image_library_free() { return !file_worker_busy() || qt_serving_worker(); }
+
+namespace {
+
+QString command_name(int id) { return QString::number(id); }
+
+Group *current_group(DocumentState &doc)
+{
+    return doc_has_group(doc) ? &doc.animation.groups[doc.current_group] : nullptr;
+}
+
+Frame *current_frame(DocumentState &doc)
+{
+    return doc_has_frame(doc) ? &doc.animation.groups[doc.current_group].frames[doc.current_frame] : nullptr;
+}
+
+} // namespace
+
+MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
+{
+    init_editor_resources();
+    setObjectName(QStringLiteral("101"));
+    setWindowTitle(QString::fromLatin1(APP_CAPTION));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/vorn.png")));
+    setAcceptDrops(true);
+
+    client_ = new QWidget(this);
+    client_->setObjectName(QStringLiteral("client"));
+    setCentralWidget(client_);
+    client_->installEventFilter(this);
+
+    toolbar_ = new QToolBar(client_);
+    toolbar_->setObjectName(command_name(IDC_TOOLBAR));
+    toolbar_->setIconSize(QSize(19, 18));
+    toolbar_->setMovable(false);
+    toolbar_->setFloatable(false);
+
+    preview_ = new PreviewWidget(client_);
+    preview_->set_source([] {
+        const DocumentState &doc = doc_state();
+        return PreviewWidget::Source{&doc.animation, doc.current_group, doc.current_frame};
+    });
+    preview_->set_origin_handler([this](int x, int y) { set_origin(x, y); });
+
+    slider_ = new QSlider(Qt::Horizontal, client_);
+    slider_->setObjectName(command_name(IDC_FRAME_SLIDER));
+    slider_->setTickPosition(QSlider::TicksBelow);
+    slider_->setTickInterval(1);
+    slider_->setRange(0, 0);
+    slider_->setPageStep(1);
+    connect(slider_, &QSlider::valueChanged, this, &MainWindow::on_slider_moved);
+
+    selector_ = new QComboBox(client_);
+    selector_->setObjectName(command_name(IDC_GROUP_SELECTOR));
+    selector_->setMaxVisibleItems(LAYOUT_SELECTOR_DROP_HEIGHT / 20);
+    connect(selector_, &QComboBox::currentIndexChanged, this, &MainWindow::on_group_selected);
+
+    status_bar_ = new QStatusBar(client_);
+    status_bar_->setObjectName(command_name(IDC_STATUS_BAR));
+    status_bar_->setSizeGripEnabled(false);
+    status_text_ = new QLabel(QStringLiteral("Ready."));
+    status_text_->setObjectName(QStringLiteral("status_text"));
+    status_bar_->addWidget(status_text_, 1);
+    progress_ = new QProgressBar;
+    progress_->setObjectName(QStringLiteral("progress"));
+    progress_->setRange(0, 100);
+    progress_->setValue(0);
+    progress_->setTextVisible(false);
+    progress_->setFixedSize(200, 10);
+    status_bar_->addPermanentWidget(progress_);
+
+    build_menus();
+    build_toolbar();
+    build_shortcuts();
+    set_checked(IDM_TOOL_BAR, settings().toolbar != 0);
+    set_checked(IDM_STATUS_BAR, settings().statusbar != 0);
+    set_checked(IDM_VIEW_ALPHA, alpha_view != 0);
+    set_checked(IDM_ORIGIN_MODE, origin_mode != 0);
+
+    playback_timer_.setObjectName(QStringLiteral("playback_timer"));
+    playback_timer_.setSingleShot(true);
+    connect(&playback_timer_, &QTimer::timeout, this, &MainWindow::on_playback_tick);
+
+    load_watch_.setInterval(25);
+    connect(&load_watch_, &QTimer::timeout, this, [this] {
+        if (file_worker_busy())
+            return;
+        load_watch_.stop();
+        preview_refresh();
+    });
+
+    resize(640, 440);
+    preview_refresh();
+    layout_main_window();
+    update_commands(doc_conditions(doc_state()));
+}
+
+MainWindow::~MainWindow()
+{
+    playback_timer_.stop();
+    if (&doc_view() == this)
+        doc_set_view(nullptr);
+}
+
+QAction *MainWindow::menu_action(int id) const
+{
+    const auto it = menu_actions_.find(id);
+    return it == menu_actions_.end() ? nullptr : it->second;
+}
+
+QAction *MainWindow::toolbar_action(int id) const
+{
+    const auto it = toolbar_actions_.find(id);
+    return it == toolbar_actions_.end() ? nullptr : it->second;
+}
+
+void MainWindow::build_menus()
+{
+    std::map<std::string, QMenu *> menus;
+    std::map<std::string, QMenu *> submenus;
+    for (size_t i = 0; i < MENU_TABLE_SIZE; ++i) {
+        const MenuEntry &entry = MENU_TABLE[i];
+        QMenu *&menu = menus[entry.menu];
+        if (!menu) {
+            menu = menuBar()->addMenu(QString::fromUtf8(entry.menu));
+            menu->setObjectName(QString::fromUtf8(entry.menu).remove('&'));
+        }
+        QMenu *target = menu;
+        if (entry.submenu) {
+            QMenu *&sub = submenus[std::string(entry.menu) + "/" + entry.submenu];
+            if (!sub)
+                sub = menu->addMenu(QString::fromUtf8(entry.submenu));
+            target = sub;
+        }
+        if (entry.command == 0) {
+            target->addSeparator();
+            continue;
+        }
+        auto *action = new QAction(QString::fromUtf8(entry.text), this);
+        action->setObjectName(command_name(entry.command));
+        action->setCheckable(entry.checkable);
+        const int id = entry.command;
+        connect(action, &QAction::triggered, this, [this, id] { command(id); });
+        target->addAction(action);
+        addAction(action); // its key works wherever the focus is
+        menu_actions_[id] = action;
+    }
+}
+
+void MainWindow::build_toolbar()
+{
+    for (size_t i = 0; i < TOOLBAR_TABLE_SIZE; ++i) {
+        const ToolbarEntry &entry = TOOLBAR_TABLE[i];
+        if (entry.command == 0) {
+            toolbar_->addSeparator();
+            continue;
+        }
+        auto *action = new QAction(QIcon(QString::fromLatin1(entry.icon)), QString::fromUtf8(tooltip_text(entry.command)),
+                                   toolbar_);
+        action->setObjectName(QStringLiteral("toolbar_%1").arg(entry.command));
+        action->setToolTip(QString::fromUtf8(tooltip_text(entry.command)));
+        action->setCheckable(entry.checkable);
+        // Buttons of commands that the editor does not carry out stay grey.
+        action->setEnabled(command_is_offered(entry.command));
+        const int id = entry.command;
+        connect(action, &QAction::triggered, this, [this, id] { command(id); });
+        toolbar_->addAction(action);
+        toolbar_actions_[id] = action;
+    }
+}
+
+void MainWindow::build_shortcuts()
+{
+    for (size_t i = 0; i < ACCELERATOR_TABLE_SIZE; ++i) {
+        const AcceleratorEntry &entry = ACCELERATOR_TABLE[i];
+        if (QAction *action = menu_action(entry.command)) {
+            QList<QKeySequence> keys = action->shortcuts();
+            keys << QKeySequence(QString::fromLatin1(entry.keys), QKeySequence::PortableText);
+            action->setShortcuts(keys);
+            action->setShortcutContext(Qt::WindowShortcut);
+        }
+    }
+}
+
+void MainWindow::set_checked(int id, bool on)
+{
+    if (QAction *a = menu_action(id))
+        a->setChecked(on);
+    if (QAction *a = toolbar_action(id))
+        a->setChecked(on);
+}
+
+// --- DocumentView ---------------------------------------------------------
+
+void MainWindow::set_group_list(const std::vector<std::string> &names, int selection)
+{
+    const QSignalBlocker block(selector_);
+    selector_->clear();
+    for (const std::string &name : names)
+        selector_->addItem(QString::fromStdString(name));
+    selector_->setCurrentIndex(names.empty() ? -1 : selection);
+}
+
+void MainWindow::set_frame_slider(int maximum, int position)
+{
+    const QSignalBlocker block(slider_);
+    slider_->setRange(0, maximum < 0 ? 0 : maximum);
+    slider_->setValue(position);
+}
+
+void MainWindow::update_commands(const DocConditions &conditions)
+{
+    for (const auto &[id, action] : menu_actions_)
+        action->setEnabled(command_enabled(id, conditions));
+    for (const auto &[id, action] : toolbar_actions_)
+        action->setEnabled(command_is_offered(id) && toolbar_button_enabled(id, conditions));
+}
+
+void MainWindow::update_title()
+{
+    const DocumentState &doc = doc_state();
+    setWindowTitle(QString::fromStdString(title_text(doc.file_name, doc.modified != 0, preview_zoom)));
+}
+
+void MainWindow::preview_refresh()
+{
+    if (shut_down_)
+        return;
+    preview_->refresh(image_library_free());
+}
+
+void MainWindow::reset_zoom()
+{
+    preview_zoom = 1.0f;
+    preview_->reset_scroll();
+}
+
+void MainWindow::layout() { layout_main_window(); }
+
+void MainWindow::layout_main_window()
+{
+    const MainLayout l = layout_main_window_rects(client_->width(), client_->height(), settings().toolbar != 0,
+                                                  settings().statusbar != 0);
+    toolbar_->setGeometry(l.toolbar.x, l.toolbar.y, l.toolbar.w, l.toolbar.h);
+    toolbar_->setVisible(l.toolbar_visible);
+    preview_->setGeometry(l.preview.x, l.preview.y, l.preview.w, l.preview.h);
+    slider_->setGeometry(l.slider.x, l.slider.y, l.slider.w, l.slider.h);
+    // The drop-down list sizes itself; the closed box fills the row.
+    selector_->setGeometry(l.selector.x, l.selector.y, l.selector.w, LAYOUT_ROW_HEIGHT);
+    status_bar_->setGeometry(l.status.x, l.status.y, l.status.w, l.status.h);
+    status_bar_->setVisible(l.status_visible);
+    // The picture is unchanged; only its place and the scroll bars follow.
+    if (!shut_down_)
+        preview_->refresh(false);
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == client_ && event->type() == QEvent::Resize)
+        layout_main_window();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// --- Controls and timer ------------------------------------------------------
+
+void MainWindow::on_group_selected(int index)
+{
+    if (file_worker_busy())
+        return;
+    DocumentState &doc = doc_state();
+    doc.current_group = index < 0 ? 0 : index;
+    doc_sync_frame_slider();
+    preview_refresh();
+    doc_update_commands();
+}
+
+void MainWindow::on_slider_moved(int position)
+{
+    if (file_worker_busy())
+        return;
+    DocumentState &doc = doc_state();
+    if (!doc_has_group(doc)) {
+        doc.current_group = 0;
+        doc.current_frame = 0;
+    } else {
+        const Group &g = doc.animation.groups[doc.current_group];
+        doc.current_frame = position >= 0 && position < g.frame_count ? position : 0;
+    }
+    preview_refresh();
+}
+
+void MainWindow::on_playback_tick()
+{
+    DocumentState &doc = doc_state();
+    const int interval = playback_tick(&doc.animation, doc.current_group, &doc.current_frame, file_worker_busy());
+    if (interval <= 0) {
+        playback_timer_.stop();
+        return;
+    }
+    playback_timer_.start(interval);
+    preview_refresh();
+    doc_sync_frame_slider();
+}
+
+// --- Window events ------------------------------------------------------------
+
+bool MainWindow::request_exit()
+{
+    if (shut_down_)
+        return true;
+    if (file_worker_busy()) {
+        show_warning("File Operation in progress.");
+        return false;
+    }
+    playback_timer_.stop();
+    const int ended = shutdown_program([this](int) {
+        shut_down_ = true;
+        // A normal end is a success for the shell (status 0).
+        QCoreApplication::exit(0);
+    });
+    if (!ended) {
+        // Declined: the program goes on; restart nothing but the view.
+        return false;
+    }
+    return true;
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (request_exit())
+        event->accept();
+    else
+        event->ignore();
+}
+
+namespace {
+
+std::vector<std::string> local_files(const QMimeData *data)
+{
+    std::vector<std::string> paths;
+    if (!data || !data->hasUrls())
+        return paths;
+    for (const QUrl &url : data->urls())
+        if (url.isLocalFile())
+            paths.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
+    return paths;
+}
+
+} // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!local_files(event->mimeData()).empty())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    drop_files(local_files(event->mimeData()));
+    event->acceptProposedAction();
+}
+
+void MainWindow::drop_files(const std::vector<std::string> &paths)
+{
+    if (file_worker_busy() || paths.empty())
+        return;
+    if (paths.size() == 1)
+        start_load(paths.front());
+    else
+        drop_append_frames(paths);
+}
+
+// --- Commands -------------------------------------------------------------
+
+void MainWindow::command(int id)
+{
+    switch (id) {
+    case IDM_NEW:
+    case IDM_CLOSE: file_new_or_close(); break;
+    case IDM_OPEN:
+        if (!file_worker_busy() && open_document())
+            watch_load();
+        break;
+    case IDM_SAVE: file_save(false); break;
+    case IDM_SAVE_AS: file_save(true); break;
+    case IDM_EXIT:
+        if (request_exit())
+            close();
+        break;
+    case IDM_UNDO: edit_undo(); break;
+    case IDM_CUT: edit_copy(true); break;
+    case IDM_COPY: edit_copy(false); break;
+    case IDM_PASTE: edit_paste(); break;
+    case IDM_PASTE_AS_NEW_FRAME: edit_paste_as_new_frame(); break;
+    case IDM_STATUS_BAR: view_toggle_status_bar(); break;
+    case IDM_TOOL_BAR: view_toggle_tool_bar(); break;
+    case IDM_VIEW_ALPHA: view_toggle_alpha(); break;
+    case IDM_ZOOM_IN:
+    case IDM_ZOOM_OUT:
+    case IDM_ZOOM_100: view_zoom(id); break;
+    case IDM_ORIGIN_MODE:
+        preview_->set_origin_mode(origin_mode == 0, image_library_free());
+        set_checked(IDM_ORIGIN_MODE, origin_mode != 0);
+        break;
+    case IDM_DELETE_FRAME: frame_delete(); break;
+    case IDM_IMPORT_APPEND: frame_import_append(); break;
+    case IDM_FIRST:
+    case IDM_PREVIOUS:
+    case IDM_NEXT:
+    case IDM_END: frame_step(id); break;
+    case IDM_PLAY: play(); break;
+    case IDM_STOP: playback_timer_.stop(); break;
+    case IDM_ABOUT: about(); break;
+    default: break; // not a command of this window
+    }
+}
+
+void MainWindow::file_new_or_close()
+{
+    if (file_worker_busy())
+        return;
+    doc_close();
+    update_title();
+    doc_update_commands();
+}
+
+void MainWindow::file_save(bool ask_name)
+{
+    if (file_worker_busy())
+        return;
+    DocumentState &doc = doc_state();
+    if (!doc_has_frame(doc))
+        return;
+    // The save marks the document clean itself once the file is written.
+    save_document(ask_name ? nullptr : doc.file_name, &doc.animation, false);
+}
+
+void MainWindow::edit_undo()
+{
+    if (file_worker_busy() || !doc_state().undo_available)
+        return;
+    doc_undo();
+}
+
+void MainWindow::edit_copy(bool cut)
+{
+    if (file_worker_busy())
+        return;
+    DocumentState &doc = doc_state();
+    Frame *frame = current_frame(doc);
+    if (!frame)
+        return;
+    if (!cut) {
+        clipboard_put_image(frame->image);
+        return;
+    }
+    doc_begin_edit(1);
+    frame = current_frame(doc); // the same frame; the snapshot does not move it
+    clipboard_put_image(frame->image);
+    group_delete_frame(current_group(doc), doc.current_frame);
+    doc_sync_frame_slider();
+    preview_refresh();
+    doc_update_commands();
+}
+
+void MainWindow::edit_paste()
+{
+    if (file_worker_busy())
+        return;
+    DocumentState &doc = doc_state();
+    if (!doc_has_group(doc)) {
+        if (doc.animation.group_count == 0)
+            anim_add_group(&doc.animation, NO_GROUP_NAME);
+        doc.current_group = 0;
+    }
+    Group *group = current_group(doc);
+    if (group->frame_count == 0) {
+        group_reset_frames(group, 1);
+        doc.current_frame = 0;
+    }
+    if (!doc_has_frame(doc))
+        doc.current_frame = 0;
+    doc_begin_edit(1);
+    clipboard_get_image(current_frame(doc)->image);
+    preview_refresh();
+    doc_fill_group_list(doc.current_group);
+    doc_update_commands();
+}
+
+void MainWindow::edit_paste_as_new_frame()
+{
+    if (file_worker_busy())
+        return;
+    DocumentState &doc = doc_state();
+    doc_begin_edit(1);
+    if (!doc_has_group(doc)) {
+        if (doc.animation.group_count == 0)
+            anim_add_group(&doc.animation, NO_GROUP_NAME);
+        doc.current_group = 0;
+    }
+    Group *group = current_group(doc);
+    doc.current_frame = group_append_frame(group);
+    Frame &frame = group->frames[doc.current_frame];
+    clipboard_get_image(frame.image);
+    host().bind_image(frame.image);
+    props_set_int(&frame.props, "Origin X", host().width() / 2, PROPERTY_INTEGER);
+    props_set_int(&frame.props, "Origin Y", host().height() / 2, PROPERTY_INTEGER);
+    doc_fill_group_list(doc.current_group);
+    preview_refresh();
+    doc_update_commands();
+}
+
+void MainWindow::view_toggle_status_bar()
+{
+    settings().statusbar = settings().statusbar ? 0 : 1;
+    set_checked(IDM_STATUS_BAR, settings().statusbar != 0);
+    layout_main_window();
+}
+
+void MainWindow::view_toggle_tool_bar()
+{
+    settings().toolbar = settings().toolbar ? 0 : 1;
+    set_checked(IDM_TOOL_BAR, settings().toolbar != 0);
+    layout_main_window();
+}
+
+void MainWindow::view_toggle_alpha()
+{
+    alpha_view = alpha_view ? 0 : 1;
+    set_checked(IDM_VIEW_ALPHA, alpha_view != 0);
+    preview_refresh();
+}
+
+void MainWindow::view_zoom(int id)
+{
+    if (!doc_has_frame(doc_state()))
+        return;
+    if (id == IDM_ZOOM_IN)
+        preview_zoom = preview_zoom_step_in(preview_zoom);
+    else if (id == IDM_ZOOM_OUT)
+        preview_zoom = preview_zoom_step_out(preview_zoom);
+    else
+        preview_zoom = 1.0f;
+    preview_->reset_scroll();
+    update_title();
+    preview_refresh();
+}
+
+void MainWindow::frame_delete()
+{
+    if (file_worker_busy())
+        return;
+    DocumentState &doc = doc_state();
+    if (!doc_has_frame(doc) || !ask_question("Remove this frame?"))
+        return;
+    doc_begin_edit(1);
+    group_delete_frame(current_group(doc), doc.current_frame);
+    doc_sync_frame_slider();
+    preview_refresh();
+    doc_update_commands();
+}
+
+void MainWindow::frame_import_append()
+{
+    if (file_worker_busy())
+        return;
+    Animation imported;
+    anim_init(&imported);
+    if (!import_frames_via_dialog(&imported)) {
+        anim_destroy(&imported);
+        return;
+    }
+    DocumentState &doc = doc_state();
+    doc_begin_edit(1);
+    if (doc.animation.group_count == 0) {
+        anim_add_group(&doc.animation, NO_GROUP_NAME);
+        doc.current_group = 0;
+    }
+    if (!doc_has_group(doc))
+        doc.current_group = 0;
+    Group *group = current_group(doc);
+    if (imported.groups && imported.group_count > 0)
+        group_append_frames(group, &imported.groups[0]);
+    doc.current_frame = group->frame_count > 0 ? group->frame_count - 1 : 0;
+    anim_destroy(&imported);
+    doc_fill_group_list(doc.current_group);
+    preview_refresh();
+    doc_update_commands();
+}
+
+void MainWindow::frame_step(int id)
+{
+    if (file_worker_busy())
+        return;
+    DocumentState &doc = doc_state();
+    if (!doc_has_frame(doc))
+        return;
+    const int last = doc.animation.groups[doc.current_group].frame_count - 1;
+    switch (id) {
+    case IDM_FIRST: doc.current_frame = 0; break;
+    case IDM_PREVIOUS: doc.current_frame = doc.current_frame > 0 ? doc.current_frame - 1 : 0; break;
+    case IDM_NEXT: doc.current_frame = doc.current_frame < last ? doc.current_frame + 1 : last; break;
+    case IDM_END: doc.current_frame = last; break;
+    default: return;
+    }
+    preview_refresh();
+    doc_sync_frame_slider();
+}
+
+void MainWindow::play()
+{
+    if (file_worker_busy())
+        return;
+    const DocumentState &doc = doc_state();
+    const int interval = playback_start(&doc.animation, doc.current_group, doc.current_frame);
+    if (interval > 0)
+        playback_timer_.start(interval);
+}
+
+void MainWindow::about()
+{
+    show_warning(format_text("Vorn\tVersion 0.19\nBuilt\t%s %s\nBy\tthe Vorn developers", __DATE__, __TIME__));
+}
+
+void MainWindow::start_load(const std::string &path)
+{
+    if (start_load_worker(path))
+        watch_load();
+}
+
+void MainWindow::watch_load() { load_watch_.start(); }
+
+void MainWindow::set_origin(int x, int y)
+{
+    frame_set_origin(x, y);
+}

@@ -1,0 +1,130 @@
+// The editor's main window: menu bar, toolbar, frame preview, frame slider,
+// group selector and status bar with the progress bar of file operations.
+// Every menu item, toolbar button and key ends in command(id); the window
+// is also the view the document state refreshes (DocumentView).
+#pragma once
+
+#include <QMainWindow>
+#include <QTimer>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "document/document_view.h"
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QProgressBar;
+class QSlider;
+class QStatusBar;
+class QToolBar;
+class PreviewWidget;
+
+class MainWindow : public QMainWindow, public DocumentView {
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // Carries out one command of the command table; unknown ids are ignored.
+    void command(int id);
+
+    // Positions preview, slider, selector, toolbar and status bar from the
+    // client size and the Toolbar/Statusbar settings.
+    void layout_main_window();
+
+    // Dropped files: one replaces the document (through the load worker),
+    // several are appended as frames of the current group in one undoable
+    // step. Ignored while a file operation runs.
+    void drop_files(const std::vector<std::string> &paths);
+
+    // Asks to end the program: refused with "File Operation in progress."
+    // while a file operation runs, else shut-down (which may be declined).
+    // True when the program is ending.
+    bool request_exit();
+
+    // DocumentView
+    void set_group_list(const std::vector<std::string> &names, int selection) override;
+    void set_frame_slider(int maximum, int position) override;
+    void update_commands(const DocConditions &conditions) override;
+    void update_title() override;
+    void preview_refresh() override;
+    void reset_zoom() override;
+    void layout() override;
+
+    // The parts, for start-up and tests.
+    PreviewWidget *preview() const { return preview_; }
+    QSlider *frame_slider() const { return slider_; }
+    QComboBox *group_selector() const { return selector_; }
+    QToolBar *tool_bar() const { return toolbar_; }
+    QStatusBar *status_bar() const { return status_bar_; }
+    QLabel *status_label() const { return status_text_; }
+    QProgressBar *progress_bar() const { return progress_; }
+    QWidget *client() const { return client_; }
+    QAction *menu_action(int id) const;
+    QAction *toolbar_action(int id) const;
+    QTimer &playback_timer() { return playback_timer_; }
+    bool shut_down() const { return shut_down_; }
+
+    // Starts the load worker on `path` and refreshes the window from the
+    // user-interface thread once the load has ended.
+    void start_load(const std::string &path);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void build_menus();
+    void build_toolbar();
+    void build_shortcuts();
+    void set_checked(int id, bool on);
+
+    void on_group_selected(int index);
+    void on_slider_moved(int position);
+    void on_playback_tick();
+
+    // Command handlers.
+    void file_new_or_close();
+    void file_save(bool ask_name);
+    void edit_undo();
+    void edit_copy(bool cut);
+    void edit_paste();
+    void edit_paste_as_new_frame();
+    void view_toggle_status_bar();
+    void view_toggle_tool_bar();
+    void view_toggle_alpha();
+    void view_zoom(int id);
+    void frame_delete();
+    void frame_import_append();
+    void frame_step(int id);
+    void play();
+    void about();
+    void set_origin(int x, int y);
+    // Polls for the end of a running load, then refreshes the preview
+    // (the picture is converted here, on this thread) and its status.
+    void watch_load();
+
+    QWidget *client_ = nullptr;
+    QToolBar *toolbar_ = nullptr;
+    PreviewWidget *preview_ = nullptr;
+    QSlider *slider_ = nullptr;
+    QComboBox *selector_ = nullptr;
+    QStatusBar *status_bar_ = nullptr;
+    QLabel *status_text_ = nullptr;
+    QProgressBar *progress_ = nullptr;
+    QTimer playback_timer_;
+    QTimer load_watch_;
+    std::map<int, QAction *> menu_actions_;
+    std::map<int, QAction *> toolbar_actions_;
+    bool shut_down_ = false;
+};
+
+// The image library may be used right now: no file operation runs, or the
+// file worker is waiting while the user-interface thread serves it.
+bool image_library_free();

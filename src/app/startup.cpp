@@ -1,0 +1,101 @@
+#include "app/startup.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "app/logic/settings.h"
+#include "app/main_window.h"
+#include "document/document_state.h"
+#include "fileio/file_ops.h"
+#include "platform/program_folder.h"
+#include "platform/qt/qt_platform.h"
+#include "plugins/host_table.h"
+#include "plugins/plugin_loader.h"
+#include "quake/quake_palette.h"
+
+std::string command_line_file(int argc, char **argv)
+{
+    std::string line;
+    for (int i = 1; i < argc; ++i) {
+        if (!argv[i])
+            continue;
+        if (!line.empty())
+            line += ' ';
+        line += argv[i];
+    }
+    std::vector<char> text(line.begin(), line.end());
+    text.push_back('\0');
+    return unquote_argument(text.data());
+}
+
+namespace {
+
+// Closes the window `delay` ms after the start-up load has ended.
+void arm_autoclose(MainWindow &window, int delay)
+{
+    auto *poll = new QTimer(&window);
+    QObject::connect(poll, &QTimer::timeout, &window, [poll, &window, delay] {
+        if (file_worker_busy())
+            return;
+        poll->stop();
+        QTimer::singleShot(delay, &window, [&window] {
+            std::printf("%s\n%s\n", window.windowTitle().toUtf8().constData(),
+                        window.status_label()->text().toUtf8().constData());
+            std::fflush(stdout);
+            window.close();
+        });
+    });
+    poll->start(20);
+}
+
+} // namespace
+
+int run_editor(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("Vorn"));
+    // The program ends through its shut-down only, never by itself.
+    app.setQuitOnLastWindowClosed(false);
+
+    QtPlatform ui;
+    set_platform(&ui);
+
+    load_plugins();
+    host().initialise();
+    load_settings();
+    const std::string path = command_line_file(argc, argv);
+    doc_reset();
+    doc_set_scanner_available(false);
+    load_default_palette(program_folder().c_str());
+
+    int status = 0;
+    {
+        MainWindow window;
+        ui.attach(&window, window.status_label(), window.progress_bar());
+        doc_set_view(&window);
+        window.show();
+        if (!path.empty())
+            window.start_load(path);
+        doc_update_commands();
+
+        if (const char *autoclose = std::getenv("VORN_AUTOCLOSE_MS"))
+            arm_autoclose(window, std::atoi(autoclose));
+
+        status = app.exec();
+        file_worker_wait();
+        if (!window.shut_down()) {
+            // The loop ended without the shut-down (the session is ending):
+            // settle the document and the settings now.
+            if (!shutdown_program([](int) {}))
+                status = 0;
+        }
+        doc_set_view(nullptr);
+    }
+    set_platform(nullptr);
+    return status;
+}

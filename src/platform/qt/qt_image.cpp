@@ -1,0 +1,65 @@
+#include "platform/qt/qt_image.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+
+#include <cstring>
+
+#include <IL/il.h>
+
+#include "plugins/host_table.h"
+
+QImage qimage_from_image(uint32_t image)
+{
+    const HostTable &h = host();
+    // Work on a copy so that the frame keeps its own layout and palette.
+    const uint32_t scratch = h.gen_image();
+    h.bind_image(scratch);
+    QImage picture;
+    if (h.copy_image(image) && h.convert_image(IMAGE_RGBA)) {
+        const int w = h.width();
+        const int h_ = h.height();
+        const uint8_t *data = h.get_data();
+        if (data && w > 0 && h_ > 0)
+            picture = QImage(data, w, h_, w * 4, QImage::Format_RGBA8888).copy();
+    }
+    h.delete_image(scratch);
+    return picture;
+}
+
+bool image_from_qimage(uint32_t image, const QImage &picture)
+{
+    if (picture.isNull() || picture.width() <= 0 || picture.height() <= 0)
+        return false;
+    const QImage rgba = picture.convertToFormat(QImage::Format_RGBA8888);
+    // ilTexImage wants tightly packed rows.
+    QByteArray packed(static_cast<qsizetype>(rgba.width()) * rgba.height() * 4, Qt::Uninitialized);
+    for (int y = 0; y < rgba.height(); ++y)
+        std::memcpy(packed.data() + static_cast<qsizetype>(y) * rgba.width() * 4, rgba.constScanLine(y),
+                    static_cast<size_t>(rgba.width()) * 4);
+    host().bind_image(image);
+    const bool ok = ilTexImage(static_cast<ILuint>(rgba.width()), static_cast<ILuint>(rgba.height()), 1, 4, IL_RGBA,
+                               IL_UNSIGNED_BYTE, packed.data()) == IL_TRUE;
+    // ilTexImage labels the new image lower-left; its rows are top first.
+    if (ok)
+        ilRegisterOrigin(IL_ORIGIN_UPPER_LEFT);
+    return ok;
+}
+
+bool clipboard_put_image(uint32_t image)
+{
+    const QImage picture = qimage_from_image(image);
+    if (picture.isNull())
+        return false;
+    QGuiApplication::clipboard()->setImage(picture);
+    return true;
+}
+
+bool clipboard_get_image(uint32_t image)
+{
+    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+    if (!data || !data->hasImage())
+        return false;
+    return image_from_qimage(image, QGuiApplication::clipboard()->image());
+}

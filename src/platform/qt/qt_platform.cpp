@@ -1,0 +1,229 @@
+#include "platform/qt/qt_platform.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QMetaObject>
+#include <QProgressBar>
+#include <QThread>
+#include <QWidget>
+
+#include <atomic>
+
+namespace {
+
+// Splits the double-NUL list into its strings (the empty end string is
+// not returned).
+std::vector<std::string> split_nul_list(const std::string &list)
+{
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (start < list.size()) {
+        const size_t end = list.find('\0', start);
+        const size_t stop = end == std::string::npos ? list.size() : end;
+        if (stop == start)
+            break; // the empty string ends the list
+        parts.push_back(list.substr(start, stop - start));
+        start = stop + 1;
+    }
+    return parts;
+}
+
+QString patterns_for_qt(const std::string &patterns)
+{
+    QStringList out;
+    for (const QString &p : QString::fromStdString(patterns).split(';', Qt::SkipEmptyParts)) {
+        const QString trimmed = p.trimmed();
+        if (trimmed.isEmpty())
+            continue;
+        out << (trimmed == QLatin1String("*.*") ? QStringLiteral("*") : trimmed);
+    }
+    out.removeDuplicates();
+    return out.join(' ');
+}
+
+QString description_for_qt(const std::string &description)
+{
+    QString text = QString::fromStdString(description).trimmed();
+    // "Quake Sprite (*.spr)": the real patterns follow in the next string.
+    if (text.endsWith(')')) {
+        const qsizetype open = text.lastIndexOf('(');
+        if (open > 0)
+            text = text.left(open).trimmed();
+    }
+    return text;
+}
+
+} // namespace
+
+namespace {
+std::atomic<int> serving_worker{0};
+} // namespace
+
+bool qt_serving_worker() { return serving_worker.load() > 0; }
+
+QStringList qt_name_filters(const std::string &filter)
+{
+    const std::vector<std::string> parts = split_nul_list(filter);
+    QStringList filters;
+    for (size_t i = 0; i + 1 < parts.size(); i += 2) {
+        const QString patterns = patterns_for_qt(parts[i + 1]);
+        if (patterns.isEmpty())
+            continue;
+        QString description = description_for_qt(parts[i]);
+        if (description.isEmpty())
+            description = patterns;
+        filters << QStringLiteral("%1 (%2)").arg(description, patterns);
+    }
+    return filters;
+}
+
+QtPlatform::QtPlatform() = default;
+
+QtPlatform::~QtPlatform()
+{
+    if (&platform() == this)
+        set_platform(nullptr);
+}
+
+void QtPlatform::attach(QWidget *owner, QLabel *status_text, QProgressBar *progress)
+{
+    owner_ = owner;
+    status_ = status_text;
+    progress_ = progress;
+}
+
+bool QtPlatform::on_ui_thread() const { return QThread::currentThread() == context_.thread(); }
+
+void QtPlatform::run_on_ui_thread(const std::function<void()> &work)
+{
+    if (on_ui_thread()) {
+        work();
+        return;
+    }
+    // The worker waits here until the user-interface thread has run `work`.
+    QMetaObject::invokeMethod(
+        &context_,
+        [&work] {
+            ++serving_worker;
+            work();
+            --serving_worker;
+        },
+        Qt::BlockingQueuedConnection);
+}
+
+void QtPlatform::post_to_ui_thread(std::function<void()> work)
+{
+    if (on_ui_thread()) {
+        work();
+        return;
+    }
+    QMetaObject::invokeMethod(&context_, std::move(work), Qt::QueuedConnection);
+}
+
+void QtPlatform::show_message(const std::string &text, MessageIcon icon)
+{
+    run_on_ui_thread([&] {
+        QMessageBox box(icon == MessageIcon::Warning    ? QMessageBox::Warning
+                        : icon == MessageIcon::Question ? QMessageBox::Question
+                                                        : QMessageBox::Information,
+                        QString::fromLatin1(APP_CAPTION), QString::fromStdString(text), QMessageBox::Ok,
+                        owner_.data());
+        box.setObjectName(QStringLiteral("message_box"));
+        box.exec();
+    });
+}
+
+bool QtPlatform::ask_yes_no(const std::string &text)
+{
+    bool yes = false;
+    run_on_ui_thread([&] {
+        QMessageBox box(QMessageBox::Question, QString::fromLatin1(APP_CAPTION), QString::fromStdString(text),
+                        QMessageBox::Yes | QMessageBox::No, owner_.data());
+        box.setObjectName(QStringLiteral("question_box"));
+        box.setDefaultButton(QMessageBox::Yes);
+        yes = box.exec() == QMessageBox::Yes;
+    });
+    return yes;
+}
+
+namespace {
+
+// The folder of the last chosen file: the next dialog starts there, as the
+// shared file-name buffer makes the dialogs do.
+QString &last_file_name()
+{
+    static QString name;
+    return name;
+}
+
+} // namespace
+
+std::string QtPlatform::open_file_dialog(const std::string &filter, const std::string &title)
+{
+    std::string chosen;
+    run_on_ui_thread([&] {
+        const QStringList filters = qt_name_filters(filter);
+        QString selected = filters.isEmpty() ? QString() : filters.front();
+        const QString name = QFileDialog::getOpenFileName(
+            owner_.data(), title.empty() ? QStringLiteral("Open") : QString::fromStdString(title),
+            last_file_name(), filters.join(QStringLiteral(";;")), &selected);
+        if (!name.isEmpty()) {
+            last_file_name() = name;
+            chosen = QFile::encodeName(name).toStdString();
+        }
+    });
+    return chosen;
+}
+
+std::vector<std::string> QtPlatform::open_files_dialog(const std::string &filter, const std::string &title)
+{
+    std::vector<std::string> chosen;
+    run_on_ui_thread([&] {
+        const QStringList filters = qt_name_filters(filter);
+        QString selected = filters.isEmpty() ? QString() : filters.front();
+        const QStringList names = QFileDialog::getOpenFileNames(
+            owner_.data(), title.empty() ? QStringLiteral("Import") : QString::fromStdString(title),
+            last_file_name(), filters.join(QStringLiteral(";;")), &selected);
+        for (const QString &name : names)
+            chosen.push_back(QFile::encodeName(name).toStdString());
+        if (!names.isEmpty())
+            last_file_name() = names.front();
+    });
+    return chosen;
+}
+
+std::string QtPlatform::save_file_dialog(const std::string &filter, const std::string &title)
+{
+    std::string chosen;
+    run_on_ui_thread([&] {
+        const QStringList filters = qt_name_filters(filter);
+        QString selected = filters.isEmpty() ? QString() : filters.front();
+        // The overwrite question is the dialog's own (on by default).
+        const QString name = QFileDialog::getSaveFileName(
+            owner_.data(), title.empty() ? QStringLiteral("Save As") : QString::fromStdString(title),
+            last_file_name(), filters.join(QStringLiteral(";;")), &selected);
+        if (!name.isEmpty()) {
+            last_file_name() = name;
+            chosen = QFile::encodeName(name).toStdString();
+        }
+    });
+    return chosen;
+}
+
+void QtPlatform::set_status_text(const std::string &text)
+{
+    post_to_ui_thread([this, text = QString::fromStdString(text)] {
+        if (status_)
+            status_->setText(text);
+    });
+}
+
+void QtPlatform::set_progress(int percent)
+{
+    post_to_ui_thread([this, percent] {
+        if (progress_)
+            progress_->setValue(percent < 0 ? 0 : percent > 100 ? 100 : percent);
+    });
+}

@@ -2,7 +2,10 @@
 
 #include <cstring>
 #include <string>
+#include <unordered_map>
 #include <vector>
+
+#include <IL/il.h>
 
 #include "fileio/format_table.h"
 #include "plugins/host_table.h"
@@ -59,18 +62,64 @@ int nearest_palette_index(const uint8_t *palette, int count, int red, int green,
     return result;
 }
 
+namespace {
+
+// True-colour images are matched pixel by pixel, each colour with its own
+// alpha. The library's quantiser is not used for them: it drops alpha and
+// moves colours even when the image has fewer than 256, so colours that the
+// target palette holds exactly would come out as other entries.
+void remap_true_colour(const uint8_t *palette, int count)
+{
+    const ILint origin = ilGetInteger(IL_IMAGE_ORIGIN);
+    if (!ilConvertImage(IL_RGBA, IL_UNSIGNED_BYTE))
+        return;
+    const int w = host().width();
+    const int h = host().height();
+    const uint8_t *rgba = host().get_data();
+    if (!rgba || w <= 0 || h <= 0)
+        return;
+    const size_t pixels = static_cast<size_t>(w) * static_cast<size_t>(h);
+    std::vector<uint8_t> indexes(pixels);
+    std::unordered_map<uint32_t, uint8_t> matched;
+    for (size_t p = 0; p < pixels; ++p) {
+        const uint8_t *c = rgba + p * 4;
+        // Every transparent colour matches alike, whatever its colour.
+        const uint32_t key = c[3] == 0 ? 0u
+                                       : (uint32_t(c[0]) | uint32_t(c[1]) << 8 | uint32_t(c[2]) << 16
+                                          | uint32_t(c[3] ? 1 : 0) << 24);
+        const auto found = matched.find(key);
+        if (found != matched.end()) {
+            indexes[p] = found->second;
+            continue;
+        }
+        const uint8_t index = static_cast<uint8_t>(nearest_palette_index(palette, count, c[0], c[1], c[2], c[3]));
+        matched.emplace(key, index);
+        indexes[p] = index;
+    }
+    ilTexImage(static_cast<ILuint>(w), static_cast<ILuint>(h), 1, 1, IL_COLOUR_INDEX, IL_UNSIGNED_BYTE,
+               indexes.data());
+    ilRegisterOrigin(origin == IL_ORIGIN_LOWER_LEFT ? IL_ORIGIN_LOWER_LEFT : IL_ORIGIN_UPPER_LEFT);
+    host().set_palette(palette, count);
+}
+
+} // namespace
+
 void remap_to_palette(const uint8_t *palette, int count)
 {
-    if (count <= 0)
+    if (count <= 0 || !palette)
         return;
     if (count > 256)
         count = 256;
+    if (ilGetInteger(IL_IMAGE_FORMAT) != IL_COLOUR_INDEX) {
+        remap_true_colour(palette, count);
+        return;
+    }
     host().convert_image(IMAGE_INDEXED);
     host().convert_palette(IMAGE_RGBA);
     int n = host().palette_size();
     if (n > 256)
         n = 256;
-    const uint8_t *image_palette = host().get_palette();
+    const uint8_t *image_palette = ilGetInteger(IL_PALETTE_BPP) == 4 ? host().get_palette() : nullptr;
     uint8_t table[256];
     // Indexes at or past the image's palette size cannot come from the
     // library; map them to 0 rather than to an unset entry.
@@ -79,8 +128,7 @@ void remap_to_palette(const uint8_t *palette, int count)
         const uint8_t *e = image_palette + k * 4;
         table[k] = static_cast<uint8_t>(nearest_palette_index(palette, count, e[0], e[1], e[2], e[3]));
     }
-    std::vector<uint8_t> copy(palette, palette + static_cast<size_t>(count) * 4);
-    host().set_palette(copy.data(), count);
+    host().set_palette(palette, count);
     const int w = host().width();
     const int h = host().height();
     uint8_t *data = host().get_data();

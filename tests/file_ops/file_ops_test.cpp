@@ -5,6 +5,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/logic/settings.h"
 #include "document/animation.h"
 #include "document/document_state.h"
 #include "file_ops/ui_queue_platform.h"
@@ -199,6 +200,21 @@ TEST_F(FileOpsTest, BusyMarkRefusesASecondOperation)
     // Free again: the next operation starts.
     ASSERT_EQ(start_load_worker(path), 1);
     finish_worker();
+}
+
+TEST_F(FileOpsTest, ShutdownIsRefusedWhileAWorkerRuns)
+{
+    const std::string path = write_picture("slow.png", 2, 2, 1);
+    ASSERT_EQ(start_load_worker(path), 1);
+    queue.wait_for_job();
+    int exits = 0;
+    EXPECT_EQ(shutdown_program([&exits](int) { ++exits; }), 0);
+    EXPECT_EQ(exits, 0);
+    ASSERT_EQ(queue.messages().size(), 1u);
+    EXPECT_EQ(queue.messages()[0].text, "File Operation in progress.");
+    EXPECT_EQ(queue.messages()[0].icon, MessageIcon::Warning);
+    finish_worker();
+    EXPECT_EQ(doc_state().animation.group_count, 1) << "the load went on";
 }
 
 TEST_F(FileOpsTest, WorkerThatEndsAtOnceClearsItsMark)

@@ -246,6 +246,7 @@ protected:
     void SetUp() override
     {
         SettingsTest::SetUp();
+        saved_folder = program_folder();
         set_program_folder(dir);
         doc_reset();
         Group *g = anim_add_group(&doc_state().animation, "a");
@@ -255,8 +256,11 @@ protected:
     {
         doc_reset();
         plugin_registry_clear();
+        set_program_folder(saved_folder);
         SettingsTest::TearDown();
     }
+
+    std::string saved_folder;
 };
 
 TEST_F(ShutdownTest, DecliningKeepsRunningAndWritesNothing)

@@ -132,6 +132,12 @@ void save_settings_to(const std::string &path)
 
 int shutdown_program(const std::function<void(int)> &exit_process)
 {
+    // The window refuses to close while a worker runs; this keeps any other
+    // caller from ending the process in the middle of writing a file.
+    if (file_worker_busy()) {
+        show_warning("File Operation in progress.");
+        return 0;
+    }
     if (!doc_close())
         return 0;
     save_settings();

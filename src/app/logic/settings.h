@@ -51,6 +51,6 @@ void save_settings_to(const std::string &path);
 // The end of the program: asks about unsaved changes (declined: returns 0
 // and nothing happens), writes the settings, shuts the image library down,
 // releases the plug-ins, then calls `exit_process` with 1 (std::exit when
-// empty). Returns 1 when `exit_process` returns. Not to be called while a
-// file operation runs; the window refuses to close then.
+// empty). Returns 1 when `exit_process` returns. While a file operation
+// runs it only shows "File Operation in progress." and returns 0.
 int shutdown_program(const std::function<void(int)> &exit_process = {});

@@ -211,3 +211,23 @@ TEST_F(BatchTool, InfoAndConvertHandlePicturesAndTextures)
     EXPECT_NE(text.find("4 frames"), std::string::npos) << text;
     EXPECT_NE(text.find("8x8"), std::string::npos) << text;
 }
+
+TEST_F(BatchTool, PaletteBesideTheProgramIsLoadedAtStart)
+{
+    // A copy of the tool in a folder of its own, first without palette.lmp.
+    const std::string tool = dir + "/vorn-cli";
+    fs::copy_file(VORN_CLI_PATH, tool);
+    fs::permissions(tool, fs::perms::owner_all);
+    const std::string picture = data_path("lmp/librequake_box_tl.lmp");
+    const std::string command = tool + " convert " + picture + " " + dir + "/box.png 2>" + dir + "/stderr.txt";
+    ASSERT_EQ(WEXITSTATUS(std::system(command.c_str())), 0) << errors();
+    EXPECT_FALSE(errors().empty());
+    // With no palette every index shows black; with one the picture has
+    // its colours.
+    const std::vector<uint8_t> without = read_bytes(dir + "/box.png");
+
+    write_bytes(dir + "/palette.lmp", read_bytes(data_path("palette/librequake_palette.lmp")));
+    ASSERT_EQ(WEXITSTATUS(std::system(command.c_str())), 0) << errors();
+    EXPECT_TRUE(errors().empty()) << errors();
+    EXPECT_NE(read_bytes(dir + "/box.png"), without);
+}

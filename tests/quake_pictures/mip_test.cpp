@@ -261,7 +261,9 @@ TEST_F(MipTextures, TinyTextureKeepsLevelsOfAtLeastOnePixel)
 
 TEST_F(MipTextures, NamedGroupKeepsItsName)
 {
-    ByteReader in(mip_file("texname", 8, 8, {pattern(64, 1), pattern(16, 2), pattern(4, 3), pattern(1, 4)}));
+    const std::vector<uint8_t> file =
+        mip_file("texname", 8, 8, {pattern(64, 1), pattern(16, 2), pattern(4, 3), pattern(1, 4)});
+    ByteReader in(file);
     Group *group = anim_add_group(&anim, "kept");
     ASSERT_EQ(mip_texture_read(in, group), 1);
     EXPECT_STREQ(anim.groups[0].name, "kept");

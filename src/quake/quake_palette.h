@@ -9,9 +9,15 @@
 // palette.lmp beside the program; all zero when that failed.
 extern uint8_t default_palette[1025];
 
+// The index of the entry nearest to (red, green, blue) among the first
+// `count` entries; for alpha_flag 0, the first transparent entry (or 0).
+// Only entries closer than twice the colour's squared distance from black
+// are chosen, ties keep the lower index, and opaque black always gives 0.
+// Components may lie far outside 0..255.
 int nearest_palette_index(const uint8_t *palette, int count, int red, int green, int blue, int alpha_flag);
 // Turns the bound image into an 8-bit image whose palette is the first
-// `count` entries of `palette`, matching every colour.
+// `count` entries of `palette`, matching every colour: the palette colours
+// of an 8-bit image, or each pixel's colour and alpha of any other image.
 void remap_to_palette(const uint8_t *palette, int count);
 
 // Reads `folder`/palette.lmp into default_palette through the palette

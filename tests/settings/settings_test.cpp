@@ -1,6 +1,7 @@
 // The INI module, the 23 settings with their defaults, the image-library
 // values, the settings-file location and the shut-down.
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -87,6 +88,14 @@ TEST(IniFile, FileRoundTripAndMissingFile)
     ASSERT_TRUE(ini_write_string(path, "VORN", "Other", "5"));
     EXPECT_EQ(ini_read_int(path, "VORN", "Toolbar", 9), 4);
     EXPECT_EQ(read_text(path), "[VORN]\nToolbar=4\nOther=5\n");
+    EXPECT_FALSE(ini_write_string(dir + "/no/such/folder/x.ini", "VORN", "Toolbar", "1"));
+    // Only the file itself is left in the folder (no temporary files).
+    int files = 0;
+    for (const auto &entry : std::filesystem::directory_iterator(dir)) {
+        (void)entry;
+        ++files;
+    }
+    EXPECT_EQ(files, 1);
 }
 
 // ---- Settings --------------------------------------------------------------------

@@ -72,20 +72,22 @@ void IniFile::load(const std::string &path)
 
 bool IniFile::save(const std::string &path) const
 {
+    // Through a temporary file, so that a failed write keeps the old file.
     const std::string temporary = path + ".tmp" + std::to_string(static_cast<long>(getpid()));
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return false;
-        out << text();
-        out.flush();
-        if (!out) {
-            out.close();
-            std::remove(temporary.c_str());
-            return false;
-        }
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out) {
+        // The folder does not take new files, but the file itself may be
+        // writable: write it in place.
+        std::ofstream direct(path, std::ios::binary | std::ios::trunc);
+        direct << text();
+        direct.flush();
+        return static_cast<bool>(direct);
     }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+    out << text();
+    out.flush();
+    const bool written = static_cast<bool>(out);
+    out.close();
+    if (!written || std::rename(temporary.c_str(), path.c_str()) != 0) {
         std::remove(temporary.c_str());
         return false;
     }

@@ -120,7 +120,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
 
     playback_timer_.setObjectName(QStringLiteral("playback_timer"));
     playback_timer_.setSingleShot(true);
-    connect(&playback_timer_, &QTimer::timeout, this, &MainWindow::on_playback_tick);
+    connect(&playback_timer_, &QTimer::timeout, this, &MainWindow::playback_step);
 
     load_watch_.setInterval(25);
     connect(&load_watch_, &QTimer::timeout, this, [this] {
@@ -330,7 +330,7 @@ void MainWindow::on_slider_moved(int position)
     preview_refresh();
 }
 
-void MainWindow::on_playback_tick()
+void MainWindow::playback_step()
 {
     DocumentState &doc = doc_state();
     const int interval = playback_tick(&doc.animation, doc.current_group, &doc.current_frame, file_worker_busy());

@@ -69,6 +69,12 @@ public:
     QTimer &playback_timer() { return playback_timer_; }
     bool shut_down() const { return shut_down_; }
 
+    // One tick of the playback timer: the next frame, and the timer re-armed
+    // with that frame's duration (or stopped).
+    void playback_step();
+    // A load has been started and its end not yet seen.
+    bool watching_load() const { return load_watch_.isActive(); }
+
     // Starts the load worker on `path` and refreshes the window from the
     // user-interface thread once the load has ended.
     void start_load(const std::string &path);
@@ -87,7 +93,6 @@ private:
 
     void on_group_selected(int index);
     void on_slider_moved(int position);
-    void on_playback_tick();
 
     // Command handlers.
     void file_new_or_close();

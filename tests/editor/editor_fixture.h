@@ -1,0 +1,62 @@
+// A main window on the offscreen platform, wired as the program wires it:
+// messages, questions and file dialogs go to the scripted platform `ui`,
+// status text, progress and the workers' hand-overs to the Qt back-end.
+#pragma once
+
+#include <QApplication>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "platform/qt/qt_platform.h"
+#include "support/test_support.h"
+
+class BridgePlatform : public Platform {
+public:
+    BridgePlatform(ScriptedPlatform &script, QtPlatform &qt) : script_(script), qt_(qt) {}
+
+    void show_message(const std::string &text, MessageIcon icon) override { script_.show_message(text, icon); }
+    bool ask_yes_no(const std::string &text) override { return script_.ask_yes_no(text); }
+    std::string open_file_dialog(const std::string &f, const std::string &t) override
+    {
+        return script_.open_file_dialog(f, t);
+    }
+    std::string save_file_dialog(const std::string &f, const std::string &t) override
+    {
+        return script_.save_file_dialog(f, t);
+    }
+    std::vector<std::string> open_files_dialog(const std::string &f, const std::string &t) override
+    {
+        return script_.open_files_dialog(f, t);
+    }
+    void set_status_text(const std::string &text) override { qt_.set_status_text(text); }
+    void set_progress(int percent) override { qt_.set_progress(percent); }
+    void run_on_ui_thread(const std::function<void()> &work) override { qt_.run_on_ui_thread(work); }
+
+private:
+    ScriptedPlatform &script_;
+    QtPlatform &qt_;
+};
+
+class EditorTest : public CoreTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Makes the window (after the test has prepared settings and state).
+    void open_window();
+    // Runs the event loop until no file operation runs and the window has
+    // seen the end of its load.
+    void wait_for_file_operation();
+    // Handles pending events (posted status text, repaints).
+    static void pump();
+
+    std::string status_text() const;
+    std::string title() const;
+
+    std::unique_ptr<QtPlatform> qt;
+    std::unique_ptr<BridgePlatform> bridge;
+    std::unique_ptr<MainWindow> window;
+};

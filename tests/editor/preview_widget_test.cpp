@@ -1,0 +1,205 @@
+// The preview control on the offscreen platform: centring, scroll bars,
+// alpha view, origin mode with its cross-hair and clicks, huge zooms.
+#include <QMouseEvent>
+#include <QScrollBar>
+
+#include "app/logic/command_ids.h"
+#include "document/animation.h"
+#include "document/document_state.h"
+#include "document/props.h"
+#include "editor_fixture.h"
+#include "plugins/host_table.h"
+#include "views/logic/preview_logic.h"
+#include "views/preview_widget.h"
+
+namespace {
+
+class PreviewTest : public EditorTest {
+protected:
+    // A document of one group with one w x h RGBA frame of colour `rgba`.
+    Frame &make_frame(int w, int h, std::array<uint8_t, 4> rgba = {200, 100, 50, 255})
+    {
+        DocumentState &doc = doc_state();
+        Group *g = anim_add_group(&doc.animation, "g");
+        group_reset_frames(g, 1);
+        host().bind_image(g->frames[0].image);
+        std::vector<uint8_t> pixels(static_cast<size_t>(w) * h * 4);
+        for (size_t i = 0; i < pixels.size(); i += 4)
+            std::copy(rgba.begin(), rgba.end(), pixels.begin() + static_cast<long>(i));
+        set_rgba_pixels(w, h, pixels);
+        doc_fill_group_list(0);
+        doc_update_commands();
+        window->preview_refresh();
+        pump();
+        return g->frames[0];
+    }
+    PreviewWidget &preview() { return *window->preview(); }
+    // Sizes the preview's viewport to w x h (the bars may take some of it).
+    void size_viewport(int w, int h)
+    {
+        window->preview()->resize(w, h);
+        pump();
+    }
+    void click(int x, int y)
+    {
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(x, y), preview().viewport()->mapToGlobal(QPointF(x, y)),
+                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(preview().viewport(), &press);
+    }
+};
+
+TEST_F(PreviewTest, SmallFrameIsCentredWithTheOddPixelRight)
+{
+    open_window();
+    make_frame(10, 6);
+    size_viewport(25, 20);
+    const PreviewPlacement p = preview().placement();
+    EXPECT_EQ(7, p.x0); // spare 15: 7 left, 8 right
+    EXPECT_EQ(7, p.y0);
+    EXPECT_FALSE(preview().horizontalScrollBar()->isVisible());
+    const QImage view = preview().render_view();
+    EXPECT_EQ(qRgb(200, 100, 50), view.pixel(7, 7));
+    EXPECT_EQ(qRgb(200, 100, 50), view.pixel(16, 12));
+    EXPECT_NE(qRgb(200, 100, 50), view.pixel(6, 7));
+    EXPECT_NE(qRgb(200, 100, 50), view.pixel(17, 7));
+}
+
+TEST_F(PreviewTest, ZoomFourGivesScrollBarsWithPixelLinesAndClientPages)
+{
+    open_window();
+    make_frame(100, 100);
+    size_viewport(200, 200);
+    window->command(IDM_ZOOM_IN);
+    window->command(IDM_ZOOM_IN);
+    ASSERT_FLOAT_EQ(4.0f, preview_zoom);
+    pump();
+    QScrollBar *h = preview().horizontalScrollBar();
+    ASSERT_TRUE(h->isVisible());
+    const int cw = preview().viewport()->width();
+    EXPECT_EQ(0, h->minimum());
+    EXPECT_EQ(400 - cw, h->maximum());
+    EXPECT_EQ(1, h->singleStep());
+    EXPECT_EQ(cw, h->pageStep());
+    h->setValue(37);
+    EXPECT_EQ(-37, preview().placement().x0);
+    window->command(IDM_ZOOM_100); // zooming resets the scroll position
+    EXPECT_EQ(0, h->value());
+    pump();
+    EXPECT_FALSE(h->isVisible());
+}
+
+TEST_F(PreviewTest, HugeZoomOnlyRendersTheVisiblePart)
+{
+    open_window();
+    make_frame(2048, 2048, {10, 20, 30, 255});
+    size_viewport(300, 200);
+    for (int i = 0; i < 6; ++i)
+        window->command(IDM_ZOOM_IN);
+    ASSERT_FLOAT_EQ(64.0f, preview_zoom);
+    pump();
+    EXPECT_EQ(131072 - preview().viewport()->width(), preview().horizontalScrollBar()->maximum());
+    preview().horizontalScrollBar()->setValue(preview().horizontalScrollBar()->maximum());
+    const QImage view = preview().render_view();
+    EXPECT_EQ(preview().viewport()->size(), view.size());
+    EXPECT_EQ(qRgb(10, 20, 30), view.pixel(view.width() - 1, 0));
+}
+
+TEST_F(PreviewTest, AlphaViewShowsTheAlphaChannelAsGrey)
+{
+    open_window();
+    make_frame(4, 4, {255, 0, 0, 64});
+    EXPECT_EQ(qRgb(255, 0, 0), preview().render_view().pixel(preview().placement().x0, preview().placement().y0));
+    window->command(IDM_VIEW_ALPHA);
+    EXPECT_TRUE(window->menu_action(IDM_VIEW_ALPHA)->isChecked());
+    EXPECT_TRUE(window->toolbar_action(IDM_VIEW_ALPHA)->isChecked());
+    const QImage view = preview().render_view();
+    EXPECT_EQ(qRgb(64, 64, 64), view.pixel(preview().placement().x0, preview().placement().y0));
+    // The frame itself is untouched.
+    EXPECT_EQ(32, (host().bind_image(doc_state().animation.groups[0].frames[0].image), host().image_type()));
+}
+
+TEST_F(PreviewTest, RgbFrameShowsWhiteInAlphaView)
+{
+    open_window();
+    Frame &f = make_frame(3, 3, {1, 2, 3, 255});
+    host().bind_image(f.image);
+    host().convert_image(IMAGE_RGB);
+    window->command(IDM_VIEW_ALPHA);
+    EXPECT_EQ(qRgb(255, 255, 255), preview().render_view().pixel(preview().placement().x0, preview().placement().y0));
+}
+
+TEST_F(PreviewTest, OriginModeDrawsTheCrossHairThroughTheOriginPixel)
+{
+    open_window();
+    Frame &f = make_frame(10, 10, {255, 255, 255, 255});
+    props_set_int(&f.props, "Origin X", 3, PROPERTY_INTEGER);
+    props_set_int(&f.props, "Origin Y", 6, PROPERTY_INTEGER);
+    size_viewport(60, 60);
+    window->command(IDM_ZOOM_IN);
+    window->command(IDM_ZOOM_IN);
+    window->command(IDM_ORIGIN_MODE);
+    EXPECT_TRUE(window->toolbar_action(IDM_ORIGIN_MODE)->isChecked());
+    EXPECT_EQ(Qt::CrossCursor, preview().viewport()->cursor().shape());
+    const PreviewPlacement p = preview().placement();
+    const QImage view = preview().render_view();
+    const int x = p.x0 + 14, y = p.y0 + 26; // (3 + 0.5) * 4 and (6 + 0.5) * 4
+    EXPECT_EQ(qRgb(0, 0, 0), view.pixel(x, 0));              // spans the whole control
+    EXPECT_EQ(qRgb(0, 0, 0), view.pixel(x, view.height() - 1));
+    EXPECT_EQ(qRgb(0, 0, 0), view.pixel(0, y));
+    EXPECT_EQ(qRgb(255, 255, 255), view.pixel(x + 1, p.y0 + 1));
+    window->command(IDM_ORIGIN_MODE);
+    EXPECT_EQ(Qt::ArrowCursor, preview().viewport()->cursor().shape());
+    EXPECT_EQ(qRgb(255, 255, 255), preview().render_view().pixel(x, p.y0 + 1));
+}
+
+TEST_F(PreviewTest, OriginClickAtZoomTwoSetsTheOriginUndoably)
+{
+    open_window();
+    make_frame(30, 30);
+    size_viewport(60, 60); // exactly the zoomed size: no bars, x0 = y0 = 0
+    window->command(IDM_ZOOM_IN);
+    window->command(IDM_ORIGIN_MODE);
+    pump();
+    ASSERT_EQ(0, preview().placement().x0);
+    ASSERT_EQ(0, preview().placement().y0);
+    click(5, 9);
+    const PropertyList *props = &doc_state().animation.groups[0].frames[0].props;
+    EXPECT_EQ(2, props_get_int(props, "Origin X"));
+    EXPECT_EQ(4, props_get_int(props, "Origin Y"));
+    EXPECT_TRUE(doc_state().modified);
+    EXPECT_TRUE(window->menu_action(IDM_UNDO)->isEnabled());
+    window->command(IDM_UNDO);
+    props = &doc_state().animation.groups[0].frames[0].props;
+    EXPECT_EQ(0, props_find(props, "Origin X"));
+}
+
+TEST_F(PreviewTest, ClicksOutsideThePictureOrOutsideOriginModeAreIgnored)
+{
+    open_window();
+    make_frame(10, 10);
+    size_viewport(60, 60);
+    window->command(IDM_ZOOM_IN); // 20 x 20 at (20, 20)
+    pump();
+    click(25, 25); // origin mode is off
+    window->command(IDM_ORIGIN_MODE);
+    click(40, 25); // one past the right edge
+    click(19, 25);
+    EXPECT_FALSE(doc_state().modified);
+    EXPECT_EQ(0, props_find(&doc_state().animation.groups[0].frames[0].props, "Origin X"));
+    click(20, 39); // first column, last row
+    EXPECT_EQ(0, props_get_int(&doc_state().animation.groups[0].frames[0].props, "Origin X"));
+    EXPECT_EQ(9, props_get_int(&doc_state().animation.groups[0].frames[0].props, "Origin Y"));
+}
+
+TEST_F(PreviewTest, GroupWithoutFramesShowsItsStatus)
+{
+    open_window();
+    anim_add_group(&doc_state().animation, "empty");
+    doc_fill_group_list(0);
+    window->preview_refresh();
+    pump();
+    EXPECT_EQ("Current group contains no frames.", status_text());
+    EXPECT_TRUE(preview().picture().isNull());
+}
+
+} // namespace

@@ -82,6 +82,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
         return PreviewWidget::Source{&doc.animation, doc.current_group, doc.current_frame};
     });
     preview_->set_origin_handler([this](int x, int y) { set_origin(x, y); });
+    preview_->set_document_free(image_library_free);
 
     slider_ = new QSlider(Qt::Horizontal, client_);
     slider_->setObjectName(command_name(IDC_FRAME_SLIDER));

@@ -75,11 +75,16 @@ PreviewWidget::PreviewWidget(QWidget *parent) : QAbstractScrollArea(parent)
 
 void PreviewWidget::refresh(bool library_free)
 {
-    Source s = source_ ? source_() : Source{};
+    if (!library_free) {
+        update_scroll_bars();
+        viewport()->update();
+        return;
+    }
+    const Source s = source_ ? source_() : Source{};
     int index = 0, count = 0;
     const Frame *frame = frame_of(s, &index, &count);
-    if (library_free)
-        picture_ = frame ? preview_picture_of(frame->image, alpha_view != 0) : QImage();
+    picture_ = frame ? preview_picture_of(frame->image, alpha_view != 0) : QImage();
+    read_origin();
     update_scroll_bars();
     viewport()->update();
     if (frame)
@@ -138,15 +143,15 @@ void PreviewWidget::resizeEvent(QResizeEvent *event)
 
 void PreviewWidget::scrollContentsBy(int, int) { viewport()->update(); }
 
-void PreviewWidget::current_origin(int *ox, int *oy) const
+void PreviewWidget::read_origin()
 {
-    *ox = 0;
-    *oy = 0;
+    origin_x_ = 0;
+    origin_y_ = 0;
     const Source s = source_ ? source_() : Source{};
     int index = 0, count = 0;
     if (const Frame *frame = frame_of(s, &index, &count)) {
-        *ox = props_get_int(&frame->props, "Origin X");
-        *oy = props_get_int(&frame->props, "Origin Y");
+        origin_x_ = props_get_int(&frame->props, "Origin X");
+        origin_y_ = props_get_int(&frame->props, "Origin Y");
     }
 }
 
@@ -168,9 +173,7 @@ void PreviewWidget::paint_into(QPainter &painter, const QRect &area) const
         painter.drawImage(part.x, part.y, shown);
     }
     if (origin_mode) {
-        int ox = 0, oy = 0;
-        current_origin(&ox, &oy);
-        const PreviewPoint c = preview_crosshair(p, preview_zoom, ox, oy);
+        const PreviewPoint c = preview_crosshair(p, preview_zoom, origin_x_, origin_y_);
         painter.setPen(QPen(Qt::black, 0));
         painter.drawLine(c.x, 0, c.x, ch);
         painter.drawLine(0, c.y, cw, c.y);
@@ -193,13 +196,16 @@ QImage PreviewWidget::render_view() const
 
 void PreviewWidget::mousePressEvent(QMouseEvent *event)
 {
-    if (!origin_mode || event->button() != Qt::LeftButton || picture_.isNull()) {
+    if (!origin_mode || event->button() != Qt::LeftButton || picture_.isNull() ||
+        (document_free_ && !document_free_())) {
         QAbstractScrollArea::mousePressEvent(event);
         return;
     }
     const QPoint at = event->position().toPoint();
     int ox = 0, oy = 0;
-    if (preview_click_to_origin(placement(), preview_zoom, at.x(), at.y(), &ox, &oy) && on_origin_)
+    if (preview_click_to_origin(placement(), preview_zoom, at.x(), at.y(), &ox, &oy) && on_origin_) {
         on_origin_(ox, oy);
+        read_origin();
+    }
     viewport()->update();
 }

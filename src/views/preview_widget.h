@@ -32,10 +32,14 @@ public:
     void set_source(std::function<Source()> source) { source_ = std::move(source); }
     // Called with the picture pixel of an origin click.
     void set_origin_handler(std::function<void(int, int)> handler) { on_origin_ = std::move(handler); }
+    // Whether the document and the image library may be read now (not while
+    // a file worker is changing them). Clicks are ignored otherwise.
+    void set_document_free(std::function<bool()> free) { document_free_ = std::move(free); }
 
     // Rebuilds the picture from the current frame, repaints and sets the
     // status text. With `library_free` false (a file operation holds the
-    // image library) the last picture stays and only the text changes.
+    // document and the image library) neither is touched: the last picture
+    // is repainted where the present size puts it, and the text stays.
     void refresh(bool library_free = true);
     void reset_scroll();
     // Switches origin mode (cursor and cross-hair) and refreshes.
@@ -56,12 +60,15 @@ protected:
 private:
     void update_scroll_bars();
     void paint_into(QPainter &painter, const QRect &area) const;
-    // The current frame's origin, (0, 0) without a frame.
-    void current_origin(int *ox, int *oy) const;
+    // Reads the current frame's origin into origin_x_/origin_y_ ((0, 0)
+    // without a frame).
+    void read_origin();
 
     std::function<Source()> source_;
     std::function<void(int, int)> on_origin_;
+    std::function<bool()> document_free_;
     QImage picture_; // RGBA8888 copy of the frame as last refreshed
+    int origin_x_ = 0, origin_y_ = 0; // the frame's origin as last read
     bool updating_bars_ = false;
 };
 

@@ -412,6 +412,14 @@ TEST_F(MainWindowTest, CloseIsRefusedWhileAFileOperationRuns)
     window->start_load(data_path("spr/librequake_s_bubble.spr"));
     ASSERT_TRUE(file_worker_busy());
     const int frame_before = doc().current_frame;
+    // The preview keeps painting its last picture and reads nothing while
+    // the worker may be changing the document and the image library.
+    const QImage shown = window->preview()->picture();
+    window->command(IDM_VIEW_ALPHA);
+    window->preview_refresh();
+    EXPECT_EQ(shown, window->preview()->picture());
+    EXPECT_EQ("Frame 1 of 6", status_text());
+    window->command(IDM_VIEW_ALPHA);
     window->command(IDM_NEXT);  // refused
     window->drop_files({explosion(), explosion()}); // ignored
     EXPECT_EQ(frame_before, doc().current_frame);

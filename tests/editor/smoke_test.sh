@@ -1,11 +1,18 @@
 #!/usr/bin/env bash
 # Starts the real editor under Xvfb on a sprite, lets it close itself once
-# the sprite is shown, and checks its caption, status text and exit status.
+# the sprite is shown, and checks its caption, status text, exit status and
+# that the shut-down wrote the settings beside the program.
 #   smoke_test.sh VORN_BINARY SPRITE
 set -uo pipefail
 vorn=$1
 sprite=$2
 unset QT_QPA_PLATFORM
+# A sanitizer build also sees what the desktop libraries keep.
+export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$(cd "$(dirname "$0")" && pwd)/lsan_desktop.supp"
+ini="$(dirname "$vorn")/vorn.ini"
+marker=$(mktemp)
+trap 'rm -f "$marker"' EXIT
+sleep 1 # file times have whole-second resolution on some file systems
 out=$(VORN_AUTOCLOSE_MS=200 timeout 90 xvfb-run -a -s "-screen 0 1024x768x24" "$vorn" "$sprite" 2>/dev/null)
 status=$?
 echo "$out"
@@ -19,5 +26,9 @@ if ! grep -qxF "Vorn - $sprite [100%]" <<<"$out"; then
 fi
 if ! grep -qxF "Frame 1 of 6" <<<"$out"; then
   echo "status does not show the first of six frames" >&2
+  exit 1
+fi
+if ! [ "$ini" -nt "$marker" ] || ! grep -q '^Toolbar=[01]$' "$ini"; then
+  echo "the shut-down did not write $ini" >&2
   exit 1
 fi

@@ -354,17 +354,16 @@ bool MainWindow::request_exit()
         show_warning("File Operation in progress.");
         return false;
     }
-    playback_timer_.stop();
     const int ended = shutdown_program([this](int) {
+        // The image library is gone from here on: nothing may refresh.
         shut_down_ = true;
+        playback_timer_.stop();
+        load_watch_.stop();
         // A normal end is a success for the shell (status 0).
         QCoreApplication::exit(0);
     });
-    if (!ended) {
-        // Declined: the program goes on; restart nothing but the view.
-        return false;
-    }
-    return true;
+    // 0: the user kept the unsaved changes and the program goes on.
+    return ended != 0;
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

@@ -79,6 +79,9 @@ int run_editor(int argc, char **argv)
         ui.attach(&window, window.status_label(), window.progress_bar());
         doc_set_view(&window);
         window.show();
+        // Without a window manager (Xvfb) nothing else makes it active, and
+        // an inactive window gets no keys.
+        window.activateWindow();
         if (!path.empty())
             window.start_load(path);
         doc_update_commands();

@@ -20,7 +20,10 @@ std::string data_path(const std::string &relative) { return std::string(VORN_TES
 
 std::string scratch_dir(const std::string &name)
 {
-    const fs::path dir = fs::path(VORN_BINARY_DIR) / "test-scratch" / name;
+    // One folder per test: ctest runs test cases in parallel processes.
+    fs::path dir = fs::path(VORN_BINARY_DIR) / "test-scratch" / name;
+    if (const auto *info = ::testing::UnitTest::GetInstance()->current_test_info())
+        dir /= std::string(info->test_suite_name()) + "-" + info->name();
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir.string();

@@ -12,7 +12,7 @@
 
 // Path of a file under tests/data.
 std::string data_path(const std::string &relative);
-// A fresh, empty folder under the build tree for one test's files.
+// A fresh, empty folder under the build tree, private to the running test.
 std::string scratch_dir(const std::string &name);
 std::vector<uint8_t> read_bytes(const std::string &path);
 void write_bytes(const std::string &path, const std::vector<uint8_t> &bytes);

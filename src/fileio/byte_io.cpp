@@ -1,7 +1,9 @@
 #include "fileio/byte_io.h"
 
 #include <cerrno>
+#include <cctype>
 #include <cstdio>
+#include <cstring>
 
 uint64_t checked_area(int64_t width, int64_t height, int64_t max_side, int64_t bytes_per_pixel)
 {
@@ -56,4 +58,15 @@ bool write_file(const char *path, const void *data, size_t size)
         return false;
     }
     return true;
+}
+
+std::string lower_extension(const char *path)
+{
+    const char *slash = std::strrchr(path, '/');
+    const char *name = slash ? slash + 1 : path;
+    const char *dot = std::strrchr(name, '.');
+    std::string ext = dot ? dot : "";
+    for (char &c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext;
 }

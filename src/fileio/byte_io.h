@@ -141,6 +141,10 @@ private:
 // the product fits; 0 otherwise. Use before allocating from file sizes.
 uint64_t checked_area(int64_t width, int64_t height, int64_t max_side = 16384, int64_t bytes_per_pixel = 1);
 
+// The extension of a path's file name (from its last '.'), lower-cased;
+// empty when the name has none.
+std::string lower_extension(const char *path);
+
 // Reads a whole file (at most max_bytes). False, with errno set, on failure.
 bool read_file(const char *path, std::vector<uint8_t> &out, size_t max_bytes = size_t(1) << 30);
 // Writes a whole file. False, with errno set, on failure.

@@ -11,6 +11,7 @@
 #include <IL/ilu.h>
 
 #include "document/animation.h"
+#include "fileio/byte_io.h"
 #include "fileio/format_table.h"
 #include "fileio/library_probe.h"
 #include "platform/platform.h"
@@ -19,18 +20,6 @@
 namespace {
 
 std::atomic<bool> gif_hack{true};
-
-// The extension of the file name (from the last '.'), lower-cased.
-std::string lower_extension(const char *path)
-{
-    const char *slash = std::strrchr(path, '/');
-    const char *name = slash ? slash + 1 : path;
-    const char *dot = std::strrchr(name, '.');
-    std::string ext = dot ? dot : "";
-    for (char &c : ext)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext;
-}
 
 // The image library crashes on any XPM file, whatever its name says. Such
 // files are refused before the library sees them.

@@ -20,17 +20,6 @@ namespace {
 // Palette files are small; anything larger is not one of these formats.
 constexpr size_t MAX_PALETTE_FILE = size_t(4) << 20;
 
-std::string lower_extension(const char *path)
-{
-    const char *slash = std::strrchr(path, '/');
-    const char *name = slash ? slash + 1 : path;
-    const char *dot = std::strrchr(name, '.');
-    std::string ext = dot ? dot : "";
-    for (char &c : ext)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext;
-}
-
 void set_entry(uint8_t *rgba1024, int index, int red, int green, int blue, int alpha = 255)
 {
     rgba1024[index * 4] = static_cast<uint8_t>(red);

@@ -122,9 +122,17 @@ void PreviewWidget::update_scroll_bars()
     if (updating_bars_)
         return;
     updating_bars_ = true;
-    const PreviewPlacement p = placement();
-    setHorizontalScrollBarPolicy(p.h_bar ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(p.v_bar ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    // One bar narrows the viewport and may call for the other; a few
+    // rounds settle it (and bound it, whatever the sizes).
+    for (int round = 0; round < 3; ++round) {
+        const PreviewPlacement p = placement();
+        const bool h_was = horizontalScrollBarPolicy() == Qt::ScrollBarAlwaysOn;
+        const bool v_was = verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOn;
+        if (p.h_bar == h_was && p.v_bar == v_was)
+            break;
+        setHorizontalScrollBarPolicy(p.h_bar ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+        setVerticalScrollBarPolicy(p.v_bar ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    }
     const PreviewPlacement q = placement(); // with the viewport the bars leave
     horizontalScrollBar()->setRange(0, q.h_max);
     horizontalScrollBar()->setSingleStep(1);

@@ -88,6 +88,21 @@ TEST_F(PreviewTest, ZoomFourGivesScrollBarsWithPixelLinesAndClientPages)
     EXPECT_FALSE(h->isVisible());
 }
 
+TEST_F(PreviewTest, VerticalBarThatNarrowsThePictureOutCallsForTheHorizontalOne)
+{
+    open_window();
+    size_viewport(200, 200);
+    const int bar = preview().verticalScrollBar()->sizeHint().width();
+    ASSERT_GT(bar, 2);
+    make_frame(200 - bar / 2, 300); // fits the width only without the vertical bar
+    QScrollBar *h = preview().horizontalScrollBar();
+    QScrollBar *v = preview().verticalScrollBar();
+    EXPECT_TRUE(v->isVisible());
+    EXPECT_TRUE(h->isVisible());
+    EXPECT_EQ(200 - bar / 2 - preview().viewport()->width(), h->maximum());
+    EXPECT_EQ(300 - preview().viewport()->height(), v->maximum());
+}
+
 TEST_F(PreviewTest, HugeZoomOnlyRendersTheVisiblePart)
 {
     open_window();

@@ -128,7 +128,16 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
         if (file_worker_busy())
             return;
         load_watch_.stop();
-        preview_refresh();
+        // Queued behind the worker's last status text ("Ready."), which it
+        // posted before it cleared the busy mark.
+        refresh_pending_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                refresh_pending_ = false;
+                preview_refresh();
+            },
+            Qt::QueuedConnection);
     });
 
     resize(640, 440);

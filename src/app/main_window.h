@@ -73,7 +73,7 @@ public:
     // with that frame's duration (or stopped).
     void playback_step();
     // A load has been started and its end not yet seen.
-    bool watching_load() const { return load_watch_.isActive(); }
+    bool watching_load() const { return load_watch_.isActive() || refresh_pending_; }
 
     // Starts the load worker on `path` and refreshes the window from the
     // user-interface thread once the load has ended.
@@ -125,6 +125,7 @@ private:
     QProgressBar *progress_ = nullptr;
     QTimer playback_timer_;
     QTimer load_watch_;
+    bool refresh_pending_ = false;
     std::map<int, QAction *> menu_actions_;
     std::map<int, QAction *> toolbar_actions_;
     bool shut_down_ = false;

@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
@@ -100,6 +101,45 @@ protected:
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
 };
+
+TEST_F(QtPlatformTest, OpenDialogOffersTheConvertedFiltersAndReturnsTheChoice)
+{
+    const std::string filter = build_file_filter(FILE_OP_LOAD_IMAGE);
+    const std::string chosen = data_path("spr/librequake_s_bubble.spr");
+    QStringList offered;
+    QString selected;
+    std::function<void()> answer_dialog = [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dialog) {
+            QTimer::singleShot(5, answer_dialog);
+            return;
+        }
+        offered = dialog->nameFilters();
+        selected = dialog->selectedNameFilter();
+        dialog->selectFile(QString::fromStdString(chosen));
+        static_cast<QDialog *>(dialog)->accept(); // QFileDialog::accept, through the public slot
+    };
+    QTimer::singleShot(0, answer_dialog);
+    EXPECT_EQ(chosen, qt->open_file_dialog(filter, "Open"));
+    EXPECT_EQ(qt_name_filters(filter), offered);
+    EXPECT_TRUE(selected.startsWith("Supported ("));
+    EXPECT_TRUE(offered.contains("Quake Sprite (*.spr)"));
+    EXPECT_EQ("All Files (*)", offered.back().toStdString());
+}
+
+TEST_F(QtPlatformTest, CancelledSaveDialogGivesAnEmptyName)
+{
+    std::function<void()> cancel = [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dialog) {
+            QTimer::singleShot(5, cancel);
+            return;
+        }
+        dialog->reject();
+    };
+    QTimer::singleShot(0, cancel);
+    EXPECT_EQ("", qt->save_file_dialog(build_file_filter(FILE_OP_SAVE_IMAGE), "Save As"));
+}
 
 TEST_F(QtPlatformTest, WarningBoxIsCaptionedVornWithTheWarningIcon)
 {

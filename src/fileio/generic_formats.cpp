@@ -120,10 +120,12 @@ int32_t generic_image_load(const char *path, Animation *anim)
 
     Group *group = anim_add_group(anim, NO_GROUP_NAME);
     group_reset_frames(group, count);
+    int filled = 0;
     for (int i = 0; i < count; ++i) {
         ilBindImage(loaded);
         if (!ilActiveImage(static_cast<ILuint>(i)))
             break;
+        filled = i + 1;
         Frame *frame = &anim->groups[0].frames[i];
         const int duration = ilGetInteger(IL_IMAGE_DURATION);
         props_set_float(&frame->props, "Duration", static_cast<float>(duration / 1000.0));
@@ -134,6 +136,9 @@ int32_t generic_image_load(const char *path, Animation *anim)
         if (compose && i >= 1)
             compose_transparent_frame(anim->groups[0].frames[i - 1].image, frame->image, base_pixels);
     }
+    // Images the chain announced but could not give leave no empty frames.
+    while (anim->groups[0].frame_count > filled)
+        group_delete_frame(&anim->groups[0], anim->groups[0].frame_count - 1);
     ilDeleteImages(1, &loaded);
     return 1;
 }

@@ -243,11 +243,15 @@ int mip_texture_write(ByteWriter &out, Group *group)
     const size_t offsets_at = out.size();
     out.zeros(4 * MIP_LEVELS);
 
-    // The frames serve as levels only when they already form the chain.
+    // The frames serve as levels only when they already form the chain. A
+    // level that shrinks to nothing is held as one pixel a side (by the
+    // reader and by group_build_mips alike), so that size counts as right.
     bool chain = group->frame_count == MIP_LEVELS;
     for (int k = 0; chain && k < MIP_LEVELS; ++k) {
         host().bind_image(group->frames[k].image);
-        chain = host().width() == (width >> k) && host().height() == (height >> k);
+        const int level_w = (width >> k) > 0 ? (width >> k) : 1;
+        const int level_h = (height >> k) > 0 ? (height >> k) : 1;
+        chain = host().width() == level_w && host().height() == level_h;
     }
     if (!chain)
         group_build_mips(group, MIP_LEVELS - 1);

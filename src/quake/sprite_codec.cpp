@@ -1,6 +1,8 @@
 #include "quake/sprite_codec.h"
 
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -222,6 +224,22 @@ void write_palette_block(ByteWriter &out, Frame *first)
         out.bytes(palette + i * 4, PALETTE_ENTRY_SIZE);
 }
 
+// Writes the encoded sprite to the file opened for it and closes it; false,
+// with errno set, when either fails.
+bool finish_file(FILE *file, const ByteWriter &out)
+{
+    const bool wrote = out.size() == 0 || std::fwrite(out.data().data(), 1, out.size(), file) == out.size();
+    int saved = errno;
+    const bool closed = std::fclose(file) == 0;
+    if (!closed && saved == 0)
+        saved = errno;
+    if (!wrote || !closed) {
+        errno = saved ? saved : EIO;
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 SpriteHeader sprite_read_header(ByteReader &in)
@@ -301,6 +319,12 @@ int32_t sprite_write(const char *path, Animation *anim, int32_t version)
     if (!grouped)
         entry_count = anim->groups[0].frame_count;
 
+    // The file is created before any frame is converted, so that a save
+    // that cannot write leaves the document as it was.
+    FILE *file = std::fopen(path, "wb");
+    if (!file)
+        return 0;
+
     const PropertyList *props = &anim->props;
     float radius;
     if (props_find(props, PROP_RADIUS)) {
@@ -349,5 +373,5 @@ int32_t sprite_write(const char *path, Animation *anim, int32_t version)
                 write_frame(out, &group.frames[j], bytes_per_pixel);
         }
     }
-    return write_file(path, out.data()) ? 1 : 0;
+    return finish_file(file, out) ? 1 : 0;
 }

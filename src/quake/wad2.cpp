@@ -4,6 +4,8 @@
 // same kinds back. Lump bodies go through the picture and texture codecs.
 #include "quake/wad2.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -250,6 +252,12 @@ int32_t wad2_save(const char *path, Animation *anim)
     if (!confirm_sizes(anim))
         return 0;
 
+    // The file is created before any frame is converted or any mip chain
+    // rebuilt, so that a save that cannot write leaves the document as it was.
+    FILE *file = std::fopen(path, "wb");
+    if (!file)
+        return 0;
+
     const int32_t count = anim->group_count;
     ByteWriter out;
     out.u32(MAGIC);
@@ -285,5 +293,14 @@ int32_t wad2_save(const char *path, Animation *anim)
     out.patch_u32(DIRECTORY_OFFSET_FIELD, static_cast<uint32_t>(out.size()));
     out.bytes(directory.data(), directory.size());
     platform().set_progress(-1);
-    return write_file(path, out.data()) ? 1 : 0;
+    const bool wrote = std::fwrite(out.data().data(), 1, out.size(), file) == out.size();
+    int saved = errno;
+    const bool closed = std::fclose(file) == 0;
+    if (!closed && saved == 0)
+        saved = errno;
+    if (!wrote || !closed) {
+        errno = saved ? saved : EIO;
+        return 0;
+    }
+    return 1;
 }

@@ -250,6 +250,7 @@ void MainWindow::set_group_list(const std::vector<std::string> &names, int selec
     for (const std::string &name : names)
         selector_->addItem(QString::fromStdString(name));
     selector_->setCurrentIndex(names.empty() ? -1 : selection);
+    shown_group_ = selector_->currentIndex();
 }
 
 void MainWindow::set_frame_slider(int maximum, int position)
@@ -257,6 +258,7 @@ void MainWindow::set_frame_slider(int maximum, int position)
     const QSignalBlocker block(slider_);
     slider_->setRange(0, maximum < 0 ? 0 : maximum);
     slider_->setValue(position);
+    shown_frame_ = slider_->value();
 }
 
 void MainWindow::update_commands(const DocConditions &conditions)
@@ -316,10 +318,15 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 
 void MainWindow::on_group_selected(int index)
 {
-    if (file_worker_busy())
+    if (file_worker_busy()) {
+        // Refused: the selector goes back to the group that is current.
+        const QSignalBlocker block(selector_);
+        selector_->setCurrentIndex(shown_group_);
         return;
+    }
     DocumentState &doc = doc_state();
     doc.current_group = index < 0 ? 0 : index;
+    shown_group_ = index;
     doc_sync_frame_slider();
     preview_refresh();
     doc_update_commands();
@@ -327,8 +334,12 @@ void MainWindow::on_group_selected(int index)
 
 void MainWindow::on_slider_moved(int position)
 {
-    if (file_worker_busy())
+    if (file_worker_busy()) {
+        // Refused: the slider goes back to the frame that is shown.
+        const QSignalBlocker block(slider_);
+        slider_->setValue(shown_frame_);
         return;
+    }
     DocumentState &doc = doc_state();
     if (!doc_has_group(doc)) {
         doc.current_group = 0;
@@ -337,6 +348,7 @@ void MainWindow::on_slider_moved(int position)
         const Group &g = doc.animation.groups[doc.current_group];
         doc.current_frame = position >= 0 && position < g.frame_count ? position : 0;
     }
+    shown_frame_ = position;
     preview_refresh();
 }
 
@@ -482,7 +494,10 @@ void MainWindow::file_save(bool ask_name)
     if (!doc_has_frame(doc))
         return;
     // The save marks the document clean itself once the file is written.
-    save_document(ask_name ? nullptr : doc.file_name, &doc.animation, false);
+    // View changes made while it runs (alpha view, origin mode) are drawn
+    // once it has ended.
+    if (save_document(ask_name ? nullptr : doc.file_name, &doc.animation, false))
+        watch_load();
 }
 
 void MainWindow::edit_undo()

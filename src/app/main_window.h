@@ -72,7 +72,7 @@ public:
     // One tick of the playback timer: the next frame, and the timer re-armed
     // with that frame's duration (or stopped).
     void playback_step();
-    // A load has been started and its end not yet seen.
+    // A load or a background save has been started and its end not yet seen.
     bool watching_load() const { return load_watch_.isActive() || refresh_pending_; }
 
     // Starts the load worker on `path` and refreshes the window from the
@@ -111,8 +111,9 @@ private:
     void play();
     void about();
     void set_origin(int x, int y);
-    // Polls for the end of a running load, then refreshes the preview
-    // (the picture is converted here, on this thread) and its status.
+    // Polls for the end of a running load or save, then refreshes the
+    // preview (the picture is converted here, on this thread) and its
+    // status, so that view changes made meanwhile show.
     void watch_load();
 
     QWidget *client_ = nullptr;
@@ -126,6 +127,10 @@ private:
     QTimer playback_timer_;
     QTimer load_watch_;
     bool refresh_pending_ = false;
+    // What the selector and the slider were last told to show; a choice
+    // refused while a file operation runs puts them back there.
+    int shown_group_ = -1;
+    int shown_frame_ = 0;
     std::map<int, QAction *> menu_actions_;
     std::map<int, QAction *> toolbar_actions_;
     bool shut_down_ = false;

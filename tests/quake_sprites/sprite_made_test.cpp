@@ -275,7 +275,7 @@ TEST_F(SpriteMade, Version2KeepsItsOwnPaletteWithAlphaZeroAndSavesAsVersion2)
     file.out.i32(2);
     for (uint8_t v : {0, 1, 2, 3, 3, 2, 1, 0})
         file.out.u8(v);
-    file.single(0, 0, 4, 1, 1);
+    file.single(0, 0, 4, 1, 0); // indexes 0..3, all inside the 4-colour palette
     const std::string path = write("v2.spr", file.bytes());
     ASSERT_EQ(quake_sprite_load(path.c_str(), &anim), 1);
     EXPECT_EQ(props_get_int(&anim.props, "Version"), 2);

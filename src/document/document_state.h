@@ -8,7 +8,9 @@
 #include "document/document_view.h"
 #include "plugins/vorn_plugin.h"
 
-inline constexpr int DOC_FILE_NAME_SIZE = 260;
+// Room for any path the system can open (PATH_MAX): a document opened from
+// a deep folder must keep its whole name, or Save would write elsewhere.
+inline constexpr int DOC_FILE_NAME_SIZE = 4096;
 
 inline constexpr const char *DOC_MODIFIED_QUESTION =
     "Current animation has been modified without being saved, continue anyway?";

@@ -143,6 +143,22 @@ int32_t generic_image_load(const char *path, Animation *anim)
     return 1;
 }
 
+// True when some pixel of the bound indexed image has no palette entry: the
+// library's writers read past the palette for such pixels and crash.
+bool indexes_outside_palette()
+{
+    const int entries = ilGetInteger(IL_PALETTE_NUM_COLS);
+    const uint8_t *data = ilGetData();
+    const int64_t pixels = static_cast<int64_t>(ilGetInteger(IL_IMAGE_WIDTH)) * ilGetInteger(IL_IMAGE_HEIGHT)
+                           * ilGetInteger(IL_IMAGE_DEPTH);
+    if (!data || image_bytes_per_pixel() != 1)
+        return false;
+    for (int64_t p = 0; p < pixels; ++p)
+        if (data[p] >= entries)
+            return true;
+    return false;
+}
+
 int32_t generic_image_save(const char *path, Animation *anim)
 {
     if (!anim || anim->group_count < 1 || anim->groups[0].frame_count < 1)
@@ -153,20 +169,37 @@ int32_t generic_image_save(const char *path, Animation *anim)
         return 0;
     anim_bind_frame(anim, 0, 0);
     ilEnable(IL_FILE_OVERWRITE);
+    if (ilGetInteger(IL_IMAGE_FORMAT) != IL_COLOUR_INDEX)
+        return ilSaveImage(path) ? 1 : 0;
 
-    // The library writes a PCX of about 4 GiB when an indexed image has a
-    // palette of 4-byte entries: save a copy whose palette is 3-byte RGB.
-    if (ext == ".pcx" && ilGetInteger(IL_IMAGE_FORMAT) == IL_COLOUR_INDEX && ilGetInteger(IL_PALETTE_BPP) == 4) {
-        const ILuint scratch = ilCloneCurImage();
-        if (!scratch)
-            return 0;
-        ilBindImage(scratch);
-        ilConvertPal(IL_PAL_RGB24);
-        const ILboolean saved = ilSaveImage(path);
-        iluDeleteImage(scratch);
-        return saved ? 1 : 0;
+    // Indexed images that the library would mishandle are saved from a
+    // copy; the document's frame stays as it is.
+    //  - A PCX of an image whose palette has 4-byte entries comes out at
+    //    about 4 GiB: the copy gets a 3-byte RGB palette.
+    //  - Pixels without a palette entry crash the writers: in the copy they
+    //    take entry 0.
+    const bool pcx_palette = ext == ".pcx" && ilGetInteger(IL_PALETTE_BPP) == 4;
+    const bool stray_indexes = indexes_outside_palette();
+    if (!pcx_palette && !stray_indexes)
+        return ilSaveImage(path) ? 1 : 0;
+    const ILuint scratch = ilCloneCurImage();
+    if (!scratch)
+        return 0;
+    ilBindImage(scratch);
+    if (stray_indexes) {
+        const int entries = ilGetInteger(IL_PALETTE_NUM_COLS);
+        uint8_t *data = ilGetData();
+        const int64_t pixels = static_cast<int64_t>(ilGetInteger(IL_IMAGE_WIDTH)) * ilGetInteger(IL_IMAGE_HEIGHT)
+                               * ilGetInteger(IL_IMAGE_DEPTH);
+        for (int64_t p = 0; p < pixels; ++p)
+            if (data[p] >= entries)
+                data[p] = 0;
     }
-    return ilSaveImage(path) ? 1 : 0;
+    if (pcx_palette)
+        ilConvertPal(IL_PAL_RGB24);
+    const ILboolean saved = ilGetInteger(IL_PALETTE_NUM_COLS) > 0 ? ilSaveImage(path) : IL_FALSE;
+    iluDeleteImage(scratch);
+    return saved ? 1 : 0;
 }
 
 int32_t image_palette_load(const char *path, uint8_t *rgba1024)

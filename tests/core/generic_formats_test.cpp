@@ -289,3 +289,38 @@ TEST_F(GenericFormatsTest, PaletteFromAnImageFile)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(GenericFormatsTest, IndexesBeyondThePaletteAreSavedAsEntryZeroNotCrashed)
+{
+    // A 4-colour palette with pixels that point past it, as a damaged
+    // sprite or a plug-in can leave them. The library's writers read past
+    // the palette for such pixels.
+    Group *group = anim_add_group(&anim, NO_GROUP_NAME);
+    group_reset_frames(group, 1);
+    host().bind_image(group->frames[0].image);
+    const std::vector<uint8_t> indexes = {0, 1, 2, 3, 200, 255, 3, 0};
+    const std::vector<uint8_t> palette = {10, 20, 30, 255, 40, 50, 60, 255, 70, 80, 90, 255, 100, 110, 120, 255};
+    set_indexed_pixels(4, 2, indexes, palette);
+    for (const char *ext : {"png", "bmp", "tga", "pcx"}) {
+        const std::string path = dir + "/stray." + ext;
+        ASSERT_EQ(generic_image_save(path.c_str(), &anim), 1) << ext;
+        Animation loaded;
+        anim_init(&loaded);
+        generic_image_load(path.c_str(), &loaded);
+        ASSERT_EQ(loaded.group_count, 1) << ext;
+        const std::vector<uint8_t> back = rgba_of(loaded.groups[0].frames[0].image);
+        ASSERT_EQ(back.size(), 32u);
+        for (size_t p = 0; p < indexes.size(); ++p) {
+            const int entry = indexes[p] < 4 ? indexes[p] : 0;
+            for (int c = 0; c < 3; ++c)
+                EXPECT_EQ(back[p * 4 + c], palette[entry * 4 + c]) << ext << " pixel " << p;
+        }
+        anim_destroy(&loaded);
+    }
+    // The document's own pixels are left alone.
+    EXPECT_EQ(raw_of(anim.groups[0].frames[0].image), indexes);
+}
+
+} // namespace

@@ -41,6 +41,13 @@ void init_editor_resources() { Q_INIT_RESOURCE(vorn); }
 
 bool image_library_free() { return !file_worker_busy() || qt_serving_worker(); }
 
+void finish_file_operation()
+{
+    while (file_worker_busy())
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
+    file_worker_wait();
+}
+
 namespace {
 
 QString command_name(int id) { return QString::number(id); }

@@ -139,3 +139,8 @@ private:
 // The image library may be used right now: no file operation runs, or the
 // file worker is waiting while the user-interface thread serves it.
 bool image_library_free();
+
+// Handles events until no file operation runs, then releases the worker.
+// Call it on the user-interface thread instead of file_worker_wait: a
+// running worker may be waiting for this thread to ask its question.
+void finish_file_operation();

@@ -90,7 +90,9 @@ int run_editor(int argc, char **argv)
             arm_autoclose(window, std::atoi(autoclose));
 
         status = app.exec();
-        file_worker_wait();
+        // The loop may have ended under a running worker that now waits for
+        // this thread: serve it to its end before anything is released.
+        finish_file_operation();
         if (!window.shut_down()) {
             // The loop ended without the shut-down (the session is ending):
             // settle the document and the settings now.

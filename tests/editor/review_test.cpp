@@ -110,3 +110,28 @@ TEST_F(KeysWithFocus, ArrowsStepOneFrameWhileTheSliderHasTheFocus)
 }
 
 } // namespace
+
+namespace {
+
+class EndOfLoop : public EditorTest {};
+
+TEST_F(EndOfLoop, FinishingServesAWorkerThatWaitsForItsQuestion)
+{
+    open_window();
+    window->start_load(explosion());
+    wait_for_file_operation();
+    doc_begin_edit(1);
+    ui.queue_answer(true);
+    // The worker hands its unsaved-changes question to this thread and
+    // waits; no event loop runs here now, as after the program's loop ends.
+    window->start_load(data_path("spr/librequake_s_bubble.spr"));
+    ASSERT_TRUE(file_worker_busy());
+    finish_file_operation();
+    EXPECT_FALSE(file_worker_busy());
+    ASSERT_EQ(1u, ui.questions().size());
+    EXPECT_EQ(DOC_MODIFIED_QUESTION, ui.questions()[0]);
+    EXPECT_STREQ(data_path("spr/librequake_s_bubble.spr").c_str(), doc_state().file_name);
+    EXPECT_EQ(0, doc_state().modified);
+}
+
+} // namespace

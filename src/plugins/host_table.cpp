@@ -76,8 +76,31 @@ int32_t copy_image(uint32_t source) { return ilCopyImage(source) ? 1 : 0; }
 void delete_image(uint32_t image) { iluDeleteImage(image); }
 void bind_image(uint32_t image) { ilBindImage(image); }
 
+// Indexed pixels that have no palette entry make the library read past the
+// palette when it converts the image; they take entry 0 instead. False when
+// the image has no palette at all, so there is nothing to convert from.
+bool repair_stray_indexes()
+{
+    if (ilGetInteger(IL_IMAGE_FORMAT) != IL_COLOUR_INDEX || ilGetInteger(IL_IMAGE_BYTES_PER_PIXEL) != 1)
+        return true;
+    const int entries = ilGetInteger(IL_PALETTE_NUM_COLS);
+    if (entries <= 0 || !ilGetPalette())
+        return false;
+    if (entries >= 256)
+        return true;
+    uint8_t *data = ilGetData();
+    const int64_t pixels = static_cast<int64_t>(ilGetInteger(IL_IMAGE_WIDTH)) * ilGetInteger(IL_IMAGE_HEIGHT)
+                           * ilGetInteger(IL_IMAGE_DEPTH);
+    for (int64_t p = 0; data && p < pixels; ++p)
+        if (data[p] >= entries)
+            data[p] = 0;
+    return true;
+}
+
 int32_t convert_image(ImageTypeCode type)
 {
+    if (type != IMAGE_INDEXED && !repair_stray_indexes())
+        return 0;
     ILenum format;
     switch (type) {
     case IMAGE_INDEXED: format = IL_COLOUR_INDEX; break;

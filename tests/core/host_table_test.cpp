@@ -1,3 +1,4 @@
+#include <cstring>
 #include <dlfcn.h>
 
 #include <IL/il.h>
@@ -115,6 +116,19 @@ TEST_F(HostTableTest, ScaleAndCanvasRefuseEmptySizes)
     EXPECT_EQ(host().scale(4, 6), 1);
     EXPECT_EQ(host().width(), 4);
     EXPECT_EQ(host().height(), 6);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(HostTableTest, ConvertingIndexesWithoutPaletteEntriesGivesEntryZero)
+{
+    set_indexed_pixels(3, 1, {1, 9, 0}, {10, 20, 30, 255, 40, 50, 60, 255});
+    ASSERT_EQ(host().convert_image(IMAGE_RGBA), 1);
+    const uint8_t *data = host().get_data();
+    const uint8_t expected[12] = {40, 50, 60, 255, 10, 20, 30, 255, 10, 20, 30, 255};
+    EXPECT_EQ(0, std::memcmp(data, expected, 12));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMetaObject>
@@ -183,9 +184,11 @@ std::vector<std::string> QtPlatform::open_files_dialog(const std::string &filter
     run_on_ui_thread([&] {
         const QStringList filters = qt_name_filters(filter);
         QString selected = filters.isEmpty() ? QString() : filters.front();
+        // The import starts with no name chosen, in the last file's folder.
+        const QString folder = last_file_name().isEmpty() ? QString() : QFileInfo(last_file_name()).absolutePath();
         const QStringList names = QFileDialog::getOpenFileNames(
-            owner_.data(), title.empty() ? QStringLiteral("Import") : QString::fromStdString(title),
-            last_file_name(), filters.join(QStringLiteral(";;")), &selected);
+            owner_.data(), title.empty() ? QStringLiteral("Import") : QString::fromStdString(title), folder,
+            filters.join(QStringLiteral(";;")), &selected);
         for (const QString &name : names)
             chosen.push_back(QFile::encodeName(name).toStdString());
         if (!names.isEmpty())

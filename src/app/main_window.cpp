@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QEventLoop>
 #include <QFile>
 #include <QLabel>
 #include <QMenuBar>
@@ -43,8 +44,18 @@ bool image_library_free() { return !file_worker_busy() || qt_serving_worker(); }
 
 void finish_file_operation()
 {
-    while (file_worker_busy())
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
+    if (file_worker_busy()) {
+        // An event loop of its own, polled for the end of the worker, so
+        // that the wait neither spins nor misses the worker's last event.
+        QEventLoop loop;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, &loop, [&loop] {
+            if (!file_worker_busy())
+                loop.quit();
+        });
+        poll.start(10);
+        loop.exec();
+    }
     file_worker_wait();
 }
 

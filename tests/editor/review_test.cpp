@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "app/logic/command_ids.h"
+#include "document/animation.h"
 #include "document/document_state.h"
 #include "editor_fixture.h"
 #include "fileio/file_ops.h"
@@ -71,10 +72,9 @@ TEST_F(DuringFileOperation, RefusedSliderMoveLeavesTheSliderOnTheCurrentFrame)
 TEST_F(DuringFileOperation, RefusedGroupChoiceLeavesTheSelectorOnTheCurrentGroup)
 {
     // A second group to choose.
-    window->command(IDM_STOP);
-    Group *g = anim_add_group(&doc().animation, "second");
-    (void)g;
+    ASSERT_NE(nullptr, anim_add_group(&doc().animation, "second"));
     doc_fill_group_list(0);
+    ASSERT_EQ(2, window->group_selector()->count());
     start_save_as("selector.spr");
     window->group_selector()->setCurrentIndex(1);
     EXPECT_EQ(0, doc().current_group);

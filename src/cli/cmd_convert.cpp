@@ -11,13 +11,8 @@ int cli_convert(const Args &arguments)
     Args args = arguments;
     cli_take_answer_flags(args);
     Args paths;
-    for (const std::string &a : args) {
-        if (!a.empty() && a[0] == '-' && a.size() > 1)
-            return cli_usage_error("unknown option '" + a + "'");
-        paths.push_back(a);
-    }
-    if (paths.size() != 2)
-        return cli_usage_error("convert needs an input and an output file");
+    if (const int status = cli_take_two_paths(args, "convert needs an input and an output file", paths))
+        return status;
 
     Animation anim;
     anim_init(&anim);

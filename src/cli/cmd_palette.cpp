@@ -31,13 +31,8 @@ private:
 int cli_palette(const Args &args)
 {
     Args paths;
-    for (const std::string &a : args) {
-        if (!a.empty() && a[0] == '-' && a.size() > 1)
-            return cli_usage_error("unknown option '" + a + "'");
-        paths.push_back(a);
-    }
-    if (paths.size() != 2)
-        return cli_usage_error("palette needs an input and an output file");
+    if (const int status = cli_take_two_paths(args, "palette needs an input and an output file", paths))
+        return status;
 
     uint8_t palette[1024] = {};
     const int count = palette_file_load(paths[0].c_str(), palette);

@@ -50,6 +50,17 @@ int cli_usage_error(const std::string &text)
     return 2;
 }
 
+int cli_take_two_paths(const Args &args, const std::string &missing, Args &paths)
+{
+    paths.clear();
+    for (const std::string &a : args) {
+        if (!a.empty() && a[0] == '-' && a.size() > 1)
+            return cli_usage_error("unknown option '" + a + "'");
+        paths.push_back(a);
+    }
+    return paths.size() == 2 ? 0 : cli_usage_error(missing);
+}
+
 bool cli_take_answer_flags(Args &args)
 {
     Args rest;

@@ -46,8 +46,11 @@ bool read_file(const char *path, std::vector<uint8_t> &out, size_t max_bytes)
 bool write_file(const char *path, const void *data, size_t size)
 {
     FILE *file = std::fopen(path, "wb");
-    if (!file)
-        return false;
+    return file && write_and_close(file, data, size);
+}
+
+bool write_and_close(FILE *file, const void *data, size_t size)
+{
     const bool wrote = size == 0 || std::fwrite(data, 1, size, file) == size;
     int saved = errno;
     const bool closed = std::fclose(file) == 0;

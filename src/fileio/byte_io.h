@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -147,6 +148,14 @@ std::string lower_extension(const char *path);
 
 // Reads a whole file (at most max_bytes). False, with errno set, on failure.
 bool read_file(const char *path, std::vector<uint8_t> &out, size_t max_bytes = size_t(1) << 30);
+// Writes `size` bytes to an open file and closes it (always). False, with
+// errno set, when the write or the close failed.
+bool write_and_close(FILE *file, const void *data, size_t size);
+inline bool write_and_close(FILE *file, const ByteWriter &out)
+{
+    return write_and_close(file, out.data().data(), out.size());
+}
+
 // Writes a whole file. False, with errno set, on failure.
 bool write_file(const char *path, const void *data, size_t size);
 inline bool write_file(const char *path, const std::vector<uint8_t> &bytes)

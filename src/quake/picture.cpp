@@ -98,24 +98,12 @@ bool load_file(const char *path, std::vector<uint8_t> &bytes)
     return path && read_file(path, bytes, MAX_PICTURE_FILE);
 }
 
-// Creates `path` and writes `bytes` to it. The file is opened before the
-// caller encodes anything (see open_for_writing), so a file that cannot be
-// created leaves the document untouched.
+// Creates `path` for a writer. Writers open the file before they convert or
+// encode anything, so a file that cannot be created leaves the document as
+// it was.
 FILE *open_for_writing(const char *path)
 {
     return path ? std::fopen(path, "wb") : nullptr;
-}
-
-int finish_writing(FILE *file, const ByteWriter &out)
-{
-    const bool wrote = out.size() == 0 || std::fwrite(out.data().data(), 1, out.size(), file) == out.size();
-    const int saved = errno;
-    const bool closed = std::fclose(file) == 0;
-    if (!wrote || !closed) {
-        errno = saved ? saved : EIO;
-        return 0;
-    }
-    return 1;
 }
 
 // Removes the last group of the animation (a reader gave up on it), so that
@@ -303,7 +291,7 @@ int32_t lmp_save(const char *path, Animation *anim)
         return 0;
     ByteWriter out;
     picture_write(out, anim->groups[0].frames[0].image);
-    return finish_writing(file, out);
+    return write_and_close(file, out) ? 1 : 0;
 }
 
 int32_t mip_load(const char *path, Animation *anim)
@@ -337,7 +325,7 @@ int32_t mip_save(const char *path, Animation *anim)
         return 0;
     ByteWriter out;
     mip_texture_write(out, &anim->groups[0]);
-    return finish_writing(file, out);
+    return write_and_close(file, out) ? 1 : 0;
 }
 
 int32_t palette_lmp_load(const char *path, uint8_t *rgba1024)
@@ -374,5 +362,5 @@ int32_t palette_lmp_save(const char *path, const uint8_t *rgba, int32_t count)
             out.zeros(3);
         }
     }
-    return finish_writing(file, out);
+    return write_and_close(file, out) ? 1 : 0;
 }

@@ -224,22 +224,6 @@ void write_palette_block(ByteWriter &out, Frame *first)
         out.bytes(palette + i * 4, PALETTE_ENTRY_SIZE);
 }
 
-// Writes the encoded sprite to the file opened for it and closes it; false,
-// with errno set, when either fails.
-bool finish_file(FILE *file, const ByteWriter &out)
-{
-    const bool wrote = out.size() == 0 || std::fwrite(out.data().data(), 1, out.size(), file) == out.size();
-    int saved = errno;
-    const bool closed = std::fclose(file) == 0;
-    if (!closed && saved == 0)
-        saved = errno;
-    if (!wrote || !closed) {
-        errno = saved ? saved : EIO;
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 SpriteHeader sprite_read_header(ByteReader &in)
@@ -408,5 +392,5 @@ int32_t sprite_write(const char *path, Animation *anim, int32_t version)
                 write_frame(out, &group.frames[j], bytes_per_pixel);
         }
     }
-    return finish_file(file, out) ? 1 : 0;
+    return write_and_close(file, out) ? 1 : 0;
 }

@@ -293,14 +293,5 @@ int32_t wad2_save(const char *path, Animation *anim)
     out.patch_u32(DIRECTORY_OFFSET_FIELD, static_cast<uint32_t>(out.size()));
     out.bytes(directory.data(), directory.size());
     platform().set_progress(-1);
-    const bool wrote = std::fwrite(out.data().data(), 1, out.size(), file) == out.size();
-    int saved = errno;
-    const bool closed = std::fclose(file) == 0;
-    if (!closed && saved == 0)
-        saved = errno;
-    if (!wrote || !closed) {
-        errno = saved ? saved : EIO;
-        return 0;
-    }
-    return 1;
+    return write_and_close(file, out) ? 1 : 0;
 }

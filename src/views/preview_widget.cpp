@@ -10,6 +10,7 @@
 #include "document/animation.h"
 #include "document/props.h"
 #include "platform/platform.h"
+#include "platform/qt/qt_image.h"
 #include "plugins/host_table.h"
 
 namespace {
@@ -50,13 +51,7 @@ QImage preview_picture_of(uint32_t image, bool alpha)
                 h.set_data(plane);
             std::free(plane);
         }
-        if (h.convert_image(IMAGE_RGBA)) {
-            const int w = h.width();
-            const int ht = h.height();
-            const uint8_t *data = h.get_data();
-            if (data && w > 0 && ht > 0)
-                picture = QImage(data, w, ht, w * 4, QImage::Format_RGBA8888).copy();
-        }
+        picture = qimage_from_bound_image();
     }
     h.delete_image(scratch);
     return picture;

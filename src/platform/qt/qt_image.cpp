@@ -17,15 +17,24 @@ QImage qimage_from_image(uint32_t image)
     const uint32_t scratch = h.gen_image();
     h.bind_image(scratch);
     QImage picture;
-    if (h.copy_image(image) && h.convert_image(IMAGE_RGBA)) {
-        const int w = h.width();
-        const int h_ = h.height();
-        const uint8_t *data = h.get_data();
-        if (data && w > 0 && h_ > 0)
-            picture = QImage(data, w, h_, w * 4, QImage::Format_RGBA8888).copy();
-    }
+    if (h.copy_image(image))
+        picture = qimage_from_bound_image();
     h.delete_image(scratch);
     return picture;
+}
+
+QImage qimage_from_bound_image()
+{
+    const HostTable &h = host();
+    if (!h.convert_image(IMAGE_RGBA))
+        return QImage();
+    const int w = h.width();
+    const int ht = h.height();
+    const uint8_t *data = h.get_data();
+    if (!data || w <= 0 || ht <= 0)
+        return QImage();
+    // The QImage only wraps the library's buffer: copy it before it goes.
+    return QImage(data, w, ht, w * 4, QImage::Format_RGBA8888).copy();
 }
 
 bool image_from_qimage(uint32_t image, const QImage &picture)

@@ -13,6 +13,10 @@
 // library's binding is left on no particular image.
 QImage qimage_from_image(uint32_t image);
 
+// The bound image as a QImage: converts the bound image itself to RGBA
+// first (callers bind a scratch copy). A null QImage when that fails.
+QImage qimage_from_bound_image();
+
 // Replaces the contents of `image` by `picture` as a 32-bit RGBA image.
 // Returns false (and leaves `image` unchanged) for a null picture.
 bool image_from_qimage(uint32_t image, const QImage &picture);

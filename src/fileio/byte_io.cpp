@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "fileio/safe_save.h"
+
 uint64_t checked_area(int64_t width, int64_t height, int64_t max_side, int64_t bytes_per_pixel)
 {
     if (width < 1 || height < 1 || width > max_side || height > max_side || bytes_per_pixel < 1)
@@ -45,22 +47,8 @@ bool read_file(const char *path, std::vector<uint8_t> &out, size_t max_bytes)
 
 bool write_file(const char *path, const void *data, size_t size)
 {
-    FILE *file = std::fopen(path, "wb");
-    return file && write_and_close(file, data, size);
-}
-
-bool write_and_close(FILE *file, const void *data, size_t size)
-{
-    const bool wrote = size == 0 || std::fwrite(data, 1, size, file) == size;
-    int saved = errno;
-    const bool closed = std::fclose(file) == 0;
-    if (!closed && saved == 0)
-        saved = errno;
-    if (!wrote || !closed) {
-        errno = saved ? saved : EIO;
-        return false;
-    }
-    return true;
+    OutputFile file;
+    return file.open(path) && file.write(data, size) && file.finish();
 }
 
 std::string lower_extension(const char *path)

@@ -148,15 +148,8 @@ std::string lower_extension(const char *path);
 
 // Reads a whole file (at most max_bytes). False, with errno set, on failure.
 bool read_file(const char *path, std::vector<uint8_t> &out, size_t max_bytes = size_t(1) << 30);
-// Writes `size` bytes to an open file and closes it (always). False, with
-// errno set, when the write or the close failed.
-bool write_and_close(FILE *file, const void *data, size_t size);
-inline bool write_and_close(FILE *file, const ByteWriter &out)
-{
-    return write_and_close(file, out.data().data(), out.size());
-}
-
-// Writes a whole file. False, with errno set, on failure.
+// Writes a whole file through OutputFile: the old file is replaced only
+// when every byte is on disk. False, with errno set, on failure.
 bool write_file(const char *path, const void *data, size_t size);
 inline bool write_file(const char *path, const std::vector<uint8_t> &bytes)
 {

@@ -11,7 +11,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <IL/il.h>
+#include <IL/ilu.h>
+
 #include "fileio/generic_formats.h"
+#include "fileio/safe_save.h"
 #include "plugins/host_table.h"
 #include "plugins/plugin_registry.h"
 #include "quake/picture.h"
@@ -105,54 +109,72 @@ void forget_stale_errors()
     errno = 0;
 }
 
-// A temporary file in the target's folder that keeps the target's extension,
-// so that every writer (which chooses the format from the extension) writes
-// it as it would write the target.
-std::string make_temporary_beside(const std::string &target)
+// The message for a save that failed: the system's cause with the file's
+// name when the writing failed, else the library's error, else nothing
+// (0 returned).
+int report_save_error(const char *path, int code)
 {
-    const size_t slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    const size_t dot = name.rfind('.');
-    const std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
-    const std::string extension = dot == std::string::npos ? std::string() : name.substr(dot);
-    std::string pattern = folder + "." + stem + ".vorn-XXXXXX" + extension;
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    const int fd = mkstemps(buffer.data(), static_cast<int>(extension.size()));
-    if (fd < 0)
-        return {};
-    // Give the new file the permissions the target has (or would get).
-    struct stat existing;
-    mode_t mode;
-    if (stat(target.c_str(), &existing) == 0) {
-        mode = existing.st_mode & 07777;
-    } else {
-        const mode_t mask = umask(0);
-        umask(mask);
-        mode = 0666 & ~mask;
+    if (code) {
+        host_clear_errors();
+        errno = 0;
+        show_warning(format_text("Error %i Encountered: %s (%s)", code, std::strerror(code), path));
+        return 1;
     }
-    fchmod(fd, mode);
-    close(fd);
-    // The look-ups above may leave errno set (a target that does not exist
-    // yet); that is no error of the save.
-    errno = 0;
-    return std::string(buffer.data());
+    const ILenum library_error = ilGetError();
+    if (library_error == IL_INVALID_EXTENSION) {
+        host_clear_errors();
+        show_warning(format_text("no file format is known for the extension of %s", path));
+        return 1;
+    }
+    if (library_error != IL_NO_ERROR) {
+        host_clear_errors();
+        show_warning(format_text("Error Encountered: %s (%s)", iluErrorString(library_error), path));
+        return 1;
+    }
+    return report_file_error();
 }
 
-int save_candidates(const char *path, Animation *anim)
+// How one candidate writer ended, in a save guarded by `file`.
+enum class Attempt { Written, Declined, Stop };
+
+Attempt settle(int written, AtomicFile &file, const char *path)
+{
+    if (file.error()) {
+        report_save_error(path, file.error());
+        return Attempt::Stop;
+    }
+    if (written) {
+        if (file.commit())
+            return Attempt::Written;
+        report_save_error(path, errno ? errno : EIO);
+        return Attempt::Stop;
+    }
+    // A writer that told the user why it declined ends the save.
+    return save_was_refused() ? Attempt::Stop : Attempt::Declined;
+}
+
+// Offers the save to the plug-ins. They open their files by name, so each
+// is handed a hidden file of its own beside the target, which replaces the
+// target only when the plug-in has written it.
+template <class Call>
+Attempt offer_to_plugins(const char *path, Call call)
 {
     for (int i = 0; i < plugin_count(); ++i) {
         const PluginFormatTable *formats = plugin_record(i).formats;
-        if (formats && formats->save_image && formats->save_image(path, anim))
-            return 1;
+        if (!formats)
+            continue;
+        if (!call(formats, nullptr))
+            continue;
+        AtomicFile named;
+        if (!named.create(path, AtomicFile::Kind::Named)) {
+            report_save_error(path, errno ? errno : EIO);
+            return Attempt::Stop;
+        }
+        const Attempt attempt = settle(call(formats, named.temporary_path().c_str()), named, path);
+        if (attempt != Attempt::Declined)
+            return attempt;
     }
-    for (int i = 0; FormatTable[i].description; ++i) {
-        const FormatRow &row = FormatTable[i];
-        if (row.save_image && extension_matches(row.pattern, path) && row.save_image(path, anim))
-            return 1;
-    }
-    return generic_image_save(path, anim) ? 1 : 0;
+    return Attempt::Declined;
 }
 
 } // namespace
@@ -186,37 +208,44 @@ int file_load(const char *path, Animation *anim)
 int file_save(const char *path, Animation *anim)
 {
     if (!std::strchr(path, '.')) {
-        show_warning("No extension provided. I'm stupid and now I don't know what to do");
+        show_warning(format_text("no file format is known for the extension of %s", path));
         return 0;
     }
     forget_stale_errors();
+    reset_save_refusal();
 
-    // Write a temporary file and put it in place only when the write
-    // succeeded: a failed save never destroys the file that was there.
-    const std::string temporary = make_temporary_beside(path);
-    int written = 0;
-    if (temporary.empty()) {
-        // The folder is not writable: let the writers try the target itself,
-        // so that the failure is reported in their words.
-        written = save_candidates(path, anim);
-    } else {
-        written = save_candidates(temporary.c_str(), anim);
-        if (written) {
-            if (std::rename(temporary.c_str(), path) != 0) {
-                const int saved = errno;
-                std::remove(temporary.c_str());
-                errno = saved;
-                written = 0;
-            }
-        } else {
-            const int saved = errno;
-            std::remove(temporary.c_str());
-            errno = saved;
-        }
-    }
-    if (written)
+    // Every writer writes a new file beside the target, which replaces the
+    // target only once it is complete on disk: a failed save never touches
+    // the file that was there.
+    Attempt attempt = offer_to_plugins(path, [anim](const PluginFormatTable *formats, const char *into) {
+        if (!into)
+            return formats->save_image ? 1 : 0;
+        return static_cast<int>(formats->save_image(into, anim));
+    });
+    if (attempt == Attempt::Written)
         return 1;
-    if (!report_file_error())
+    if (attempt == Attempt::Stop)
+        return 0;
+
+    AtomicFile file;
+    if (!file.create(path)) {
+        report_save_error(path, errno ? errno : EIO);
+        return 0;
+    }
+    errno = 0;
+    const SaveGuard guard(path, file);
+    for (int i = 0; FormatTable[i].description; ++i) {
+        const FormatRow &row = FormatTable[i];
+        if (!row.save_image || !extension_matches(row.pattern, path))
+            continue;
+        attempt = settle(row.save_image(path, anim), file, path);
+        if (attempt != Attempt::Declined)
+            return attempt == Attempt::Written ? 1 : 0;
+    }
+    attempt = settle(generic_image_save(path, anim), file, path);
+    if (attempt != Attempt::Declined)
+        return attempt == Attempt::Written ? 1 : 0;
+    if (!report_save_error(path, 0))
         show_warning("Unable to save file in specified format");
     return 0;
 }
@@ -248,17 +277,36 @@ int palette_file_load(const char *path, uint8_t *rgba1024)
 void palette_file_save(const char *path, const uint8_t *rgba, int count)
 {
     forget_stale_errors();
-    for (int i = 0; i < plugin_count(); ++i) {
-        const PluginFormatTable *formats = plugin_record(i).formats;
-        if (formats && formats->save_palette && formats->save_palette(path, rgba, count))
+    reset_save_refusal();
+    Attempt attempt = offer_to_plugins(path, [rgba, count](const PluginFormatTable *formats, const char *into) {
+        if (!into)
+            return formats->save_palette ? 1 : 0;
+        return static_cast<int>(formats->save_palette(into, rgba, count));
+    });
+    if (attempt != Attempt::Declined)
+        return;
+
+    bool matched = false;
+    for (int i = 0; FormatTable[i].description; ++i)
+        matched = matched || (FormatTable[i].save_palette && extension_matches(FormatTable[i].pattern, path));
+    if (matched) {
+        AtomicFile file;
+        if (!file.create(path)) {
+            report_save_error(path, errno ? errno : EIO);
             return;
+        }
+        errno = 0;
+        const SaveGuard guard(path, file);
+        for (int i = 0; FormatTable[i].description; ++i) {
+            const FormatRow &row = FormatTable[i];
+            if (!row.save_palette || !extension_matches(row.pattern, path))
+                continue;
+            attempt = settle(row.save_palette(path, rgba, count), file, path);
+            if (attempt != Attempt::Declined)
+                return;
+        }
     }
-    for (int i = 0; FormatTable[i].description; ++i) {
-        const FormatRow &row = FormatTable[i];
-        if (row.save_palette && extension_matches(row.pattern, path) && row.save_palette(path, rgba, count))
-            return;
-    }
-    if (!report_file_error())
+    if (!report_save_error(path, 0))
         show_warning("Unable to save file in specified format");
 }
 

@@ -14,6 +14,7 @@
 #include "fileio/byte_io.h"
 #include "fileio/format_table.h"
 #include "fileio/library_probe.h"
+#include "fileio/safe_save.h"
 #include "platform/platform.h"
 #include "plugins/host_table.h"
 
@@ -159,18 +160,93 @@ bool indexes_outside_palette()
     return false;
 }
 
+// Exported by the image library but missing from its headers.
+extern "C" ILuint ilSavePcxF(ILHANDLE file);
+extern "C" void ilSetError(ILenum error);
+
+namespace {
+
+// The library writer for an extension, 0 when it has none. Several
+// extensions are other names of a format the library writes, which it does
+// not know by those names.
+ILenum savable_type(const std::string &ext)
+{
+    static const struct {
+        const char *ext;
+        ILenum type;
+    } types[] = {
+        {".bmp", IL_BMP}, {".dib", IL_BMP}, {".dds", IL_DDS}, {".tga", IL_TGA}, {".icb", IL_TGA},
+        {".vda", IL_TGA}, {".vst", IL_TGA}, {".jpg", IL_JPG}, {".jpe", IL_JPG}, {".jpeg", IL_JPG},
+        {".pcx", IL_PCX}, {".png", IL_PNG}, {".pnm", IL_PNM}, {".ppm", IL_PNM}, {".pgm", IL_PNM},
+        {".raw", IL_RAW}, {".tif", IL_TIF}, {".tiff", IL_TIF}, {".psd", IL_PSD}, {".sgi", IL_SGI},
+    };
+    for (const auto &entry : types)
+        if (ext == entry.ext)
+            return entry.type;
+    return 0;
+}
+
+// True when some row of the table or the library knows the extension, for
+// reading if not for writing.
+bool extension_known(const char *path, const std::string &ext)
+{
+    if (ext.empty())
+        return false;
+    for (int i = 0; FormatTable[i].description; ++i)
+        if (extension_matches(FormatTable[i].pattern, path))
+            return true;
+    return ilTypeFromExt(path) != IL_TYPE_UNKNOWN;
+}
+
+// Writes the bound image through a stream of ours: the library ignores its
+// own write errors, the stream keeps them.
+bool save_bound_image(const char *path, ILenum type)
+{
+    OutputFile file;
+    if (!file.open(path))
+        return false;
+    FILE *stream = file.stream();
+    if (!stream)
+        return false;
+    ilResetWrite();
+    const long start = std::ftell(stream);
+    // ilSaveF has no case for PCX; its own writer does the same as a save
+    // by name.
+    const ILuint result = type == IL_PCX ? ilSavePcxF(stream) : ilSaveF(type, stream);
+    bool encoded = result != 0;
+    if (!encoded) {
+        // The DDS and SGI writers report 0 after writing the whole image:
+        // a failure is one that left an error or wrote nothing.
+        const ILenum error = ilGetError();
+        if (error != IL_NO_ERROR)
+            ilSetError(error);
+        else
+            encoded = std::ftell(stream) > start;
+    }
+    const bool written = file.finish();
+    return encoded && written;
+}
+
+} // namespace
+
 int32_t generic_image_save(const char *path, Animation *anim)
 {
     if (!anim || anim->group_count < 1 || anim->groups[0].frame_count < 1)
         return 0;
     const std::string ext = lower_extension(path);
-    // The library crashes when it writes MNG files.
-    if (ext == ".mng")
+    // The library crashes when it writes MNG files, and writes none of the
+    // other formats it only reads.
+    const ILenum type = savable_type(ext);
+    if (!type) {
+        if (!extension_known(path, ext)) {
+            show_warning(format_text("no file format is known for the extension of %s", path));
+            save_refused();
+        }
         return 0;
+    }
     anim_bind_frame(anim, 0, 0);
-    ilEnable(IL_FILE_OVERWRITE);
     if (ilGetInteger(IL_IMAGE_FORMAT) != IL_COLOUR_INDEX)
-        return ilSaveImage(path) ? 1 : 0;
+        return save_bound_image(path, type) ? 1 : 0;
 
     // Indexed images that the library would mishandle are saved from a
     // copy; the document's frame stays as it is.
@@ -178,10 +254,10 @@ int32_t generic_image_save(const char *path, Animation *anim)
     //    about 4 GiB: the copy gets a 3-byte RGB palette.
     //  - Pixels without a palette entry crash the writers: in the copy they
     //    take entry 0.
-    const bool pcx_palette = ext == ".pcx" && ilGetInteger(IL_PALETTE_BPP) == 4;
+    const bool pcx_palette = type == IL_PCX && ilGetInteger(IL_PALETTE_BPP) == 4;
     const bool stray_indexes = indexes_outside_palette();
     if (!pcx_palette && !stray_indexes)
-        return ilSaveImage(path) ? 1 : 0;
+        return save_bound_image(path, type) ? 1 : 0;
     const ILuint scratch = ilCloneCurImage();
     if (!scratch)
         return 0;
@@ -197,7 +273,7 @@ int32_t generic_image_save(const char *path, Animation *anim)
     }
     if (pcx_palette)
         ilConvertPal(IL_PAL_RGB24);
-    const ILboolean saved = ilGetInteger(IL_PALETTE_NUM_COLS) > 0 ? ilSaveImage(path) : IL_FALSE;
+    const bool saved = ilGetInteger(IL_PALETTE_NUM_COLS) > 0 && save_bound_image(path, type);
     iluDeleteImage(scratch);
     return saved ? 1 : 0;
 }

@@ -17,6 +17,8 @@
 #include <IL/il.h>
 
 #include "document/animation.h"
+#include "fileio/byte_io.h"
+#include "fileio/safe_save.h"
 #include "platform/platform.h"
 #include "plugins/host_table.h"
 #include "quake/quake_palette.h"
@@ -96,14 +98,6 @@ void write_bound_pixels(ByteWriter &out, int out_w, int out_h)
 bool load_file(const char *path, std::vector<uint8_t> &bytes)
 {
     return path && read_file(path, bytes, MAX_PICTURE_FILE);
-}
-
-// Creates `path` for a writer. Writers open the file before they convert or
-// encode anything, so a file that cannot be created leaves the document as
-// it was.
-FILE *open_for_writing(const char *path)
-{
-    return path ? std::fopen(path, "wb") : nullptr;
 }
 
 // Removes the last group of the animation (a reader gave up on it), so that
@@ -284,14 +278,18 @@ int32_t lmp_save(const char *path, Animation *anim)
         return 0;
     anim_bind_frame(anim, 0, 0);
     if (host().width() % 4 != 0
-        && !ask_question("Do you really want to save a lmp that will crash GLQuake? (width must be a multiple of 4)?"))
+        && !ask_question("Do you really want to save a lmp that will crash GLQuake? (width must be a multiple of 4)?")) {
+        save_refused();
         return 0;
-    FILE *file = open_for_writing(path);
-    if (!file)
+    }
+    // The file is made before anything is converted or encoded, so a file
+    // that cannot be made leaves the document as it was.
+    OutputFile file;
+    if (!path || !file.open(path))
         return 0;
     ByteWriter out;
     picture_write(out, anim->groups[0].frames[0].image);
-    return write_and_close(file, out) ? 1 : 0;
+    return file.write(out) && file.finish() ? 1 : 0;
 }
 
 int32_t mip_load(const char *path, Animation *anim)
@@ -318,14 +316,18 @@ int32_t mip_save(const char *path, Animation *anim)
     anim_bind_frame(anim, 0, 0);
     if ((host().width() % 16 != 0 || host().height() % 16 != 0)
         && !ask_question("Do you really want to save a miptex that will crash Quake (should be at least 16x16 and "
-                         "a multiple of 16)?"))
+                         "a multiple of 16)?")) {
+        save_refused();
         return 0;
-    FILE *file = open_for_writing(path);
-    if (!file)
+    }
+    // The file is made before anything is converted or encoded, so a file
+    // that cannot be made leaves the document as it was.
+    OutputFile file;
+    if (!path || !file.open(path))
         return 0;
     ByteWriter out;
     mip_texture_write(out, &anim->groups[0]);
-    return write_and_close(file, out) ? 1 : 0;
+    return file.write(out) && file.finish() ? 1 : 0;
 }
 
 int32_t palette_lmp_load(const char *path, uint8_t *rgba1024)
@@ -350,8 +352,10 @@ int32_t palette_lmp_save(const char *path, const uint8_t *rgba, int32_t count)
 {
     if (!path || !rgba)
         return 0;
-    FILE *file = open_for_writing(path);
-    if (!file)
+    // The file is made before anything is converted or encoded, so a file
+    // that cannot be made leaves the document as it was.
+    OutputFile file;
+    if (!path || !file.open(path))
         return 0;
     // Always 256 colours; entries the given palette does not have are black.
     ByteWriter out;
@@ -362,5 +366,5 @@ int32_t palette_lmp_save(const char *path, const uint8_t *rgba, int32_t count)
             out.zeros(3);
         }
     }
-    return write_and_close(file, out) ? 1 : 0;
+    return file.write(out) && file.finish() ? 1 : 0;
 }

@@ -9,6 +9,7 @@
 
 #include "document/props.h"
 #include "fileio/byte_io.h"
+#include "fileio/safe_save.h"
 #include "platform/platform.h"
 #include "plugins/host_table.h"
 #include "quake/quake_layout.h"
@@ -82,8 +83,10 @@ int32_t quake_sprite_save(const char *path, Animation *anim)
             if (host().width() % 4 == 0)
                 continue;
             if (!ask_question("Do you really want to save a sprite that will crash GLQuake? (width must be a "
-                              "multiple of 4)"))
+                              "multiple of 4)")) {
+                save_refused();
                 return 0;
+            }
             break;
         }
     }

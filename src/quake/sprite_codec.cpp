@@ -12,6 +12,7 @@
 
 #include "document/animation.h"
 #include "document/props.h"
+#include "fileio/safe_save.h"
 #include "platform/platform.h"
 #include "plugins/host_table.h"
 #include "quake/quake_layout.h"
@@ -340,8 +341,8 @@ int32_t sprite_write(const char *path, Animation *anim, int32_t version)
 
     // The file is created before any frame is converted, so that a save
     // that cannot write leaves the document as it was.
-    FILE *file = std::fopen(path, "wb");
-    if (!file)
+    OutputFile file;
+    if (!file.open(path))
         return 0;
 
     const PropertyList *props = &anim->props;
@@ -392,5 +393,5 @@ int32_t sprite_write(const char *path, Animation *anim, int32_t version)
                 write_frame(out, &group.frames[j], bytes_per_pixel);
         }
     }
-    return write_and_close(file, out) ? 1 : 0;
+    return file.write(out) && file.finish() ? 1 : 0;
 }

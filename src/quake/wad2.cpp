@@ -13,6 +13,7 @@
 #include "document/animation.h"
 #include "document/props.h"
 #include "fileio/byte_io.h"
+#include "fileio/safe_save.h"
 #include "platform/platform.h"
 #include "plugins/host_table.h"
 #include "quake/picture.h"
@@ -168,14 +169,18 @@ bool confirm_sizes(Animation *anim)
         const int height = host().height();
         if (props_get_int(&group.props, PROP_ENTRY_TYPE) == ENTRY_MIP_TEXTURE && (width % 16 || height % 16)) {
             if (!ask_question("Do you really want to save a miptex that will crash Quake (should be at least 16x16 "
-                              "and a multiple of 16)?"))
+                              "and a multiple of 16)?")) {
+                save_refused();
                 return false;
+            }
             return true;
         }
         if (width % 4) {
             if (!ask_question("Do you really want to save a wad that will crash GLQuake? (width must be a multiple "
-                              "of 4)"))
+                              "of 4)")) {
+                save_refused();
                 return false;
+            }
             return true;
         }
     }
@@ -254,8 +259,8 @@ int32_t wad2_save(const char *path, Animation *anim)
 
     // The file is created before any frame is converted or any mip chain
     // rebuilt, so that a save that cannot write leaves the document as it was.
-    FILE *file = std::fopen(path, "wb");
-    if (!file)
+    OutputFile file;
+    if (!file.open(path))
         return 0;
 
     const int32_t count = anim->group_count;
@@ -293,5 +298,5 @@ int32_t wad2_save(const char *path, Animation *anim)
     out.patch_u32(DIRECTORY_OFFSET_FIELD, static_cast<uint32_t>(out.size()));
     out.bytes(directory.data(), directory.size());
     platform().set_progress(-1);
-    return write_and_close(file, out) ? 1 : 0;
+    return file.write(out) && file.finish() ? 1 : 0;
 }

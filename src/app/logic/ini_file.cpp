@@ -1,12 +1,16 @@
 #include "app/logic/ini_file.h"
 
 #include <cctype>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 
+#include <fcntl.h>
 #include <unistd.h>
+
+#include "fileio/safe_save.h"
 
 namespace {
 
@@ -72,26 +76,33 @@ void IniFile::load(const std::string &path)
 
 bool IniFile::save(const std::string &path) const
 {
-    // Through a temporary file, so that a failed write keeps the old file.
-    const std::string temporary = path + ".tmp" + std::to_string(static_cast<long>(getpid()));
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        // The folder does not take new files, but the file itself may be
-        // writable: write it in place.
-        std::ofstream direct(path, std::ios::binary | std::ios::trunc);
-        direct << text();
-        direct.flush();
-        return static_cast<bool>(direct);
-    }
-    out << text();
-    out.flush();
-    const bool written = static_cast<bool>(out);
-    out.close();
-    if (!written || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
+    const std::string content = text();
+    // Through a new file beside the old one, so that a failed write keeps
+    // the old file.
+    AtomicFile file;
+    if (file.create(path.c_str()))
+        return file.write_all(content.data(), content.size()) && file.commit();
+
+    // The folder takes no new file, but the file itself may be writable. It
+    // is a few hundred bytes: rewrite it in place, every step checked.
+    const int fd = open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0)
         return false;
+    const char *p = content.data();
+    size_t left = content.size();
+    bool written = true;
+    while (written && left > 0) {
+        const ssize_t n = ::write(fd, p, left);
+        if (n < 0 && errno == EINTR)
+            continue;
+        written = n > 0;
+        if (written) {
+            p += n;
+            left -= static_cast<size_t>(n);
+        }
     }
-    return true;
+    written = written && fsync(fd) == 0;
+    return close(fd) == 0 && written;
 }
 
 void IniFile::parse(const std::string &text)

@@ -1,0 +1,431 @@
+#include "fileio/safe_save.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <string>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include "fileio/byte_io.h"
+
+namespace {
+
+thread_local const char *guarded_path = nullptr;
+thread_local AtomicFile *guarded_file = nullptr;
+thread_local bool refused = false;
+
+constexpr const char *HIDDEN_MARK = ".vorn-";
+constexpr size_t RANDOM_CHARS = 6;
+
+std::string folder_of(const std::string &path)
+{
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
+    return path.substr(0, slash);
+}
+
+std::string name_of(const std::string &path)
+{
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The file a chain of symbolic links ends at; the path itself when it is
+// no link. A link to a file that does not exist yet names the file to make.
+std::string follow_links(const std::string &path)
+{
+    std::string current = path;
+    for (int depth = 0; depth < 40; ++depth) {
+        char target[PATH_MAX];
+        const ssize_t n = readlink(current.c_str(), target, sizeof target - 1);
+        if (n < 0)
+            return current;
+        const std::string link(target, static_cast<size_t>(n));
+        if (!link.empty() && link[0] == '/')
+            current = link;
+        else
+            current = folder_of(current) + "/" + link;
+    }
+    return current;
+}
+
+// Splits a file name into the part before its last '.' and the rest.
+void split_name(const std::string &name, std::string &stem, std::string &extension)
+{
+    const size_t dot = name.rfind('.');
+    if (dot == std::string::npos || dot == 0) {
+        stem = name;
+        extension.clear();
+    } else {
+        stem = name.substr(0, dot);
+        extension = name.substr(dot);
+    }
+}
+
+bool is_random_char(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+// True for `.STEM.vorn-XXXXXX.EXT`, the hidden name of a new file of ours
+// for the target `STEM.EXT`.
+bool is_hidden_name_for(const std::string &entry, const std::string &stem, const std::string &extension)
+{
+    const std::string head = "." + stem + HIDDEN_MARK;
+    if (entry.size() != head.size() + RANDOM_CHARS + extension.size())
+        return false;
+    if (entry.compare(0, head.size(), head) != 0)
+        return false;
+    if (entry.compare(head.size() + RANDOM_CHARS, extension.size(), extension) != 0)
+        return false;
+    for (size_t i = 0; i < RANDOM_CHARS; ++i)
+        if (!is_random_char(entry[head.size() + i]))
+            return false;
+    return true;
+}
+
+// Removes the hidden files that an interrupted save of the target left.
+void remove_stale_files(const std::string &folder, const std::string &name)
+{
+    std::string stem, extension;
+    split_name(name, stem, extension);
+    DIR *dir = opendir(folder.c_str());
+    if (!dir)
+        return;
+    const int dir_fd = dirfd(dir);
+    while (const dirent *entry = readdir(dir)) {
+        if (!is_hidden_name_for(entry->d_name, stem, extension))
+            continue;
+        struct stat st;
+        if (fstatat(dir_fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+            unlinkat(dir_fd, entry->d_name, 0);
+    }
+    closedir(dir);
+}
+
+std::string hidden_name(const std::string &folder, const std::string &name)
+{
+    static const char chars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    thread_local std::mt19937_64 random{std::random_device{}() ^ static_cast<uint64_t>(getpid())};
+    std::string stem, extension;
+    split_name(name, stem, extension);
+    std::string hidden = folder + "/." + stem + HIDDEN_MARK;
+    for (size_t i = 0; i < RANDOM_CHARS; ++i)
+        hidden.push_back(chars[random() % (sizeof chars - 1)]);
+    return hidden + extension;
+}
+
+// Gives the anonymous file `fd` a hidden name in `folder`.
+bool link_anonymous(int fd, const std::string &folder, const std::string &name, std::string &linked)
+{
+    const std::string proc = "/proc/self/fd/" + std::to_string(fd);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string candidate = hidden_name(folder, name);
+        int result = linkat(AT_FDCWD, proc.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW);
+        if (result != 0 && errno == ENOENT)
+            // No /proc: the direct form needs a privilege, but try it.
+            result = linkat(fd, "", AT_FDCWD, candidate.c_str(), AT_EMPTY_PATH);
+        if (result == 0) {
+            linked = candidate;
+            return true;
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+    errno = EEXIST;
+    return false;
+}
+
+bool anonymous_unsupported(int code)
+{
+    return code == EOPNOTSUPP || code == EISDIR || code == EINVAL || code == ENOSYS;
+}
+
+} // namespace
+
+AtomicFile::~AtomicFile() { discard(); }
+
+bool AtomicFile::create(const char *target, Kind kind)
+{
+    discard();
+    error_ = 0;
+    if (!target || !*target) {
+        errno = ENOENT;
+        return false;
+    }
+    resolved_ = follow_links(target);
+    folder_ = folder_of(resolved_);
+    const std::string name = name_of(resolved_);
+    if (name.empty()) {
+        errno = EISDIR;
+        return false;
+    }
+
+    struct stat st;
+    target_exists_ = stat(resolved_.c_str(), &st) == 0;
+    if (target_exists_) {
+        if (S_ISDIR(st.st_mode)) {
+            errno = EISDIR;
+            return false;
+        }
+        target_mode_ = st.st_mode & 07777;
+        target_uid_ = st.st_uid;
+        target_gid_ = st.st_gid;
+    }
+
+    remove_stale_files(folder_, name);
+
+    if (kind == Kind::Anonymous) {
+        fd_ = open(folder_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        if (fd_ >= 0)
+            return true;
+        if (!anonymous_unsupported(errno))
+            return false;
+    }
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string candidate = hidden_name(folder_, name);
+        fd_ = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ >= 0) {
+            temporary_ = candidate;
+            return true;
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
+}
+
+bool AtomicFile::truncate()
+{
+    if (fd_ < 0) {
+        errno = EBADF;
+        return false;
+    }
+    if (ftruncate(fd_, 0) != 0 || lseek(fd_, 0, SEEK_SET) < 0) {
+        note_error(errno);
+        return false;
+    }
+    return true;
+}
+
+bool AtomicFile::write_all(const void *data, size_t size)
+{
+    const auto *p = static_cast<const uint8_t *>(data);
+    while (size > 0) {
+        const ssize_t n = ::write(fd_, p, size);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            note_error(errno);
+            return false;
+        }
+        if (n == 0) {
+            note_error(EIO);
+            errno = EIO;
+            return false;
+        }
+        p += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool AtomicFile::commit()
+{
+    if (fd_ < 0) {
+        errno = EBADF;
+        return false;
+    }
+    if (error_) {
+        errno = error_;
+        return false;
+    }
+    if (fsync(fd_) != 0) {
+        note_error(errno);
+        return false;
+    }
+    if (target_exists_) {
+        // Keep what the old file had; an owner the process may not give
+        // is left as it is.
+        if (fchown(fd_, target_uid_, target_gid_) != 0) {
+            const int ignored = fchown(fd_, static_cast<uid_t>(-1), target_gid_);
+            (void)ignored;
+        }
+        fchmod(fd_, target_mode_);
+    }
+
+    if (temporary_.empty() && !link_anonymous(fd_, folder_, name_of(resolved_), temporary_)) {
+        note_error(errno);
+        return false;
+    }
+    if (std::rename(temporary_.c_str(), resolved_.c_str()) != 0) {
+        const int code = errno;
+        note_error(code);
+        unlink(temporary_.c_str());
+        temporary_.clear();
+        errno = code;
+        return false;
+    }
+    temporary_.clear();
+    const int closed = close(fd_);
+    fd_ = -1;
+    (void)closed; // the data were flushed above; the file is in place
+    const int dir = open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        fsync(dir);
+        close(dir);
+    }
+    errno = 0;
+    return true;
+}
+
+void AtomicFile::discard()
+{
+    const int saved = errno;
+    if (fd_ >= 0)
+        close(fd_);
+    fd_ = -1;
+    if (!temporary_.empty())
+        unlink(temporary_.c_str());
+    temporary_.clear();
+    errno = saved;
+}
+
+SaveGuard::SaveGuard(const char *path, AtomicFile &file)
+    : previous_path_(guarded_path), previous_file_(guarded_file)
+{
+    guarded_path = path;
+    guarded_file = &file;
+}
+
+SaveGuard::~SaveGuard()
+{
+    guarded_path = previous_path_;
+    guarded_file = previous_file_;
+}
+
+namespace {
+
+// The stream handed to libraries writes straight into the new file and
+// keeps the first error, which stdio alone would reduce to a flag.
+ssize_t stream_write(void *cookie, const char *data, size_t size)
+{
+    auto *file = static_cast<AtomicFile *>(cookie);
+    if (!file->write_all(data, size))
+        return -1;
+    return static_cast<ssize_t>(size);
+}
+
+int stream_seek(void *cookie, off64_t *offset, int whence)
+{
+    auto *file = static_cast<AtomicFile *>(cookie);
+    const off64_t at = lseek64(file->fd(), *offset, whence);
+    if (at < 0) {
+        file->note_error(errno);
+        return -1;
+    }
+    *offset = at;
+    return 0;
+}
+
+} // namespace
+
+OutputFile::~OutputFile()
+{
+    if (stream_)
+        std::fclose(stream_);
+}
+
+bool OutputFile::fail(int code)
+{
+    failed_ = true;
+    if (file_)
+        file_->note_error(code);
+    errno = code;
+    return false;
+}
+
+bool OutputFile::open(const char *path)
+{
+    if (path && guarded_path && guarded_file && std::strcmp(path, guarded_path) == 0) {
+        file_ = guarded_file;
+        owned_ = false;
+        if (!file_->truncate())
+            return fail(file_->error() ? file_->error() : errno);
+        return true;
+    }
+    owned_ = true;
+    if (!own_.create(path)) {
+        const int code = errno;
+        failed_ = true;
+        errno = code;
+        return false;
+    }
+    file_ = &own_;
+    return true;
+}
+
+bool OutputFile::write(const void *data, size_t size)
+{
+    if (!file_)
+        return fail(EBADF);
+    if (size == 0)
+        return true;
+    if (!file_->write_all(data, size)) {
+        failed_ = true;
+        errno = file_->error();
+        return false;
+    }
+    return true;
+}
+
+bool OutputFile::write(const ByteWriter &out) { return write(out.data().data(), out.size()); }
+
+FILE *OutputFile::stream()
+{
+    if (stream_)
+        return stream_;
+    if (!file_) {
+        fail(EBADF);
+        return nullptr;
+    }
+    cookie_io_functions_t functions{};
+    functions.write = stream_write;
+    functions.seek = stream_seek;
+    stream_ = fopencookie(file_, "wb", functions);
+    if (!stream_)
+        fail(errno ? errno : ENOMEM);
+    return stream_;
+}
+
+bool OutputFile::finish()
+{
+    if (!file_)
+        return fail(EBADF);
+    if (stream_) {
+        const bool flushed = std::fflush(stream_) == 0 && !std::ferror(stream_);
+        std::fclose(stream_);
+        stream_ = nullptr;
+        if (!flushed)
+            return fail(file_->error() ? file_->error() : EIO);
+    }
+    if (file_->error() || failed_)
+        return fail(file_->error() ? file_->error() : EIO);
+    if (owned_ && !own_.commit())
+        return fail(own_.error() ? own_.error() : errno);
+    return true;
+}
+
+void save_refused() { refused = true; }
+bool save_was_refused() { return refused; }
+void reset_save_refusal() { refused = false; }

@@ -59,7 +59,9 @@ std::string follow_links(const std::string &path)
     return current;
 }
 
-// Splits a file name into the part before its last '.' and the rest.
+// Splits a file name into the part before its last '.' and the rest, the
+// first part shortened so that the hidden name made from them still fits
+// in a folder entry.
 void split_name(const std::string &name, std::string &stem, std::string &extension)
 {
     const size_t dot = name.rfind('.');
@@ -70,6 +72,10 @@ void split_name(const std::string &name, std::string &stem, std::string &extensi
         stem = name.substr(0, dot);
         extension = name.substr(dot);
     }
+    const size_t overhead = 1 + std::strlen(HIDDEN_MARK) + RANDOM_CHARS + extension.size();
+    const size_t room = overhead < NAME_MAX ? NAME_MAX - overhead : 0;
+    if (stem.size() > room)
+        stem.resize(room);
 }
 
 bool is_random_char(char c)

@@ -1,6 +1,7 @@
 // A save that fails keeps the old file, leaves nothing behind and says why;
 // a save that succeeds replaces the file the user meant.
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
@@ -180,6 +181,14 @@ TEST_F(SaveSafetyTest, ThroughASymbolicLinkTheLinkStaysAndItsFileKeepsItsMode)
         EXPECT_EQ(st.st_mode & 07777, 0640u) << name;
     }
     EXPECT_EQ(names_in(dir + "/real"), (std::vector<std::string>{"a.lmp", "b.png"}));
+}
+
+TEST_F(SaveSafetyTest, ANameOfTheLongestLengthIsSaved)
+{
+    make_document();
+    const std::string name = std::string(NAME_MAX - 4, 'n') + ".png";
+    ASSERT_EQ(file_save((disk + "/" + name).c_str(), &anim), 1) << ui.transcript();
+    EXPECT_EQ(names_in(disk), std::vector<std::string>{name});
 }
 
 TEST_F(SaveSafetyTest, StaleHiddenFilesOfTheTargetGoWhenItIsSavedAgain)

@@ -299,6 +299,35 @@ ICONS = [
 ]
 
 
+HICOLOR_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
+
+
+def app_icon_colour(u, v):
+    """The program's icon in a 32 x 32 unit square, sampled at (u, v)."""
+    def inside(x0, y0, x1, y1, pad=0.0):
+        return x0 - pad <= u < x1 + 1 + pad and y0 - pad <= v < y1 + 1 + pad
+
+    for radius, colour in ((1.4, PAPER), (3.4, FOLDER), (5.4, RED)):
+        if (u - 16.5) ** 2 + (v - 15.5) ** 2 <= radius * radius:
+            return colour
+    if inside(4, 9, 27, 22):
+        return OUTLINE if not inside(5, 10, 26, 21) else (30, 30, 60, 255)
+    for x in range(4, 29, 5):
+        if inside(x, 6, x + 2, 7) or inside(x, 24, x + 2, 25):
+            return PAPER
+    if inside(1, 4, 30, 27):
+        return OUTLINE if not inside(2, 5, 29, 26) else (70, 70, 80, 255)
+    return (0, 0, 0, 0)
+
+
+def app_icon(size):
+    c = Canvas(size, size)
+    for y in range(size):
+        for x in range(size):
+            c.dot(x, y, app_icon_colour((x + 0.5) * 32.0 / size, (y + 0.5) * 32.0 / size))
+    return c
+
+
 def main():
     root = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "resources", "icons")
     os.makedirs(root, exist_ok=True)
@@ -319,6 +348,12 @@ def main():
     c.disc(16, 15, 1, PAPER)
     with open(os.path.join(root, "vorn.png"), "wb") as f:
         f.write(c.png())
+    # The same icon at the desktop's sizes, for the hicolor theme.
+    for size in HICOLOR_SIZES:
+        folder = os.path.join(root, "hicolor", "%dx%d" % (size, size), "apps")
+        os.makedirs(folder, exist_ok=True)
+        with open(os.path.join(folder, "vorn.png"), "wb") as f:
+            f.write(app_icon(size).png())
     print("wrote %d icons to %s" % (len(ICONS), os.path.normpath(root)))
 
 

@@ -702,7 +702,7 @@ void MainWindow::play()
 
 void MainWindow::about()
 {
-    show_warning(format_text("Vorn\tVersion 0.19\nBuilt\t%s %s\nBy\tthe Vorn developers", __DATE__, __TIME__));
+    show_warning(format_text("Vorn\tVersion %s\nBuilt\t%s %s\nBy\tthe Vorn developers", VORN_VERSION, __DATE__, __TIME__));
 }
 
 void MainWindow::start_load(const std::string &path)

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "app/logic/settings.h"
@@ -57,6 +58,14 @@ void arm_autoclose(MainWindow &window, int delay)
 
 int run_editor(int argc, char **argv)
 {
+    if (argc == 2 && (std::strcmp(argv[1], "--version") == 0 || std::strcmp(argv[1], "--help") == 0)) {
+        if (argv[1][2] == 'v')
+            std::printf("vorn %s\n", VORN_VERSION);
+        else
+            std::printf("Usage: vorn [FILE]\n  Opens FILE (a sprite, WAD2 archive, picture, texture or image) in the Vorn editor.\n"
+                        "  vorn --version prints the version.\n");
+        return 0;
+    }
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Vorn"));
     // The program ends through its shut-down only, never by itself.
@@ -71,7 +80,7 @@ int run_editor(int argc, char **argv)
     const std::string path = command_line_file(argc, argv);
     doc_reset();
     doc_set_scanner_available(false);
-    load_default_palette(program_folder().c_str());
+    load_default_palette(program_file_folder("palette.lmp").c_str());
 
     int status = 0;
     {

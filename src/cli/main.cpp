@@ -85,6 +85,10 @@ int main(int argc, char **argv)
         print_help(stdout);
         return 0;
     }
+    if (name == "--version") {
+        std::printf("vorn-cli %s\n", VORN_VERSION);
+        return 0;
+    }
     const Command *command = nullptr;
     for (const Command &c : commands)
         if (name == c.name)
@@ -107,7 +111,7 @@ int main(int argc, char **argv)
 
     load_plugins();
     host().initialise();
-    load_default_palette(program_folder().c_str());
+    load_default_palette(program_file_folder("palette.lmp").c_str());
     const int status = command->run(args);
     host().shut_down();
     unload_plugins();

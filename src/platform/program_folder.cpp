@@ -4,6 +4,7 @@
 #include <cstring>
 #include <mutex>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -52,4 +53,36 @@ void set_program_folder(const std::string &new_folder)
 {
     std::call_once(found, [] {});
     folder = new_folder;
+}
+
+namespace {
+
+bool exists(const std::string &path)
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0;
+}
+
+} // namespace
+
+std::string program_file_folder(const char *name)
+{
+    const std::string &beside = program_folder();
+    if (exists(beside + "/" + name))
+        return beside;
+    const std::string installed = beside + "/../share/vorn";
+    if (exists(installed + "/" + name))
+        return installed;
+    return beside;
+}
+
+std::string program_plugin_folder()
+{
+    const std::string beside = program_folder() + "/plugins";
+    if (exists(beside))
+        return beside;
+    const std::string installed = program_folder() + "/../lib/vorn/plugins";
+    if (exists(installed))
+        return installed;
+    return beside;
 }

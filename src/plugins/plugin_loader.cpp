@@ -60,7 +60,7 @@ void load_one(const char *path)
 
 } // namespace
 
-void load_plugins() { load_plugins_from(program_folder() + "/plugins"); }
+void load_plugins() { load_plugins_from(program_plugin_folder()); }
 
 void load_plugins_from(const std::string &plugins_folder)
 {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include <dlfcn.h>
+#include <sys/wait.h>
 
 #include "document/animation.h"
 #include "document/props.h"
@@ -280,6 +281,73 @@ TEST_F(PluginTest, BatchToolLoadsPluginsFromBesideItself)
     EXPECT_EQ(status, 0) << output;
     EXPECT_NE(output.find("\"from-plugin\""), std::string::npos) << output;
     EXPECT_NE(output.find("6x2"), std::string::npos) << output;
+}
+
+// Runs a shell command; its status and what it printed on both streams.
+std::pair<int, std::string> run_command(const std::string &command)
+{
+    FILE *pipe = popen((command + " 2>&1").c_str(), "r");
+    if (!pipe)
+        return {-1, ""};
+    std::string output;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe))
+        output += buffer;
+    const int status = pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
+
+TEST_F(PluginTest, InstalledProgramsFindTheirFilesInTheInstalledLayout)
+{
+    const fs::path prefix(dir + "/prefix");
+    const auto [installed, install_log] = run_command(std::string(VORN_CMAKE_COMMAND) + " --install "
+                                                      + VORN_BINARY_DIR + " --prefix " + prefix.string());
+    ASSERT_EQ(installed, 0) << install_log;
+    for (const char *file : {"bin/vorn-cli", "share/vorn/palette.lmp", "share/applications/vorn.desktop",
+                             "share/mime/packages/vorn.xml", "share/icons/hicolor/16x16/apps/vorn.png",
+                             "share/icons/hicolor/256x256/apps/vorn.png"})
+        EXPECT_TRUE(fs::exists(prefix / file)) << file;
+    const fs::path tool = prefix / "bin/vorn-cli";
+
+    // A plug-in in the installed plug-in folder is loaded.
+    fs::copy_file(plugin_path("cli", "made_up.so"), prefix / "lib/vorn/plugins/made_up.so");
+    const std::string picture = dir + "/shot.mkup";
+    write_made_up(picture, 6, 2, 1);
+    const auto [info_status, info] = run_command(tool.string() + " info " + picture);
+    EXPECT_EQ(info_status, 0) << info;
+    EXPECT_NE(info.find("\"from-plugin\""), std::string::npos) << info;
+
+    // The Quake palette is found in share/vorn: matching true colours to it
+    // gives what the build's own tool gives.
+    Group *group = anim_add_group(&anim, NO_GROUP_NAME);
+    group_reset_frames(group, 1);
+    host().bind_image(group->frames[0].image);
+    std::vector<uint8_t> rgba(8 * 4 * 4);
+    for (size_t i = 0; i < rgba.size(); ++i)
+        rgba[i] = static_cast<uint8_t>(i * 37 + 11);
+    set_rgba_pixels(8, 4, rgba);
+    const std::string source = dir + "/colours.png";
+    ASSERT_EQ(file_save(source.c_str(), &anim), 1);
+    const auto [ours, ours_log] = run_command(tool.string() + " convert " + source + " " + dir + "/installed.lmp");
+    ASSERT_EQ(ours, 0) << ours_log;
+    const auto [theirs, theirs_log] =
+        run_command(std::string(VORN_CLI_PATH) + " convert " + source + " " + dir + "/built.lmp");
+    ASSERT_EQ(theirs, 0) << theirs_log;
+    EXPECT_EQ(read_bytes(dir + "/installed.lmp"), read_bytes(dir + "/built.lmp"));
+
+    const auto [version_status, version] = run_command(tool.string() + " --version");
+    EXPECT_EQ(version_status, 0);
+    EXPECT_EQ(version, std::string("vorn-cli ") + VORN_VERSION + "\n");
+
+    // The desktop entry and the file types are valid for the desktop's tools.
+    if (run_command("command -v desktop-file-validate").first != 0)
+        GTEST_SKIP() << "desktop-file-validate is not installed (scripts/deps installs desktop-file-utils)";
+    const auto [valid, validation] =
+        run_command("desktop-file-validate " + (prefix / "share/applications/vorn.desktop").string());
+    EXPECT_EQ(valid, 0) << validation;
+    const auto [mime, mime_log] = run_command("update-mime-database " + (prefix / "share/mime").string());
+    EXPECT_EQ(mime, 0) << mime_log;
+    EXPECT_TRUE(fs::exists(prefix / "share/mime/image/x-quake-sprite.xml")) << mime_log;
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include "fileio/file_ops.h"
 #include "platform/program_folder.h"
 #include "platform/qt/qt_platform.h"
+#include "platform/scanner.h"
 #include "plugins/host_table.h"
 #include "plugins/plugin_loader.h"
 #include "quake/quake_palette.h"
@@ -79,7 +80,9 @@ int run_editor(int argc, char **argv)
     load_settings();
     const std::string path = command_line_file(argc, argv);
     doc_reset();
-    doc_set_scanner_available(false);
+    // Only whether the scanner library can be used: listing the devices
+    // would probe the network and take seconds.
+    doc_set_scanner_available(ui.scanner_available());
     load_default_palette(program_file_folder("palette.lmp").c_str());
 
     int status = 0;
@@ -110,6 +113,7 @@ int run_editor(int argc, char **argv)
         }
         doc_set_view(nullptr);
     }
+    scanner_shutdown();
     set_platform(nullptr);
     return status;
 }

@@ -31,6 +31,21 @@ void Platform::set_status_text(const std::string &) {}
 void Platform::set_progress(int) {}
 void Platform::run_on_ui_thread(const std::function<void()> &work) { work(); }
 
+bool Platform::scanner_available() { return scanner_library_available(); }
+bool Platform::select_scanner_source() { return false; }
+
+bool Platform::acquire_scan(ScannedImage &image)
+{
+    const std::atomic<bool> never{false};
+    std::string error;
+    const bool acquired =
+        scanner_acquire(scanner_chosen_device(), image, error, [this](int percent) { set_progress(percent); }, never);
+    set_progress(-1);
+    if (!acquired && !error.empty())
+        show_warning("Unable to scan: " + error);
+    return acquired;
+}
+
 Platform &platform()
 {
     Platform *p = current.load();

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/scanner.h"
+
 inline constexpr const char *APP_CAPTION = "Vorn";
 
 enum class MessageIcon { Warning, Question, Information };
@@ -46,6 +48,17 @@ public:
     // Runs `work` on the user-interface thread and waits for it. Back-ends
     // without a separate UI thread run it at once.
     virtual void run_on_ui_thread(const std::function<void()> &work);
+
+    // Scanners (see platform/scanner.h). Whether scanning can be offered,
+    // asked once at start without listing devices.
+    virtual bool scanner_available();
+    // Lets the user choose the device for the rest of the run; false when
+    // nothing was chosen. The default, having no one to ask, keeps the first.
+    virtual bool select_scanner_source();
+    // Scans one image from the chosen device, showing progress. False when
+    // nothing was acquired; a failure has been reported to the user then,
+    // a cancelled scan says nothing.
+    virtual bool acquire_scan(ScannedImage &image);
 };
 
 Platform &platform();

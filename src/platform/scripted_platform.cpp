@@ -1,5 +1,7 @@
 #include "platform/scripted_platform.h"
 
+#include <atomic>
+
 void ScriptedPlatform::show_message(const std::string &text, MessageIcon icon)
 {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -146,4 +148,48 @@ void ScriptedPlatform::clear()
     answers_.clear();
     files_.clear();
     multi_files_.clear();
+}
+
+bool ScriptedPlatform::acquire_scan(ScannedImage &image)
+{
+    std::atomic<bool> cancel{false};
+    std::string error;
+    const bool cancelling = cancel_scans_;
+    const bool acquired = scanner_acquire(
+        scanner_chosen_device(), image, error,
+        [this, &cancel, cancelling](int percent) {
+            set_progress(percent);
+            if (cancelling)
+                cancel = true;
+        },
+        cancel);
+    if (!acquired && !error.empty())
+        show_message("Unable to scan: " + error, MessageIcon::Warning);
+    return acquired;
+}
+
+bool ScriptedPlatform::select_scanner_source()
+{
+    std::string device;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (scanner_choices_.empty()) {
+            unexpected_.push_back("select source");
+            return false;
+        }
+        device = scanner_choices_.front();
+        scanner_choices_.pop_front();
+    }
+    if (device.empty())
+        return false;
+    scanner_choose_device(device);
+    return true;
+}
+
+void ScriptedPlatform::cancel_scans(bool on) { cancel_scans_ = on; }
+
+void ScriptedPlatform::queue_scanner_choice(const std::string &device)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    scanner_choices_.push_back(device);
 }

@@ -31,6 +31,14 @@ public:
     void queue_file(const std::string &path); // "" means the user cancelled
     void queue_files(const std::vector<std::string> &paths); // empty: cancelled
 
+    // Scans go to the real scanner library (tests configure SANE's test
+    // back-end); with cancel_scans the user cancels each scan as soon as
+    // the first rows arrive. Select Source takes the queued device name.
+    bool acquire_scan(ScannedImage &image) override;
+    bool select_scanner_source() override;
+    void cancel_scans(bool on);
+    void queue_scanner_choice(const std::string &device);
+
     std::vector<Message> messages() const;
     std::vector<std::string> questions() const;
     std::vector<std::string> statuses() const;
@@ -50,6 +58,8 @@ private:
     std::vector<int> progress_;
     std::vector<std::string> filters_;
     std::vector<std::string> unexpected_;
+    std::deque<std::string> scanner_choices_;
+    bool cancel_scans_ = false;
     std::deque<bool> answers_;
     std::deque<std::string> files_;
     std::deque<std::vector<std::string>> multi_files_;

@@ -1,6 +1,11 @@
 #include "platform/qt/qt_platform.h"
 
+#include <QApplication>
+#include <QEventLoop>
 #include <QFile>
+#include <QInputDialog>
+#include <QProgressDialog>
+#include <QTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -11,6 +16,8 @@
 #include <QWidget>
 
 #include <atomic>
+#include <memory>
+#include <thread>
 
 namespace {
 
@@ -229,4 +236,123 @@ void QtPlatform::set_progress(int percent)
         if (progress_)
             progress_->setValue(percent < 0 ? 0 : percent > 100 ? 100 : percent);
     });
+}
+
+namespace {
+
+// One scanner call running on a thread of its own. The thread owns a share
+// of the job, so a wait the user gave up does not leave it writing freed
+// memory.
+struct ScannerJob {
+    std::atomic<bool> cancel{false};
+    std::atomic<bool> done{false};
+    std::atomic<int> percent{-1};
+    ScannedImage image;
+    std::vector<ScannerDevice> devices;
+    std::string error;
+    bool ok = false;
+};
+
+// Shows a modal progress dialog until the job is done. With `finish_after_cancel`
+// a Cancel asks the job to stop and still waits for it; otherwise it stops
+// waiting at once. True when the job finished.
+bool wait_for_job(QWidget *owner, const QString &text, const std::shared_ptr<ScannerJob> &job,
+                  bool finish_after_cancel)
+{
+    QProgressDialog dialog(text, QStringLiteral("Cancel"), 0, 0, owner);
+    dialog.setWindowTitle(QString::fromUtf8(APP_CAPTION));
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.setMinimumDuration(0);
+    dialog.setAutoClose(false);
+    dialog.setAutoReset(false);
+    QEventLoop loop;
+    bool gave_up = false;
+    QObject::connect(&dialog, &QProgressDialog::canceled, &loop, [&] {
+        job->cancel = true;
+        if (finish_after_cancel) {
+            dialog.setLabelText(QStringLiteral("Cancelling..."));
+        } else {
+            gave_up = true;
+            loop.quit();
+        }
+    });
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (job->done) {
+            loop.quit();
+            return;
+        }
+        const int percent = job->percent;
+        if (percent >= 0) {
+            dialog.setMaximum(100);
+            dialog.setValue(percent);
+        }
+    });
+    poll.start(30);
+    dialog.show();
+    if (!job->done)
+        loop.exec();
+    dialog.hide();
+    if (owner)
+        owner->activateWindow();
+    return !gave_up && job->done;
+}
+
+} // namespace
+
+bool QtPlatform::select_scanner_source()
+{
+    auto job = std::make_shared<ScannerJob>();
+    std::thread([job] {
+        job->ok = scanner_list_devices(job->devices, job->error);
+        job->done = true;
+    }).detach();
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    const bool finished = wait_for_job(owner_, QStringLiteral("Looking for scanners..."), job, false);
+    QApplication::restoreOverrideCursor();
+    if (!finished)
+        return false;
+    if (!job->ok) {
+        show_message("Unable to list the scanners: " + job->error, MessageIcon::Warning);
+        return false;
+    }
+    if (job->devices.empty()) {
+        show_message("No scanner was found.", MessageIcon::Warning);
+        return false;
+    }
+    QStringList labels;
+    int current = 0;
+    for (size_t i = 0; i < job->devices.size(); ++i) {
+        labels << QString::fromStdString(job->devices[i].label);
+        if (job->devices[i].name == scanner_chosen_device())
+            current = static_cast<int>(i);
+    }
+    bool chosen = false;
+    const QString label = QInputDialog::getItem(owner_, QString::fromUtf8(APP_CAPTION), QStringLiteral("Scan from:"),
+                                                labels, current, false, &chosen);
+    if (owner_)
+        owner_->activateWindow();
+    if (!chosen)
+        return false;
+    scanner_choose_device(job->devices[static_cast<size_t>(labels.indexOf(label))].name);
+    return true;
+}
+
+bool QtPlatform::acquire_scan(ScannedImage &image)
+{
+    auto job = std::make_shared<ScannerJob>();
+    const std::string device = scanner_chosen_device();
+    std::thread worker([job, device] {
+        job->ok = scanner_acquire(device, job->image, job->error, [job](int p) { job->percent = p; }, job->cancel);
+        job->done = true;
+    });
+    wait_for_job(owner_, QStringLiteral("Scanning..."), job, true);
+    worker.join();
+    if (!job->ok) {
+        if (!job->error.empty())
+            show_message("Unable to scan: " + job->error, MessageIcon::Warning);
+        return false;
+    }
+    image = std::move(job->image);
+    return true;
 }

@@ -45,6 +45,10 @@ public:
     void set_status_text(const std::string &text) override;
     void set_progress(int percent) override;
     void run_on_ui_thread(const std::function<void()> &work) override;
+    // Both run the scanner on a thread of their own behind a modal progress
+    // dialog with a Cancel button; call them on the user-interface thread.
+    bool select_scanner_source() override;
+    bool acquire_scan(ScannedImage &image) override;
 
     bool on_ui_thread() const;
 

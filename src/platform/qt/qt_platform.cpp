@@ -12,6 +12,8 @@
 
 #include <atomic>
 
+#include "platform/qt/qt_image.h"
+
 namespace {
 
 // Splits the double-NUL list into its strings (the empty end string is
@@ -229,4 +231,18 @@ void QtPlatform::set_progress(int percent)
         if (progress_)
             progress_->setValue(percent < 0 ? 0 : percent > 100 ? 100 : percent);
     });
+}
+
+bool QtPlatform::put_clipboard_image(uint32_t image)
+{
+    bool done = false;
+    run_on_ui_thread([&] { done = clipboard_put_image(image); });
+    return done;
+}
+
+bool QtPlatform::get_clipboard_image(uint32_t image)
+{
+    bool done = false;
+    run_on_ui_thread([&] { done = clipboard_get_image(image); });
+    return done;
 }

@@ -45,8 +45,14 @@ public:
     void set_status_text(const std::string &text) override;
     void set_progress(int percent) override;
     void run_on_ui_thread(const std::function<void()> &work) override;
+    bool put_clipboard_image(uint32_t image) override;
+    bool get_clipboard_image(uint32_t image) override;
 
     bool on_ui_thread() const;
+
+protected:
+    // The owner of this back-end's dialogs (may be null).
+    QWidget *owner() const { return owner_.data(); }
 
 private:
     // Runs `work` on the user-interface thread without waiting (or at once

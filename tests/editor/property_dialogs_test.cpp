@@ -171,6 +171,23 @@ TEST_F(PropertyDialogs, AddThroughTheAdvancedControlsAppendsAndSelectsTheFirstRe
     EXPECT_EQ(std::vector<std::string>{"A field with this name already exists, remove it first."}, message_texts());
 }
 
+TEST_F(PropertyDialogs, PickingAnotherRecordStoresTheEditEvenWhenCancelled)
+{
+    props_set_int(&list, "Origin X", 3, PROPERTY_INTEGER);
+    props_set_int(&list, "Origin Y", 4, PROPERTY_INTEGER);
+    PropertyEditorDialog dialog(&list, "File Properties");
+    open(dialog);
+    child<QComboBox>(&dialog, "1041")->setEditText("30");
+    child<QListWidget>(&dialog, "1044")->setCurrentRow(1);
+    EXPECT_EQ("4", child<QComboBox>(&dialog, "1041")->currentText());
+    EXPECT_EQ("Origin Y", child<QLineEdit>(&dialog, "1037")->text());
+    child<QComboBox>(&dialog, "1041")->setEditText("40");
+    child<QPushButton>(&dialog, "2")->click();
+    EXPECT_EQ(QDialog::Rejected, dialog.result());
+    EXPECT_EQ(30, props_get_int(&list, "Origin X"));
+    EXPECT_EQ(4, props_get_int(&list, "Origin Y"));
+}
+
 TEST_F(PropertyDialogs, PickListTextThatMatchesNoItemStoresMinusOne)
 {
     props_set_int(&list, "Synchronous", 0, PROPERTY_BOOLEAN);
@@ -226,6 +243,47 @@ TEST_F(PropertyDialogs, GroupNameOpensSelectedRefusesAnEmptyNameAndReturnsTheTyp
     name = "unchanged";
     EXPECT_FALSE(ask_group_name("Group 3", name, &owner));
     EXPECT_EQ("unchanged", name);
+}
+
+// The toolbar's property buttons follow their commands' conditions and
+// open the editor on the right list.
+class PropertyButtons : public EditorTest {
+protected:
+    void SetUp() override
+    {
+        EditorTest::SetUp();
+        open_window();
+    }
+};
+
+TEST_F(PropertyButtons, FilePropertiesIsAlwaysOnAndFramePropertiesNeedsAFrame)
+{
+    QAction *file = window->toolbar_action(IDM_FILE_PROPERTIES);
+    QAction *frame = window->toolbar_action(IDM_FRAME_PROPERTIES);
+    EXPECT_TRUE(file->isEnabled());
+    EXPECT_FALSE(frame->isEnabled());
+    EXPECT_FALSE(window->menu_action(IDM_GROUP_PROPERTIES)->isEnabled());
+    ui.queue_property_edit([](PropertyList *l) { props_set_string(l, "Author", "me"); });
+    file->trigger();
+    EXPECT_STREQ("me", props_get_string(&doc_state().animation.props, "Author"));
+
+    ui.queue_answer(true); // drop the edited document
+    window->start_load(data_path("spr/firedguns_animfx.spr"));
+    wait_for_file_operation();
+    EXPECT_TRUE(frame->isEnabled());
+    EXPECT_TRUE(window->menu_action(IDM_GROUP_MOVE_UP)->isEnabled());
+    EXPECT_TRUE(window->menu_action(IDM_PROPAGATE_TO_GROUP)->isEnabled());
+    ui.queue_property_edit([](PropertyList *l) { props_set_int(l, "Origin X", 1, PROPERTY_INTEGER); });
+    frame->trigger();
+    EXPECT_EQ(std::vector<std::string>({"File Properties", "\"Group 0\" Frame 1 Properties"}),
+              ui.property_editor_titles());
+    EXPECT_EQ(1, props_get_int(&doc_state().animation.groups[0].frames[0].props, "Origin X"));
+    EXPECT_EQ("Vorn - " + data_path("spr/firedguns_animfx.spr") + "* [100%]", title());
+
+    // Group 1 has one frame: nothing to propagate to.
+    window->group_selector()->setCurrentIndex(1);
+    EXPECT_FALSE(window->menu_action(IDM_PROPAGATE_TO_GROUP)->isEnabled());
+    EXPECT_TRUE(window->menu_action(IDM_FRAME_PROPERTIES)->isEnabled());
 }
 
 // The main window's commands with the editor's own dialogs.

@@ -53,17 +53,16 @@ QWidget *key_target(QWidget *fallback)
 // (or after a few seconds, when the test then fails on it).
 void when_modal(std::function<void(QWidget *)> work)
 {
-    auto attempt = std::make_shared<std::function<void()>>();
-    auto tries = std::make_shared<int>(0);
-    *attempt = [work, attempt, tries] {
+    auto *poll = new QTimer(QCoreApplication::instance());
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, work, tries = 0]() mutable {
         QWidget *modal = QApplication::activeModalWidget();
-        if (!modal || (QApplication::activeWindow() != modal && ++*tries < 600)) {
-            QTimer::singleShot(5, *attempt);
+        if (!modal || (QApplication::activeWindow() != modal && ++tries < 600))
             return;
-        }
+        poll->stop();
+        poll->deleteLater();
         work(modal);
-    };
-    QTimer::singleShot(0, *attempt);
+    });
+    poll->start(5);
 }
 
 class PropertyDialogs : public CoreTest {

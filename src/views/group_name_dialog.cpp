@@ -39,10 +39,14 @@ std::string GroupNameDialog::name() const { return edit_->text().toUtf8().toStdS
 
 void GroupNameDialog::accept()
 {
-    if (group_name_accept(name()))
+    if (group_name_accept(name())) {
         QDialog::accept();
-    else
-        edit_->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    // The message box has taken the keyboard; without a window manager it
+    // does not come back by itself.
+    activateWindow();
+    edit_->setFocus(Qt::OtherFocusReason);
 }
 
 void GroupNameDialog::showEvent(QShowEvent *event)

@@ -116,11 +116,13 @@ PropertyEditorDialog::PropertyEditorDialog(PropertyList *list, const std::string
         read_fields();
         property_editor_add(editor_);
         show_fields();
+        activateWindow(); // back from the refusal's message box
     });
     connect(remove_, &QPushButton::clicked, this, [this] {
         read_fields();
         property_editor_remove(editor_);
         show_fields();
+        activateWindow(); // back from the question
     });
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);

@@ -2,47 +2,94 @@
 
 #include <iterator>
 
+#include "app/commands/animation_commands.h"
+#include "app/commands/edit_commands.h"
+#include "app/commands/file_commands.h"
+#include "app/commands/groups_commands.h"
+#include "app/commands/help_commands.h"
+#include "app/commands/view_commands.h"
 #include "app/logic/command_ids.h"
 
-const MenuEntry MENU_TABLE[] = {
-    {"&File", nullptr, IDM_NEW, "&New\tCtrl+N", false},
-    {"&File", nullptr, IDM_OPEN, "&Open...\tCtrl+O", false},
-    {"&File", nullptr, IDM_CLOSE, "&Close", false},
-    {"&File", nullptr, 0, nullptr, false},
-    {"&File", nullptr, IDM_SAVE, "&Save\tCtrl+S", false},
-    {"&File", nullptr, IDM_SAVE_AS, "Save &As...", false},
-    {"&File", nullptr, 0, nullptr, false},
-    {"&File", nullptr, IDM_EXIT, "E&xit", false},
+namespace {
+using C = CommandCondition;
+} // namespace
 
-    {"&Edit", nullptr, IDM_UNDO, "Undo\tCtrl+Z", false},
-    {"&Edit", nullptr, 0, nullptr, false},
-    {"&Edit", nullptr, IDM_CUT, "Cu&t\tCtrl+X", false},
-    {"&Edit", nullptr, IDM_COPY, "&Copy\tCtrl+C", false},
-    {"&Edit", nullptr, IDM_PASTE, "&Paste To Current Frame\tCtrl+V", false},
-    {"&Edit", nullptr, IDM_PASTE_AS_NEW_FRAME, "Paste As &New Frame\tCtrl+Shift+V", false},
+const CommandEntry COMMAND_TABLE[] = {
+    // menu, submenu, id, text, key, enabled, check item, handler
+    {"&File", nullptr, IDM_NEW, "&New\tCtrl+N", "Ctrl+N", C::Always, false, file_new},
+    {"&File", nullptr, IDM_OPEN, "&Open...\tCtrl+O", "Ctrl+O", C::Always, false, file_open},
+    {"&File", nullptr, IDM_CLOSE, "&Close", nullptr, C::Always, false, file_new},
+    {"&File", nullptr, 0, nullptr, nullptr, C::Always, false, nullptr},
+    {"&File", nullptr, IDM_SAVE, "&Save\tCtrl+S", "Ctrl+S", C::HasFrame, false, file_save},
+    {"&File", nullptr, IDM_SAVE_AS, "Save &As...", nullptr, C::HasFrame, false, file_save_as},
+    {"&File", nullptr, 0, nullptr, nullptr, C::Always, false, nullptr},
+    {"&File", nullptr, IDM_FILE_PROPERTIES, "File &Properties", nullptr, C::Always, false, file_properties},
+    {"&File", nullptr, 0, nullptr, nullptr, C::Always, false, nullptr},
+    {"&File", nullptr, IDM_EXIT, "E&xit", nullptr, C::Always, false, file_exit},
 
-    {"&View", nullptr, IDM_STATUS_BAR, "Status &Bar", true},
-    {"&View", nullptr, IDM_TOOL_BAR, "&Tool Bar", true},
-    {"&View", nullptr, 0, nullptr, false},
-    {"&View", nullptr, IDM_VIEW_ALPHA, "&Alpha Channel", true},
-    {"&View", nullptr, 0, nullptr, false},
-    {"&View", nullptr, IDM_ZOOM_IN, "Zoom &In\tCtrl++", false},
-    {"&View", nullptr, IDM_ZOOM_OUT, "Zoom &Out\tCtrl+-", false},
-    {"&View", nullptr, IDM_ZOOM_100, "&Zoom 100%", false},
+    {"&Edit", nullptr, IDM_UNDO, "Undo\tCtrl+Z", "Ctrl+Z", C::UndoAvailable, false, edit_undo},
+    {"&Edit", nullptr, 0, nullptr, nullptr, C::Always, false, nullptr},
+    {"&Edit", nullptr, IDM_CUT, "Cu&t\tCtrl+X", "Ctrl+X", C::HasFrame, false, edit_cut},
+    {"&Edit", nullptr, IDM_COPY, "&Copy\tCtrl+C", "Ctrl+C", C::HasFrame, false, edit_copy},
+    {"&Edit", nullptr, IDM_PASTE, "&Paste To Current Frame\tCtrl+V", "Ctrl+V", C::HasFrame, false, edit_paste},
+    {"&Edit", nullptr, IDM_PASTE_AS_NEW_FRAME, "Paste As &New Frame\tCtrl+Shift+V", "Ctrl+Shift+V", C::Always, false,
+     edit_paste_as_new_frame},
 
-    {"&Animation", nullptr, IDM_DELETE_FRAME, "&Delete Frame\tDel", false},
-    {"&Animation", nullptr, IDM_IMPORT_APPEND, "Import && &Append Frame(s)", false},
-    {"&Animation", nullptr, 0, nullptr, false},
-    {"&Animation", nullptr, IDM_FIRST, "&First\tHome", false},
-    {"&Animation", nullptr, IDM_PREVIOUS, "Pre&vious\tLeft Arrow", false},
-    {"&Animation", nullptr, IDM_PLAY, "P&lay", false},
-    {"&Animation", nullptr, IDM_STOP, "&Stop", false},
-    {"&Animation", nullptr, IDM_NEXT, "&Next\tRight Arrow", false},
-    {"&Animation", nullptr, IDM_END, "&End\tEnd", false},
+    {"&View", nullptr, IDM_STATUS_BAR, "Status &Bar", nullptr, C::Always, true, view_status_bar},
+    {"&View", nullptr, IDM_TOOL_BAR, "&Tool Bar", nullptr, C::Always, true, view_tool_bar},
+    {"&View", nullptr, 0, nullptr, nullptr, C::Always, false, nullptr},
+    {"&View", nullptr, IDM_VIEW_ALPHA, "&Alpha Channel", nullptr, C::Always, true, view_alpha_channel},
+    {"&View", nullptr, 0, nullptr, nullptr, C::Always, false, nullptr},
+    {"&View", nullptr, IDM_ZOOM_IN, "Zoom &In\tCtrl++", "Ctrl++", C::HasFrame, false, view_zoom_in},
+    {"&View", nullptr, IDM_ZOOM_OUT, "Zoom &Out\tCtrl+-", "Ctrl+-", C::HasFrame, false, view_zoom_out},
+    {"&View", nullptr, IDM_ZOOM_100, "&Zoom 100%", nullptr, C::HasFrame, false, view_zoom_100},
 
-    {"&Help", nullptr, IDM_ABOUT, "&About", false},
+    {"&Groups", nullptr, IDM_GROUP_RENAME, "&Rename", nullptr, C::HasGroup, false, group_rename},
+    {"&Groups", nullptr, IDM_GROUP_ADD, "&Add", nullptr, C::Always, false, group_add},
+    {"&Groups", nullptr, IDM_GROUP_DUPLICATE, "D&uplicate", nullptr, C::HasGroup, false, group_duplicate},
+    {"&Groups", nullptr, IDM_GROUP_DELETE, "&Delete", nullptr, C::HasGroup, false, group_delete},
+    {"&Groups", nullptr, 0, nullptr, nullptr, C::Always, false, nullptr},
+    {"&Groups", "A&rrange", IDM_GROUP_MOVE_UP, "Move &Up", nullptr, C::HasMoreGroups, false, group_move_up},
+    {"&Groups", "A&rrange", IDM_GROUP_MOVE_DOWN, "Move &Down", nullptr, C::HasMoreGroups, false, group_move_down},
+    {"&Groups", nullptr, 0, nullptr, nullptr, C::Always, false, nullptr},
+    {"&Groups", nullptr, IDM_GROUP_PROPERTIES, "Group &Properties", nullptr, C::HasGroup, false, group_properties},
+
+    {"&Animation", nullptr, IDM_FRAME_PROPERTIES, "Frame &Properties", nullptr, C::HasFrame, false, frame_properties},
+    {"&Animation", "Propa&gate Frame Properties", IDM_PROPAGATE_TO_GROUP, "To Rest of &Group", nullptr,
+     C::HasMoreFrames, false, frame_propagate_to_group},
+    {"&Animation", "Propa&gate Frame Properties", IDM_PROPAGATE_TO_ANIMATION, "To Entire &Animation", nullptr,
+     C::HasMoreFrames, false, frame_propagate_to_animation},
+    {"&Animation", nullptr, 0, nullptr, nullptr, C::Always, false, nullptr},
+    {"&Animation", nullptr, IDM_DELETE_FRAME, "&Delete Frame\tDel", "Del", C::HasFrame, false, frame_delete},
+    {"&Animation", nullptr, IDM_IMPORT_APPEND, "Import && &Append Frame(s)", nullptr, C::Always, false,
+     frame_import_append},
+    {"&Animation", nullptr, IDM_IMPORT_REPLACE, "Import && &Replace Frame", nullptr, C::HasFrame, false,
+     frame_import_replace},
+    {"&Animation", nullptr, IDM_EXPORT_FRAME, "E&xport Frame", nullptr, C::HasFrame, false, frame_export},
+    {"&Animation", nullptr, 0, nullptr, nullptr, C::Always, false, nullptr},
+    {"&Animation", nullptr, IDM_FIRST, "&First\tHome", "Home", C::HasMoreFrames, false, frame_first},
+    {"&Animation", nullptr, IDM_PREVIOUS, "Pre&vious\tLeft Arrow", "Left", C::HasMoreFrames, false, frame_previous},
+    {"&Animation", nullptr, IDM_PLAY, "P&lay", nullptr, C::HasMoreFrames, false, frame_play},
+    {"&Animation", nullptr, IDM_STOP, "&Stop", nullptr, C::HasMoreFrames, false, frame_stop},
+    {"&Animation", nullptr, IDM_NEXT, "&Next\tRight Arrow", "Right", C::HasMoreFrames, false, frame_next},
+    {"&Animation", nullptr, IDM_END, "&End\tEnd", "End", C::HasMoreFrames, false, frame_end},
+
+    {"&Help", nullptr, IDM_ABOUT, "&About", nullptr, C::Always, false, help_about},
+
+    // Toolbar only.
+    {nullptr, nullptr, IDM_ORIGIN_MODE, nullptr, nullptr, C::HasFrame, true, view_origin_mode},
 };
-const size_t MENU_TABLE_SIZE = std::size(MENU_TABLE);
+const size_t COMMAND_TABLE_SIZE = std::size(COMMAND_TABLE);
+
+const CommandEntry *command_entry(int command)
+{
+    if (command == 0)
+        return nullptr;
+    for (const CommandEntry &entry : COMMAND_TABLE)
+        if (entry.command == command)
+            return &entry;
+    return nullptr;
+}
 
 const ToolbarEntry TOOLBAR_TABLE[] = {
     {IDM_OPEN, ":/icons/open.png", false},
@@ -96,32 +143,8 @@ const char *tooltip_text(int command)
     }
 }
 
-// Ctrl+O opens a file, as the File menu says.
-const AcceleratorEntry ACCELERATOR_TABLE[] = {
-    {"Ctrl+N", IDM_NEW},
-    {"Ctrl+O", IDM_OPEN},
-    {"Ctrl+S", IDM_SAVE},
-    {"Ctrl+C", IDM_COPY},
-    {"Ctrl+X", IDM_CUT},
-    {"Ctrl+V", IDM_PASTE},
-    {"Ctrl+Shift+V", IDM_PASTE_AS_NEW_FRAME},
-    {"Ctrl+Z", IDM_UNDO},
-    {"Ctrl++", IDM_ZOOM_IN},
-    {"Ctrl+-", IDM_ZOOM_OUT},
-    {"Del", IDM_DELETE_FRAME},
-    {"Home", IDM_FIRST},
-    {"End", IDM_END},
-    {"Left", IDM_PREVIOUS},
-    {"Right", IDM_NEXT},
-};
-const size_t ACCELERATOR_TABLE_SIZE = std::size(ACCELERATOR_TABLE);
-
 bool command_is_offered(int command)
 {
-    if (command == IDM_ORIGIN_MODE)
-        return true;
-    for (const MenuEntry &entry : MENU_TABLE)
-        if (entry.command == command)
-            return true;
-    return false;
+    const CommandEntry *entry = command_entry(command);
+    return entry && entry->handler;
 }

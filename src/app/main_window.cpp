@@ -25,14 +25,10 @@
 #include "app/logic/playback.h"
 #include "app/logic/settings.h"
 #include "app/logic/title.h"
-#include "document/animation.h"
 #include "document/document_state.h"
-#include "document/props.h"
 #include "fileio/file_ops.h"
 #include "platform/platform.h"
-#include "platform/qt/qt_image.h"
 #include "platform/qt/qt_platform.h"
-#include "plugins/host_table.h"
 #include "views/logic/frame_origin.h"
 #include "views/logic/preview_logic.h"
 #include "views/preview_widget.h"
@@ -63,16 +59,6 @@ namespace {
 
 QString command_name(int id) { return QString::number(id); }
 
-Group *current_group(DocumentState &doc)
-{
-    return doc_has_group(doc) ? &doc.animation.groups[doc.current_group] : nullptr;
-}
-
-Frame *current_frame(DocumentState &doc)
-{
-    return doc_has_frame(doc) ? &doc.animation.groups[doc.current_group].frames[doc.current_frame] : nullptr;
-}
-
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
@@ -99,7 +85,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
         const DocumentState &doc = doc_state();
         return PreviewWidget::Source{&doc.animation, doc.current_group, doc.current_frame};
     });
-    preview_->set_origin_handler([this](int x, int y) { set_origin(x, y); });
+    preview_->set_origin_handler([](int x, int y) { frame_set_origin(x, y); });
     preview_->set_document_free(image_library_free);
 
     slider_ = new QSlider(Qt::Horizontal, client_);
@@ -131,7 +117,6 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
 
     build_menus();
     build_toolbar();
-    build_shortcuts();
     set_checked(IDM_TOOL_BAR, settings().toolbar != 0);
     set_checked(IDM_STATUS_BAR, settings().statusbar != 0);
     set_checked(IDM_VIEW_ALPHA, alpha_view != 0);
@@ -187,8 +172,10 @@ void MainWindow::build_menus()
 {
     std::map<std::string, QMenu *> menus;
     std::map<std::string, QMenu *> submenus;
-    for (size_t i = 0; i < MENU_TABLE_SIZE; ++i) {
-        const MenuEntry &entry = MENU_TABLE[i];
+    for (size_t i = 0; i < COMMAND_TABLE_SIZE; ++i) {
+        const CommandEntry &entry = COMMAND_TABLE[i];
+        if (!entry.menu)
+            continue; // a toolbar-only command
         QMenu *&menu = menus[entry.menu];
         if (!menu) {
             menu = menuBar()->addMenu(QString::fromUtf8(entry.menu));
@@ -197,8 +184,10 @@ void MainWindow::build_menus()
         QMenu *target = menu;
         if (entry.submenu) {
             QMenu *&sub = submenus[std::string(entry.menu) + "/" + entry.submenu];
-            if (!sub)
+            if (!sub) {
                 sub = menu->addMenu(QString::fromUtf8(entry.submenu));
+                sub->setObjectName(QString::fromUtf8(entry.submenu).remove('&'));
+            }
             target = sub;
         }
         if (entry.command == 0) {
@@ -208,10 +197,16 @@ void MainWindow::build_menus()
         auto *action = new QAction(QString::fromUtf8(entry.text), this);
         action->setObjectName(command_name(entry.command));
         action->setCheckable(entry.checkable);
+        if (entry.keys) {
+            // The key works wherever the focus is, and only while the
+            // command is enabled.
+            action->setShortcut(QKeySequence(QString::fromLatin1(entry.keys), QKeySequence::PortableText));
+            action->setShortcutContext(Qt::WindowShortcut);
+        }
         const int id = entry.command;
         connect(action, &QAction::triggered, this, [this, id] { command(id); });
         target->addAction(action);
-        addAction(action); // its key works wherever the focus is
+        addAction(action);
         menu_actions_[id] = action;
     }
 }
@@ -235,19 +230,6 @@ void MainWindow::build_toolbar()
         connect(action, &QAction::triggered, this, [this, id] { command(id); });
         toolbar_->addAction(action);
         toolbar_actions_[id] = action;
-    }
-}
-
-void MainWindow::build_shortcuts()
-{
-    for (size_t i = 0; i < ACCELERATOR_TABLE_SIZE; ++i) {
-        const AcceleratorEntry &entry = ACCELERATOR_TABLE[i];
-        if (QAction *action = menu_action(entry.command)) {
-            QList<QKeySequence> keys = action->shortcuts();
-            keys << QKeySequence(QString::fromLatin1(entry.keys), QKeySequence::PortableText);
-            action->setShortcuts(keys);
-            action->setShortcutContext(Qt::WindowShortcut);
-        }
     }
 }
 
@@ -282,9 +264,13 @@ void MainWindow::set_frame_slider(int maximum, int position)
 void MainWindow::update_commands(const DocConditions &conditions)
 {
     for (const auto &[id, action] : menu_actions_)
-        action->setEnabled(command_enabled(id, conditions));
-    for (const auto &[id, action] : toolbar_actions_)
-        action->setEnabled(command_is_offered(id) && toolbar_button_enabled(id, conditions));
+        action->setEnabled(condition_holds(command_entry(id)->condition, conditions));
+    for (const auto &[id, action] : toolbar_actions_) {
+        // Buttons follow their command's condition; a button without a
+        // command (Bounding Box Mode) stays grey.
+        const CommandEntry *entry = command_entry(id);
+        action->setEnabled(entry && entry->handler && condition_holds(entry->condition, conditions));
+    }
 }
 
 void MainWindow::update_title()
@@ -454,255 +440,27 @@ void MainWindow::drop_files(const std::vector<std::string> &paths)
 
 void MainWindow::command(int id)
 {
-    switch (id) {
-    case IDM_NEW:
-    case IDM_CLOSE: file_new_or_close(); break;
-    case IDM_OPEN:
-        if (!file_worker_busy() && open_document())
-            watch_load();
-        break;
-    case IDM_SAVE: file_save(false); break;
-    case IDM_SAVE_AS: file_save(true); break;
-    case IDM_EXIT:
-        if (request_exit())
-            close();
-        break;
-    case IDM_UNDO: edit_undo(); break;
-    case IDM_CUT: edit_copy(true); break;
-    case IDM_COPY: edit_copy(false); break;
-    case IDM_PASTE: edit_paste(); break;
-    case IDM_PASTE_AS_NEW_FRAME: edit_paste_as_new_frame(); break;
-    case IDM_STATUS_BAR: view_toggle_status_bar(); break;
-    case IDM_TOOL_BAR: view_toggle_tool_bar(); break;
-    case IDM_VIEW_ALPHA: view_toggle_alpha(); break;
-    case IDM_ZOOM_IN:
-    case IDM_ZOOM_OUT:
-    case IDM_ZOOM_100: view_zoom(id); break;
-    case IDM_ORIGIN_MODE:
-        preview_->set_origin_mode(origin_mode == 0, image_library_free());
-        set_checked(IDM_ORIGIN_MODE, origin_mode != 0);
-        break;
-    case IDM_DELETE_FRAME: frame_delete(); break;
-    case IDM_IMPORT_APPEND: frame_import_append(); break;
-    case IDM_FIRST:
-    case IDM_PREVIOUS:
-    case IDM_NEXT:
-    case IDM_END: frame_step(id); break;
-    case IDM_PLAY: play(); break;
-    case IDM_STOP: playback_timer_.stop(); break;
-    case IDM_ABOUT: about(); break;
-    default: break; // not a command of this window
-    }
+    const CommandEntry *entry = command_entry(id);
+    if (entry && entry->handler)
+        entry->handler(*this);
 }
 
-void MainWindow::file_new_or_close()
-{
-    if (file_worker_busy())
-        return;
-    doc_close();
-    update_title();
-    doc_update_commands();
-}
+// --- CommandHost ----------------------------------------------------------
 
-void MainWindow::file_save(bool ask_name)
-{
-    if (file_worker_busy())
-        return;
-    DocumentState &doc = doc_state();
-    if (!doc_has_frame(doc))
-        return;
-    // The save marks the document clean itself once the file is written.
-    // View changes made while it runs (alpha view, origin mode) are drawn
-    // once it has ended.
-    if (save_document(ask_name ? nullptr : doc.file_name, &doc.animation, false))
-        watch_load();
-}
+void MainWindow::start_playback_timer(int interval_ms) { playback_timer_.start(interval_ms); }
 
-void MainWindow::edit_undo()
-{
-    if (file_worker_busy() || !doc_state().undo_available)
-        return;
-    doc_undo();
-}
+void MainWindow::stop_playback_timer() { playback_timer_.stop(); }
 
-void MainWindow::edit_copy(bool cut)
-{
-    if (file_worker_busy())
-        return;
-    DocumentState &doc = doc_state();
-    Frame *frame = current_frame(doc);
-    if (!frame)
-        return;
-    if (!cut) {
-        clipboard_put_image(frame->image);
-        return;
-    }
-    doc_begin_edit(1);
-    frame = current_frame(doc); // the same frame; the snapshot does not move it
-    clipboard_put_image(frame->image);
-    group_delete_frame(current_group(doc), doc.current_frame);
-    doc_sync_frame_slider();
-    preview_refresh();
-    doc_update_commands();
-}
+void MainWindow::reset_preview_scroll() { preview_->reset_scroll(); }
 
-void MainWindow::edit_paste()
-{
-    if (file_worker_busy())
-        return;
-    DocumentState &doc = doc_state();
-    if (!doc_has_group(doc)) {
-        if (doc.animation.group_count == 0)
-            anim_add_group(&doc.animation, NO_GROUP_NAME);
-        doc.current_group = 0;
-    }
-    Group *group = current_group(doc);
-    if (group->frame_count == 0) {
-        group_reset_frames(group, 1);
-        doc.current_frame = 0;
-    }
-    if (!doc_has_frame(doc))
-        doc.current_frame = 0;
-    doc_begin_edit(1);
-    clipboard_get_image(current_frame(doc)->image);
-    preview_refresh();
-    doc_fill_group_list(doc.current_group);
-    doc_update_commands();
-}
+void MainWindow::set_origin_mode(bool on) { preview_->set_origin_mode(on, image_library_free()); }
 
-void MainWindow::edit_paste_as_new_frame()
-{
-    if (file_worker_busy())
-        return;
-    DocumentState &doc = doc_state();
-    doc_begin_edit(1);
-    if (!doc_has_group(doc)) {
-        if (doc.animation.group_count == 0)
-            anim_add_group(&doc.animation, NO_GROUP_NAME);
-        doc.current_group = 0;
-    }
-    Group *group = current_group(doc);
-    doc.current_frame = group_append_frame(group);
-    Frame &frame = group->frames[doc.current_frame];
-    clipboard_get_image(frame.image);
-    host().bind_image(frame.image);
-    props_set_int(&frame.props, "Origin X", host().width() / 2, PROPERTY_INTEGER);
-    props_set_int(&frame.props, "Origin Y", host().height() / 2, PROPERTY_INTEGER);
-    doc_fill_group_list(doc.current_group);
-    preview_refresh();
-    doc_update_commands();
-}
+void MainWindow::watch_file_operation() { watch_load(); }
 
-void MainWindow::view_toggle_status_bar()
+void MainWindow::exit_program()
 {
-    settings().statusbar = settings().statusbar ? 0 : 1;
-    set_checked(IDM_STATUS_BAR, settings().statusbar != 0);
-    layout_main_window();
-}
-
-void MainWindow::view_toggle_tool_bar()
-{
-    settings().toolbar = settings().toolbar ? 0 : 1;
-    set_checked(IDM_TOOL_BAR, settings().toolbar != 0);
-    layout_main_window();
-}
-
-void MainWindow::view_toggle_alpha()
-{
-    alpha_view = alpha_view ? 0 : 1;
-    set_checked(IDM_VIEW_ALPHA, alpha_view != 0);
-    preview_refresh();
-}
-
-void MainWindow::view_zoom(int id)
-{
-    if (!doc_has_frame(doc_state()))
-        return;
-    if (id == IDM_ZOOM_IN)
-        preview_zoom = preview_zoom_step_in(preview_zoom);
-    else if (id == IDM_ZOOM_OUT)
-        preview_zoom = preview_zoom_step_out(preview_zoom);
-    else
-        preview_zoom = 1.0f;
-    preview_->reset_scroll();
-    update_title();
-    preview_refresh();
-}
-
-void MainWindow::frame_delete()
-{
-    if (file_worker_busy())
-        return;
-    DocumentState &doc = doc_state();
-    if (!doc_has_frame(doc) || !ask_question("Remove this frame?"))
-        return;
-    doc_begin_edit(1);
-    group_delete_frame(current_group(doc), doc.current_frame);
-    doc_sync_frame_slider();
-    preview_refresh();
-    doc_update_commands();
-}
-
-void MainWindow::frame_import_append()
-{
-    if (file_worker_busy())
-        return;
-    Animation imported;
-    anim_init(&imported);
-    if (!import_frames_via_dialog(&imported)) {
-        anim_destroy(&imported);
-        return;
-    }
-    DocumentState &doc = doc_state();
-    doc_begin_edit(1);
-    if (doc.animation.group_count == 0) {
-        anim_add_group(&doc.animation, NO_GROUP_NAME);
-        doc.current_group = 0;
-    }
-    if (!doc_has_group(doc))
-        doc.current_group = 0;
-    Group *group = current_group(doc);
-    if (imported.groups && imported.group_count > 0)
-        group_append_frames(group, &imported.groups[0]);
-    doc.current_frame = group->frame_count > 0 ? group->frame_count - 1 : 0;
-    anim_destroy(&imported);
-    doc_fill_group_list(doc.current_group);
-    preview_refresh();
-    doc_update_commands();
-}
-
-void MainWindow::frame_step(int id)
-{
-    if (file_worker_busy())
-        return;
-    DocumentState &doc = doc_state();
-    if (!doc_has_frame(doc))
-        return;
-    const int last = doc.animation.groups[doc.current_group].frame_count - 1;
-    switch (id) {
-    case IDM_FIRST: doc.current_frame = 0; break;
-    case IDM_PREVIOUS: doc.current_frame = doc.current_frame > 0 ? doc.current_frame - 1 : 0; break;
-    case IDM_NEXT: doc.current_frame = doc.current_frame < last ? doc.current_frame + 1 : last; break;
-    case IDM_END: doc.current_frame = last; break;
-    default: return;
-    }
-    preview_refresh();
-    doc_sync_frame_slider();
-}
-
-void MainWindow::play()
-{
-    if (file_worker_busy())
-        return;
-    const DocumentState &doc = doc_state();
-    const int interval = playback_start(&doc.animation, doc.current_group, doc.current_frame);
-    if (interval > 0)
-        playback_timer_.start(interval);
-}
-
-void MainWindow::about()
-{
-    show_warning(format_text("Vorn\tVersion %s\nBuilt\t%s %s\nBy\tthe Vorn developers", VORN_VERSION, __DATE__, __TIME__));
+    if (request_exit())
+        close();
 }
 
 void MainWindow::start_load(const std::string &path)
@@ -712,8 +470,3 @@ void MainWindow::start_load(const std::string &path)
 }
 
 void MainWindow::watch_load() { load_watch_.start(); }
-
-void MainWindow::set_origin(int x, int y)
-{
-    frame_set_origin(x, y);
-}

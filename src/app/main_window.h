@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/commands/command_host.h"
 #include "document/document_view.h"
 
 class QAction;
@@ -22,14 +23,15 @@ class QStatusBar;
 class QToolBar;
 class PreviewWidget;
 
-class MainWindow : public QMainWindow, public DocumentView {
+class MainWindow : public QMainWindow, public DocumentView, public CommandHost {
     Q_OBJECT
 
 public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    // Carries out one command of the command table; unknown ids are ignored.
+    // Carries out one command of the command table through its handler;
+    // unknown ids are ignored.
     void command(int id);
 
     // Positions preview, slider, selector, toolbar and status bar from the
@@ -54,6 +56,15 @@ public:
     void preview_refresh() override;
     void reset_zoom() override;
     void layout() override;
+
+    // CommandHost
+    void set_checked(int command, bool on) override;
+    void start_playback_timer(int interval_ms) override;
+    void stop_playback_timer() override;
+    void reset_preview_scroll() override;
+    void set_origin_mode(bool on) override;
+    void watch_file_operation() override;
+    void exit_program() override;
 
     // The parts, for start-up and tests.
     PreviewWidget *preview() const { return preview_; }
@@ -88,29 +99,10 @@ protected:
 private:
     void build_menus();
     void build_toolbar();
-    void build_shortcuts();
-    void set_checked(int id, bool on);
 
     void on_group_selected(int index);
     void on_slider_moved(int position);
 
-    // Command handlers.
-    void file_new_or_close();
-    void file_save(bool ask_name);
-    void edit_undo();
-    void edit_copy(bool cut);
-    void edit_paste();
-    void edit_paste_as_new_frame();
-    void view_toggle_status_bar();
-    void view_toggle_tool_bar();
-    void view_toggle_alpha();
-    void view_zoom(int id);
-    void frame_delete();
-    void frame_import_append();
-    void frame_step(int id);
-    void play();
-    void about();
-    void set_origin(int x, int y);
     // Polls for the end of a running load or save, then refreshes the
     // preview (the picture is converted here, on this thread) and its
     // status, so that view changes made meanwhile show.

@@ -14,6 +14,7 @@
 #include "document/document_state.h"
 #include "fileio/file_ops.h"
 #include "platform/program_folder.h"
+#include "app/editor_platform.h"
 #include "platform/qt/qt_platform.h"
 #include "platform/scanner.h"
 #include "plugins/host_table.h"
@@ -72,7 +73,7 @@ int run_editor(int argc, char **argv)
     // The program ends through its shut-down only, never by itself.
     app.setQuitOnLastWindowClosed(false);
 
-    QtPlatform ui;
+    EditorPlatform ui;
     set_platform(&ui);
 
     load_plugins();

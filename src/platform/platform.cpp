@@ -27,6 +27,10 @@ std::vector<std::string> Platform::open_files_dialog(const std::string &filter, 
         return {};
     return {path};
 }
+bool Platform::ask_group_name(const std::string &, std::string &) { return false; }
+void Platform::show_property_editor(PropertyList *, const std::string &) {}
+bool Platform::put_clipboard_image(uint32_t) { return false; }
+bool Platform::get_clipboard_image(uint32_t) { return false; }
 void Platform::set_status_text(const std::string &) {}
 void Platform::set_progress(int) {}
 void Platform::run_on_ui_thread(const std::function<void()> &work) { work(); }

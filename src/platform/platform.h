@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdarg>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -12,6 +13,8 @@
 #include "platform/scanner.h"
 
 inline constexpr const char *APP_CAPTION = "Vorn";
+
+struct PropertyList;
 
 enum class MessageIcon { Warning, Question, Information };
 
@@ -44,6 +47,21 @@ public:
     virtual void set_status_text(const std::string &text);
     // Progress of a long operation in percent; a negative value hides it.
     virtual void set_progress(int percent);
+
+    // The Enter Group Name dialog, opened on `initial`. True with the name
+    // the user confirmed (never empty), false when cancelled. The default
+    // cancels.
+    virtual bool ask_group_name(const std::string &initial, std::string &name);
+    // The property editor on `list`, which it changes in place, captioned
+    // `title`. Returns when the user has closed it. The default shows
+    // nothing.
+    virtual void show_property_editor(PropertyList *list, const std::string &title);
+
+    // The clipboard: a copy of image-library image `image` put on it, or
+    // `image` replaced by the clipboard's image. False when nothing was
+    // transferred (no clipboard, no image on it). The default has none.
+    virtual bool put_clipboard_image(uint32_t image);
+    virtual bool get_clipboard_image(uint32_t image);
 
     // Runs `work` on the user-interface thread and waits for it. Back-ends
     // without a separate UI thread run it at once.

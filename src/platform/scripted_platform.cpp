@@ -61,6 +61,39 @@ std::vector<std::string> ScriptedPlatform::open_files_dialog(const std::string &
     return Platform::open_files_dialog(filter, title);
 }
 
+bool ScriptedPlatform::ask_group_name(const std::string &initial, std::string &name)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    group_name_prompts_.push_back(initial);
+    if (group_names_.empty()) {
+        unexpected_.push_back("group name dialog: " + initial);
+        return false;
+    }
+    std::optional<std::string> answer = group_names_.front();
+    group_names_.pop_front();
+    if (!answer)
+        return false;
+    name = *answer;
+    return true;
+}
+
+void ScriptedPlatform::show_property_editor(PropertyList *list, const std::string &title)
+{
+    PropertyEdit edit;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        property_editor_titles_.push_back(title);
+        if (property_edits_.empty()) {
+            unexpected_.push_back("property editor: " + title);
+            return;
+        }
+        edit = std::move(property_edits_.front());
+        property_edits_.pop_front();
+    }
+    if (edit)
+        edit(list);
+}
+
 void ScriptedPlatform::set_status_text(const std::string &text)
 {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -89,6 +122,30 @@ void ScriptedPlatform::queue_files(const std::vector<std::string> &paths)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     multi_files_.push_back(paths);
+}
+
+void ScriptedPlatform::queue_group_name(std::optional<std::string> name)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    group_names_.push_back(std::move(name));
+}
+
+void ScriptedPlatform::queue_property_edit(PropertyEdit edit)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    property_edits_.push_back(std::move(edit));
+}
+
+std::vector<std::string> ScriptedPlatform::group_name_prompts() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return group_name_prompts_;
+}
+
+std::vector<std::string> ScriptedPlatform::property_editor_titles() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return property_editor_titles_;
 }
 
 std::vector<ScriptedPlatform::Message> ScriptedPlatform::messages() const
@@ -148,6 +205,10 @@ void ScriptedPlatform::clear()
     answers_.clear();
     files_.clear();
     multi_files_.clear();
+    group_names_.clear();
+    property_edits_.clear();
+    group_name_prompts_.clear();
+    property_editor_titles_.clear();
 }
 
 bool ScriptedPlatform::acquire_scan(ScannedImage &image)

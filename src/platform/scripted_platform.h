@@ -4,7 +4,9 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,8 +28,17 @@ public:
     std::vector<std::string> open_files_dialog(const std::string &filter, const std::string &title) override;
     void set_status_text(const std::string &text) override;
     void set_progress(int percent) override;
+    bool ask_group_name(const std::string &initial, std::string &name) override;
+    // Runs the next queued edit on the list.
+    void show_property_editor(PropertyList *list, const std::string &title) override;
+
+    // What the user does in a property editor: any change to the list.
+    using PropertyEdit = std::function<void(PropertyList *)>;
 
     void queue_answer(bool yes);
+    // The next Enter Group Name dialog returns `name`; std::nullopt cancels it.
+    void queue_group_name(std::optional<std::string> name);
+    void queue_property_edit(PropertyEdit edit);
     void queue_file(const std::string &path); // "" means the user cancelled
     void queue_files(const std::vector<std::string> &paths); // empty: cancelled
 
@@ -44,6 +55,10 @@ public:
     std::vector<std::string> statuses() const;
     std::vector<int> progress() const;
     std::vector<std::string> dialog_filters() const;
+    // The initial texts the group-name dialogs opened with, and the titles
+    // of the property editors shown, in order.
+    std::vector<std::string> group_name_prompts() const;
+    std::vector<std::string> property_editor_titles() const;
     // Questions or dialogs that arrived with nothing queued for them.
     std::vector<std::string> unexpected() const;
     // Everything shown so far, one message per line (for failure output).
@@ -63,4 +78,8 @@ private:
     std::deque<bool> answers_;
     std::deque<std::string> files_;
     std::deque<std::vector<std::string>> multi_files_;
+    std::deque<std::optional<std::string>> group_names_;
+    std::deque<PropertyEdit> property_edits_;
+    std::vector<std::string> group_name_prompts_;
+    std::vector<std::string> property_editor_titles_;
 };

@@ -31,6 +31,16 @@ public:
     {
         return script_.open_files_dialog(f, t);
     }
+    bool ask_group_name(const std::string &initial, std::string &name) override
+    {
+        return script_.ask_group_name(initial, name);
+    }
+    void show_property_editor(PropertyList *list, const std::string &title) override
+    {
+        script_.show_property_editor(list, title);
+    }
+    bool put_clipboard_image(uint32_t image) override { return qt_.put_clipboard_image(image); }
+    bool get_clipboard_image(uint32_t image) override { return qt_.get_clipboard_image(image); }
     void set_status_text(const std::string &text) override { qt_.set_status_text(text); }
     void set_progress(int percent) override { qt_.set_progress(percent); }
     void run_on_ui_thread(const std::function<void()> &work) override { qt_.run_on_ui_thread(work); }

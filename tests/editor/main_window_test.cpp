@@ -144,22 +144,22 @@ TEST_F(MainWindowTest, MenuBarHasTheMenusInOrderWithMnemonics)
     QStringList titles;
     for (QAction *a : window->menuBar()->actions())
         titles << a->text();
-    EXPECT_EQ(QStringList({"&File", "&Edit", "&View", "&Animation", "&Help"}), titles);
+    EXPECT_EQ(QStringList({"&File", "&Edit", "&View", "&Groups", "&Animation", "&Help"}), titles);
     EXPECT_EQ("&Open...\tCtrl+O", window->menu_action(IDM_OPEN)->text());
     EXPECT_EQ("Zoom &In\tCtrl++", window->menu_action(IDM_ZOOM_IN)->text());
     EXPECT_EQ("Import && &Append Frame(s)", window->menu_action(IDM_IMPORT_APPEND)->text());
+    EXPECT_EQ("File &Properties", window->menu_action(IDM_FILE_PROPERTIES)->text());
 }
 
 TEST_F(MainWindowTest, CommandsWithoutAHandlerHaveNoMenuItemAndAGreyButton)
 {
     open_window();
     load(explosion());
-    EXPECT_EQ(nullptr, window->menu_action(IDM_FILE_PROPERTIES));
     EXPECT_EQ(nullptr, window->menu_action(IDM_EDIT_PALETTE));
-    EXPECT_EQ(nullptr, window->menu_action(IDM_GROUP_ADD));
+    EXPECT_EQ(nullptr, window->menu_action(IDM_IMAGE_INFORMATION));
     EXPECT_EQ(nullptr, window->findChild<QAction *>(QString::number(IDM_ACCEL_CTRL_O)));
-    EXPECT_FALSE(window->toolbar_action(IDM_FILE_PROPERTIES)->isEnabled());
-    EXPECT_FALSE(window->toolbar_action(IDM_FRAME_PROPERTIES)->isEnabled());
+    EXPECT_TRUE(window->toolbar_action(IDM_FILE_PROPERTIES)->isEnabled());
+    EXPECT_TRUE(window->toolbar_action(IDM_FRAME_PROPERTIES)->isEnabled());
     EXPECT_FALSE(window->toolbar_action(IDM_BOUNDING_BOX_MODE)->isEnabled());
     EXPECT_TRUE(window->toolbar_action(IDM_DELETE_FRAME)->isEnabled());
     EXPECT_TRUE(window->toolbar_action(IDM_ORIGIN_MODE)->isEnabled());

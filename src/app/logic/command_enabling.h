@@ -1,7 +1,10 @@
 // Which commands each condition of the document enables. Commands not in
 // the table are always enabled. Menu items and toolbar buttons with the same
 // id follow the same rule; the toolbar's Bounding Box Mode button is the one
-// exception, never enabled (toolbar_button_enabled).
+// exception, never enabled (toolbar_button_enabled). This is the whole
+// rule set, commands the editor does not offer yet included; each entry of
+// the command table (app/command_table.h) names the same condition for its
+// command, which the command table's tests check.
 #pragma once
 
 #include "document/document_view.h"

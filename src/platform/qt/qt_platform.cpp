@@ -19,6 +19,8 @@
 #include <memory>
 #include <thread>
 
+#include "platform/qt/qt_image.h"
+
 namespace {
 
 // Splits the double-NUL list into its strings (the empty end string is
@@ -355,4 +357,18 @@ bool QtPlatform::acquire_scan(ScannedImage &image)
     }
     image = std::move(job->image);
     return true;
+}
+
+bool QtPlatform::put_clipboard_image(uint32_t image)
+{
+    bool done = false;
+    run_on_ui_thread([&] { done = clipboard_put_image(image); });
+    return done;
+}
+
+bool QtPlatform::get_clipboard_image(uint32_t image)
+{
+    bool done = false;
+    run_on_ui_thread([&] { done = clipboard_get_image(image); });
+    return done;
 }

@@ -49,8 +49,14 @@ public:
     // dialog with a Cancel button; call them on the user-interface thread.
     bool select_scanner_source() override;
     bool acquire_scan(ScannedImage &image) override;
+    bool put_clipboard_image(uint32_t image) override;
+    bool get_clipboard_image(uint32_t image) override;
 
     bool on_ui_thread() const;
+
+protected:
+    // The owner of this back-end's dialogs (may be null).
+    QWidget *owner() const { return owner_.data(); }
 
 private:
     // Runs `work` on the user-interface thread without waiting (or at once

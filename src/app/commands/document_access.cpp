@@ -1,0 +1,12 @@
+#include "app/commands/document_access.h"
+
+#include "document/animation.h"
+
+Group *doc_ensure_group(DocumentState &doc)
+{
+    if (doc.animation.group_count == 0)
+        anim_add_group(&doc.animation, NO_GROUP_NAME);
+    if (!doc_has_group(doc))
+        doc.current_group = 0;
+    return doc_current_group(doc);
+}

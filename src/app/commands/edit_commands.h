@@ -1,0 +1,10 @@
+// Handlers of the Edit menu.
+#pragma once
+
+#include "app/commands/command_host.h"
+
+void edit_undo(CommandHost &host);
+void edit_cut(CommandHost &host);
+void edit_copy(CommandHost &host);
+void edit_paste(CommandHost &host); // Paste To Current Frame
+void edit_paste_as_new_frame(CommandHost &host);

@@ -1,0 +1,11 @@
+// Handlers of the File menu.
+#pragma once
+
+#include "app/commands/command_host.h"
+
+void file_new(CommandHost &host);   // also File > Close
+void file_open(CommandHost &host);
+void file_save(CommandHost &host);
+void file_save_as(CommandHost &host);
+void file_properties(CommandHost &host);
+void file_exit(CommandHost &host);

@@ -1,0 +1,123 @@
+#include "app/commands/groups_commands.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "app/commands/document_access.h"
+#include "document/animation.h"
+#include "fileio/file_ops.h"
+#include "platform/platform.h"
+
+namespace {
+
+char *duplicate_name(const std::string &name)
+{
+    char *copy = static_cast<char *>(std::malloc(name.size() + 1));
+    if (copy)
+        std::memcpy(copy, name.c_str(), name.size() + 1);
+    return copy;
+}
+
+// Move Up (-1) and Move Down (+1).
+void move_group(int step, const char *refusal)
+{
+    if (file_worker_busy())
+        return;
+    DocumentState &doc = doc_state();
+    if (!doc_has_more_groups(doc))
+        return;
+    const int target = doc.current_group + step;
+    if (target < 0 || target >= doc.animation.group_count) {
+        // Nothing changes, so no undo step is taken.
+        show_warning(refusal);
+        return;
+    }
+    doc_begin_edit(1);
+    doc.current_group = anim_swap_groups(&doc.animation, doc.current_group, target);
+    doc_fill_group_list(doc.current_group);
+    doc_view().preview_refresh();
+}
+
+} // namespace
+
+void group_rename(CommandHost &)
+{
+    if (file_worker_busy())
+        return;
+    DocumentState &doc = doc_state();
+    Group *group = doc_current_group(doc);
+    if (!group)
+        return;
+    std::string name;
+    if (platform().ask_group_name(group->name ? group->name : "", name) && !name.empty()) {
+        doc_begin_edit(1);
+        group = doc_current_group(doc);
+        char *copy = duplicate_name(name);
+        if (copy) {
+            std::free(group->name);
+            group->name = copy;
+        }
+    }
+    doc_fill_group_list(doc.current_group);
+}
+
+void group_add(CommandHost &)
+{
+    if (file_worker_busy())
+        return;
+    DocumentState &doc = doc_state();
+    std::string name;
+    if (platform().ask_group_name(format_text("Group %i", doc.animation.group_count), name) && !name.empty()) {
+        doc_begin_edit(1);
+        anim_add_group(&doc.animation, name.c_str());
+    }
+    // The selection stays; in a document that had no group the new one is
+    // group 0 and so becomes current.
+    doc_fill_group_list(doc.current_group);
+    doc_view().preview_refresh();
+    doc_update_commands();
+}
+
+void group_duplicate(CommandHost &)
+{
+    if (file_worker_busy())
+        return;
+    DocumentState &doc = doc_state();
+    if (!doc_has_group(doc))
+        return;
+    doc_begin_edit(1);
+    anim_append_group_copy(&doc.animation, doc.current_group, &doc.animation);
+    doc_fill_group_list(doc.current_group);
+    doc_update_commands();
+}
+
+void group_delete(CommandHost &)
+{
+    if (file_worker_busy())
+        return;
+    DocumentState &doc = doc_state();
+    Group *group = doc_current_group(doc);
+    if (!group || !ask_question(format_text("Delete the group \"%s\"?", group->name ? group->name : "")))
+        return;
+    doc_begin_edit(1);
+    anim_delete_group(&doc.animation, doc.current_group, &doc.current_group, &doc.current_frame);
+    doc_fill_group_list(doc.current_group);
+    doc_view().preview_refresh();
+    doc_update_commands();
+}
+
+void group_move_up(CommandHost &) { move_group(-1, "Selected group is already at the top"); }
+void group_move_down(CommandHost &) { move_group(+1, "Selected group is already at the bottom"); }
+
+void group_properties(CommandHost &)
+{
+    if (file_worker_busy())
+        return;
+    DocumentState &doc = doc_state();
+    if (!doc_has_group(doc))
+        return;
+    doc_begin_edit(1);
+    Group *group = doc_current_group(doc);
+    platform().show_property_editor(&group->props, format_text("\"%s\" Properties", group->name ? group->name : ""));
+    doc_view().preview_refresh();
+}

@@ -1,0 +1,65 @@
+#include "app/commands/view_commands.h"
+
+#include "app/logic/command_ids.h"
+#include "app/logic/settings.h"
+#include "document/document_state.h"
+#include "views/logic/preview_logic.h"
+
+void view_status_bar(CommandHost &host)
+{
+    settings().statusbar = settings().statusbar ? 0 : 1;
+    host.set_checked(IDM_STATUS_BAR, settings().statusbar != 0);
+    doc_view().layout();
+}
+
+void view_tool_bar(CommandHost &host)
+{
+    settings().toolbar = settings().toolbar ? 0 : 1;
+    host.set_checked(IDM_TOOL_BAR, settings().toolbar != 0);
+    doc_view().layout();
+}
+
+void view_alpha_channel(CommandHost &host)
+{
+    alpha_view = alpha_view ? 0 : 1;
+    host.set_checked(IDM_VIEW_ALPHA, alpha_view != 0);
+    doc_view().preview_refresh();
+}
+
+namespace {
+
+void zoom_to(CommandHost &host, float zoom)
+{
+    preview_zoom = zoom;
+    host.reset_preview_scroll();
+    doc_view().update_title();
+    doc_view().preview_refresh();
+}
+
+} // namespace
+
+void view_zoom_in(CommandHost &host)
+{
+    if (doc_has_frame(doc_state()))
+        zoom_to(host, preview_zoom_step_in(preview_zoom));
+}
+
+void view_zoom_out(CommandHost &host)
+{
+    if (doc_has_frame(doc_state()))
+        zoom_to(host, preview_zoom_step_out(preview_zoom));
+}
+
+void view_zoom_100(CommandHost &host)
+{
+    if (doc_has_frame(doc_state()))
+        zoom_to(host, 1.0f);
+}
+
+void view_origin_mode(CommandHost &host)
+{
+    const bool on = origin_mode == 0;
+    origin_mode = on ? 1 : 0;
+    host.set_origin_mode(on);
+    host.set_checked(IDM_ORIGIN_MODE, origin_mode != 0);
+}

@@ -1,0 +1,12 @@
+// Handlers of the View menu and of the toolbar's Origin Mode button.
+#pragma once
+
+#include "app/commands/command_host.h"
+
+void view_status_bar(CommandHost &host);
+void view_tool_bar(CommandHost &host);
+void view_alpha_channel(CommandHost &host);
+void view_zoom_in(CommandHost &host);
+void view_zoom_out(CommandHost &host);
+void view_zoom_100(CommandHost &host);
+void view_origin_mode(CommandHost &host);

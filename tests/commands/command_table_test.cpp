@@ -1,0 +1,108 @@
+// The command table: every menu item names a handler, its enabling follows
+// the document's conditions, and the Groups and Animation menus hold their
+// commands in order with their submenus.
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/command_table.h"
+#include "app/logic/command_enabling.h"
+#include "app/logic/command_ids.h"
+
+namespace {
+
+struct Item {
+    const char *submenu;
+    int command;
+    const char *text;
+};
+
+std::vector<Item> items_of(const char *menu)
+{
+    std::vector<Item> items;
+    for (size_t i = 0; i < COMMAND_TABLE_SIZE; ++i) {
+        const CommandEntry &e = COMMAND_TABLE[i];
+        if (e.menu && std::strcmp(e.menu, menu) == 0 && e.command != 0)
+            items.push_back({e.submenu, e.command, e.text});
+    }
+    return items;
+}
+
+TEST(CommandTable, EveryCommandHasAHandlerAndTheConditionOfTheEnablingTable)
+{
+    std::set<int> seen;
+    for (size_t i = 0; i < COMMAND_TABLE_SIZE; ++i) {
+        const CommandEntry &e = COMMAND_TABLE[i];
+        if (e.command == 0)
+            continue;
+        EXPECT_TRUE(seen.insert(e.command).second) << "listed twice: " << e.command;
+        EXPECT_NE(nullptr, e.handler) << e.command;
+        EXPECT_EQ(command_condition(e.command), e.condition) << e.command;
+        EXPECT_EQ(&e, command_entry(e.command));
+        EXPECT_TRUE(command_is_offered(e.command));
+    }
+    EXPECT_EQ(nullptr, command_entry(IDM_ACCEL_CTRL_O));
+    EXPECT_FALSE(command_is_offered(IDM_BOUNDING_BOX_MODE));
+    EXPECT_FALSE(command_is_offered(IDM_EDIT_PALETTE));
+}
+
+TEST(CommandTable, TopLevelMenusComeInOrder)
+{
+    std::vector<std::string> menus;
+    for (size_t i = 0; i < COMMAND_TABLE_SIZE; ++i)
+        if (COMMAND_TABLE[i].menu && (menus.empty() || menus.back() != COMMAND_TABLE[i].menu))
+            menus.push_back(COMMAND_TABLE[i].menu);
+    EXPECT_EQ((std::vector<std::string>{"&File", "&Edit", "&View", "&Groups", "&Animation", "&Help"}), menus);
+}
+
+TEST(CommandTable, GroupsAndAnimationMenusHoldTheirCommandsWithSubmenus)
+{
+    struct Case {
+        const char *menu;
+        std::vector<Item> expected;
+    };
+    const Case cases[] = {
+        {"&Groups",
+         {{nullptr, IDM_GROUP_RENAME, "&Rename"},
+          {nullptr, IDM_GROUP_ADD, "&Add"},
+          {nullptr, IDM_GROUP_DUPLICATE, "D&uplicate"},
+          {nullptr, IDM_GROUP_DELETE, "&Delete"},
+          {"A&rrange", IDM_GROUP_MOVE_UP, "Move &Up"},
+          {"A&rrange", IDM_GROUP_MOVE_DOWN, "Move &Down"},
+          {nullptr, IDM_GROUP_PROPERTIES, "Group &Properties"}}},
+        {"&Animation",
+         {{nullptr, IDM_FRAME_PROPERTIES, "Frame &Properties"},
+          {"Propa&gate Frame Properties", IDM_PROPAGATE_TO_GROUP, "To Rest of &Group"},
+          {"Propa&gate Frame Properties", IDM_PROPAGATE_TO_ANIMATION, "To Entire &Animation"},
+          {nullptr, IDM_DELETE_FRAME, "&Delete Frame\tDel"},
+          {nullptr, IDM_IMPORT_APPEND, "Import && &Append Frame(s)"},
+          {nullptr, IDM_IMPORT_REPLACE, "Import && &Replace Frame"},
+          {nullptr, IDM_EXPORT_FRAME, "E&xport Frame"},
+          {nullptr, IDM_FIRST, "&First\tHome"},
+          {nullptr, IDM_PREVIOUS, "Pre&vious\tLeft Arrow"},
+          {nullptr, IDM_PLAY, "P&lay"},
+          {nullptr, IDM_STOP, "&Stop"},
+          {nullptr, IDM_NEXT, "&Next\tRight Arrow"},
+          {nullptr, IDM_END, "&End\tEnd"}}},
+    };
+    for (const Case &c : cases) {
+        const std::vector<Item> items = items_of(c.menu);
+        ASSERT_EQ(c.expected.size(), items.size()) << c.menu;
+        for (size_t i = 0; i < items.size(); ++i) {
+            EXPECT_EQ(c.expected[i].command, items[i].command) << c.menu << " " << i;
+            EXPECT_STREQ(c.expected[i].text, items[i].text) << c.menu << " " << i;
+            EXPECT_STREQ(c.expected[i].submenu ? c.expected[i].submenu : "",
+                         items[i].submenu ? items[i].submenu : "")
+                << c.menu << " " << i;
+        }
+    }
+    bool file_properties = false;
+    for (const Item &item : items_of("&File"))
+        file_properties |= item.command == IDM_FILE_PROPERTIES && std::strcmp(item.text, "File &Properties") == 0;
+    EXPECT_TRUE(file_properties);
+}
+
+} // namespace

@@ -25,14 +25,6 @@ int cli_colormap(const Args &args);
 
 // Reports bad usage on standard error and returns 2.
 int cli_usage_error(const std::string &text);
-// Takes exactly two paths (input, output) out of args. Returns 0, or the
-// bad-usage status after reporting an option or a wrong count; `missing`
-// says what the command needs ("convert needs an input and an output file").
-int cli_take_two_paths(const Args &args, const std::string &missing, Args &paths);
-// Takes --yes / --no out of args and sets the answer policy. False when an
-// unknown option remains.
-bool cli_take_answer_flags(Args &args);
-
 // ---------------------------------------------------------------------------
 // Options
 
@@ -117,9 +109,14 @@ bool cli_text_from_json(const Json &value, std::string &text, std::string &error
 // (naming the record) when the value is not such a list.
 bool cli_properties_from_json(const Json &value, PropertyList *list, std::string &error);
 
-// Writes `text` to `path` through a temporary file beside it; false with
+// Writes `bytes` to `path` through a temporary file beside it; false with
 // errno set on failure (the old file is then untouched).
-bool cli_write_text_file(const std::string &path, const std::string &text);
+bool cli_write_file(const std::string &path, const std::string &bytes);
+// A new empty file beside `path` with the same extension, for writers that
+// take a name ("" when the folder is not writable), and the rename that
+// puts it in place (removing it when that fails).
+std::string cli_temporary_beside(const std::string &path);
+bool cli_put_in_place(const std::string &temporary, const std::string &path);
 
 // ---------------------------------------------------------------------------
 // Palette matching options of the commands that save: --palette FILE,

@@ -131,7 +131,7 @@ int cli_export(const Args &args)
         manifest["properties"] = cli_json_properties(anim.props);
         manifest["groups"] = groups;
         const std::string path = dir + "/" + MANIFEST_NAME;
-        if (cli_write_text_file(path, manifest.dump(2) + "\n"))
+        if (cli_write_file(path, manifest.dump(2) + "\n"))
             run.wrote(path);
         else
             status = run.fail(path + " could not be written: " + std::strerror(errno));

@@ -104,7 +104,7 @@ TEST_F(CliTest, InfoJsonDescribesFramesAndHashesPixels)
     const std::string expected_frame =
         "{\"width\":320,\"height\":24,\"image_type\":8,\"palette_entries\":256,\"palette_type\":24,"
         "\"pixels_sha256\":\"" + sha256_hex(raw.data(), raw.size()) + "\",\"properties\":["
-        "{\"name\":\"Duration\",\"type\":1,\"value\":0},"
+        "{\"name\":\"Duration\",\"type\":1,\"value\":0.0},"
         "{\"name\":\"Origin X\",\"type\":0,\"value\":160},"
         "{\"name\":\"Origin Y\",\"type\":0,\"value\":12}]}";
     EXPECT_EQ(run.out, "{\"properties\":[],\"groups\":[{\"name\":\"[no group]\",\"properties\":[],\"frames\":["

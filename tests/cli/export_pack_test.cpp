@@ -198,6 +198,27 @@ TEST_F(PipelineTest, MadeSpriteWithGroupsDurationsNegativeOriginsAndOwnPaletteRo
     anim_destroy(&back);
 }
 
+TEST_F(PipelineTest, TrueColourSpriteWithAlphaRoundTrips)
+{
+    std::mt19937 random(32);
+    Group *g = anim_add_group(&anim, "Group 0");
+    group_reset_frames(g, 2);
+    for (int f = 0; f < 2; ++f) {
+        host().bind_image(g->frames[f].image);
+        std::vector<uint8_t> rgba(8 * 5 * 4);
+        for (uint8_t &b : rgba)
+            b = static_cast<uint8_t>(random()); // alpha included
+        set_rgba_pixels(8, 5, rgba);
+        props_set_int(&g->frames[f].props, "Origin X", -3 * f, PROPERTY_INTEGER);
+        props_set_float(&g->frames[f].props, "Duration", 0.2f);
+    }
+    ASSERT_TRUE(file_save((dir + "/made.spr32").c_str(), &anim));
+    ASSERT_EQ(cli("convert made.spr32 c.spr32").status, 0);
+    ASSERT_EQ(cli("export made.spr32 frames").status, 0);
+    ASSERT_EQ(cli("pack frames p.spr32").status, 0);
+    EXPECT_EQ(read_bytes(dir + "/p.spr32"), read_bytes(dir + "/c.spr32"));
+}
+
 TEST_F(PipelineTest, ManifestListsPropertiesWithTypesAndSafeFileNames)
 {
     const CliResult run = cli("export " + shell_quoted(data_path("wad/librequake_gfx.wad")) + " out");

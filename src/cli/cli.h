@@ -74,6 +74,11 @@ public:
     // Reports a failure of the command itself ("Vorn: TEXT" on standard
     // error) and returns 1.
     int fail(const std::string &text);
+    // Questions answered No so far.
+    int declined() const { return declined_; }
+    // Reports that `path` was not saved: because a question was answered
+    // No, or (when the formats have not said why) in general. Returns 1.
+    int save_failed(const std::string &path);
     // Number of messages the formats have shown so far.
     size_t message_count() const { return messages_.size(); }
     // Extra members of the JSON object.
@@ -88,6 +93,7 @@ private:
     Args read_, written_, messages_;
     Json questions_ = Json::array();
     std::string error_;
+    int declined_ = 0;
     Json extra_ = Json::object();
 };
 

@@ -2,6 +2,7 @@
 // a command did (for --json), JSON values of the document and the palette
 // matching options.
 #include <cerrno>
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -104,6 +105,8 @@ bool CliRun::ask_yes_no(const std::string &text)
 {
     const bool yes = previous_->ask_yes_no(text);
     questions_.push_back(Json{{"text", text}, {"answer", yes ? "yes" : "no"}});
+    if (!yes)
+        ++declined_;
     return yes;
 }
 
@@ -116,6 +119,13 @@ int CliRun::fail(const std::string &text)
     if (error_.empty())
         error_ = text;
     return 1;
+}
+
+int CliRun::save_failed(const std::string &path)
+{
+    if (declined_)
+        return fail(path + " not written: a question was answered No (--yes answers Yes)");
+    return fail(path + " could not be written");
 }
 
 int CliRun::finish(int status)
@@ -344,6 +354,8 @@ bool cli_properties_from_json(const Json &value, PropertyList *list, std::string
                 std::memcpy(&f, &raw, sizeof f);
                 props_set_float(&built, name.c_str(), f);
             } else if (v.is_number()) {
+                if (!(std::fabs(v.get<double>()) <= FLT_MAX))
+                    return refuse(i, label + " is a Float but its value is out of a float's range");
                 props_set_float(&built, name.c_str(), static_cast<float>(v.get<double>()));
             } else {
                 return refuse(i, label + " is a Float but its value is not a number");

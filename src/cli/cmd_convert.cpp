@@ -59,7 +59,7 @@ int cli_convert(const Args &arguments)
         if (file_save(out.c_str(), &anim))
             run.wrote(out);
         else
-            status = 1;
+            status = run.save_failed(out);
     }
     anim_destroy(&anim);
     return run.finish(status);

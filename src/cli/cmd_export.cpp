@@ -96,8 +96,12 @@ int cli_export(const Args &args)
     }
 
     int total = 0;
-    for (int g = 0; g < anim.group_count; ++g)
+    for (int g = 0; g < anim.group_count; ++g) {
         total += anim.groups[g].frame_count;
+        if (anim.groups[g].frame_count == 0)
+            show_warning(format_text("Group %d (\"%s\") of %s has no frames: pack refuses a group without frames",
+                                     g, anim.groups[g].name, in.c_str()));
+    }
     Json groups = Json::array();
     int done = 0;
     int status = 0;
@@ -116,7 +120,13 @@ int cli_export(const Args &args)
             else
                 status = run.fail(path + " could not be written; export stopped");
             anim_destroy(&scratch);
-            frames.push_back(Json{{"file", name}, {"properties", cli_json_properties(group.frames[f].props)}});
+            Json entry = {{"file", name}, {"properties", cli_json_properties(group.frames[f].props)}};
+            // Some formats (PCX) always hold 256 entries; a version-2 sprite
+            // writes the count of its first frame's palette.
+            host().bind_image(group.frames[f].image);
+            if (ilGetInteger(IL_IMAGE_FORMAT) == IL_COLOUR_INDEX && host().palette_size() > 0)
+                entry["palette_entries"] = host().palette_size() > 256 ? 256 : host().palette_size();
+            frames.push_back(entry);
             cli_progress(++done, total);
         }
         groups.push_back(Json{{"name", cli_json_text(group.name)},

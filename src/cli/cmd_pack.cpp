@@ -82,6 +82,21 @@ void apply_settings(Group *group, int from, const PackSettings &settings)
     }
 }
 
+// Shortens the palette of an 8-bit image that came back with more entries
+// than it had when exported (PCX holds 256 whatever was written).
+void keep_palette_entries(uint32_t image, int count)
+{
+    host().bind_image(image);
+    if (ilGetInteger(IL_IMAGE_FORMAT) != IL_COLOUR_INDEX || host().palette_size() <= count)
+        return;
+    host().convert_palette(IMAGE_RGBA);
+    const uint8_t *palette = host().get_palette();
+    if (!palette)
+        return;
+    const std::vector<uint8_t> kept(palette, palette + count * 4);
+    host().set_palette(kept.data(), count);
+}
+
 std::string at_group(size_t g) { return "group " + std::to_string(g); }
 
 // ---------------------------------------------------------------------------
@@ -90,6 +105,12 @@ std::string at_group(size_t g) { return "group " + std::to_string(g); }
 int pack_manifest(CliRun &run, const std::string &dir, Animation *anim)
 {
     const std::string path = dir + "/" + MANIFEST_NAME;
+    // Manifests are small; anything far larger is not one.
+    constexpr uintmax_t MAX_MANIFEST = uintmax_t(64) << 20;
+    std::error_code size_error;
+    const uintmax_t size = fs::file_size(path, size_error);
+    if (!size_error && size > MAX_MANIFEST)
+        return run.fail(path + " is larger than a manifest can be (64 MiB); nothing written");
     std::ifstream file(path, std::ios::binary);
     if (!file)
         return run.fail(path + " cannot be read");
@@ -149,9 +170,15 @@ int pack_manifest(CliRun &run, const std::string &dir, Animation *anim)
             if (!append_frames_of(run, image, group, true))
                 return bad(where + ": " + image + " gave no image");
             group = &anim->groups[anim->group_count - 1];
-            if (frame.contains("properties")
-                && !cli_properties_from_json(frame["properties"], &group->frames[group->frame_count - 1].props, why))
+            Frame *made = &group->frames[group->frame_count - 1];
+            if (frame.contains("properties") && !cli_properties_from_json(frame["properties"], &made->props, why))
                 return bad(where + ": " + why);
+            if (frame.contains("palette_entries")) {
+                const Json &entries = frame["palette_entries"];
+                if (!entries.is_number_integer() || entries.get<int64_t>() < 1 || entries.get<int64_t>() > 256)
+                    return bad(where + ": \"palette_entries\" is not a count from 1 to 256");
+                keep_palette_entries(made->image, entries.get<int>());
+            }
             cli_progress(static_cast<int>(++done), static_cast<int>(total));
         }
     }
@@ -364,7 +391,7 @@ int cli_pack(const Args &args)
         if (file_save(out.c_str(), &anim))
             run.wrote(out);
         else
-            status = run.fail(out + " could not be written");
+            status = run.save_failed(out);
     }
     anim_destroy(&anim);
     return run.finish(status);

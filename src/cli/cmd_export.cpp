@@ -26,10 +26,11 @@ int prepare_folder(CliRun &run, const std::string &dir, bool force)
     if (fs::exists(status)) {
         if (!fs::is_directory(status))
             return run.fail(dir + " is not a folder");
-        if (!force && !fs::is_empty(dir, error))
-            return run.fail(dir + " is not empty; nothing written (--force writes into it)");
+        const bool empty = fs::is_empty(dir, error);
         if (error)
             return run.fail(dir + ": " + error.message());
+        if (!force && !empty)
+            return run.fail(dir + " is not empty; nothing written (--force writes into it)");
         return 0;
     }
     if (!fs::create_directories(dir, error))

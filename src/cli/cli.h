@@ -2,26 +2,145 @@
 // returns the exit status: 0 success, 1 failure, 2 bad usage.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "platform/console_platform.h"
+#include "plugins/vorn_plugin.h"
 
 using Args = std::vector<std::string>;
+using Json = nlohmann::ordered_json;
 
 extern ConsolePlatform *cli_console;
 
 int cli_info(const Args &args);
 int cli_convert(const Args &args);
+int cli_export(const Args &args);
+int cli_pack(const Args &args);
 int cli_palette(const Args &args);
 int cli_colormap(const Args &args);
 
 // Reports bad usage on standard error and returns 2.
 int cli_usage_error(const std::string &text);
-// Takes exactly two paths (input, output) out of args. Returns 0, or the
-// bad-usage status after reporting an option or a wrong count; `missing`
-// says what the command needs ("convert needs an input and an output file").
-int cli_take_two_paths(const Args &args, const std::string &missing, Args &paths);
-// Takes --yes / --no out of args and sets the answer policy. False when an
-// unknown option remains.
-bool cli_take_answer_flags(Args &args);
+// ---------------------------------------------------------------------------
+// Options
+
+struct CliOption {
+    const char *name; // "--format"
+    bool takes_value;
+};
+
+struct CliOptions {
+    std::map<std::string, std::string> values; // present options; flags map to ""
+    Args positionals;
+    bool has(const std::string &name) const { return values.count(name) != 0; }
+    std::string get(const std::string &name, const std::string &otherwise = "") const
+    {
+        const auto found = values.find(name);
+        return found == values.end() ? otherwise : found->second;
+    }
+};
+
+// Splits args into the given options ("--name value" or "--name=value") and
+// positional arguments ("-" alone and everything after "--" are positional).
+// Returns 0, or the bad-usage status after reporting an unknown option or a
+// missing value. --yes and --no, when listed, set the answer policy.
+int cli_parse_options(const Args &args, const std::vector<CliOption> &known, CliOptions &out);
+
+// A whole number in [low, high]; false when `text` is not one.
+bool cli_parse_int(const std::string &text, int low, int high, int &value);
+// "AxB" with both numbers in [1, 65535].
+bool cli_parse_pair(const std::string &text, int &a, int &b);
+
+// ---------------------------------------------------------------------------
+// What a command did: every message the formats show goes to standard error
+// as before and is also kept, so that --json can print one object with what
+// was read, written and warned.
+
+class CliRun : public Platform {
+public:
+    CliRun(const char *command, bool json);
+    ~CliRun() override;
+
+    void show_message(const std::string &text, MessageIcon icon) override;
+    bool ask_yes_no(const std::string &text) override;
+    void set_progress(int percent) override;
+
+    void read(const std::string &path) { read_.push_back(path); }
+    void wrote(const std::string &path) { written_.push_back(path); }
+    // Reports a failure of the command itself ("Vorn: TEXT" on standard
+    // error) and returns 1.
+    int fail(const std::string &text);
+    // Questions answered No so far.
+    int declined() const { return declined_; }
+    // Reports that `path` was not saved: because a question was answered
+    // No, or (when the formats have not said why) in general. Returns 1.
+    int save_failed(const std::string &path);
+    // Number of messages the formats have shown so far.
+    size_t message_count() const { return messages_.size(); }
+    // Extra members of the JSON object.
+    Json &extra() { return extra_; }
+    // Prints the JSON object when asked for and returns status.
+    int finish(int status);
+
+private:
+    std::string command_;
+    bool json_;
+    Platform *previous_;
+    Args read_, written_, messages_;
+    Json questions_ = Json::array();
+    std::string error_;
+    int declined_ = 0;
+    Json extra_ = Json::object();
+};
+
+// Progress of a long loop on standard error (terminals only).
+void cli_progress(int done, int total);
+
+// ---------------------------------------------------------------------------
+// JSON values of the document
+
+// A property list as [{"name", "type", "value"}]; strings that are not
+// UTF-8 become {"hex": "..."}; floats are printed with nine significant
+// digits (enough to read back the same float), non-finite ones as null with
+// their bits in "bits".
+Json cli_json_properties(const PropertyList &list);
+Json cli_json_text(const char *text);
+// Reads back what cli_json_text wrote. False with `error` set otherwise.
+bool cli_text_from_json(const Json &value, std::string &text, std::string &error);
+// Replaces `list` by the records of `value`. False with `error` set
+// (naming the record) when the value is not such a list.
+bool cli_properties_from_json(const Json &value, PropertyList *list, std::string &error);
+
+// Writes `bytes` to `path` through a temporary file beside it; false with
+// errno set on failure (the old file is then untouched).
+bool cli_write_file(const std::string &path, const std::string &bytes);
+// A new empty file beside `path` with the same extension, for writers that
+// take a name ("" when the folder is not writable), and the rename that
+// puts it in place (removing it when that fails).
+std::string cli_temporary_beside(const std::string &path);
+bool cli_put_in_place(const std::string &temporary, const std::string &path);
+
+// ---------------------------------------------------------------------------
+// Palette matching options of the commands that save: --palette FILE,
+// --no-fullbrights, --fullbrights N, --dither none|floyd-steinberg.
+
+struct CliPaletteOptions {
+    std::string palette_file;
+    bool limit = false;
+    int fullbrights = 32;
+    bool dither = false;
+};
+
+extern const std::vector<CliOption> CLI_PALETTE_OPTIONS;
+// Reads the options; 0 or the bad-usage status.
+int cli_take_palette_options(const CliOptions &options, CliPaletteOptions &out);
+// Loads --palette into the default palette. Returns 0 or 1 (reported).
+int cli_use_palette_file(CliRun &run, const CliPaletteOptions &options);
+// Matches every frame of anim against the default palette when the options
+// ask for more than the savers' own matching; otherwise does nothing, so
+// that the savers give exactly what they give without options.
+void cli_match_frames(Animation *anim, const CliPaletteOptions &options);

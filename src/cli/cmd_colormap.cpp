@@ -1,6 +1,8 @@
 // vorn-cli colormap: build a Quake lighting table (colormap.lmp) from a
 // palette.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "cli/cli.h"
@@ -11,43 +13,33 @@
 
 int cli_colormap(const Args &args)
 {
-    Args paths;
-    std::string fullbrights_text = std::to_string(COLORMAP_DEFAULT_FULLBRIGHTS);
-    std::string range_text = "2";
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string &a = args[i];
-        if (a == "--fullbrights" || a == "--range") {
-            if (i + 1 >= args.size())
-                return cli_usage_error(a + " needs a value");
-            (a == "--fullbrights" ? fullbrights_text : range_text) = args[++i];
-        } else if (!a.empty() && a[0] == '-' && a.size() > 1) {
-            return cli_usage_error("unknown option '" + a + "'");
-        } else {
-            paths.push_back(a);
-        }
-    }
-    if (paths.size() != 2)
+    CliOptions options;
+    if (const int status = cli_parse_options(args, {{"--fullbrights", true}, {"--range", true}, {"--json", false}},
+                                             options))
+        return status;
+    if (options.positionals.size() != 2)
         return cli_usage_error("colormap needs a palette and an output file");
+    const Args &paths = options.positionals;
 
     // The same rules as the Generate Colormap dialog: the count is read as
     // a decimal integer and must lie in 0..256; the range is not checked.
-    const int32_t fullbrights = colormap_parse_fullbrights(fullbrights_text);
+    const int32_t fullbrights =
+        colormap_parse_fullbrights(options.get("--fullbrights", std::to_string(COLORMAP_DEFAULT_FULLBRIGHTS)));
     if (!colormap_fullbrights_valid(fullbrights)) {
         show_warning(COLORMAP_FULLBRIGHTS_MESSAGE);
         return 2;
     }
-    const float range = colormap_parse_range(range_text);
+    const float range = colormap_parse_range(options.get("--range", "2"));
 
+    CliRun run("colormap", options.has("--json"));
     uint8_t palette[1024] = {};
     if (palette_file_load(paths[0].c_str(), palette) <= 0)
-        return 1;
+        return run.finish(1);
+    run.read(paths[0]);
 
     const std::vector<uint8_t> table = generate_colormap(palette, fullbrights, range);
-    if (!write_file(paths[1].c_str(), table)) {
-        host_clear_errors();
-        if (!report_file_error())
-            show_warning("Unable to create " + paths[1]);
-        return 1;
-    }
-    return 0;
+    if (!cli_write_file(paths[1], std::string(table.begin(), table.end())))
+        return run.finish(run.fail("Unable to create " + paths[1] + ": " + std::strerror(errno)));
+    run.wrote(paths[1]);
+    return run.finish(0);
 }

@@ -1,4 +1,5 @@
-// vorn-cli convert: load one file and save it in the format of another name.
+// vorn-cli convert: load one file and save it in the format of another name;
+// several inputs make one group of the frames of each input's first group.
 #include <cstdio>
 #include <string>
 
@@ -8,21 +9,58 @@
 
 int cli_convert(const Args &arguments)
 {
-    Args args = arguments;
-    cli_take_answer_flags(args);
-    Args paths;
-    if (const int status = cli_take_two_paths(args, "convert needs an input and an output file", paths))
+    std::vector<CliOption> known = {{"--yes", false}, {"--no", false}, {"--json", false}};
+    known.insert(known.end(), CLI_PALETTE_OPTIONS.begin(), CLI_PALETTE_OPTIONS.end());
+    CliOptions options;
+    if (const int status = cli_parse_options(arguments, known, options))
         return status;
+    CliPaletteOptions palette;
+    if (const int status = cli_take_palette_options(options, palette))
+        return status;
+    const Args &paths = options.positionals;
+    if (paths.size() < 2)
+        return cli_usage_error("convert needs an input and an output file");
+    const std::string out = paths.back();
 
+    CliRun run("convert", options.has("--json"));
+    if (const int status = cli_use_palette_file(run, palette))
+        return run.finish(status);
     Animation anim;
     anim_init(&anim);
-    file_load(paths[0].c_str(), &anim);
-    if (anim.group_count == 0) {
-        anim_destroy(&anim);
-        std::fprintf(stderr, "Vorn: %s gave no image; nothing written\n", paths[0].c_str());
-        return 1;
+    int status = 0;
+    if (paths.size() == 2) {
+        file_load(paths[0].c_str(), &anim);
+        if (anim.group_count == 0)
+            status = run.fail(paths[0] + " gave no image; nothing written");
+        else
+            run.read(paths[0]);
+    } else {
+        // As when several files are dropped on the editor: one group, the
+        // frames of each file's first group in the order given. A file that
+        // gives nothing stops the command rather than being left out.
+        anim_add_group(&anim, NO_GROUP_NAME);
+        const int inputs = static_cast<int>(paths.size()) - 1;
+        for (int i = 0; i < inputs && !status; ++i) {
+            Animation scratch;
+            anim_init(&scratch);
+            file_load(paths[i].c_str(), &scratch);
+            if (scratch.group_count == 0 || scratch.groups[0].frame_count == 0) {
+                status = run.fail(paths[i] + " gave no image; nothing written");
+            } else {
+                group_append_frames(&anim.groups[0], &scratch.groups[0]);
+                run.read(paths[i]);
+            }
+            anim_destroy(&scratch);
+            cli_progress(i + 1, inputs);
+        }
     }
-    const int saved = file_save(paths[1].c_str(), &anim);
+    if (!status) {
+        cli_match_frames(&anim, palette);
+        if (file_save(out.c_str(), &anim))
+            run.wrote(out);
+        else
+            status = run.save_failed(out);
+    }
     anim_destroy(&anim);
-    return saved ? 0 : 1;
+    return run.finish(status);
 }

@@ -13,60 +13,13 @@
 
 namespace {
 
-std::string json_string(const char *text)
-{
-    std::string out = "\"";
-    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(text ? text : ""); *p; ++p) {
-        switch (*p) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        case '\b': out += "\\b"; break;
-        case '\f': out += "\\f"; break;
-        default:
-            if (*p < 0x20) {
-                char buffer[8];
-                std::snprintf(buffer, sizeof buffer, "\\u%04x", *p);
-                out += buffer;
-            } else {
-                out.push_back(static_cast<char>(*p));
-            }
-        }
-    }
-    return out + "\"";
-}
-
-std::string json_float(float value)
+std::string text_float(float value)
 {
     if (!std::isfinite(value))
         return "null";
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%.9g", static_cast<double>(value));
     return buffer;
-}
-
-std::string property_value(const Property &p)
-{
-    switch (p.type) {
-    case PROPERTY_FLOAT: return json_float(p.value.f);
-    case PROPERTY_STRING: return json_string(p.value.s);
-    default: return std::to_string(p.value.i);
-    }
-}
-
-std::string json_properties(const PropertyList &list)
-{
-    std::string out = "[";
-    for (int i = 0; i < list.count; ++i) {
-        const Property &p = list.records[i];
-        if (i)
-            out += ",";
-        out += "{\"name\":" + json_string(p.name) + ",\"type\":" + std::to_string(p.type)
-               + ",\"value\":" + property_value(p) + "}";
-    }
-    return out + "]";
 }
 
 struct FrameFacts {
@@ -93,33 +46,32 @@ FrameFacts describe_frame(const Frame &frame)
 
 void print_json(const Animation &anim)
 {
-    std::string out = "{\"properties\":" + json_properties(anim.props) + ",\"groups\":[";
+    Json groups = Json::array();
     for (int g = 0; g < anim.group_count; ++g) {
         const Group &group = anim.groups[g];
-        if (g)
-            out += ",";
-        out += "{\"name\":" + json_string(group.name) + ",\"properties\":" + json_properties(group.props)
-               + ",\"frames\":[";
+        Json frames = Json::array();
         for (int f = 0; f < group.frame_count; ++f) {
             const FrameFacts facts = describe_frame(group.frames[f]);
-            if (f)
-                out += ",";
-            out += "{\"width\":" + std::to_string(facts.width) + ",\"height\":" + std::to_string(facts.height)
-                   + ",\"image_type\":" + std::to_string(facts.type)
-                   + ",\"palette_entries\":" + std::to_string(facts.palette_entries)
-                   + ",\"palette_type\":" + std::to_string(facts.palette_type) + ",\"pixels_sha256\":\""
-                   + facts.sha256 + "\",\"properties\":" + json_properties(group.frames[f].props) + "}";
+            frames.push_back(Json{{"width", facts.width},
+                                  {"height", facts.height},
+                                  {"image_type", facts.type},
+                                  {"palette_entries", facts.palette_entries},
+                                  {"palette_type", facts.palette_type},
+                                  {"pixels_sha256", facts.sha256},
+                                  {"properties", cli_json_properties(group.frames[f].props)}});
         }
-        out += "]}";
+        groups.push_back(Json{{"name", cli_json_text(group.name)},
+                              {"properties", cli_json_properties(group.props)},
+                              {"frames", frames}});
     }
-    out += "]}";
-    std::printf("%s\n", out.c_str());
+    const Json out = {{"properties", cli_json_properties(anim.props)}, {"groups", groups}};
+    std::printf("%s\n", out.dump().c_str());
 }
 
 std::string text_value(const Property &p)
 {
     switch (p.type) {
-    case PROPERTY_FLOAT: return json_float(p.value.f);
+    case PROPERTY_FLOAT: return text_float(p.value.f);
     case PROPERTY_STRING: return p.value.s ? p.value.s : "";
     case PROPERTY_BOOLEAN: return p.value.i ? "Yes" : "No";
     default: return std::to_string(p.value.i);
@@ -156,29 +108,25 @@ void print_text(const char *path, const Animation &anim)
 
 int cli_info(const Args &args)
 {
-    bool json = false;
-    std::string path;
-    for (const std::string &a : args) {
-        if (a == "--json")
-            json = true;
-        else if (!a.empty() && a[0] == '-' && a.size() > 1)
-            return cli_usage_error("unknown option '" + a + "'");
-        else if (path.empty())
-            path = a;
-        else
-            return cli_usage_error("info takes one file");
-    }
-    if (path.empty())
+    CliOptions options;
+    if (const int status = cli_parse_options(args, {{"--json", false}}, options))
+        return status;
+    if (options.positionals.empty())
         return cli_usage_error("info needs a file");
+    if (options.positionals.size() > 1)
+        return cli_usage_error("info takes one file");
+    const std::string path = options.positionals[0];
+    const bool json = options.has("--json");
 
+    CliRun run("info", json);
     Animation anim;
     anim_init(&anim);
     file_load(path.c_str(), &anim);
     if (anim.group_count == 0) {
         anim_destroy(&anim);
-        std::fprintf(stderr, "Vorn: %s gave no image\n", path.c_str());
-        return 1;
+        return run.finish(run.fail(path + " gave no image"));
     }
+    // On success the object is the description itself.
     if (json)
         print_json(anim);
     else

@@ -1,4 +1,5 @@
 // vorn-cli: the batch tool over Vorn's file formats.
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -18,16 +19,77 @@ struct Command {
     const char *name;
     const char *usage;
     const char *summary;
+    const char *help; // options and an example, printed by COMMAND --help
     int (*run)(const Args &);
 };
 
+#define PALETTE_HELP                                                                                     \
+    "Colour matching (when true-colour frames are matched to the palette):\n"                            \
+    "  --palette FILE        match against the palette of FILE (palette.lmp, .pal, a paletted\n"         \
+    "                        image...) instead of the palette.lmp beside the program\n"                  \
+    "  --no-fullbrights      opaque colours take only entries below the fullbright range (224)\n"       \
+    "  --fullbrights N       the last N entries are fullbrights (32 unless given); implies\n"           \
+    "                        --no-fullbrights\n"                                                         \
+    "  --dither MODE         none (the default: the program's own nearest-colour rule, byte for\n"      \
+    "                        byte) or floyd-steinberg (error diffusion)\n"                               \
+    "With --no-fullbrights or --dither every frame is matched before saving, 8-bit frames\n"            \
+    "included.\n"
+
+#define SAVE_HELP                                                                                        \
+    "  --yes, --no           answer the formats' questions (default No)\n"                               \
+    "  --json                print one JSON object: what was read, written and reported\n"
+
 const Command commands[] = {
-    {"info", "info FILE [--json]", "load FILE and describe the animation", cli_info},
-    {"convert", "convert IN OUT [--yes|--no]", "load IN and save it as OUT (format from OUT's extension)",
+    {"info", "info FILE [--json]", "load FILE and describe the animation",
+     "  --json                print the description as one JSON object\n\n"
+     "Example:\n  vorn-cli info --json s_explod.spr\n",
+     cli_info},
+    {"convert", "convert IN... OUT [options]", "load IN and save it as OUT (format from OUT's extension)",
+     "With several inputs, the frames of the first group of each input make one group, in\n"
+     "the order given (as when several files are dropped on the editor).\n\n" SAVE_HELP "\n" PALETTE_HELP
+     "\nExamples:\n  vorn-cli convert s_explod.spr s_explod.gif\n"
+     "  vorn-cli convert --no-fullbrights --dither floyd-steinberg photo.png wall.mip\n"
+     "  vorn-cli convert f1.png f2.png f3.png anim.spr\n",
      cli_convert},
-    {"palette", "palette IN OUT", "read the palette of IN and write it as OUT (palette.lmp, .pal)", cli_palette},
-    {"colormap", "colormap PALETTE OUT [--fullbrights F] [--range R]",
-     "generate a Quake colormap.lmp from PALETTE (defaults: 32 fullbrights, range 2)", cli_colormap},
+    {"export", "export IN DIR [--format png|tga|bmp|pcx] [--force] [--json]",
+     "write every frame of IN as an image in DIR, with the manifest DIR/vorn.json",
+     "DIR is created if missing and refused if it holds anything, unless --force. Files are\n"
+     "named GROUP_NAME_FRAME.EXT (a WAD texture after its lump); 8-bit frames are written\n"
+     "as paletted images with their own palette, so that their indexes survive. vorn.json\n"
+     "lists the animation's, each group's and each frame's properties and each frame's file,\n"
+     "in document order; `pack DIR OUT` reads it back.\n\n"
+     "  --format FORMAT       png (default), tga, bmp or pcx\n"
+     "  --force               write into a folder that is not empty\n"
+     "  --json                print one JSON object: what was read and written\n\n"
+     "Example:\n  vorn-cli export gfx.wad textures/ && vorn-cli pack textures/ gfx.wad\n",
+     cli_export},
+    {"pack", "pack DIR OUT | pack --sheet CxR|--cell WxH SHEET OUT [options]",
+     "build OUT from the images in DIR (its vorn.json, or natural name order) or from a sprite sheet",
+     "With DIR/vorn.json (written by export) the manifest decides groups, order and\n"
+     "properties. Without one, every file in DIR (hidden files aside) must be an image; they\n"
+     "are taken in natural name order (frame2 before frame10) as the frames of one group.\n"
+     "With --sheet or --cell, SHEET is cut into cells row by row; wholly transparent cells\n"
+     "are skipped.\n\n"
+     "  --origin WHERE        center (default), bottom-center or top-left: each frame's origin\n"
+     "  --duration SECONDS    every frame's duration; the frames then make one timed group\n"
+     "  --group NAME          the group's name (default \"[no group]\", or \"Group 0\" with\n"
+     "                        --duration; a sprite writes \"[no group]\" as separate frames)\n"
+     "  --sheet COLSxROWS     cut SHEET into this many columns and rows\n"
+     "  --cell WIDTHxHEIGHT   cut SHEET into cells of this size\n" SAVE_HELP "\n" PALETTE_HELP
+     "\nExamples:\n  vorn-cli pack frames/ torch.spr --origin bottom-center --duration 0.1\n"
+     "  vorn-cli pack --sheet 4x2 sheet.png explosion.spr\n",
+     cli_pack},
+    {"palette", "palette IN OUT [--json]", "read the palette of IN and write it as OUT (palette.lmp, .pal)",
+     "  --json                print one JSON object: what was read and written\n\n"
+     "Example:\n  vorn-cli palette gfx.wad palette.lmp\n",
+     cli_palette},
+    {"colormap", "colormap PALETTE OUT [--fullbrights F] [--range R] [--json]",
+     "generate a Quake colormap.lmp from PALETTE (defaults: 32 fullbrights, range 2)",
+     "  --fullbrights F       the last F entries are fullbrights (0 to 256, default 32)\n"
+     "  --range R             the lighting range (default 2)\n"
+     "  --json                print one JSON object: what was read and written\n\n"
+     "Example:\n  vorn-cli colormap palette.lmp colormap.lmp\n",
+     cli_colormap},
 };
 
 void print_help(FILE *out)
@@ -36,9 +98,10 @@ void print_help(FILE *out)
                       "Converts and inspects Quake art files (sprites, WAD2 archives, pictures,\n"
                       "textures, palettes) and common image formats.\n\nCommands:\n");
     for (const Command &c : commands)
-        std::fprintf(out, "  %-40s %s\n", c.usage, c.summary);
+        std::fprintf(out, "  %s\n      %s\n", c.usage, c.summary);
     std::fprintf(out, "\nQuestions that the formats ask (for example before writing a file that\n"
                       "would crash an engine) are answered by --yes or --no; the default is No.\n"
+                      "'vorn-cli COMMAND --help' describes a command's options, with examples.\n"
                       "Exit status: 0 success, 1 failure, 2 bad usage.\n");
 }
 
@@ -48,32 +111,6 @@ int cli_usage_error(const std::string &text)
 {
     std::fprintf(stderr, "Vorn: %s\nTry 'vorn-cli --help'.\n", text.c_str());
     return 2;
-}
-
-int cli_take_two_paths(const Args &args, const std::string &missing, Args &paths)
-{
-    paths.clear();
-    for (const std::string &a : args) {
-        if (!a.empty() && a[0] == '-' && a.size() > 1)
-            return cli_usage_error("unknown option '" + a + "'");
-        paths.push_back(a);
-    }
-    return paths.size() == 2 ? 0 : cli_usage_error(missing);
-}
-
-bool cli_take_answer_flags(Args &args)
-{
-    Args rest;
-    for (const std::string &a : args) {
-        if (a == "--yes")
-            cli_console->set_answer(ConsolePlatform::Answer::Yes);
-        else if (a == "--no")
-            cli_console->set_answer(ConsolePlatform::Answer::No);
-        else
-            rest.push_back(a);
-    }
-    args = rest;
-    return true;
 }
 
 int main(int argc, char **argv)
@@ -99,7 +136,8 @@ int main(int argc, char **argv)
     Args args(argv + 2, argv + argc);
     for (const std::string &a : args) {
         if (a == "--help" || a == "-h") {
-            std::printf("Usage: vorn-cli %s\n  %s\n", command->usage, command->summary);
+            std::printf("Usage: vorn-cli %s\n%c%s.\n\n%s", command->usage, std::toupper(command->summary[0]),
+                        command->summary + 1, command->help);
             return 0;
         }
     }

@@ -1,42 +1,13 @@
-#include <array>
 #include <filesystem>
 #include <cstdio>
 #include <string>
-#include <sys/wait.h>
 
 #include "fileio/format_table.h"
 #include "fileio/sha256.h"
+#include "support/cli_runner.h"
 #include "support/test_support.h"
 
 namespace {
-
-std::string shell_quoted(const std::string &path) { return "'" + path + "'"; }
-
-struct CliRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-CliRun run_cli(const std::string &arguments, const std::string &dir)
-{
-    const std::string err_path = dir + "/stderr.txt";
-    const std::string command =
-        "cd " + shell_quoted(dir) + " && " + std::string(VORN_CLI_PATH) + " " + arguments + " 2>" + err_path;
-    CliRun run{};
-    FILE *pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return {-1, "", ""};
-    std::array<char, 4096> buffer;
-    size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        run.out.append(buffer.data(), n);
-    const int raw = pclose(pipe);
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    const std::vector<uint8_t> err = read_bytes(err_path);
-    run.err.assign(err.begin(), err.end());
-    return run;
-}
 
 class CliTest : public CoreTest {
 protected:
@@ -73,22 +44,22 @@ TEST(Sha256, KnownVectors)
 
 TEST_F(CliTest, UsageAndExitStatus)
 {
-    CliRun help = run_cli("--help", dir);
+    CliResult help = run_vorn_cli("--help", dir);
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("convert"), std::string::npos);
-    EXPECT_EQ(run_cli("", dir).status, 2);
-    CliRun unknown = run_cli("frobnicate", dir);
+    EXPECT_EQ(run_vorn_cli("", dir).status, 2);
+    CliResult unknown = run_vorn_cli("frobnicate", dir);
     EXPECT_EQ(unknown.status, 2);
     EXPECT_EQ(unknown.err.rfind("Vorn: ", 0), 0u) << unknown.err;
-    EXPECT_EQ(run_cli("info", dir).status, 2);
-    EXPECT_EQ(run_cli("info a b", dir).status, 2);
-    EXPECT_EQ(run_cli("info x.png --bogus", dir).status, 2);
-    EXPECT_EQ(run_cli("convert onlyone", dir).status, 2);
+    EXPECT_EQ(run_vorn_cli("info", dir).status, 2);
+    EXPECT_EQ(run_vorn_cli("info a b", dir).status, 2);
+    EXPECT_EQ(run_vorn_cli("info x.png --bogus", dir).status, 2);
+    EXPECT_EQ(run_vorn_cli("convert onlyone", dir).status, 2);
 }
 
 TEST_F(CliTest, InfoOfAMissingFileFails)
 {
-    CliRun run = run_cli("info " + shell_quoted(dir + "/missing.png"), dir);
+    CliResult run = run_vorn_cli("info " + shell_quoted(dir + "/missing.png"), dir);
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("Vorn: Error"), std::string::npos) << run.err;
 }
@@ -96,7 +67,7 @@ TEST_F(CliTest, InfoOfAMissingFileFails)
 TEST_F(CliTest, InfoJsonDescribesFramesAndHashesPixels)
 {
     const std::string path = data_path("images/librequake_SBAR.png");
-    CliRun run = run_cli("info --json " + shell_quoted(path), dir);
+    CliResult run = run_vorn_cli("info --json " + shell_quoted(path), dir);
     ASSERT_EQ(run.status, 0) << run.err;
     file_load(path.c_str(), &anim);
     ASSERT_EQ(anim.group_count, 1);
@@ -104,7 +75,7 @@ TEST_F(CliTest, InfoJsonDescribesFramesAndHashesPixels)
     const std::string expected_frame =
         "{\"width\":320,\"height\":24,\"image_type\":8,\"palette_entries\":256,\"palette_type\":24,"
         "\"pixels_sha256\":\"" + sha256_hex(raw.data(), raw.size()) + "\",\"properties\":["
-        "{\"name\":\"Duration\",\"type\":1,\"value\":0},"
+        "{\"name\":\"Duration\",\"type\":1,\"value\":0.0},"
         "{\"name\":\"Origin X\",\"type\":0,\"value\":160},"
         "{\"name\":\"Origin Y\",\"type\":0,\"value\":12}]}";
     EXPECT_EQ(run.out, "{\"properties\":[],\"groups\":[{\"name\":\"[no group]\",\"properties\":[],\"frames\":["
@@ -113,7 +84,7 @@ TEST_F(CliTest, InfoJsonDescribesFramesAndHashesPixels)
 
 TEST_F(CliTest, InfoJsonPrintsFloatsThatRoundTrip)
 {
-    CliRun run = run_cli("info --json " + shell_quoted(data_path("images/giflib_fire.gif")), dir);
+    CliResult run = run_vorn_cli("info --json " + shell_quoted(data_path("images/giflib_fire.gif")), dir);
     ASSERT_EQ(run.status, 0) << run.err;
     // 0.05f needs nine significant digits to come back as the same float.
     EXPECT_NE(run.out.find("\"value\":0.0500000007"), std::string::npos);
@@ -127,7 +98,7 @@ TEST_F(CliTest, ConvertKeepsPixelsAcrossCommonFormats)
     std::string previous = source;
     for (const char *ext : {"bmp", "tga", "pcx", "png"}) {
         const std::string target = dir + "/converted." + ext;
-        CliRun run = run_cli("convert " + shell_quoted(previous) + " " + shell_quoted(target), dir);
+        CliResult run = run_vorn_cli("convert " + shell_quoted(previous) + " " + shell_quoted(target), dir);
         ASSERT_EQ(run.status, 0) << ext << ": " << run.err;
         EXPECT_EQ(load_rgba(target), original) << ext;
         previous = target;
@@ -138,16 +109,16 @@ TEST_F(CliTest, ConvertFailuresExitWithOne)
 {
     const std::string source = data_path("images/pngsuite_basn3p08.png");
     // A relative name, so that no dot in the test folder's path interferes.
-    CliRun no_extension = run_cli("convert " + shell_quoted(source) + " noext", dir);
+    CliResult no_extension = run_vorn_cli("convert " + shell_quoted(source) + " noext", dir);
     EXPECT_EQ(no_extension.status, 1);
     EXPECT_NE(no_extension.err.find("Vorn: no file format is known for the extension of noext"), std::string::npos)
         << no_extension.err;
 
-    CliRun unknown = run_cli("convert " + shell_quoted(source) + " " + shell_quoted(dir + "/out.mng"), dir);
+    CliResult unknown = run_vorn_cli("convert " + shell_quoted(source) + " " + shell_quoted(dir + "/out.mng"), dir);
     EXPECT_EQ(unknown.status, 1);
     EXPECT_NE(unknown.err.find("Vorn: Unable to save file in specified format"), std::string::npos) << unknown.err;
 
-    CliRun missing = run_cli("convert " + shell_quoted(dir + "/missing.png") + " " + shell_quoted(dir + "/out.png"), dir);
+    CliResult missing = run_vorn_cli("convert " + shell_quoted(dir + "/missing.png") + " " + shell_quoted(dir + "/out.png"), dir);
     EXPECT_EQ(missing.status, 1);
     EXPECT_FALSE(std::filesystem::exists(dir + "/out.png"));
 }

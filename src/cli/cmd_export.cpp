@@ -1,0 +1,154 @@
+// vorn-cli export: every frame of every group of a file as its own image,
+// with a manifest (vorn.json) that `pack` reads to rebuild the document.
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <IL/il.h>
+
+#include "cli/cli.h"
+#include "cli/frame_files.h"
+#include "document/animation.h"
+#include "fileio/format_table.h"
+#include "plugins/host_table.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The folder must exist (it is created) and hold nothing unless --force.
+int prepare_folder(CliRun &run, const std::string &dir, bool force)
+{
+    std::error_code error;
+    const fs::file_status status = fs::status(dir, error);
+    if (fs::exists(status)) {
+        if (!fs::is_directory(status))
+            return run.fail(dir + " is not a folder");
+        const bool empty = fs::is_empty(dir, error);
+        if (error)
+            return run.fail(dir + ": " + error.message());
+        if (!force && !empty)
+            return run.fail(dir + " is not empty; nothing written (--force writes into it)");
+        return 0;
+    }
+    if (!fs::create_directories(dir, error))
+        return run.fail("Cannot create the folder " + dir + ": " + error.message());
+    return 0;
+}
+
+// A scratch animation of one frame holding a copy of `frame`'s image, ready
+// for the generic writers: an 8-bit image keeps its indexes and palette, but
+// a palette whose alpha is 0 in every entry (that of a version-2 sprite)
+// becomes opaque, or the image would show as wholly transparent elsewhere.
+void single_frame(const Frame &frame, Animation *scratch)
+{
+    Group *group = anim_add_group(scratch, NO_GROUP_NAME);
+    group_reset_frames(group, 1);
+    host().bind_image(scratch->groups[0].frames[0].image);
+    host().copy_image(frame.image);
+    if (ilGetInteger(IL_IMAGE_FORMAT) != IL_COLOUR_INDEX)
+        return;
+    host().convert_palette(IMAGE_RGBA);
+    const int count = host().palette_size() > 256 ? 256 : host().palette_size();
+    const uint8_t *palette = host().get_palette();
+    if (!palette || count <= 0)
+        return;
+    for (int i = 0; i < count; ++i)
+        if (palette[i * 4 + 3] != 0)
+            return;
+    std::vector<uint8_t> opaque(palette, palette + count * 4);
+    for (int i = 0; i < count; ++i)
+        opaque[i * 4 + 3] = 255;
+    host().set_palette(opaque.data(), count);
+}
+
+} // namespace
+
+int cli_export(const Args &args)
+{
+    CliOptions options;
+    if (const int status = cli_parse_options(args, {{"--format", true}, {"--force", false}, {"--json", false}},
+                                             options))
+        return status;
+    if (options.positionals.size() != 2)
+        return cli_usage_error("export needs an input file and a folder");
+    const std::string format = options.get("--format", "png");
+    if (format != "png" && format != "tga" && format != "bmp" && format != "pcx")
+        return cli_usage_error("--format takes png, tga, bmp or pcx");
+    const std::string in = options.positionals[0];
+    std::string dir = options.positionals[1];
+    while (dir.size() > 1 && dir.back() == '/')
+        dir.pop_back();
+
+    CliRun run("export", options.has("--json"));
+    Animation anim;
+    anim_init(&anim);
+    file_load(in.c_str(), &anim);
+    if (anim.group_count == 0) {
+        anim_destroy(&anim);
+        return run.finish(run.fail(in + " gave no image; nothing written"));
+    }
+    run.read(in);
+    if (const int status = prepare_folder(run, dir, options.has("--force"))) {
+        anim_destroy(&anim);
+        return run.finish(status);
+    }
+
+    int total = 0;
+    for (int g = 0; g < anim.group_count; ++g) {
+        total += anim.groups[g].frame_count;
+        if (anim.groups[g].frame_count == 0)
+            show_warning(format_text("Group %d (\"%s\") of %s has no frames: pack refuses a group without frames",
+                                     g, anim.groups[g].name, in.c_str()));
+    }
+    Json groups = Json::array();
+    int done = 0;
+    int status = 0;
+    for (int g = 0; g < anim.group_count && !status; ++g) {
+        const Group &group = anim.groups[g];
+        Json frames = Json::array();
+        for (int f = 0; f < group.frame_count && !status; ++f) {
+            const std::string name =
+                frame_file_name(g, anim.group_count, group.name, f, group.frame_count, format);
+            const std::string path = dir + "/" + name;
+            Animation scratch;
+            anim_init(&scratch);
+            single_frame(group.frames[f], &scratch);
+            if (file_save(path.c_str(), &scratch))
+                run.wrote(path);
+            else
+                status = run.fail(path + " could not be written; export stopped");
+            anim_destroy(&scratch);
+            Json entry = {{"file", name}, {"properties", cli_json_properties(group.frames[f].props)}};
+            // Some formats (PCX) always hold 256 entries; a version-2 sprite
+            // writes the count of its first frame's palette.
+            host().bind_image(group.frames[f].image);
+            if (ilGetInteger(IL_IMAGE_FORMAT) == IL_COLOUR_INDEX && host().palette_size() > 0)
+                entry["palette_entries"] = host().palette_size() > 256 ? 256 : host().palette_size();
+            frames.push_back(entry);
+            cli_progress(++done, total);
+        }
+        groups.push_back(Json{{"name", cli_json_text(group.name)},
+                              {"properties", cli_json_properties(group.props)},
+                              {"frames", frames}});
+    }
+    if (!status) {
+        Json manifest = Json::object();
+        manifest["format"] = MANIFEST_FORMAT;
+        manifest["version"] = MANIFEST_VERSION;
+        manifest["source"] = cli_json_text(in.c_str());
+        manifest["properties"] = cli_json_properties(anim.props);
+        manifest["groups"] = groups;
+        const std::string path = dir + "/" + MANIFEST_NAME;
+        if (cli_write_file(path, manifest.dump(2) + "\n"))
+            run.wrote(path);
+        else
+            status = run.fail(path + " could not be written: " + std::strerror(errno));
+    }
+    run.extra()["groups"] = anim.group_count;
+    run.extra()["frames"] = total;
+    anim_destroy(&anim);
+    return run.finish(status);
+}

@@ -20,6 +20,10 @@ const CommandEntry COMMAND_TABLE[] = {
     {"&File", nullptr, IDM_OPEN, "&Open...\tCtrl+O", "Ctrl+O", C::Always, false, file_open},
     {"&File", nullptr, IDM_CLOSE, "&Close", nullptr, C::Always, false, file_new},
     {"&File", nullptr, 0, nullptr, nullptr, C::Always, false, nullptr},
+    {"&File", "&TWAIN", IDM_TWAIN_ACQUIRE, "&Acquire", nullptr, C::ScannerFound, false, file_acquire},
+    {"&File", "&TWAIN", IDM_TWAIN_SELECT_SOURCE, "&Select Source...", nullptr, C::ScannerFound, false,
+     file_select_source},
+    {"&File", nullptr, 0, nullptr, nullptr, C::Always, false, nullptr},
     {"&File", nullptr, IDM_SAVE, "&Save\tCtrl+S", "Ctrl+S", C::HasFrame, false, file_save},
     {"&File", nullptr, IDM_SAVE_AS, "Save &As...", nullptr, C::HasFrame, false, file_save_as},
     {"&File", nullptr, 0, nullptr, nullptr, C::Always, false, nullptr},
@@ -74,6 +78,7 @@ const CommandEntry COMMAND_TABLE[] = {
     {"&Animation", nullptr, IDM_NEXT, "&Next\tRight Arrow", "Right", C::HasMoreFrames, false, frame_next},
     {"&Animation", nullptr, IDM_END, "&End\tEnd", "End", C::HasMoreFrames, false, frame_end},
 
+    {"&Help", nullptr, IDM_HELP_CONTENTS, "&Contents\tF1", "F1", C::Always, false, help_contents},
     {"&Help", nullptr, IDM_ABOUT, "&About", nullptr, C::Always, false, help_about},
 
     // Toolbar only.

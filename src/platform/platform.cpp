@@ -30,6 +30,7 @@ std::vector<std::string> Platform::open_files_dialog(const std::string &filter, 
 bool Platform::ask_group_name(const std::string &, std::string &) { return false; }
 void Platform::show_property_editor(PropertyList *, const std::string &) {}
 bool Platform::put_clipboard_image(uint32_t) { return false; }
+bool Platform::open_in_browser(const std::string &) { return false; }
 bool Platform::get_clipboard_image(uint32_t) { return false; }
 void Platform::set_status_text(const std::string &) {}
 void Platform::set_progress(int) {}

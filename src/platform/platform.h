@@ -61,6 +61,9 @@ public:
     // `image` replaced by the clipboard's image. False when nothing was
     // transferred (no clipboard, no image on it). The default has none.
     virtual bool put_clipboard_image(uint32_t image);
+    // Opens the local file `path` (a help page) with the desktop's browser.
+    // False when that could not be started; the default has no desktop.
+    virtual bool open_in_browser(const std::string &path);
     virtual bool get_clipboard_image(uint32_t image);
 
     // Runs `work` on the user-interface thread and waits for it. Back-ends

@@ -254,3 +254,18 @@ void ScriptedPlatform::queue_scanner_choice(const std::string &device)
     std::lock_guard<std::mutex> lock(mutex_);
     scanner_choices_.push_back(device);
 }
+
+bool ScriptedPlatform::open_in_browser(const std::string &path)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    opened_pages_.push_back(path);
+    return browser_works_;
+}
+
+void ScriptedPlatform::set_browser_works(bool works) { browser_works_ = works; }
+
+std::vector<std::string> ScriptedPlatform::opened_pages() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return opened_pages_;
+}

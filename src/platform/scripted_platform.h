@@ -50,6 +50,11 @@ public:
     void cancel_scans(bool on);
     void queue_scanner_choice(const std::string &device);
 
+    // Records the pages it is asked to open; opens them while browser_works.
+    bool open_in_browser(const std::string &path) override;
+    void set_browser_works(bool works);
+    std::vector<std::string> opened_pages() const;
+
     std::vector<Message> messages() const;
     std::vector<std::string> questions() const;
     std::vector<std::string> statuses() const;
@@ -75,6 +80,8 @@ private:
     std::vector<std::string> unexpected_;
     std::deque<std::string> scanner_choices_;
     bool cancel_scans_ = false;
+    bool browser_works_ = true;
+    std::vector<std::string> opened_pages_;
     std::deque<bool> answers_;
     std::deque<std::string> files_;
     std::deque<std::vector<std::string>> multi_files_;

@@ -4,6 +4,12 @@
 #include "fileio/file_ops.h"
 #include "platform/platform.h"
 
+#include <IL/il.h>
+
+#include "document/animation.h"
+#include "platform/scanner.h"
+#include "plugins/host_table.h"
+
 void file_new(CommandHost &)
 {
     if (file_worker_busy())
@@ -51,3 +57,34 @@ void file_properties(CommandHost &)
 }
 
 void file_exit(CommandHost &host) { host.exit_program(); }
+
+void file_select_source(CommandHost &) { platform().select_scanner_source(); }
+
+void file_acquire(CommandHost &)
+{
+    if (file_worker_busy())
+        return;
+    // The scan runs behind the platform's progress dialog; the document is
+    // touched only once an image has arrived.
+    ScannedImage scan;
+    if (!platform().acquire_scan(scan) || scan.pixels.empty())
+        return;
+    DocumentState &doc = doc_state();
+    Group *group = doc_ensure_group(doc);
+    if (group->frame_count == 0) {
+        group_reset_frames(group, 1);
+        doc.current_frame = 0;
+    }
+    if (!doc_has_frame(doc))
+        doc.current_frame = 0;
+    doc_begin_edit(1);
+    host().bind_image(doc_current_frame(doc)->image);
+    const bool colour = scan.channels == 3;
+    ilTexImage(static_cast<ILuint>(scan.width), static_cast<ILuint>(scan.height), 1, colour ? 3 : 1,
+               colour ? IL_RGB : IL_LUMINANCE, IL_UNSIGNED_BYTE, scan.pixels.data());
+    // The scan's rows are top first, as every image of the program.
+    ilRegisterOrigin(IL_ORIGIN_UPPER_LEFT);
+    doc_view().preview_refresh();
+    doc_fill_group_list(doc.current_group);
+    doc_update_commands();
+}

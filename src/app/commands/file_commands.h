@@ -9,3 +9,6 @@ void file_save(CommandHost &host);
 void file_save_as(CommandHost &host);
 void file_properties(CommandHost &host);
 void file_exit(CommandHost &host);
+// File > TWAIN: scanning (through SANE).
+void file_acquire(CommandHost &host);
+void file_select_source(CommandHost &host);

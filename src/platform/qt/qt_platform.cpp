@@ -1,6 +1,8 @@
 #include "platform/qt/qt_platform.h"
 
 #include <QApplication>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QEventLoop>
 #include <QFile>
 #include <QInputDialog>
@@ -371,4 +373,11 @@ bool QtPlatform::get_clipboard_image(uint32_t image)
     bool done = false;
     run_on_ui_thread([&] { done = clipboard_get_image(image); });
     return done;
+}
+
+bool QtPlatform::open_in_browser(const std::string &path)
+{
+    bool opened = false;
+    run_on_ui_thread([&] { opened = QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path))); });
+    return opened;
 }

@@ -50,6 +50,7 @@ public:
     bool select_scanner_source() override;
     bool acquire_scan(ScannedImage &image) override;
     bool put_clipboard_image(uint32_t image) override;
+    bool open_in_browser(const std::string &path) override;
     bool get_clipboard_image(uint32_t image) override;
 
     bool on_ui_thread() const;

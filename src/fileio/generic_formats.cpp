@@ -223,6 +223,13 @@ bool save_bound_image(const char *path, ILenum type)
         else
             encoded = std::ftell(stream) > start;
     }
+    // The library's TGA writer does not always set the header's origin
+    // fields (bytes 8 to 11): they are 0 for every image we write, so the
+    // same image always gives the same file.
+    if (encoded && type == IL_TGA) {
+        const uint8_t origin[4] = {0, 0, 0, 0};
+        encoded = file.patch(static_cast<uint64_t>(start) + 8, origin, sizeof origin);
+    }
     const bool written = file.finish();
     return encoded && written;
 }

@@ -414,6 +414,26 @@ FILE *OutputFile::stream()
     return stream_;
 }
 
+bool OutputFile::patch(uint64_t offset, const void *data, size_t size)
+{
+    if (!file_)
+        return fail(EBADF);
+    if (stream_ && std::fflush(stream_) != 0)
+        return fail(file_->error() ? file_->error() : EIO);
+    const auto *p = static_cast<const uint8_t *>(data);
+    while (size > 0) {
+        const ssize_t n = pwrite(file_->fd(), p, size, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return fail(n < 0 ? errno : EIO);
+        p += n;
+        offset += static_cast<uint64_t>(n);
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
 bool OutputFile::finish()
 {
     if (!file_)

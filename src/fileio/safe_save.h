@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -105,6 +106,9 @@ public:
     // A stdio stream on the new file, for libraries that write through one;
     // its errors are checked by finish(). Null (errno set) on failure.
     FILE *stream();
+    // Overwrites `size` bytes at `offset` of what has been written (the
+    // stream is flushed first).
+    bool patch(uint64_t offset, const void *data, size_t size);
     // Ends the writing: checks the stream, and puts the file in place when
     // this output guards its own save. False with errno set on any failure
     // since open().

@@ -334,4 +334,29 @@ TEST_F(SaveSafetyTest, ExtensionsThatNameAWrittenFormatAreWritten)
     }
 }
 
+TEST_F(SaveSafetyTest, EveryWriterGivesTheSameBytesForTheSameDocument)
+{
+    // A true-colour source with alpha and a paletted one, each written by
+    // separate processes, whose memory starts out differently.
+    make_document(20, 8);
+    const std::string rgba = dir + "/rgba.spr32";
+    ASSERT_EQ(file_save(rgba.c_str(), &anim), 1) << ui.transcript();
+    const std::vector<std::string> sources = {rgba, std::string(VORN_SOURCE_DIR) + "/resources/sample.spr"};
+    for (const std::string &source : sources) {
+        for (const char *ext : {".spr", ".spr32", ".wad", ".lmp", ".mip", ".png", ".bmp", ".tga", ".pcx", ".jpg",
+                                ".tif", ".dds", ".sgi", ".pnm", ".raw", ".psd"}) {
+            std::vector<uint8_t> first;
+            for (int run = 0; run < 2; ++run) {
+                const std::string out = dir + "/run" + std::to_string(run) + ext;
+                const CliResult result = run_cli({"convert", source, out, "--yes"}, dir);
+                ASSERT_EQ(result.status, 0) << source << " to " << ext << ": " << result.err;
+                if (run == 0)
+                    first = read_bytes(out);
+                else
+                    EXPECT_EQ(read_bytes(out), first) << source << " to " << ext;
+            }
+        }
+    }
+}
+
 } // namespace

@@ -1,0 +1,143 @@
+// Bitmaps with the newer headers that ImageMagick and GIMP write, made here.
+#include <climits>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "fileio/bmp_reader.h"
+
+namespace {
+
+struct BmpSpec {
+    uint32_t header_size; // 40, 108 or 124
+    int bpp;              // 8, 24 or 32
+    bool top_down;
+    bool alpha; // 32 bits with BI_BITFIELDS and an alpha mask
+};
+
+void put(std::vector<uint8_t> &out, uint32_t v, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+// The test image: pixel (x, y) has red x*40, green y*60, blue 200, alpha
+// x*y*20; 8-bit images index a palette of those colours (entry x + 4*y).
+uint8_t red_of(int x) { return static_cast<uint8_t>(x * 40); }
+uint8_t green_of(int y) { return static_cast<uint8_t>(y * 60); }
+uint8_t alpha_of(int x, int y) { return static_cast<uint8_t>(x * y * 20); }
+constexpr int W = 4, H = 3;
+
+std::vector<uint8_t> make_bmp(const BmpSpec &spec)
+{
+    const uint32_t stride = (W * spec.bpp + 31) / 32 * 4;
+    const uint32_t palette = spec.bpp == 8 ? 256 * 4 : 0;
+    const uint32_t offset = 14 + spec.header_size + palette;
+    std::vector<uint8_t> out = {'B', 'M'};
+    put(out, offset + stride * H, 4);
+    put(out, 0, 4);
+    put(out, offset, 4);
+    put(out, spec.header_size, 4);
+    put(out, W, 4);
+    put(out, static_cast<uint32_t>(spec.top_down ? -H : H), 4);
+    put(out, 1, 2);
+    put(out, static_cast<uint32_t>(spec.bpp), 2);
+    put(out, spec.alpha ? 3 : 0, 4); // BI_BITFIELDS or BI_RGB
+    put(out, stride * H, 4);
+    put(out, 2835, 4);
+    put(out, 2835, 4);
+    put(out, spec.bpp == 8 ? 256 : 0, 4);
+    put(out, 0, 4);
+    if (spec.header_size > 40) {
+        put(out, 0x00FF0000, 4);
+        put(out, 0x0000FF00, 4);
+        put(out, 0x000000FF, 4);
+        put(out, spec.alpha ? 0xFF000000 : 0, 4);
+        put(out, 0x73524742, 4); // 'sRGB'
+        out.resize(14 + spec.header_size, 0);
+    }
+    for (uint32_t i = 0; i < palette / 4; ++i) {
+        const int x = static_cast<int>(i % 4), y = static_cast<int>(i / 4);
+        out.insert(out.end(), {200, green_of(y), red_of(x), 0});
+    }
+    for (int row = 0; row < H; ++row) {
+        const int y = spec.top_down ? row : H - 1 - row;
+        const size_t start = out.size();
+        for (int x = 0; x < W; ++x) {
+            if (spec.bpp == 8)
+                out.push_back(static_cast<uint8_t>(x + 4 * y));
+            else
+                out.insert(out.end(), {200, green_of(y), red_of(x)});
+            if (spec.bpp == 32)
+                out.push_back(spec.alpha ? alpha_of(x, y) : 0);
+        }
+        out.resize(start + stride, 0);
+    }
+    return out;
+}
+
+TEST(BmpReader, NewerHeadersGiveThePixelsOfEveryLayout)
+{
+    const BmpSpec specs[] = {
+        {108, 24, false, false}, {124, 24, true, false}, {124, 32, false, true},
+        {108, 32, true, true},   {124, 8, false, false}, {108, 8, true, false},
+        {40, 32, false, false},
+    };
+    for (const BmpSpec &spec : specs) {
+        const std::string name = std::to_string(spec.header_size) + "/" + std::to_string(spec.bpp)
+                                 + (spec.top_down ? " top-down" : "") + (spec.alpha ? " alpha" : "");
+        const std::vector<uint8_t> file = make_bmp(spec);
+        BmpImage image;
+        std::string error;
+        ASSERT_TRUE(bmp_read(file.data(), file.size(), image, error)) << name << ": " << error;
+        ASSERT_EQ(image.width, W) << name;
+        ASSERT_EQ(image.height, H) << name;
+        ASSERT_EQ(image.channels, spec.bpp == 8 ? 1 : spec.alpha ? 4 : 3) << name;
+        for (int y = 0; y < H; ++y) {
+            for (int x = 0; x < W; ++x) {
+                const size_t at = static_cast<size_t>(y * W + x);
+                const uint8_t *rgb = image.channels == 1 ? &image.palette_rgba[image.pixels[at] * 4]
+                                                         : &image.pixels[at * image.channels];
+                EXPECT_EQ(rgb[0], red_of(x)) << name << " at " << x << "," << y;
+                EXPECT_EQ(rgb[1], green_of(y)) << name << " at " << x << "," << y;
+                EXPECT_EQ(rgb[2], 200) << name;
+                if (image.channels == 4) {
+                    EXPECT_EQ(rgb[3], alpha_of(x, y)) << name << " at " << x << "," << y;
+                }
+            }
+        }
+    }
+}
+
+TEST(BmpReader, DamagedFilesAreRefusedWithTheirFault)
+{
+    const std::vector<uint8_t> good = make_bmp({124, 24, false, false});
+    struct Case {
+        const char *name;
+        std::vector<uint8_t> bytes;
+        const char *fault;
+    };
+    std::vector<Case> cases;
+    cases.push_back({"truncated pixels", std::vector<uint8_t>(good.begin(), good.end() - 5), "truncated"});
+    cases.push_back({"truncated header", std::vector<uint8_t>(good.begin(), good.begin() + 60), "too short"});
+    auto with = [&](size_t offset, uint32_t value) {
+        std::vector<uint8_t> bytes = good;
+        std::memcpy(&bytes[offset], &value, 4);
+        return bytes;
+    };
+    cases.push_back({"INT_MIN height", with(22, 0x80000000u), "size"});
+    cases.push_back({"huge width", with(18, 65536), "size"});
+    cases.push_back({"pixel offset past the end", with(10, 0xFFFFFFF0u), "truncated"});
+    cases.push_back({"RLE", with(30, 1), "compressed"});
+    for (const Case &c : cases) {
+        BmpImage image;
+        std::string error;
+        EXPECT_FALSE(bmp_read(c.bytes.data(), c.bytes.size(), image, error)) << c.name;
+        EXPECT_NE(error.find(c.fault), std::string::npos) << c.name << ": " << error;
+        EXPECT_TRUE(image.pixels.empty()) << c.name;
+    }
+}
+
+} // namespace

@@ -38,5 +38,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # The shared libraries the programs link, found by dpkg-shlibdeps.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Scanning loads libsane at run time; Help opens the desktop's browser.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libsane1, xdg-utils")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "quake/palette_matcher.h"
 #include "quake/quake_palette.h"
 
 namespace {
@@ -31,6 +32,7 @@ int brightened(uint8_t value, float multiplier)
 std::vector<uint8_t> generate_colormap(const uint8_t *palette, int32_t fullbrights, float range)
 {
     std::vector<uint8_t> table(COLORMAP_FILE_SIZE, 0);
+    PaletteMatcher matcher(palette, 256);
     for (int level = 0; level < COLORMAP_LEVELS; ++level) {
         const double r = static_cast<double>(range);
         const float multiplier = static_cast<float>(r - r * level / 63.0);
@@ -44,7 +46,7 @@ std::vector<uint8_t> generate_colormap(const uint8_t *palette, int32_t fullbrigh
             const int red = brightened(entry[0], multiplier);
             const int green = brightened(entry[1], multiplier);
             const int blue = brightened(entry[2], multiplier);
-            row[j] = static_cast<uint8_t>(nearest_palette_index(palette, 256, red, green, blue, entry[3]));
+            row[j] = static_cast<uint8_t>(entry[3] ? matcher.nearest(red, green, blue) : matcher.transparent());
         }
     }
     table[COLORMAP_FILE_SIZE - 1] = static_cast<uint8_t>(fullbrights);

@@ -2,13 +2,13 @@
 
 #include <cstring>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include <IL/il.h>
 
 #include "fileio/format_table.h"
 #include "plugins/host_table.h"
+#include "quake/palette_matcher.h"
 
 uint8_t default_palette[1025] = {};
 
@@ -80,21 +80,16 @@ void remap_true_colour(const uint8_t *palette, int count)
         return;
     const size_t pixels = static_cast<size_t>(w) * static_cast<size_t>(h);
     std::vector<uint8_t> indexes(pixels);
-    std::unordered_map<uint32_t, uint8_t> matched;
+    PaletteMatcher matcher(palette, count);
+    // A table of every colour's answer pays once an image is large; its
+    // pages are only taken as colours come.
+    if (pixels >= (size_t(1) << 16))
+        matcher.enable_colour_table();
+    const uint8_t transparent = static_cast<uint8_t>(matcher.transparent());
     for (size_t p = 0; p < pixels; ++p) {
         const uint8_t *c = rgba + p * 4;
         // Every transparent colour matches alike, whatever its colour.
-        const uint32_t key = c[3] == 0 ? 0u
-                                       : (uint32_t(c[0]) | uint32_t(c[1]) << 8 | uint32_t(c[2]) << 16
-                                          | uint32_t(c[3] ? 1 : 0) << 24);
-        const auto found = matched.find(key);
-        if (found != matched.end()) {
-            indexes[p] = found->second;
-            continue;
-        }
-        const uint8_t index = static_cast<uint8_t>(nearest_palette_index(palette, count, c[0], c[1], c[2], c[3]));
-        matched.emplace(key, index);
-        indexes[p] = index;
+        indexes[p] = c[3] == 0 ? transparent : static_cast<uint8_t>(matcher.nearest(c[0], c[1], c[2]));
     }
     ilTexImage(static_cast<ILuint>(w), static_cast<ILuint>(h), 1, 1, IL_COLOUR_INDEX, IL_UNSIGNED_BYTE,
                indexes.data());

@@ -27,7 +27,9 @@ struct FrameFacts {
     std::string sha256;
 };
 
-FrameFacts describe_frame(const Frame &frame)
+// Hashing the pixels is most of the time `info` takes: only done when the
+// hash is printed.
+FrameFacts describe_frame(const Frame &frame, bool hash)
 {
     FrameFacts facts{};
     host().bind_image(frame.image);
@@ -38,9 +40,11 @@ FrameFacts describe_frame(const Frame &frame)
     facts.height = host().height();
     facts.palette_entries = facts.type == IMAGE_INDEXED ? host().palette_size() : 0;
     facts.palette_type = facts.palette_entries > 0 ? host().palette_type() : 0;
-    const uint8_t *data = host().get_data();
-    const int size = ilGetInteger(IL_IMAGE_SIZE_OF_DATA);
-    facts.sha256 = sha256_hex(data, data && size > 0 ? static_cast<size_t>(size) : 0);
+    if (hash) {
+        const uint8_t *data = host().get_data();
+        const int size = ilGetInteger(IL_IMAGE_SIZE_OF_DATA);
+        facts.sha256 = sha256_hex(data, data && size > 0 ? static_cast<size_t>(size) : 0);
+    }
     return facts;
 }
 
@@ -51,7 +55,7 @@ void print_json(const Animation &anim)
         const Group &group = anim.groups[g];
         Json frames = Json::array();
         for (int f = 0; f < group.frame_count; ++f) {
-            const FrameFacts facts = describe_frame(group.frames[f]);
+            const FrameFacts facts = describe_frame(group.frames[f], true);
             frames.push_back(Json{{"width", facts.width},
                                   {"height", facts.height},
                                   {"image_type", facts.type},
@@ -84,7 +88,7 @@ void print_text_properties(const PropertyList &list, const char *indent)
         std::printf("%s%s = %s\n", indent, list.records[i].name, text_value(list.records[i]).c_str());
 }
 
-void print_text(const char *path, const Animation &anim)
+void print_text(const char *path, const Animation &anim, bool hash)
 {
     std::printf("%s: %d group%s\n", path, anim.group_count, anim.group_count == 1 ? "" : "s");
     print_text_properties(anim.props, "  ");
@@ -94,10 +98,12 @@ void print_text(const char *path, const Animation &anim)
                     group.frame_count == 1 ? "" : "s");
         print_text_properties(group.props, "    ");
         for (int f = 0; f < group.frame_count; ++f) {
-            const FrameFacts facts = describe_frame(group.frames[f]);
+            const FrameFacts facts = describe_frame(group.frames[f], hash);
             std::printf("    frame %d: %dx%d, type %d", f, facts.width, facts.height, facts.type);
             if (facts.palette_entries)
                 std::printf(", palette %d entries", facts.palette_entries);
+            if (hash)
+                std::printf(", pixels sha256 %s", facts.sha256.c_str());
             std::printf("\n");
             print_text_properties(group.frames[f].props, "      ");
         }
@@ -109,7 +115,7 @@ void print_text(const char *path, const Animation &anim)
 int cli_info(const Args &args)
 {
     CliOptions options;
-    if (const int status = cli_parse_options(args, {{"--json", false}}, options))
+    if (const int status = cli_parse_options(args, {{"--json", false}, {"--hash", false}}, options))
         return status;
     if (options.positionals.empty())
         return cli_usage_error("info needs a file");
@@ -130,7 +136,7 @@ int cli_info(const Args &args)
     if (json)
         print_json(anim);
     else
-        print_text(path.c_str(), anim);
+        print_text(path.c_str(), anim, options.has("--hash"));
     anim_destroy(&anim);
     return 0;
 }

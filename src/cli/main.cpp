@@ -40,8 +40,9 @@ struct Command {
     "  --json                print one JSON object: what was read, written and reported\n"
 
 const Command commands[] = {
-    {"info", "info FILE [--json]", "load FILE and describe the animation",
-     "  --json                print the description as one JSON object\n\n"
+    {"info", "info FILE [--json] [--hash]", "load FILE and describe the animation",
+     "  --json                print the description as one JSON object (with pixel hashes)\n"
+     "  --hash                also print the SHA-256 of each frame's pixels\n\n"
      "Example:\n  vorn-cli info --json s_explod.spr\n",
      cli_info},
     {"convert", "convert IN... OUT [options]", "load IN and save it as OUT (format from OUT's extension)",

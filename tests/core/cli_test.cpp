@@ -82,6 +82,21 @@ TEST_F(CliTest, InfoJsonDescribesFramesAndHashesPixels)
                            + expected_frame + "]}]}\n");
 }
 
+TEST_F(CliTest, InfoTextHashesPixelsOnlyWhenAsked)
+{
+    const std::string path = data_path("images/librequake_SBAR.png");
+    file_load(path.c_str(), &anim);
+    ASSERT_EQ(anim.group_count, 1);
+    const std::vector<uint8_t> raw = raw_of(anim.groups[0].frames[0].image);
+    const std::string hash = sha256_hex(raw.data(), raw.size());
+    CliResult plain = run_vorn_cli("info " + shell_quoted(path), dir);
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    EXPECT_EQ(plain.out.find("sha256"), std::string::npos) << plain.out;
+    CliResult hashed = run_vorn_cli("info --hash " + shell_quoted(path), dir);
+    ASSERT_EQ(hashed.status, 0) << hashed.err;
+    EXPECT_NE(hashed.out.find("pixels sha256 " + hash), std::string::npos) << hashed.out;
+}
+
 TEST_F(CliTest, InfoJsonPrintsFloatsThatRoundTrip)
 {
     CliResult run = run_vorn_cli("info --json " + shell_quoted(data_path("images/giflib_fire.gif")), dir);

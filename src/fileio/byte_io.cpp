@@ -5,6 +5,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "fileio/safe_save.h"
 
 uint64_t checked_area(int64_t width, int64_t height, int64_t max_side, int64_t bytes_per_pixel)
@@ -20,28 +24,50 @@ uint64_t checked_area(int64_t width, int64_t height, int64_t max_side, int64_t b
 bool read_file(const char *path, std::vector<uint8_t> &out, size_t max_bytes)
 {
     out.clear();
-    FILE *file = std::fopen(path, "rb");
-    if (!file)
+    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         return false;
-    uint8_t chunk[65536];
+    auto fail = [&](int code) {
+        close(fd);
+        out.clear();
+        errno = code;
+        return false;
+    };
+    struct stat st;
+    if (fstat(fd, &st) != 0)
+        return fail(errno);
+    if (S_ISDIR(st.st_mode))
+        return fail(EISDIR);
+    // A regular file is read in one presized pass; anything else (a pipe,
+    // a file that grows) in chunks up to the limit.
+    size_t expected = S_ISREG(st.st_mode) && st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0;
+    if (expected > max_bytes)
+        return fail(EFBIG);
+    out.resize(expected ? expected + 1 : 65536);
+    size_t filled = 0;
     for (;;) {
-        const size_t n = std::fread(chunk, 1, sizeof chunk, file);
+        if (filled == out.size()) {
+            if (out.size() > max_bytes)
+                return fail(EFBIG);
+            out.resize(out.size() * 2 > max_bytes + 1 ? max_bytes + 1 : out.size() * 2);
+        }
+        const ssize_t n = ::read(fd, out.data() + filled, out.size() - filled);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return fail(errno);
+        }
         if (n == 0)
             break;
-        if (out.size() + n > max_bytes) {
-            std::fclose(file);
-            errno = EFBIG;
-            return false;
-        }
-        out.insert(out.end(), chunk, chunk + n);
+        filled += static_cast<size_t>(n);
     }
-    const bool failed = std::ferror(file) != 0;
-    const int saved = errno;
-    std::fclose(file);
-    if (failed) {
-        errno = saved ? saved : EIO;
+    close(fd);
+    if (filled > max_bytes) {
+        out.clear();
+        errno = EFBIG;
         return false;
     }
+    out.resize(filled);
     return true;
 }
 

@@ -93,6 +93,9 @@ private:
 
 class ByteWriter {
 public:
+    // Room for `n` bytes in all, so that a writer that knows its size
+    // does not grow the buffer piece by piece.
+    void reserve(size_t n) { out_.reserve(n); }
     void u8(uint8_t v) { out_.push_back(v); }
     void u16(uint16_t v)
     {

@@ -322,10 +322,14 @@ int32_t sprite_write(const char *path, Animation *anim, int32_t version)
     int width = 0;
     int height = 0;
     int32_t entry_count = 0;
+    uint64_t expected = 1024 + 4 * 256;
     for (int i = 0; i < anim->group_count; ++i) {
         const Group &group = anim->groups[i];
         for (int j = 0; j < group.frame_count; ++j) {
             host().bind_image(group.frames[j].image);
+            expected += static_cast<uint64_t>(host().width()) * static_cast<uint64_t>(host().height())
+                            * static_cast<uint64_t>(bytes_per_pixel)
+                        + 32;
             if (host().width() > width)
                 width = host().width();
             if (host().height() > height)
@@ -356,6 +360,7 @@ int32_t sprite_write(const char *path, Animation *anim, int32_t version)
     }
 
     ByteWriter out;
+    out.reserve(static_cast<size_t>(expected < (uint64_t(1) << 31) ? expected : 0));
     out.u32(MAGIC);
     out.i32(version);
     out.i32(props_get_int(props, PROP_ORIENTATION));

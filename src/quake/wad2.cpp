@@ -265,6 +265,14 @@ int32_t wad2_save(const char *path, Animation *anim)
 
     const int32_t count = anim->group_count;
     ByteWriter out;
+    // Pixels, a third more for mip levels, headers and the directory.
+    uint64_t expected = HEADER_SIZE + static_cast<uint64_t>(count) * ENTRY_SIZE;
+    for (int32_t i = 0; i < count; ++i)
+        for (int j = 0; j < anim->groups[i].frame_count; ++j) {
+            host().bind_image(anim->groups[i].frames[j].image);
+            expected += static_cast<uint64_t>(host().width()) * static_cast<uint64_t>(host().height()) * 4 / 3 + 1024;
+        }
+    out.reserve(static_cast<size_t>(expected < (uint64_t(1) << 31) ? expected : 0));
     out.u32(MAGIC);
     out.i32(count);
     out.i32(0); // directory offset, filled in below

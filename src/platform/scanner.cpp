@@ -3,7 +3,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <chrono>
 #include <mutex>
+#include <thread>
 #include <sstream>
 
 #include <dirent.h>
@@ -268,9 +270,17 @@ SANE_Status read_frame(SANE_Handle device, const SANE_Parameters &p, std::vector
     const uint64_t expected =
         p.lines > 0 && p.bytes_per_line > 0 ? static_cast<uint64_t>(p.lines) * static_cast<uint64_t>(p.bytes_per_line) : 0;
     std::vector<SANE_Byte> chunk(65536);
+    bool settled = false;
     for (;;) {
         if (cancel.load())
             return SANE_STATUS_CANCELLED;
+        // Some back-ends end their reader thread by cancelling it when the
+        // last read comes; one still freeing its buffers then deadlocks in
+        // the allocator. Once every byte has come, give it a moment to end.
+        if (expected && data.size() >= expected && !settled) {
+            settled = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
         SANE_Int length = 0;
         const SANE_Status status = sane.read(device, chunk.data(), static_cast<SANE_Int>(chunk.size()), &length);
         if (status == SANE_STATUS_EOF)

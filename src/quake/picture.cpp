@@ -21,6 +21,7 @@
 #include "fileio/safe_save.h"
 #include "platform/platform.h"
 #include "plugins/host_table.h"
+#include "quake/palette_conform.h"
 #include "quake/quake_palette.h"
 
 namespace {
@@ -57,13 +58,13 @@ bool bound_is_8bit()
            && ilGetInteger(IL_IMAGE_BYTES_PER_PIXEL) == 1;
 }
 
-// Binds `image` and makes it 8-bit against the default palette unless it
-// already is 8-bit (an 8-bit image keeps its indexes, whatever its palette).
+// Binds `image` and makes its colours those of the default palette, the
+// one every picture and texture implies (an image that already has them
+// keeps its indexes).
 void prepare_for_writing(uint32_t image)
 {
     host().bind_image(image);
-    if (!bound_is_8bit())
-        remap_to_palette(default_palette, 256);
+    conform_to_palette(default_palette, 256);
 }
 
 // Appends exactly out_w x out_h indexes of the bound 8-bit image, top row
@@ -288,8 +289,12 @@ int32_t lmp_save(const char *path, Animation *anim)
     if (!path || !file.open(path))
         return 0;
     ByteWriter out;
+    const RemapReport remaps("the Quake palette");
     picture_write(out, anim->groups[0].frames[0].image);
-    return file.write(out) && file.finish() ? 1 : 0;
+    if (!file.write(out) || !file.finish())
+        return 0;
+    remaps.tell(path);
+    return 1;
 }
 
 int32_t mip_load(const char *path, Animation *anim)
@@ -326,8 +331,12 @@ int32_t mip_save(const char *path, Animation *anim)
     if (!path || !file.open(path))
         return 0;
     ByteWriter out;
+    const RemapReport remaps("the Quake palette");
     mip_texture_write(out, &anim->groups[0]);
-    return file.write(out) && file.finish() ? 1 : 0;
+    if (!file.write(out) || !file.finish())
+        return 0;
+    remaps.tell(path);
+    return 1;
 }
 
 int32_t palette_lmp_load(const char *path, uint8_t *rgba1024)

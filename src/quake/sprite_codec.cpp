@@ -15,6 +15,7 @@
 #include "fileio/safe_save.h"
 #include "platform/platform.h"
 #include "plugins/host_table.h"
+#include "quake/palette_conform.h"
 #include "quake/quake_layout.h"
 #include "quake/quake_palette.h"
 
@@ -180,7 +181,9 @@ void write_pixels(ByteWriter &out, int width, int height, int bytes_per_pixel)
         iluFlipImage();
 }
 
-void write_frame(ByteWriter &out, Frame *frame, int bytes_per_pixel)
+// `palette` (count entries) is the palette the file implies for 8-bit
+// frames: the Quake palette, or the version-2 sprite's own.
+void write_frame(ByteWriter &out, Frame *frame, int bytes_per_pixel, const uint8_t *palette, int count)
 {
     host().bind_image(frame->image);
     const int width = host().width();
@@ -190,8 +193,7 @@ void write_frame(ByteWriter &out, Frame *frame, int bytes_per_pixel)
     out.i32(width);
     out.i32(height);
     if (bytes_per_pixel == 1) {
-        if (!is_indexed_image())
-            remap_to_palette(default_palette, 256);
+        conform_to_palette(palette, count);
     } else if (!is_rgba_image()) {
         host().convert_image(IMAGE_RGBA);
     }
@@ -201,7 +203,7 @@ void write_frame(ByteWriter &out, Frame *frame, int bytes_per_pixel)
 // Version 2 carries the palette of the first frame. A first frame that is
 // not 8-bit is matched against the default palette here rather than later,
 // so that the palette written is the one its indexes refer to.
-void write_palette_block(ByteWriter &out, Frame *first)
+void write_palette_block(ByteWriter &out, Frame *first, std::vector<uint8_t> &written)
 {
     host().bind_image(first->image);
     if (!is_indexed_image())
@@ -223,6 +225,7 @@ void write_palette_block(ByteWriter &out, Frame *first)
     out.u16(static_cast<uint16_t>(count));
     for (int i = 0; i < count; ++i)
         out.bytes(palette + i * 4, PALETTE_ENTRY_SIZE);
+    written.assign(palette, palette + static_cast<size_t>(count) * 4);
 }
 
 } // namespace
@@ -371,14 +374,19 @@ int32_t sprite_write(const char *path, Animation *anim, int32_t version)
     out.f32(props_get_float(props, PROP_BEAM_LENGTH));
     out.i32(props_get_int(props, PROP_SYNC));
 
+    // The palette 8-bit frames must be in: the Quake palette, or for
+    // version 2 the one written after the header.
+    std::vector<uint8_t> implied(default_palette, default_palette + 1024);
+    const RemapReport remaps(version == VERSION_PALETTED ? "the sprite's palette" : "the Quake palette");
     if (version == VERSION_PALETTED)
-        write_palette_block(out, &anim->groups[0].frames[0]);
+        write_palette_block(out, &anim->groups[0].frames[0], implied);
+    const int implied_count = static_cast<int>(implied.size() / 4);
 
     if (!grouped) {
         Group &group = anim->groups[0];
         for (int j = 0; j < group.frame_count; ++j) {
             out.i32(0);
-            write_frame(out, &group.frames[j], bytes_per_pixel);
+            write_frame(out, &group.frames[j], bytes_per_pixel, implied.data(), implied_count);
         }
     } else {
         for (int i = 0; i < anim->group_count; ++i) {
@@ -387,7 +395,7 @@ int32_t sprite_write(const char *path, Animation *anim, int32_t version)
                 continue;
             if (group.frame_count == 1) {
                 out.i32(0);
-                write_frame(out, &group.frames[0], bytes_per_pixel);
+                write_frame(out, &group.frames[0], bytes_per_pixel, implied.data(), implied_count);
                 continue;
             }
             out.i32(1);
@@ -395,8 +403,11 @@ int32_t sprite_write(const char *path, Animation *anim, int32_t version)
             for (int j = 0; j < group.frame_count; ++j)
                 out.f32(props_get_float(&group.frames[j].props, PROP_DURATION));
             for (int j = 0; j < group.frame_count; ++j)
-                write_frame(out, &group.frames[j], bytes_per_pixel);
+                write_frame(out, &group.frames[j], bytes_per_pixel, implied.data(), implied_count);
         }
     }
-    return file.write(out) && file.finish() ? 1 : 0;
+    if (!file.write(out) || !file.finish())
+        return 0;
+    remaps.tell(path);
+    return 1;
 }

@@ -16,6 +16,7 @@
 #include "fileio/safe_save.h"
 #include "platform/platform.h"
 #include "plugins/host_table.h"
+#include "quake/palette_conform.h"
 #include "quake/picture.h"
 #include "quake/quake_layout.h"
 #include "quake/quake_palette.h"
@@ -264,6 +265,7 @@ int32_t wad2_save(const char *path, Animation *anim)
         return 0;
 
     const int32_t count = anim->group_count;
+    const RemapReport remaps("the Quake palette");
     ByteWriter out;
     // Pixels, a third more for mip levels, headers and the directory.
     uint64_t expected = HEADER_SIZE + static_cast<uint64_t>(count) * ENTRY_SIZE;
@@ -306,5 +308,8 @@ int32_t wad2_save(const char *path, Animation *anim)
     out.patch_u32(DIRECTORY_OFFSET_FIELD, static_cast<uint32_t>(out.size()));
     out.bytes(directory.data(), directory.size());
     platform().set_progress(-1);
-    return file.write(out) && file.finish() ? 1 : 0;
+    if (!file.write(out) || !file.finish())
+        return 0;
+    remaps.tell(path);
+    return 1;
 }

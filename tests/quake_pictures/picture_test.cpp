@@ -215,19 +215,37 @@ TEST_F(LmpPictures, SavingWithoutFramesFails)
     EXPECT_FALSE(fs::exists(path));
 }
 
-TEST_F(LmpPictures, OnlyTheFirstFrameIsWrittenWithIndexesUnchanged)
+TEST_F(LmpPictures, OnlyTheFirstFrameIsWrittenInTheColoursOfTheQuakePalette)
 {
-    // An 8-bit frame keeps its indexes whatever palette it carries.
-    std::vector<uint8_t> odd_palette(1024, 7);
+    // A frame with the Quake palette keeps its indexes byte for byte; one
+    // with a palette of its own is remapped by colour.
     Group *group = anim_add_group(&anim, "first");
     group_reset_frames(group, 2);
     host().bind_image(group->frames[0].image);
-    set_indexed_pixels(4, 1, {250, 3, 0, 77}, odd_palette);
+    set_indexed_pixels(4, 1, {250, 3, 0, 77}, default_palette_bytes());
     host().bind_image(group->frames[1].image);
     set_indexed_pixels(8, 1, pattern(8, 2), default_palette_bytes());
-    const std::string path = scratch_dir("lmp_first") + "/first.lmp";
-    ASSERT_NE(lmp_save(path.c_str(), &anim), 0);
-    EXPECT_EQ(read_bytes(path), picture_file(4, 1, {250, 3, 0, 77}));
+    const std::string dir = scratch_dir("lmp_first");
+    ASSERT_NE(lmp_save((dir + "/first.lmp").c_str(), &anim), 0);
+    EXPECT_EQ(read_bytes(dir + "/first.lmp"), picture_file(4, 1, {250, 3, 0, 77}));
+    EXPECT_TRUE(ui.messages().empty()) << ui.transcript();
+
+    // Entry k of this palette is Quake entry 255 - k (255 itself, the
+    // transparent one, is left out).
+    std::vector<uint8_t> reversed(1024, 255);
+    for (int k = 0; k < 255; ++k)
+        std::copy_n(default_palette + (254 - k) * 4, 3, &reversed[k * 4]);
+    host().bind_image(group->frames[0].image);
+    set_indexed_pixels(4, 1, {250, 3, 0, 77}, reversed);
+    ASSERT_NE(lmp_save((dir + "/second.lmp").c_str(), &anim), 0);
+    auto quake_index = [&](int k) {
+        return static_cast<uint8_t>(nearest_palette_index(default_palette, 256, reversed[k * 4], reversed[k * 4 + 1],
+                                                          reversed[k * 4 + 2], 255));
+    };
+    EXPECT_EQ(read_bytes(dir + "/second.lmp"),
+              picture_file(4, 1, {quake_index(250), quake_index(3), quake_index(0), quake_index(77)}));
+    ASSERT_EQ(ui.messages().size(), 1u);
+    EXPECT_NE(ui.messages()[0].text.find("1 frame was remapped by colour to the Quake palette"), std::string::npos);
 }
 
 TEST_F(LmpPictures, TrueColourFrameIsConvertedToTheDefaultPaletteAndStaysConverted)

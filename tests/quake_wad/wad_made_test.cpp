@@ -79,11 +79,23 @@ TEST_F(WadMade, PaletteLumpAfterThePicturesStillGivesThemItsColours)
             ASSERT_EQ(pal[i * 4 + 3], i == 255 ? 0 : 255) << i;
         }
     }
-    // Saving drops the palette lump; the pictures keep their indexes.
+    // Saving drops the palette lump, so the pictures are remapped by colour
+    // to the Quake palette the engine gives them.
+    auto quake_index = [&](int i) {
+        return static_cast<uint8_t>(
+            nearest_palette_index(default_palette, 256, rgb[i * 3], rgb[i * 3 + 1], rgb[i * 3 + 2], 1));
+    };
+    auto remapped = [&](std::vector<uint8_t> body) {
+        for (size_t i = 8; i < body.size(); ++i) // after the width and height
+            body[i] = quake_index(body[i]);
+        return body;
+    };
     const std::string saved = dir + "/saved.wad";
     ASSERT_EQ(wad2_save(saved.c_str(), &anim), 1);
-    EXPECT_EQ(read_bytes(saved),
-              build_wad({{'B', "first", picture_body(4, 2, 3)}, {'B', "second", picture_body(4, 1, 250)}}));
+    EXPECT_EQ(read_bytes(saved), build_wad({{'B', "first", remapped(picture_body(4, 2, 3))},
+                                            {'B', "second", remapped(picture_body(4, 1, 250))}}));
+    ASSERT_EQ(ui.messages().size(), 1u);
+    EXPECT_EQ(ui.messages()[0].text, saved + ": 2 frames were remapped by colour to the Quake palette");
 }
 
 TEST_F(WadMade, WithoutPaletteLumpPicturesUseTheDefaultPalette)

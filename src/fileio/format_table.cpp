@@ -223,6 +223,8 @@ int file_save(const char *path, Animation *anim)
 
 int palette_file_load(const char *path, uint8_t *rgba1024)
 {
+    // The image rows below all read the same file: one decode serves them.
+    const PaletteDecodeScope one_decode;
     forget_stale_errors();
     for (int i = 0; i < plugin_count(); ++i) {
         const PluginFormatTable *formats = plugin_record(i).formats;

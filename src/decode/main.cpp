@@ -1,0 +1,234 @@
+// vorn-decode: decodes one image file with the image library and writes the
+// frames to standard output (fileio/decode_protocol.h).
+//
+// The image library overflows its buffers, crashes and hangs on damaged
+// files, so the program never lets it decode a file in its own process. This
+// one is started for each file, gives itself limits on memory and CPU time
+// before it touches the file, and writes nothing but the pipe. Whatever
+// happens to it here (a crash, a corrupted heap, a limit hit) ends with it.
+//
+//   vorn-decode [--palette-only] MAX_SIDE BUDGET_BYTES CPU_SECONDS PATH
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <IL/il.h>
+
+#include "fileio/decode_protocol.h"
+
+using namespace decode_protocol;
+
+#if defined(__SANITIZE_ADDRESS__)
+#define VORN_DECODE_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VORN_DECODE_ASAN 1
+#endif
+#endif
+
+#ifdef VORN_DECODE_ASAN
+// The sanitizer reserves terabytes of address space, so an address-space
+// limit cannot apply: its allocator refuses large requests instead.
+extern "C" const char *__asan_default_options()
+{
+    return "allocator_may_return_null=1:max_allocation_size_mb=2048:detect_leaks=0";
+}
+#endif
+
+namespace {
+
+bool write_all(const void *data, uint64_t size)
+{
+    const auto *p = static_cast<const uint8_t *>(data);
+    while (size > 0) {
+        const size_t chunk = size > (uint64_t(1) << 30) ? size_t(1) << 30 : static_cast<size_t>(size);
+        const ssize_t n = write(STDOUT_FILENO, p, chunk);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        p += n;
+        size -= static_cast<uint64_t>(n);
+    }
+    return true;
+}
+
+int finish(StreamHeader header)
+{
+    header.magic = MAGIC;
+    header.version = VERSION;
+    return write_all(&header, sizeof header) ? 0 : 1;
+}
+
+void limit(int resource, rlim_t value)
+{
+    struct rlimit l;
+    l.rlim_cur = value;
+    l.rlim_max = value;
+    setrlimit(resource, &l);
+}
+
+uint32_t channels_of(ILint format)
+{
+    switch (format) {
+    case IL_COLOUR_INDEX:
+    case IL_LUMINANCE:
+    case IL_ALPHA: return 1;
+    case IL_LUMINANCE_ALPHA: return 2;
+    case IL_RGB:
+    case IL_BGR: return 3;
+    case IL_RGBA:
+    case IL_BGRA: return 4;
+    default: return 0;
+    }
+}
+
+uint32_t channel_size_of(ILint type)
+{
+    switch (type) {
+    case IL_BYTE:
+    case IL_UNSIGNED_BYTE: return 1;
+    case IL_SHORT:
+    case IL_UNSIGNED_SHORT:
+    case IL_HALF: return 2;
+    case IL_INT:
+    case IL_UNSIGNED_INT:
+    case IL_FLOAT: return 4;
+    case IL_DOUBLE: return 8;
+    default: return 0;
+    }
+}
+
+// Binds frame i of the loaded chain; false when the chain has no such frame.
+bool select_frame(ILuint image, ILuint i)
+{
+    ilBindImage(image);
+    return i == 0 || ilActiveImage(i);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    bool palette_only = false;
+    int arg = 1;
+    if (arg < argc && std::strcmp(argv[arg], "--palette-only") == 0) {
+        palette_only = true;
+        ++arg;
+    }
+    if (argc - arg != 4)
+        return 2;
+    const long long max_side = std::atoll(argv[arg]);
+    const unsigned long long budget = std::strtoull(argv[arg + 1], nullptr, 10);
+    const long long cpu_seconds = std::atoll(argv[arg + 2]);
+    const char *path = argv[arg + 3];
+    if (max_side < 1 || cpu_seconds < 1)
+        return 2;
+
+    // Limits first, before the library or the file is touched. The address
+    // space covers the frames, one working copy of them and the library's
+    // own code and tables.
+    limit(RLIMIT_CPU, static_cast<rlim_t>(cpu_seconds));
+    limit(RLIMIT_CORE, 0);
+    limit(RLIMIT_FSIZE, 0);
+#ifndef VORN_DECODE_ASAN
+    limit(RLIMIT_AS, static_cast<rlim_t>(budget) * 2 + (rlim_t(384) << 20));
+#endif
+
+    ilInit();
+    ilEnable(IL_ORIGIN_SET);
+    ilOriginFunc(IL_ORIGIN_UPPER_LEFT);
+    ilDisable(IL_FORMAT_SET);
+    ilDisable(IL_TYPE_SET);
+
+    StreamHeader header{};
+    ILuint image = 0;
+    ilGenImages(1, &image);
+    ilBindImage(image);
+    if (!ilLoadImage(path)) {
+        header.status = LIBRARY_ERROR;
+        header.error_code = static_cast<uint32_t>(ilGetError());
+        return finish(header);
+    }
+
+    // Check every frame before anything is sent: a refusal must reach the
+    // program before any pixels do.
+    const ILint following = ilGetInteger(IL_NUM_IMAGES);
+    uint32_t count = 0;
+    uint64_t total = 0;
+    for (ILuint i = 0; i < MAX_FRAMES; ++i) {
+        if (palette_only && i > 0)
+            break;
+        if (i > 0 && static_cast<ILint>(i) > following)
+            break;
+        if (!select_frame(image, i))
+            break;
+        const ILint w = ilGetInteger(IL_IMAGE_WIDTH);
+        const ILint h = ilGetInteger(IL_IMAGE_HEIGHT);
+        const ILint d = ilGetInteger(IL_IMAGE_DEPTH);
+        header.claim_frame = i;
+        header.claim_width = w;
+        header.claim_height = h;
+        if (w < 1 || h < 1 || w > max_side || h > max_side || d < 1 || d > max_side) {
+            header.status = BAD_SIDE;
+            return finish(header);
+        }
+        const uint32_t bpp = channels_of(ilGetInteger(IL_IMAGE_FORMAT)) * channel_size_of(ilGetInteger(IL_IMAGE_TYPE));
+        const uint64_t bytes = static_cast<uint64_t>(w) * static_cast<uint64_t>(h) * static_cast<uint64_t>(d) * bpp;
+        const ILint held = ilGetInteger(IL_IMAGE_SIZE_OF_DATA);
+        if (bpp == 0 || static_cast<ILint>(bpp) != ilGetInteger(IL_IMAGE_BYTES_PER_PIXEL) || !ilGetData() || held < 0
+            || static_cast<uint64_t>(held) < bytes) {
+            header.status = BAD_LAYOUT;
+            return finish(header);
+        }
+        total += bytes;
+        if (!palette_only && total > budget) {
+            header.status = OVER_BUDGET;
+            header.claim_bytes = total;
+            return finish(header);
+        }
+        ++count;
+    }
+
+    header.status = DECODED;
+    header.frame_count = count;
+    header.claim_frame = 0;
+    header.claim_width = 0;
+    header.claim_height = 0;
+    if (finish(header) != 0)
+        return 1;
+    for (ILuint i = 0; i < count; ++i) {
+        select_frame(image, i);
+        FrameHeader frame{};
+        frame.width = static_cast<uint32_t>(ilGetInteger(IL_IMAGE_WIDTH));
+        frame.height = static_cast<uint32_t>(ilGetInteger(IL_IMAGE_HEIGHT));
+        frame.depth = static_cast<uint32_t>(ilGetInteger(IL_IMAGE_DEPTH));
+        frame.format = static_cast<uint32_t>(ilGetInteger(IL_IMAGE_FORMAT));
+        frame.type = static_cast<uint32_t>(ilGetInteger(IL_IMAGE_TYPE));
+        frame.bytes_per_pixel = channels_of(static_cast<ILint>(frame.format))
+                                * channel_size_of(static_cast<ILint>(frame.type));
+        frame.origin = static_cast<uint32_t>(ilGetInteger(IL_IMAGE_ORIGIN));
+        frame.duration = ilGetInteger(IL_IMAGE_DURATION);
+        const uint8_t *palette = nullptr;
+        if (frame.format == IL_COLOUR_INDEX) {
+            const ILint entry = ilGetInteger(IL_PALETTE_BPP);
+            const ILint entries = ilGetInteger(IL_PALETTE_NUM_COLS);
+            palette = ilGetPalette();
+            if (palette && (entry == 3 || entry == 4) && entries > 0) {
+                const ILint kept = entries < 256 ? entries : 256;
+                frame.palette_type = static_cast<uint32_t>(ilGetInteger(IL_PALETTE_TYPE));
+                frame.palette_bytes = static_cast<uint32_t>(kept * entry);
+            }
+        }
+        frame.data_bytes = palette_only ? 0
+                                        : uint64_t(frame.width) * frame.height * frame.depth * frame.bytes_per_pixel;
+        if (!write_all(&frame, sizeof frame) || (frame.palette_bytes && !write_all(palette, frame.palette_bytes))
+            || (frame.data_bytes && !write_all(ilGetData(), frame.data_bytes)))
+            return 1;
+    }
+    return 0;
+}

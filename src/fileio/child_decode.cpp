@@ -1,0 +1,409 @@
+#include "fileio/child_decode.h"
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstring>
+#include <ctime>
+#include <mutex>
+#include <new>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <IL/il.h>
+#include <IL/ilu.h>
+
+#include "platform/platform.h"
+
+extern char **environ;
+
+using namespace decode_protocol;
+
+namespace {
+
+std::atomic<unsigned> timeout_base_ms{1500};
+std::atomic<unsigned> timeout_per_mib_ms{1000};
+std::atomic<unsigned long> started{0};
+std::mutex path_mutex;
+std::string decoder_override;
+
+constexpr unsigned MAX_TIMEOUT_MS = 600000;
+
+int64_t now_ms()
+{
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<int64_t>(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
+}
+
+// Reads exactly `size` bytes from the pipe before `deadline`.
+enum class ReadStatus { Done, Ended, Late };
+
+ReadStatus read_exact(int fd, void *out, uint64_t size, int64_t deadline)
+{
+    auto *p = static_cast<uint8_t *>(out);
+    while (size > 0) {
+        const int64_t left = deadline - now_ms();
+        if (left <= 0)
+            return ReadStatus::Late;
+        pollfd pfd{fd, POLLIN, 0};
+        const int ready = poll(&pfd, 1, static_cast<int>(left > INT_MAX ? INT_MAX : left));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready < 0)
+            return ReadStatus::Ended;
+        if (ready == 0)
+            return ReadStatus::Late;
+        const size_t chunk = size > (uint64_t(1) << 30) ? size_t(1) << 30 : static_cast<size_t>(size);
+        const ssize_t n = read(fd, p, chunk);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN))
+            continue;
+        if (n <= 0)
+            return ReadStatus::Ended;
+        p += n;
+        size -= static_cast<uint64_t>(n);
+    }
+    return ReadStatus::Done;
+}
+
+uint32_t channels_of(uint32_t format)
+{
+    switch (format) {
+    case IL_COLOUR_INDEX:
+    case IL_LUMINANCE:
+    case IL_ALPHA: return 1;
+    case IL_LUMINANCE_ALPHA: return 2;
+    case IL_RGB:
+    case IL_BGR: return 3;
+    case IL_RGBA:
+    case IL_BGRA: return 4;
+    default: return 0;
+    }
+}
+
+uint32_t channel_size_of(uint32_t type)
+{
+    switch (type) {
+    case IL_BYTE:
+    case IL_UNSIGNED_BYTE: return 1;
+    case IL_SHORT:
+    case IL_UNSIGNED_SHORT:
+    case IL_HALF: return 2;
+    case IL_INT:
+    case IL_UNSIGNED_INT:
+    case IL_FLOAT: return 4;
+    case IL_DOUBLE: return 8;
+    default: return 0;
+    }
+}
+
+uint32_t palette_entry_size(uint32_t type)
+{
+    switch (type) {
+    case IL_PAL_RGB24:
+    case IL_PAL_BGR24: return 3;
+    case IL_PAL_RGB32:
+    case IL_PAL_RGBA32:
+    case IL_PAL_BGR32:
+    case IL_PAL_BGRA32: return 4;
+    default: return 0;
+    }
+}
+
+// Checks one frame record against the request; false when it cannot be built.
+bool frame_is_sound(const FrameHeader &f, const DecodeRequest &request)
+{
+    const auto side_ok = [&](uint32_t side) { return side >= 1 && side <= static_cast<uint32_t>(request.max_side); };
+    if (!side_ok(f.width) || !side_ok(f.height) || !side_ok(f.depth))
+        return false;
+    const uint32_t bpp = channels_of(f.format) * channel_size_of(f.type);
+    if (bpp == 0 || bpp != f.bytes_per_pixel)
+        return false;
+    if (f.origin != IL_ORIGIN_UPPER_LEFT && f.origin != IL_ORIGIN_LOWER_LEFT)
+        return false;
+    if (f.format == IL_COLOUR_INDEX && f.type != IL_UNSIGNED_BYTE)
+        return false;
+    if (f.palette_bytes) {
+        const uint32_t entry = palette_entry_size(f.palette_type);
+        if (f.format != IL_COLOUR_INDEX || entry == 0 || f.palette_bytes % entry != 0
+            || f.palette_bytes > MAX_PALETTE_BYTES)
+            return false;
+    }
+    const uint64_t bytes = uint64_t(f.width) * f.height * f.depth * bpp;
+    return request.palette_only ? f.data_bytes == 0 : f.data_bytes == bytes;
+}
+
+std::string folder_of_executable()
+{
+    char buffer[PATH_MAX + 1];
+    const ssize_t n = readlink("/proc/self/exe", buffer, PATH_MAX);
+    if (n <= 0)
+        return ".";
+    buffer[n] = '\0';
+    char *slash = std::strrchr(buffer, '/');
+    if (!slash)
+        return ".";
+    *slash = '\0';
+    return buffer;
+}
+
+struct Child {
+    pid_t pid = -1;
+    int fd = -1;
+};
+
+// Starts the decoder with its output on a pipe; stdin and stderr lead nowhere.
+bool start_child(const std::vector<std::string> &args, Child &child, std::string &detail)
+{
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) {
+        detail = std::strerror(errno);
+        return false;
+    }
+    // A larger pipe means fewer switches between the two processes.
+    fcntl(fds[0], F_SETPIPE_SZ, 1 << 20);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    // The program's own signal handlers and blocked signals stay here.
+    sigset_t none;
+    sigemptyset(&none);
+    sigset_t all;
+    sigfillset(&all);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setsigdefault(&attributes, &all);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+
+    std::vector<char *> argv;
+    for (const std::string &a : args)
+        argv.push_back(const_cast<char *>(a.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    const int failed = posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    close(fds[1]);
+    if (failed != 0) {
+        close(fds[0]);
+        detail = std::strerror(failed);
+        return false;
+    }
+    child.pid = pid;
+    child.fd = fds[0];
+    return true;
+}
+
+// Ends the child (killing it when `kill_first`) and returns whether it exited
+// normally with status 0; its peak memory goes to `peak_kib`.
+bool finish_child(Child &child, bool kill_first, long &peak_kib)
+{
+    if (child.fd >= 0)
+        close(child.fd);
+    child.fd = -1;
+    if (child.pid < 0)
+        return false;
+    if (kill_first)
+        kill(child.pid, SIGKILL);
+    int status = 0;
+    rusage usage{};
+    pid_t waited;
+    do {
+        waited = wait4(child.pid, &status, 0, &usage);
+    } while (waited < 0 && errno == EINTR);
+    child.pid = -1;
+    if (waited < 0)
+        return false;
+    peak_kib = usage.ru_maxrss;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+void run(const char *path, const DecodeRequest &request, DecodeResult &result)
+{
+    struct stat info{};
+    const uint64_t file_size = stat(path, &info) == 0 && info.st_size > 0 ? static_cast<uint64_t>(info.st_size) : 0;
+    result.timeout_ms = decode_timeout_ms(file_size);
+
+    const std::vector<std::string> args = [&] {
+        std::vector<std::string> a{decoder_path()};
+        if (request.palette_only)
+            a.emplace_back("--palette-only");
+        a.push_back(std::to_string(request.max_side));
+        a.push_back(std::to_string(request.budget));
+        a.push_back(std::to_string(result.timeout_ms / 1000 + 1));
+        a.emplace_back(path);
+        return a;
+    }();
+    Child child;
+    const int saved_errno = errno;
+    if (!start_child(args, child, result.detail)) {
+        errno = saved_errno;
+        result.outcome = DecodeOutcome::Unavailable;
+        return;
+    }
+    ++started;
+    const int64_t deadline = now_ms() + result.timeout_ms;
+
+    // The outcome when the stream stops: late means hanging, anything else
+    // a child that died or lied.
+    auto stopped = [&](ReadStatus status) {
+        finish_child(child, true, result.peak_kib);
+        result.frames.clear();
+        result.outcome = status == ReadStatus::Late ? DecodeOutcome::TimedOut : DecodeOutcome::Crashed;
+    };
+
+    StreamHeader header{};
+    ReadStatus status = read_exact(child.fd, &header, sizeof header, deadline);
+    if (status != ReadStatus::Done)
+        return stopped(status);
+    if (header.magic != MAGIC || header.version != VERSION)
+        return stopped(ReadStatus::Ended);
+    result.error_code = header.error_code;
+    result.claim_frame = header.claim_frame;
+    result.claim_width = header.claim_width;
+    result.claim_height = header.claim_height;
+    result.claim_bytes = header.claim_bytes;
+    switch (header.status) {
+    case DECODED: break;
+    case LIBRARY_ERROR: result.outcome = DecodeOutcome::LibraryError; break;
+    case BAD_SIDE: result.outcome = DecodeOutcome::BadSide; break;
+    case OVER_BUDGET: result.outcome = DecodeOutcome::OverBudget; break;
+    default: result.outcome = DecodeOutcome::BadLayout; break;
+    }
+    if (header.status != DECODED) {
+        finish_child(child, false, result.peak_kib);
+        return;
+    }
+    if (header.frame_count < 1 || header.frame_count > MAX_FRAMES) {
+        finish_child(child, true, result.peak_kib);
+        result.outcome = DecodeOutcome::BadLayout;
+        return;
+    }
+
+    uint64_t total = 0;
+    for (uint32_t i = 0; i < header.frame_count; ++i) {
+        DecodedFrame frame;
+        status = read_exact(child.fd, &frame.head, sizeof frame.head, deadline);
+        if (status != ReadStatus::Done)
+            return stopped(status);
+        const FrameHeader &f = frame.head;
+        if (!frame_is_sound(f, request) || f.data_bytes > request.budget - total) {
+            finish_child(child, true, result.peak_kib);
+            result.frames.clear();
+            result.outcome = DecodeOutcome::BadLayout;
+            result.claim_frame = i;
+            return;
+        }
+        total += f.data_bytes;
+        frame.palette.resize(f.palette_bytes);
+        frame.pixels.resize(static_cast<size_t>(f.data_bytes));
+        if ((status = read_exact(child.fd, frame.palette.data(), frame.palette.size(), deadline)) != ReadStatus::Done
+            || (status = read_exact(child.fd, frame.pixels.data(), frame.pixels.size(), deadline))
+                   != ReadStatus::Done)
+            return stopped(status);
+        result.frames.push_back(std::move(frame));
+    }
+    // Everything announced has arrived; a decoder that then fails to end
+    // cleanly (a crash on its way out) still gave a complete, checked answer,
+    // but one from a damaged run: it is not used.
+    if (!finish_child(child, false, result.peak_kib)) {
+        result.frames.clear();
+        result.outcome = DecodeOutcome::Crashed;
+        return;
+    }
+    result.outcome = DecodeOutcome::Decoded;
+}
+
+} // namespace
+
+DecodeResult decode_in_child(const char *path, const DecodeRequest &request)
+{
+    DecodeResult result;
+    try {
+        run(path, request, result);
+    } catch (const std::bad_alloc &) {
+        result.frames.clear();
+        result.frames.shrink_to_fit();
+        result.outcome = DecodeOutcome::OutOfMemory;
+    } catch (const std::exception &) {
+        result.frames.clear();
+        result.outcome = DecodeOutcome::BadLayout;
+    }
+    return result;
+}
+
+std::string decode_failure_text(const char *path, const DecodeResult &r)
+{
+    switch (r.outcome) {
+    case DecodeOutcome::Decoded: return {};
+    case DecodeOutcome::LibraryError: {
+        const char *text = iluErrorString(static_cast<ILenum>(r.error_code));
+        return format_text("Error Encountered: %s", text && *text ? text : "the file cannot be read");
+    }
+    case DecodeOutcome::BadSide:
+        return format_text("Cannot read %s: image %u claims %ix%i pixels; images may be 1 to %i pixels a side", path,
+                           r.claim_frame + 1, r.claim_width, r.claim_height, GENERIC_MAX_SIDE);
+    case DecodeOutcome::OverBudget:
+        return format_text("Cannot read %s: its images claim %s of pixel data (up to image %u, %ix%i pixels); the "
+                           "limit is %s",
+                           path, size_text(r.claim_bytes).c_str(), r.claim_frame + 1, r.claim_width, r.claim_height,
+                           size_text(pixel_budget()).c_str());
+    case DecodeOutcome::BadLayout:
+        return format_text("Cannot read %s: image %u has a size or pixel layout that cannot be used", path,
+                           r.claim_frame + 1);
+    case DecodeOutcome::Crashed:
+        return format_text("Error Encountered: %s is damaged or not an image that can be read", path);
+    case DecodeOutcome::TimedOut:
+        return format_text("Cannot read %s: decoding it took longer than %.1f seconds; the file is damaged or "
+                           "claims far more than it holds",
+                           path, r.timeout_ms / 1000.0);
+    case DecodeOutcome::Unavailable:
+        return format_text("Cannot read %s: the image decoder %s could not be started (%s)", path,
+                           decoder_path().c_str(), r.detail.c_str());
+    case DecodeOutcome::OutOfMemory: return format_text("Cannot read %s: not enough memory for its images", path);
+    }
+    return {};
+}
+
+std::string decoder_path()
+{
+    {
+        std::lock_guard<std::mutex> lock(path_mutex);
+        if (!decoder_override.empty())
+            return decoder_override;
+    }
+    static const std::string beside = folder_of_executable() + "/vorn-decode";
+    return beside;
+}
+
+void set_decoder_path(const std::string &path)
+{
+    std::lock_guard<std::mutex> lock(path_mutex);
+    decoder_override = path;
+}
+
+void set_decode_timeout(unsigned base_ms, unsigned per_mib_ms)
+{
+    timeout_base_ms = base_ms ? base_ms : 1500;
+    timeout_per_mib_ms = per_mib_ms;
+}
+
+unsigned decode_timeout_ms(uint64_t file_size)
+{
+    const uint64_t ms = timeout_base_ms + (file_size >> 20) * timeout_per_mib_ms
+                        + ((file_size & ((1u << 20) - 1)) * timeout_per_mib_ms >> 20);
+    return ms > MAX_TIMEOUT_MS ? MAX_TIMEOUT_MS : static_cast<unsigned>(ms);
+}
+
+unsigned long decodes_started() { return started; }

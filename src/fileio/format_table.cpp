@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "fileio/codec_guard.h"
 #include "fileio/generic_formats.h"
 #include "plugins/host_table.h"
 #include "plugins/plugin_registry.h"
@@ -18,17 +19,21 @@
 #include "quake/sprite.h"
 #include "quake/wad2.h"
 
-#define G_LOAD generic_image_load
-#define G_SAVE generic_image_save
-#define I_PAL image_palette_load
+// Every row operation runs inside codec_guard: no exception leaves a codec.
+#define G_LOAD codec_guard::load<generic_image_load>
+#define G_SAVE codec_guard::save<generic_image_save>
+#define I_PAL codec_guard::load_palette<image_palette_load>
+#define LOAD(fn) codec_guard::load<fn>
+#define SAVE(fn) codec_guard::save<fn>
 
 const FormatRow FormatTable[FORMAT_ROW_COUNT + 1] = {
-    {sprite32_load, sprite32_save, nullptr, nullptr, "Darkplaces Sprite (*.spr32)", "*.spr32"},
-    {quake_sprite_load, quake_sprite_save, nullptr, nullptr, "Quake Sprite (*.spr)", "*.spr"},
-    {wad2_load, wad2_save, nullptr, nullptr, "Quake WAD2 (*.wad)", "*.wad"},
-    {lmp_load, lmp_save, nullptr, nullptr, "Quake Lmp (*.lmp)", "*.lmp"},
-    {mip_load, mip_save, nullptr, nullptr, "Quake Mip (*.mip)", "*.mip"},
-    {nullptr, nullptr, palette_lmp_load, palette_lmp_save, "Quake Palette (palette.lmp)", "palette.lmp"},
+    {LOAD(sprite32_load), SAVE(sprite32_save), nullptr, nullptr, "Darkplaces Sprite (*.spr32)", "*.spr32"},
+    {LOAD(quake_sprite_load), SAVE(quake_sprite_save), nullptr, nullptr, "Quake Sprite (*.spr)", "*.spr"},
+    {LOAD(wad2_load), SAVE(wad2_save), nullptr, nullptr, "Quake WAD2 (*.wad)", "*.wad"},
+    {LOAD(lmp_load), SAVE(lmp_save), nullptr, nullptr, "Quake Lmp (*.lmp)", "*.lmp"},
+    {LOAD(mip_load), SAVE(mip_save), nullptr, nullptr, "Quake Mip (*.mip)", "*.mip"},
+    {nullptr, nullptr, codec_guard::load_palette<palette_lmp_load>, codec_guard::save_palette<palette_lmp_save>,
+     "Quake Palette (palette.lmp)", "palette.lmp"},
     {G_LOAD, G_SAVE, I_PAL, nullptr, "Windows or OS/2 Bitmap (*.bmp)", "*.bmp"},
     {G_LOAD, nullptr, nullptr, nullptr, "Dr. Halo Bitmap (*.cut)", "*.cut"},
     {G_LOAD, nullptr, nullptr, nullptr, "Windows Cursor (*.cur)", "*.cur"},
@@ -61,15 +66,20 @@ const FormatRow FormatTable[FORMAT_ROW_COUNT + 1] = {
     {G_LOAD, G_SAVE, nullptr, nullptr, "Truevision Targa Bitmap (*.vst)", "*.vst"},
     {G_LOAD, nullptr, nullptr, nullptr, "Quake 2 Texture File (*.wal)", "*.wal"},
     {G_LOAD, nullptr, nullptr, nullptr, "X Pixmap Graphic (*.xpm)", "*.xpm"},
-    {nullptr, nullptr, generic_palette_load, nullptr, "Photoshop Color Table (*.act)", "*.act"},
-    {nullptr, nullptr, generic_palette_load, nullptr, "Autodesk Color Palette (*.col)", "*.col"},
-    {nullptr, nullptr, generic_palette_load, generic_palette_save, "Dr. Halo / Jasc Palette (*.pal)", "*.pal"},
+    {nullptr, nullptr, codec_guard::load_palette<generic_palette_load>, nullptr, "Photoshop Color Table (*.act)",
+     "*.act"},
+    {nullptr, nullptr, codec_guard::load_palette<generic_palette_load>, nullptr, "Autodesk Color Palette (*.col)",
+     "*.col"},
+    {nullptr, nullptr, codec_guard::load_palette<generic_palette_load>, codec_guard::save_palette<generic_palette_save>,
+     "Dr. Halo / Jasc Palette (*.pal)", "*.pal"},
     {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
 #undef G_LOAD
 #undef G_SAVE
 #undef I_PAL
+#undef LOAD
+#undef SAVE
 
 namespace {
 

@@ -216,6 +216,10 @@ int32_t generic_image_save(const char *path, Animation *anim)
     // The library crashes when it writes MNG files.
     if (ext == ".mng")
         return 0;
+    // The library's writers crash on sizes and layouts they cannot handle
+    // (its size arithmetic is 32-bit): such a frame is refused first.
+    if (!frames_fit_for_saving(anim, GENERIC_MAX_SIDE, true, LIBRARY_MAX_IMAGE_BYTES))
+        return 0;
     anim_bind_frame(anim, 0, 0);
     ilEnable(IL_FILE_OVERWRITE);
     if (ilGetInteger(IL_IMAGE_FORMAT) != IL_COLOUR_INDEX)

@@ -125,8 +125,7 @@ std::string ReadAllowance::why(int64_t width, int64_t height, uint64_t bytes, ui
                        static_cast<long long>(width), static_cast<long long>(height), size_text(budget_).c_str());
 }
 
-bool frames_fit_for_saving(const char *path, const Animation *anim, int32_t max_side, bool first_only,
-                           uint64_t max_total)
+bool frames_fit_for_saving(const Animation *anim, int32_t max_side, bool first_only, uint64_t max_total)
 {
     if (!anim)
         return true;
@@ -138,14 +137,14 @@ bool frames_fit_for_saving(const char *path, const Animation *anim, int32_t max_
             uint64_t bytes = 0;
             const std::string reason = unsavable_reason(max_side, bytes);
             if (!reason.empty()) {
-                show_warning(format_text("Cannot save %s: frame %i of group \"%s\" %s", path, f + 1,
+                show_warning(format_text("Unable to save: frame %i of group \"%s\" %s", f + 1,
                                          group.name ? group.name : "", reason.c_str()));
                 return false;
             }
             total += bytes;
             if (total > max_total) {
-                show_warning(format_text("Cannot save %s: its frames hold %s of pixel data; at most %s can be written",
-                                         path, size_text(total).c_str(), size_text(max_total).c_str()));
+                show_warning(format_text("Unable to save: the frames hold %s of pixel data; at most %s can be written",
+                                         size_text(total).c_str(), size_text(max_total).c_str()));
                 return false;
             }
             if (first_only)

@@ -64,8 +64,8 @@ private:
 // (group 0's first frame when `first_only`, else all) is an image the writer
 // can handle: sides in 1..max_side, depth 1, pixel data present and as large
 // as its description, a known format and channel type, and all frames
-// together below `max_total` bytes. Shows "Cannot save <path>: ..." and
-// returns false otherwise. An animation without frames passes (the writers
-// refuse it themselves).
-bool frames_fit_for_saving(const char *path, const Animation *anim, int32_t max_side, bool first_only,
-                           uint64_t max_total);
+// together below `max_total` bytes. Shows "Unable to save: ..." and returns
+// false otherwise. An animation without frames passes (the writers refuse it
+// themselves). Writers may be handed a temporary name, so the message names
+// the frame rather than the file.
+bool frames_fit_for_saving(const Animation *anim, int32_t max_side, bool first_only, uint64_t max_total);

@@ -13,6 +13,7 @@
 #include "document/animation.h"
 #include "document/props.h"
 #include "fileio/byte_io.h"
+#include "fileio/image_limits.h"
 #include "platform/platform.h"
 #include "plugins/host_table.h"
 #include "quake/picture.h"
@@ -155,6 +156,40 @@ bool read_lump(const std::vector<uint8_t> &bytes, const DirectoryEntry &entry, A
     }
 }
 
+// What one frame costs the document beside its pixels: the 256-entry palette
+// every frame of an archive carries, and the image's own record.
+constexpr uint64_t FRAME_OVERHEAD = 256 * 4 + 256;
+
+// The bytes the reader would keep for one lump (pixels and frame overhead),
+// computed from the same checks as read_lump without decoding anything.
+uint64_t lump_cost(const std::vector<uint8_t> &bytes, const DirectoryEntry &entry)
+{
+    if (entry.offset < 0 || static_cast<uint64_t>(entry.offset) > bytes.size())
+        return 0;
+    ByteReader in(bytes.data() + entry.offset, bytes.size() - static_cast<size_t>(entry.offset));
+    switch (entry.type) {
+    case TYPE_PICTURE: {
+        const int32_t width = in.i32();
+        const int32_t height = in.i32();
+        return checked_area(width, height) + FRAME_OVERHEAD;
+    }
+    case TYPE_MIP_TEXTURE: {
+        if (entry.name == CONCHARS_NAME)
+            return static_cast<uint64_t>(CONCHARS_SIDE) * CONCHARS_SIDE + FRAME_OVERHEAD;
+        in.skip(MIP_WIDTH_OFFSET);
+        const uint32_t width = in.u32();
+        const uint32_t height = in.u32();
+        const uint64_t levels = mip_levels_size(width, height);
+        return levels ? levels + 4 + 4 * FRAME_OVERHEAD : 0;
+    }
+    case TYPE_RAW:
+        if (entry.size == RAW_SMALL_SIZE || entry.size == RAW_LARGE_SIZE)
+            return static_cast<uint64_t>(entry.size) + FRAME_OVERHEAD;
+        return FRAME_OVERHEAD;
+    default: return 0;
+    }
+}
+
 // The save-time questions, asked on each group's first frame. Answering
 // Yes to any of them ends the checking.
 bool confirm_sizes(Animation *anim)
@@ -177,6 +212,28 @@ bool confirm_sizes(Animation *anim)
                               "of 4)"))
                 return false;
             return true;
+        }
+    }
+    return true;
+}
+
+// True when the lumps the directory names, overlapping or not, decode to no
+// more than the pixel budget; else says so and gives up. Runs before any
+// lump is decoded, so a refused archive costs nothing.
+bool directory_within_budget(const char *path, const std::vector<uint8_t> &bytes, size_t directory, int32_t count,
+                             Animation *anim)
+{
+    ByteReader in(bytes);
+    in.seek(directory);
+    uint64_t total = 0;
+    const uint64_t budget = pixel_budget();
+    for (int32_t i = 0; i < count; ++i) {
+        total += lump_cost(bytes, read_entry(in));
+        if (total > budget) {
+            give_up(anim, format_text("Cannot read %s: the %i lumps of its WAD2 directory decode to more than the "
+                                      "limit of %s of pixel data",
+                                      path, count, size_text(budget).c_str()));
+            return false;
         }
     }
     return true;
@@ -211,6 +268,9 @@ int32_t wad2_load(const char *path, Animation *anim)
         give_up(anim, format_text("WAD2 directory of %i entries does not fit in the file", count));
         return 0;
     }
+
+    if (!directory_within_budget(path, bytes, static_cast<size_t>(directory), count, anim))
+        return 0;
 
     uint8_t palette[1024] = {};
     bool has_palette = false;
@@ -248,6 +308,10 @@ int32_t wad2_load(const char *path, Animation *anim)
 int32_t wad2_save(const char *path, Animation *anim)
 {
     if (anim->group_count <= 0 || anim->groups[0].frame_count <= 0)
+        return 0;
+    // Offsets in the directory are 32-bit; frames the writer cannot handle
+    // are refused before anything is asked or written.
+    if (!frames_fit_for_saving(anim, QUAKE_MAX_SIDE, false, LIBRARY_MAX_IMAGE_BYTES))
         return 0;
     if (!confirm_sizes(anim))
         return 0;

@@ -13,7 +13,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <string>
+
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <IL/il.h>
@@ -30,16 +33,24 @@ using namespace decode_protocol;
 #endif
 #endif
 
-#ifdef VORN_DECODE_ASAN
-// The sanitizer reserves terabytes of address space, so an address-space
-// limit cannot apply: its allocator refuses large requests instead.
-extern "C" const char *__asan_default_options()
-{
-    return "allocator_may_return_null=1:max_allocation_size_mb=2048:detect_leaks=0";
-}
-#endif
-
 namespace {
+
+// No image format this library reads expands its data by more than about
+// 2700 to 1 (LZW strings of 4096 codes); a file is allowed 4096 times its
+// size in pixel memory, and never more than the budget. A 100-byte file
+// that claims gigabytes gets its allocation refused instead of filled.
+constexpr uint64_t MAX_EXPANSION = 4096;
+// The library's code, tables and working buffers.
+constexpr uint64_t BASE_MEMORY = uint64_t(128) << 20;
+
+uint64_t memory_allowance(const char *path, uint64_t budget)
+{
+    struct stat info{};
+    const uint64_t size = stat(path, &info) == 0 && info.st_size > 0 ? static_cast<uint64_t>(info.st_size) : 0;
+    const uint64_t pixels = size > budget / MAX_EXPANSION ? budget : size * MAX_EXPANSION;
+    // Room for the frames and one working copy of them.
+    return BASE_MEMORY + 2 * pixels;
+}
 
 bool write_all(const void *data, uint64_t size)
 {
@@ -129,15 +140,28 @@ int main(int argc, char **argv)
     if (max_side < 1 || cpu_seconds < 1)
         return 2;
 
-    // Limits first, before the library or the file is touched. The address
-    // space covers the frames, one working copy of them and the library's
-    // own code and tables.
+    // Limits first, before the library or the file is touched.
+    const uint64_t memory = memory_allowance(path, budget);
+#ifdef VORN_DECODE_ASAN
+    // The sanitizer reserves terabytes of address space, so an address-space
+    // limit cannot apply; its allocator is told to refuse large requests
+    // instead, which takes a fresh start with the option set.
+    if (!std::getenv("VORN_DECODE_LIMITED")) {
+        const char *given = std::getenv("ASAN_OPTIONS");
+        std::string options = given ? std::string(given) + ":" : std::string();
+        options += "allocator_may_return_null=1:detect_leaks=0:max_allocation_size_mb="
+                   + std::to_string((memory - BASE_MEMORY) / 2 / (uint64_t(1) << 20) + 16);
+        setenv("ASAN_OPTIONS", options.c_str(), 1);
+        setenv("VORN_DECODE_LIMITED", "1", 1);
+        execv("/proc/self/exe", argv);
+        return 2;
+    }
+#else
+    limit(RLIMIT_AS, static_cast<rlim_t>(memory));
+#endif
     limit(RLIMIT_CPU, static_cast<rlim_t>(cpu_seconds));
     limit(RLIMIT_CORE, 0);
     limit(RLIMIT_FSIZE, 0);
-#ifndef VORN_DECODE_ASAN
-    limit(RLIMIT_AS, static_cast<rlim_t>(budget) * 2 + (rlim_t(384) << 20));
-#endif
 
     ilInit();
     ilEnable(IL_ORIGIN_SET);

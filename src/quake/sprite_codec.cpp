@@ -54,6 +54,7 @@ bool has_group_entry(ByteReader in, int32_t entry_count, int bytes_per_pixel)
 struct FrameReading {
     ReadAllowance allowance;
     int frame_number = 0; // frames read so far, for messages
+    bool told_unusable = false;
 };
 
 // Reads one frame record. False (after giving up) when its pixels would take
@@ -84,6 +85,11 @@ bool read_frame(ByteReader &in, Frame *frame, const SpritePixels &pixels, FrameR
         ilRegisterOrigin(IL_ORIGIN_UPPER_LEFT);
         if (indexed)
             host().set_palette(pixels.palette, pixels.palette_count);
+    } else if (!reading.told_unusable) {
+        // The frame keeps its one cleared pixel; say so once per file.
+        reading.told_unusable = true;
+        show_warning(format_text("Sprite %s: frame %i is %ix%i pixels, outside 1 to %i a side; it was left empty",
+                                 pixels.path ? pixels.path : "", reading.frame_number, width, height, MAX_SIDE));
     }
     props_set_int(&frame->props, PROP_ORIGIN_X, negated(origin_x), PROPERTY_INTEGER);
     props_set_int(&frame->props, PROP_ORIGIN_Y, origin_y, PROPERTY_INTEGER);

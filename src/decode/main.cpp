@@ -204,8 +204,12 @@ int main(int argc, char **argv)
         const uint32_t bpp = channels_of(ilGetInteger(IL_IMAGE_FORMAT)) * channel_size_of(ilGetInteger(IL_IMAGE_TYPE));
         const uint64_t bytes = static_cast<uint64_t>(w) * static_cast<uint64_t>(h) * static_cast<uint64_t>(d) * bpp;
         const ILint held = ilGetInteger(IL_IMAGE_SIZE_OF_DATA);
-        if (bpp == 0 || static_cast<ILint>(bpp) != ilGetInteger(IL_IMAGE_BYTES_PER_PIXEL) || !ilGetData() || held < 0
-            || static_cast<uint64_t>(held) < bytes) {
+        if (!ilGetData() || held < 0 || (bpp != 0 && static_cast<uint64_t>(held) < bytes)) {
+            header.status = NO_PIXELS;
+            header.claim_bytes = bytes ? bytes : static_cast<uint64_t>(w) * static_cast<uint64_t>(h);
+            return finish(header);
+        }
+        if (bpp == 0 || static_cast<ILint>(bpp) != ilGetInteger(IL_IMAGE_BYTES_PER_PIXEL)) {
             header.status = BAD_LAYOUT;
             return finish(header);
         }

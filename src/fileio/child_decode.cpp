@@ -7,6 +7,7 @@
 #include <cstring>
 #include <ctime>
 #include <mutex>
+#include <cstdio>
 #include <new>
 
 #include <fcntl.h>
@@ -20,6 +21,7 @@
 #include <IL/il.h>
 #include <IL/ilu.h>
 
+#include "fileio/byte_io.h"
 #include "platform/platform.h"
 
 extern char **environ;
@@ -234,6 +236,8 @@ void run(const char *path, const DecodeRequest &request, DecodeResult &result)
     struct stat info{};
     const uint64_t file_size = stat(path, &info) == 0 && info.st_size > 0 ? static_cast<uint64_t>(info.st_size) : 0;
     result.timeout_ms = decode_timeout_ms(file_size);
+    result.file_size = file_size;
+    result.budget = request.budget;
 
     const std::vector<std::string> args = [&] {
         std::vector<std::string> a{decoder_path()};
@@ -279,6 +283,7 @@ void run(const char *path, const DecodeRequest &request, DecodeResult &result)
     case LIBRARY_ERROR: result.outcome = DecodeOutcome::LibraryError; break;
     case BAD_SIDE: result.outcome = DecodeOutcome::BadSide; break;
     case OVER_BUDGET: result.outcome = DecodeOutcome::OverBudget; break;
+    case NO_PIXELS: result.outcome = DecodeOutcome::TooLargeForFile; break;
     default: result.outcome = DecodeOutcome::BadLayout; break;
     }
     if (header.status != DECODED) {
@@ -358,7 +363,11 @@ std::string decode_failure_text(const char *path, const DecodeResult &r)
         return format_text("Cannot read %s: its images claim %s of pixel data (up to image %u, %ix%i pixels); the "
                            "limit is %s",
                            path, size_text(r.claim_bytes).c_str(), r.claim_frame + 1, r.claim_width, r.claim_height,
-                           size_text(pixel_budget()).c_str());
+                           size_text(r.budget).c_str());
+    case DecodeOutcome::TooLargeForFile:
+        return format_text("Cannot read %s: image %u claims %ix%i pixels (%s), far more than a file of %s can hold",
+                           path, r.claim_frame + 1, r.claim_width, r.claim_height, size_text(r.claim_bytes).c_str(),
+                           size_text(r.file_size).c_str());
     case DecodeOutcome::BadLayout:
         return format_text("Cannot read %s: image %u has a size or pixel layout that cannot be used", path,
                            r.claim_frame + 1);
@@ -374,6 +383,56 @@ std::string decode_failure_text(const char *path, const DecodeResult &r)
     case DecodeOutcome::OutOfMemory: return format_text("Cannot read %s: not enough memory for its images", path);
     }
     return {};
+}
+
+bool claimed_size(const char *path, int64_t &width, int64_t &height)
+{
+    uint8_t h[32] = {};
+    FILE *file = std::fopen(path, "rb");
+    if (!file)
+        return false;
+    const size_t n = std::fread(h, 1, sizeof h, file);
+    std::fclose(file);
+    const auto le16 = [&](size_t at) { return static_cast<int64_t>(h[at] | (h[at + 1] << 8)); };
+    const auto le32 = [&](size_t at) {
+        return static_cast<int64_t>(static_cast<int32_t>(static_cast<uint32_t>(h[at]) | (uint32_t(h[at + 1]) << 8)
+                                                         | (uint32_t(h[at + 2]) << 16) | (uint32_t(h[at + 3]) << 24)));
+    };
+    const auto be32 = [&](size_t at) {
+        return static_cast<int64_t>((uint32_t(h[at]) << 24) | (uint32_t(h[at + 1]) << 16) | (uint32_t(h[at + 2]) << 8)
+                                    | uint32_t(h[at + 3]));
+    };
+    const std::string ext = lower_extension(path);
+    if (n >= 10 && std::memcmp(h, "GIF8", 4) == 0) {
+        width = le16(6);
+        height = le16(8);
+        return true;
+    }
+    if (n >= 24 && std::memcmp(h, "\x89PNG\r\n\x1a\n", 8) == 0 && std::memcmp(h + 12, "IHDR", 4) == 0) {
+        width = be32(16);
+        height = be32(20);
+        return true;
+    }
+    if (n >= 26 && h[0] == 'B' && h[1] == 'M' && le32(14) >= 40) {
+        width = le32(18);
+        // A negative height only means the rows are stored top first.
+        height = le32(22) < 0 ? -le32(22) : le32(22);
+        return true;
+    }
+    if (n >= 18 && (ext == ".tga" || ext == ".icb" || ext == ".vda" || ext == ".vst")) {
+        width = le16(12);
+        height = le16(14);
+        return true;
+    }
+    return false;
+}
+
+std::string claim_refusal_text(const char *path, int64_t width, int64_t height, int32_t max_side)
+{
+    if (width <= max_side && height <= max_side)
+        return {};
+    return format_text("Cannot read %s: it claims an image of %lldx%lld pixels; images may be 1 to %i pixels a side",
+                       path, static_cast<long long>(width), static_cast<long long>(height), max_side);
 }
 
 std::string decoder_path()

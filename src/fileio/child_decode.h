@@ -22,6 +22,7 @@ enum class DecodeOutcome {
     LibraryError, // the library refused the file (error_code)
     BadSide,      // a frame's side lies outside the limit (claim_*)
     OverBudget,   // the frames need more than the budget (claim_bytes)
+    TooLargeForFile, // the claim exceeds the memory the file's size allows
     BadLayout,    // the decoder's answer describes frames that cannot be
                   // built, or ends early
     Crashed,      // the decoder died or hit a limit
@@ -50,6 +51,8 @@ struct DecodeResult {
     int32_t claim_height = 0;
     uint64_t claim_bytes = 0;
     unsigned timeout_ms = 0;
+    uint64_t budget = 0;    // the budget the decode ran under
+    uint64_t file_size = 0;
     std::vector<DecodedFrame> frames;
     // The decoder's peak resident memory in KiB (its own accounting).
     long peak_kib = 0;
@@ -62,6 +65,15 @@ DecodeResult decode_in_child(const char *path, const DecodeRequest &request = {}
 // The message that tells the user why `path` gave no images; empty for
 // Decoded. Library errors read "Error Encountered: <library's text>".
 std::string decode_failure_text(const char *path, const DecodeResult &result);
+
+// The size a file's header claims, for the formats whose header says it
+// plainly (GIF screen, PNG IHDR, BMP info header, TGA header); false for
+// other files. Read with bounds checks and no library: the program refuses
+// a file whose claim is beyond the limits before any decoder sees it.
+bool claimed_size(const char *path, int64_t &width, int64_t &height);
+
+// The message for a claim beyond `max_side`; empty when the claim is within.
+std::string claim_refusal_text(const char *path, int64_t width, int64_t height, int32_t max_side);
 
 // Where the decoder is looked for: beside the running executable.
 std::string decoder_path();

@@ -22,7 +22,10 @@ enum Status : uint32_t {
     LIBRARY_ERROR = 1, // the library refused the file; error_code holds its code
     BAD_SIDE = 2,      // a frame's side lies outside 1..max side (claim_* say which)
     OVER_BUDGET = 3,   // the frames need more bytes than the budget allows
-    BAD_LAYOUT = 4,    // the library described a frame it cannot back with pixels
+    BAD_LAYOUT = 4,    // the library described a frame in a layout it does not have
+    NO_PIXELS = 5,     // the library kept a frame without its pixels (its
+                       // allocation was refused: the claim exceeds what the
+                       // file's size allows the decoder)
 };
 
 struct StreamHeader {

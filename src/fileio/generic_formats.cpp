@@ -147,6 +147,15 @@ int32_t generic_image_load(const char *path, Animation *anim)
         show_warning("Error Encountered: X Pixmap files cannot be read");
         return 1;
     }
+    int64_t claimed_width = 0;
+    int64_t claimed_height = 0;
+    if (claimed_size(path, claimed_width, claimed_height)) {
+        const std::string refusal = claim_refusal_text(path, claimed_width, claimed_height, GENERIC_MAX_SIDE);
+        if (!refusal.empty()) {
+            show_warning(refusal);
+            return 1;
+        }
+    }
     // The library decodes the file in a child; only the frames it hands
     // back, checked again, become images here.
     DecodeRequest request;
@@ -264,7 +273,11 @@ int32_t image_palette_load(const char *path, uint8_t *rgba1024)
     }
     int n = 0;
     uint8_t rgba[1024] = {};
-    if (!looks_like_xpm(path)) {
+    int64_t claimed_width = 0;
+    int64_t claimed_height = 0;
+    const bool beyond = claimed_size(path, claimed_width, claimed_height)
+                        && !claim_refusal_text(path, claimed_width, claimed_height, GENERIC_MAX_SIDE).empty();
+    if (!looks_like_xpm(path) && !beyond) {
         DecodeRequest request;
         request.palette_only = true;
         const DecodeResult decoded = decode_in_child(path, request);

@@ -99,6 +99,29 @@ uint64_t bound_image_bytes()
     return static_cast<uint64_t>(w) * static_cast<uint64_t>(h) * static_cast<uint64_t>(d) * static_cast<uint64_t>(bpp);
 }
 
+uint64_t anim_pixel_bytes(const Animation *anim)
+{
+    uint64_t total = 0;
+    for (int g = 0; anim && g < anim->group_count; ++g)
+        for (int f = 0; f < anim->groups[g].frame_count; ++f) {
+            host().bind_image(anim->groups[g].frames[f].image);
+            total += bound_image_bytes();
+        }
+    return total;
+}
+
+bool fits_pixel_budget(uint64_t held, const Animation *adding, const char *path)
+{
+    const uint64_t added = anim_pixel_bytes(adding);
+    const uint64_t budget = pixel_budget();
+    if (added <= budget && held <= budget - added)
+        return true;
+    show_warning(format_text("Cannot add the images of %s: with them the document would hold %s of pixel data; the "
+                             "limit is %s",
+                             path, size_text(held + added).c_str(), size_text(budget).c_str()));
+    return false;
+}
+
 bool ReadAllowance::take(uint64_t bytes, uint64_t available)
 {
     const uint64_t missing = bytes > available ? bytes - available : 0;

@@ -36,6 +36,13 @@ std::string size_text(uint64_t bytes);
 // pixel, as the library describes it; 0 for a size it cannot have).
 uint64_t bound_image_bytes();
 
+// Bytes of pixel data of every frame of an animation.
+uint64_t anim_pixel_bytes(const Animation *anim);
+
+// True when `adding` (just read from `path`) fits beside `held` bytes within
+// the pixel budget; else says so, naming the file, and returns false.
+bool fits_pixel_budget(uint64_t held, const Animation *adding, const char *path);
+
 // What a Quake reader may still allocate for one file: the bytes past the
 // end of the file that it fills with zeros and the pixel data it keeps.
 class ReadAllowance {

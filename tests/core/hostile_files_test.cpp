@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include <malloc.h>
 #include <sys/resource.h>
 
 #include "fileio/byte_io.h"
@@ -397,6 +398,40 @@ TEST_F(HostileFiles, HeapCorruptingGifLeavesTheProgramAbleToLoadAGoodFile)
     host().bind_image(good.groups[0].frames[0].image);
     EXPECT_GT(host().width(), 0);
     anim_destroy(&good);
+}
+
+TEST_F(HostileFiles, MissingDecoderRefusesTheFileWithoutLoadingItHere)
+{
+    set_decoder_path(dir + "/no-such-decoder");
+    Animation loaded;
+    anim_init(&loaded);
+    EXPECT_EQ(file_load(data_path("images/pngsuite_basn3p08.png").c_str(), &loaded), 1);
+    set_decoder_path("");
+    EXPECT_EQ(loaded.group_count, 0);
+    ASSERT_EQ(ui.messages().size(), 1u);
+    EXPECT_NE(ui.messages()[0].text.find("could not be started"), std::string::npos) << ui.messages()[0].text;
+    anim_destroy(&loaded);
+    // With the decoder back the same file loads.
+    Animation again;
+    anim_init(&again);
+    file_load(data_path("images/pngsuite_basn3p08.png").c_str(), &again);
+    EXPECT_EQ(again.group_count, 1);
+    anim_destroy(&again);
+}
+
+TEST_F(HostileFiles, PlaceholderImagesAreClearedBeforeAnyWriterSeesThem)
+{
+    // Fresh allocations are filled with a non-zero byte, so that a
+    // placeholder left as the library made it shows.
+    mallopt(M_PERTURB, 0x5A);
+    Group *group = anim_add_group(&anim, NO_GROUP_NAME);
+    group_reset_frames(group, 3);
+    mallopt(M_PERTURB, 0);
+    for (int f = 0; f < 3; ++f) {
+        const std::vector<uint8_t> pixels = raw_of(group->frames[f].image);
+        ASSERT_FALSE(pixels.empty());
+        EXPECT_EQ(pixels, std::vector<uint8_t>(pixels.size(), 0)) << f;
+    }
 }
 
 } // namespace

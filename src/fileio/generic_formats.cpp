@@ -103,7 +103,7 @@ bool build_bound_image(const DecodedFrame &frame)
     const decode_protocol::FrameHeader &f = frame.head;
     bool built;
     if (frame.pixels.empty()) {
-        uint8_t zero[8] = {};
+        uint8_t zero[32] = {}; // the widest pixel: four channels of 8 bytes
         built = ilTexImage(1, 1, 1, static_cast<ILubyte>(f.bytes_per_pixel), f.format, f.type, zero) != IL_FALSE;
     } else {
         built = ilTexImage(f.width, f.height, f.depth, static_cast<ILubyte>(f.bytes_per_pixel), f.format, f.type,

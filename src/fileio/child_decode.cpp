@@ -250,9 +250,7 @@ void run(const char *path, const DecodeRequest &request, DecodeResult &result)
         return a;
     }();
     Child child;
-    const int saved_errno = errno;
     if (!start_child(args, child, result.detail)) {
-        errno = saved_errno;
         result.outcome = DecodeOutcome::Unavailable;
         return;
     }
@@ -334,6 +332,10 @@ void run(const char *path, const DecodeRequest &request, DecodeResult &result)
 
 DecodeResult decode_in_child(const char *path, const DecodeRequest &request)
 {
+    // A decode is no failing system call of the caller's: the errors of
+    // its own calls (a pipe size refused, a child killed) must not be
+    // reported later as the cause of something else.
+    const int saved_errno = errno;
     DecodeResult result;
     try {
         run(path, request, result);
@@ -345,6 +347,7 @@ DecodeResult decode_in_child(const char *path, const DecodeRequest &request)
         result.frames.clear();
         result.outcome = DecodeOutcome::BadLayout;
     }
+    errno = saved_errno;
     return result;
 }
 

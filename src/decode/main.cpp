@@ -9,6 +9,7 @@
 //
 //   vorn-decode [--palette-only] MAX_SIDE BUDGET_BYTES CPU_SECONDS PATH
 #include <cerrno>
+#include <cstdio>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -68,8 +69,26 @@ bool write_all(const void *data, uint64_t size)
     return true;
 }
 
+// This process's peak resident memory in KiB, as the kernel counts it for
+// the image now running (VmHWM).
+uint64_t own_peak_kib()
+{
+    FILE *status = std::fopen("/proc/self/status", "r");
+    if (!status)
+        return 0;
+    char line[256];
+    unsigned long long kib = 0;
+    while (std::fgets(line, sizeof line, status))
+        if (std::sscanf(line, "VmHWM: %llu kB", &kib) == 1)
+            break;
+    std::fclose(status);
+    return kib;
+}
+
 int finish(StreamHeader header)
 {
+    if (header.status != DECODED)
+        header.peak_kib = own_peak_kib();
     header.magic = MAGIC;
     header.version = VERSION;
     return write_all(&header, sizeof header) ? 0 : 1;
@@ -258,5 +277,6 @@ int main(int argc, char **argv)
             || (frame.data_bytes && !write_all(ilGetData(), frame.data_bytes)))
             return 1;
     }
-    return 0;
+    const uint64_t peak = own_peak_kib();
+    return write_all(&peak, sizeof peak) ? 0 : 1;
 }

@@ -33,6 +33,7 @@ namespace {
 std::atomic<unsigned> timeout_base_ms{1500};
 std::atomic<unsigned> timeout_per_mib_ms{1000};
 std::atomic<unsigned long> started{0};
+std::atomic<long> largest_peak_kib{0};
 std::mutex path_mutex;
 std::string decoder_override;
 
@@ -207,17 +208,40 @@ bool start_child(const std::vector<std::string> &args, Child &child, std::string
     return true;
 }
 
+// The peak resident memory of a running child, in KiB (VmHWM).
+long running_peak_kib(pid_t pid)
+{
+    const std::string name = "/proc/" + std::to_string(pid) + "/status";
+    FILE *status = std::fopen(name.c_str(), "r");
+    if (!status)
+        return 0;
+    char line[256];
+    long kib = 0;
+    while (std::fgets(line, sizeof line, status))
+        if (std::sscanf(line, "VmHWM: %ld kB", &kib) == 1)
+            break;
+    std::fclose(status);
+    return kib;
+}
+
 // Ends the child (killing it when `kill_first`) and returns whether it exited
-// normally with status 0; its peak memory goes to `peak_kib`.
-bool finish_child(Child &child, bool kill_first, long &peak_kib)
+// normally with status 0. Its peak memory goes to `peak_kib`: what it
+// reported itself (`reported_kib`), else what it had when it was killed, else
+// the kernel's count, which also covers the parent's memory it shared until
+// it started the decoder.
+bool finish_child(Child &child, bool kill_first, long &peak_kib, long reported_kib = 0)
 {
     if (child.fd >= 0)
         close(child.fd);
     child.fd = -1;
     if (child.pid < 0)
         return false;
-    if (kill_first)
+    long measured = reported_kib;
+    if (kill_first) {
+        if (measured <= 0)
+            measured = running_peak_kib(child.pid);
         kill(child.pid, SIGKILL);
+    }
     int status = 0;
     rusage usage{};
     pid_t waited;
@@ -227,7 +251,10 @@ bool finish_child(Child &child, bool kill_first, long &peak_kib)
     child.pid = -1;
     if (waited < 0)
         return false;
-    peak_kib = usage.ru_maxrss;
+    peak_kib = measured > 0 ? measured : usage.ru_maxrss;
+    long seen = largest_peak_kib;
+    while (peak_kib > seen && !largest_peak_kib.compare_exchange_weak(seen, peak_kib)) {
+    }
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
@@ -285,7 +312,7 @@ void run(const char *path, const DecodeRequest &request, DecodeResult &result)
     default: result.outcome = DecodeOutcome::BadLayout; break;
     }
     if (header.status != DECODED) {
-        finish_child(child, false, result.peak_kib);
+        finish_child(child, false, result.peak_kib, static_cast<long>(header.peak_kib));
         return;
     }
     if (header.frame_count < 1 || header.frame_count > MAX_FRAMES) {
@@ -317,10 +344,13 @@ void run(const char *path, const DecodeRequest &request, DecodeResult &result)
             return stopped(status);
         result.frames.push_back(std::move(frame));
     }
+    uint64_t reported_peak = 0;
+    if ((status = read_exact(child.fd, &reported_peak, sizeof reported_peak, deadline)) != ReadStatus::Done)
+        return stopped(status);
     // Everything announced has arrived; a decoder that then fails to end
     // cleanly (a crash on its way out) still gave a complete, checked answer,
     // but one from a damaged run: it is not used.
-    if (!finish_child(child, false, result.peak_kib)) {
+    if (!finish_child(child, false, result.peak_kib, static_cast<long>(reported_peak))) {
         result.frames.clear();
         result.outcome = DecodeOutcome::Crashed;
         return;
@@ -469,3 +499,6 @@ unsigned decode_timeout_ms(uint64_t file_size)
 }
 
 unsigned long decodes_started() { return started; }
+
+long decoder_peak_kib() { return largest_peak_kib; }
+void reset_decoder_peak() { largest_peak_kib = 0; }

@@ -85,3 +85,7 @@ unsigned decode_timeout_ms(uint64_t file_size);
 
 // Decodes started since the program began (tests count them).
 unsigned long decodes_started();
+// The largest peak resident memory, in KiB, of any decoder since the last
+// reset (each decoder's own accounting, taken when it ends).
+long decoder_peak_kib();
+void reset_decoder_peak();

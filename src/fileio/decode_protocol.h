@@ -5,6 +5,10 @@
 //   StreamHeader
 //   then, when status is DECODED, frame_count times:
 //     FrameHeader, palette_bytes of palette, data_bytes of pixels
+//   and a uint64_t: the decoder's peak resident memory in KiB
+// A refusal carries that peak in its StreamHeader instead. The decoder
+// measures it itself (VmHWM of its own image): the kernel's accounting of a
+// spawned child starts from the parent's memory it shared until exec.
 // Both ends are built from this header in the same build, so the records are
 // written as they lie in memory. The reader trusts none of it: every field is
 // checked again before it sizes anything.
@@ -38,6 +42,7 @@ struct StreamHeader {
     int32_t claim_width;  // its sides as the library reports them
     int32_t claim_height;
     uint64_t claim_bytes; // OVER_BUDGET: bytes of all frames up to claim_frame
+    uint64_t peak_kib;    // refusals: the decoder's peak resident memory
 };
 
 struct FrameHeader {
@@ -54,7 +59,7 @@ struct FrameHeader {
     uint64_t data_bytes; // width x height x depth x bytes_per_pixel, or 0 (palette only)
 };
 
-static_assert(sizeof(StreamHeader) == 40);
+static_assert(sizeof(StreamHeader) == 48);
 static_assert(sizeof(FrameHeader) == 48);
 
 // Frames beyond this many are not taken from a file.

@@ -166,25 +166,35 @@ uint64_t lump_cost(const std::vector<uint8_t> &bytes, const DirectoryEntry &entr
 {
     if (entry.offset < 0 || static_cast<uint64_t>(entry.offset) > bytes.size())
         return 0;
-    ByteReader in(bytes.data() + entry.offset, bytes.size() - static_cast<size_t>(entry.offset));
+    const ByteReader in(bytes.data() + entry.offset, bytes.size() - static_cast<size_t>(entry.offset));
+    ByteReader head = in;
     switch (entry.type) {
     case TYPE_PICTURE: {
-        const int32_t width = in.i32();
-        const int32_t height = in.i32();
-        return checked_area(width, height) + FRAME_OVERHEAD;
+        const int32_t width = head.i32();
+        const int32_t height = head.i32();
+        const uint64_t area = checked_area(width, height);
+        // A picture that does not fit is skipped; one of unusable size keeps
+        // a single pixel.
+        if (area && !in.fits(PICTURE_HEAD_SIZE + area))
+            return 0;
+        return area + FRAME_OVERHEAD;
     }
     case TYPE_MIP_TEXTURE: {
         if (entry.name == CONCHARS_NAME)
-            return static_cast<uint64_t>(CONCHARS_SIDE) * CONCHARS_SIDE + FRAME_OVERHEAD;
-        in.skip(MIP_WIDTH_OFFSET);
-        const uint32_t width = in.u32();
-        const uint32_t height = in.u32();
+            return in.fits(static_cast<uint64_t>(CONCHARS_SIDE) * CONCHARS_SIDE)
+                       ? static_cast<uint64_t>(CONCHARS_SIDE) * CONCHARS_SIDE + FRAME_OVERHEAD
+                       : 0;
+        head.skip(MIP_WIDTH_OFFSET);
+        const uint32_t width = head.u32();
+        const uint32_t height = head.u32();
         const uint64_t levels = mip_levels_size(width, height);
-        return levels ? levels + 4 + 4 * FRAME_OVERHEAD : 0;
+        if (levels == 0 || !in.fits(MIP_HEADER_SIZE + levels))
+            return 0;
+        return levels + 4 + 4 * FRAME_OVERHEAD;
     }
     case TYPE_RAW:
         if (entry.size == RAW_SMALL_SIZE || entry.size == RAW_LARGE_SIZE)
-            return static_cast<uint64_t>(entry.size) + FRAME_OVERHEAD;
+            return in.fits(static_cast<uint64_t>(entry.size)) ? static_cast<uint64_t>(entry.size) + FRAME_OVERHEAD : 0;
         return FRAME_OVERHEAD;
     default: return 0;
     }

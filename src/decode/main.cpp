@@ -8,6 +8,7 @@
 // happens to it here (a crash, a corrupted heap, a limit hit) ends with it.
 //
 //   vorn-decode [--palette-only] MAX_SIDE BUDGET_BYTES CPU_SECONDS PATH
+//   vorn-decode --serve      (requests on standard input, see serve())
 #include <cerrno>
 #include <cstdio>
 #include <cstdint>
@@ -16,8 +17,12 @@
 
 #include <string>
 
+#include <csignal>
+
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <IL/il.h>
@@ -142,52 +147,21 @@ bool select_frame(ILuint image, ILuint i)
 
 } // namespace
 
-int main(int argc, char **argv)
+namespace {
+
+void start_library()
 {
-    bool palette_only = false;
-    int arg = 1;
-    if (arg < argc && std::strcmp(argv[arg], "--palette-only") == 0) {
-        palette_only = true;
-        ++arg;
-    }
-    if (argc - arg != 4)
-        return 2;
-    const long long max_side = std::atoll(argv[arg]);
-    const unsigned long long budget = std::strtoull(argv[arg + 1], nullptr, 10);
-    const long long cpu_seconds = std::atoll(argv[arg + 2]);
-    const char *path = argv[arg + 3];
-    if (max_side < 1 || cpu_seconds < 1)
-        return 2;
-
-    // Limits first, before the library or the file is touched.
-    const uint64_t memory = memory_allowance(path, budget);
-#ifdef VORN_DECODE_ASAN
-    // The sanitizer reserves terabytes of address space, so an address-space
-    // limit cannot apply; its allocator is told to refuse large requests
-    // instead, which takes a fresh start with the option set.
-    if (!std::getenv("VORN_DECODE_LIMITED")) {
-        const char *given = std::getenv("ASAN_OPTIONS");
-        std::string options = given ? std::string(given) + ":" : std::string();
-        options += "allocator_may_return_null=1:detect_leaks=0:max_allocation_size_mb="
-                   + std::to_string((memory - BASE_MEMORY) / 2 / (uint64_t(1) << 20) + 16);
-        setenv("ASAN_OPTIONS", options.c_str(), 1);
-        setenv("VORN_DECODE_LIMITED", "1", 1);
-        execv("/proc/self/exe", argv);
-        return 2;
-    }
-#else
-    limit(RLIMIT_AS, static_cast<rlim_t>(memory));
-#endif
-    limit(RLIMIT_CPU, static_cast<rlim_t>(cpu_seconds));
-    limit(RLIMIT_CORE, 0);
-    limit(RLIMIT_FSIZE, 0);
-
     ilInit();
     ilEnable(IL_ORIGIN_SET);
     ilOriginFunc(IL_ORIGIN_UPPER_LEFT);
     ilDisable(IL_FORMAT_SET);
     ilDisable(IL_TYPE_SET);
+}
 
+// Decodes `path` and writes the stream to standard output. The library is
+// started and the limits are set.
+int decode(bool palette_only, long long max_side, uint64_t budget, const char *path)
+{
     StreamHeader header{};
     ILuint image = 0;
     ilGenImages(1, &image);
@@ -279,4 +253,133 @@ int main(int argc, char **argv)
     }
     const uint64_t peak = own_peak_kib();
     return write_all(&peak, sizeof peak) ? 0 : 1;
+}
+
+// Sets the limits of a process about to decode `path`.
+void set_limits(const char *path, uint64_t budget, long long cpu_seconds)
+{
+#ifndef VORN_DECODE_ASAN
+    limit(RLIMIT_AS, static_cast<rlim_t>(memory_allowance(path, budget)));
+#else
+    (void)path;
+    (void)budget;
+#endif
+    limit(RLIMIT_CPU, static_cast<rlim_t>(cpu_seconds));
+    limit(RLIMIT_CORE, 0);
+    limit(RLIMIT_FSIZE, 0);
+}
+
+// Server mode. Standard input is a sequenced-packet socket to the program.
+// For each request (decode_protocol::ServeRequest, with the write end of the
+// stream's pipe attached), a fresh fork of this clean, single-threaded
+// process sets its limits, decodes the one file into the pipe and ends; the
+// server itself never decodes anything, so no file can damage it. Starting
+// a decoder then costs a fork instead of loading the library again.
+int serve()
+{
+    signal(SIGPIPE, SIG_IGN);
+    start_library();
+    const ServeReply hello{MAGIC, 0, 0, 0};
+    if (send(STDIN_FILENO, &hello, sizeof hello, MSG_NOSIGNAL) != sizeof hello)
+        return 1;
+    for (;;) {
+        ServeRequest request{};
+        char control[CMSG_SPACE(sizeof(int))] = {};
+        iovec part{&request, sizeof request};
+        msghdr message{};
+        message.msg_iov = &part;
+        message.msg_iovlen = 1;
+        message.msg_control = control;
+        message.msg_controllen = sizeof control;
+        const ssize_t n = recvmsg(STDIN_FILENO, &message, MSG_CMSG_CLOEXEC);
+        if (n == 0)
+            return 0; // the program has gone
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return 1;
+        int stream = -1;
+        for (cmsghdr *c = CMSG_FIRSTHDR(&message); c; c = CMSG_NXTHDR(&message, c))
+            if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_RIGHTS && c->cmsg_len == CMSG_LEN(sizeof(int)))
+                std::memcpy(&stream, CMSG_DATA(c), sizeof stream);
+        request.path[sizeof request.path - 1] = '\0';
+        if (stream < 0 || n != static_cast<ssize_t>(sizeof request) || request.magic != MAGIC || request.max_side < 1
+            || request.cpu_seconds < 1) {
+            if (stream >= 0)
+                close(stream);
+            const ServeReply refused{MAGIC, -1, 0, 0};
+            send(STDIN_FILENO, &refused, sizeof refused, MSG_NOSIGNAL);
+            continue;
+        }
+        const pid_t pid = fork();
+        if (pid == 0) {
+            signal(SIGPIPE, SIG_DFL);
+            dup2(stream, STDOUT_FILENO);
+            close(stream);
+            close(STDIN_FILENO);
+            set_limits(request.path, request.budget, request.cpu_seconds);
+            _exit(decode(request.palette_only != 0, request.max_side, request.budget, request.path));
+        }
+        close(stream);
+        const ServeReply started{MAGIC, pid, 0, 0};
+        send(STDIN_FILENO, &started, sizeof started, MSG_NOSIGNAL);
+        if (pid < 0)
+            continue;
+        int status = 0;
+        rusage usage{};
+        while (wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
+        }
+        const ServeReply ended{MAGIC, pid, status, static_cast<int64_t>(usage.ru_maxrss)};
+        send(STDIN_FILENO, &ended, sizeof ended, MSG_NOSIGNAL);
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc == 2 && std::strcmp(argv[1], "--serve") == 0) {
+#ifdef VORN_DECODE_ASAN
+        // Under the sanitizer each decode needs allocator options of its
+        // own, which only a fresh start gives: no server.
+        return 3;
+#else
+        return serve();
+#endif
+    }
+    bool palette_only = false;
+    int arg = 1;
+    if (arg < argc && std::strcmp(argv[arg], "--palette-only") == 0) {
+        palette_only = true;
+        ++arg;
+    }
+    if (argc - arg != 4)
+        return 2;
+    const long long max_side = std::atoll(argv[arg]);
+    const unsigned long long budget = std::strtoull(argv[arg + 1], nullptr, 10);
+    const long long cpu_seconds = std::atoll(argv[arg + 2]);
+    const char *path = argv[arg + 3];
+    if (max_side < 1 || cpu_seconds < 1)
+        return 2;
+
+    // Limits first, before the library or the file is touched.
+#ifdef VORN_DECODE_ASAN
+    // The sanitizer reserves terabytes of address space, so an address-space
+    // limit cannot apply; its allocator is told to refuse large requests
+    // instead, which takes a fresh start with the option set.
+    if (!std::getenv("VORN_DECODE_LIMITED")) {
+        const uint64_t memory = memory_allowance(path, budget);
+        const char *given = std::getenv("ASAN_OPTIONS");
+        std::string options = given ? std::string(given) + ":" : std::string();
+        options += "allocator_may_return_null=1:detect_leaks=0:max_allocation_size_mb="
+                   + std::to_string((memory - BASE_MEMORY) / 2 / (uint64_t(1) << 20) + 16);
+        setenv("ASAN_OPTIONS", options.c_str(), 1);
+        setenv("VORN_DECODE_LIMITED", "1", 1);
+        execv("/proc/self/exe", argv);
+        return 2;
+    }
+#endif
+    set_limits(path, budget, cpu_seconds);
+    start_library();
+    return decode(palette_only, max_side, budget, path);
 }

@@ -14,6 +14,7 @@
 #include <poll.h>
 #include <spawn.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -160,23 +161,24 @@ std::string folder_of_executable()
 struct Child {
     pid_t pid = -1;
     int fd = -1;
+    bool served = false; // started by the decode server, which reaps it
 };
 
-// Starts the decoder with its output on a pipe; stdin and stderr lead nowhere.
-bool start_child(const std::vector<std::string> &args, Child &child, std::string &detail)
+// Starts `args` with standard input on `input` (or /dev/null when -1),
+// standard output on `output` and standard error nowhere; -1 on failure with
+// the reason in `detail`.
+pid_t spawn_program(const std::vector<std::string> &args, int input, int output, std::string &detail)
 {
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) {
-        detail = std::strerror(errno);
-        return false;
-    }
-    // A larger pipe means fewer switches between the two processes.
-    fcntl(fds[0], F_SETPIPE_SZ, 1 << 20);
-
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+    if (input >= 0)
+        posix_spawn_file_actions_adddup2(&actions, input, STDIN_FILENO);
+    else
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    if (output >= 0)
+        posix_spawn_file_actions_adddup2(&actions, output, STDOUT_FILENO);
+    else
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
@@ -197,15 +199,176 @@ bool start_child(const std::vector<std::string> &args, Child &child, std::string
     const int failed = posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
-    close(fds[1]);
     if (failed != 0) {
-        close(fds[0]);
         detail = std::strerror(failed);
+        return -1;
+    }
+    return pid;
+}
+
+// A pipe for one decode's stream: the read end stays here.
+bool make_stream_pipe(int fds[2], std::string &detail)
+{
+    if (pipe2(fds, O_CLOEXEC) != 0) {
+        detail = std::strerror(errno);
+        return false;
+    }
+    // A larger pipe means fewer switches between the two processes.
+    fcntl(fds[0], F_SETPIPE_SZ, 1 << 20);
+    return true;
+}
+
+// Starts the decoder program for one file with its output on a pipe.
+bool start_child(const std::vector<std::string> &args, Child &child, std::string &detail)
+{
+    int fds[2];
+    if (!make_stream_pipe(fds, detail))
+        return false;
+    const pid_t pid = spawn_program(args, -1, fds[1], detail);
+    close(fds[1]);
+    if (pid < 0) {
+        close(fds[0]);
         return false;
     }
     child.pid = pid;
     child.fd = fds[0];
     return true;
+}
+
+// Waits up to `ms` for one packet of exactly `size` bytes on the socket.
+bool receive_packet(int sock, void *out, size_t size, int ms)
+{
+    const int64_t deadline = now_ms() + ms;
+    for (;;) {
+        const int64_t left = deadline - now_ms();
+        if (left <= 0)
+            return false;
+        pollfd pfd{sock, POLLIN, 0};
+        const int ready = poll(&pfd, 1, static_cast<int>(left));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0)
+            return false;
+        const ssize_t n = recv(sock, out, size, 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        return n == static_cast<ssize_t>(size);
+    }
+}
+
+// The decode server (vorn-decode --serve), started once and asked for a
+// fresh decoder per file: a fork of a process that has the library loaded
+// already costs far less than starting the program again. Where it cannot
+// run (the sanitizer build) every decode starts the program itself.
+struct DecodeServer {
+    std::mutex mutex; // one conversation at a time
+    pid_t pid = -1;
+    int sock = -1;
+    std::string program;
+    bool refused = false; // the program does not serve: do not ask again
+
+    void stop()
+    {
+        if (sock >= 0)
+            close(sock);
+        sock = -1;
+        if (pid > 0) {
+            kill(pid, SIGKILL);
+            while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+            }
+        }
+        pid = -1;
+    }
+
+    bool ready(const std::string &wanted)
+    {
+        if (wanted != program) {
+            stop();
+            program = wanted;
+            refused = false;
+        }
+        if (sock >= 0)
+            return true;
+        if (refused)
+            return false;
+        int pair[2];
+        if (socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair) != 0)
+            return false;
+        std::string detail;
+        pid = spawn_program({program, "--serve"}, pair[1], -1, detail);
+        close(pair[1]);
+        sock = pair[0];
+        ServeReply hello{};
+        if (pid < 0 || !receive_packet(sock, &hello, sizeof hello, 5000) || hello.magic != MAGIC) {
+            stop();
+            refused = true;
+            return false;
+        }
+        return true;
+    }
+
+    // Asks for a decoder of `path`; false when the server cannot give one
+    // (the server is then stopped, and the caller starts the program).
+    bool start(const DecodeRequest &request, unsigned cpu_seconds, const char *path, Child &child)
+    {
+        ServeRequest packet{};
+        if (std::strlen(path) >= sizeof packet.path)
+            return false;
+        packet.magic = MAGIC;
+        packet.palette_only = request.palette_only ? 1 : 0;
+        packet.max_side = request.max_side;
+        packet.cpu_seconds = cpu_seconds;
+        packet.budget = request.budget;
+        std::strcpy(packet.path, path);
+        int fds[2];
+        std::string detail;
+        if (!make_stream_pipe(fds, detail))
+            return false;
+        char control[CMSG_SPACE(sizeof(int))] = {};
+        iovec part{&packet, sizeof packet};
+        msghdr message{};
+        message.msg_iov = &part;
+        message.msg_iovlen = 1;
+        message.msg_control = control;
+        message.msg_controllen = sizeof control;
+        cmsghdr *c = CMSG_FIRSTHDR(&message);
+        c->cmsg_level = SOL_SOCKET;
+        c->cmsg_type = SCM_RIGHTS;
+        c->cmsg_len = CMSG_LEN(sizeof(int));
+        std::memcpy(CMSG_DATA(c), &fds[1], sizeof(int));
+        const bool sent = sendmsg(sock, &message, MSG_NOSIGNAL) == static_cast<ssize_t>(sizeof packet);
+        close(fds[1]);
+        ServeReply reply{};
+        if (!sent || !receive_packet(sock, &reply, sizeof reply, 5000) || reply.magic != MAGIC || reply.pid <= 0) {
+            close(fds[0]);
+            stop();
+            return false;
+        }
+        child.pid = reply.pid;
+        child.fd = fds[0];
+        child.served = true;
+        return true;
+    }
+
+    // The end of a served decoder: its wait status and the kernel's count of
+    // its peak memory. False when the server does not say (it is stopped).
+    bool ended(pid_t decoder, int &status, long &peak_kib)
+    {
+        ServeReply reply{};
+        if (!receive_packet(sock, &reply, sizeof reply, 10000) || reply.magic != MAGIC || reply.pid != decoder) {
+            stop();
+            return false;
+        }
+        status = reply.status;
+        peak_kib = static_cast<long>(reply.peak_kib);
+        return true;
+    }
+};
+
+DecodeServer &server()
+{
+    static DecodeServer instance;
+    return instance;
 }
 
 // The peak resident memory of a running child, in KiB (VmHWM).
@@ -243,22 +406,31 @@ bool finish_child(Child &child, bool kill_first, long &peak_kib, long reported_k
         kill(child.pid, SIGKILL);
     }
     int status = 0;
-    rusage usage{};
-    pid_t waited;
-    do {
-        waited = wait4(child.pid, &status, 0, &usage);
-    } while (waited < 0 && errno == EINTR);
-    child.pid = -1;
-    if (waited < 0)
-        return false;
-    peak_kib = measured > 0 ? measured : usage.ru_maxrss;
+    long counted = 0;
+    if (child.served) {
+        const bool told = server().ended(child.pid, status, counted);
+        child.pid = -1;
+        if (!told)
+            return false;
+    } else {
+        rusage usage{};
+        pid_t waited;
+        do {
+            waited = wait4(child.pid, &status, 0, &usage);
+        } while (waited < 0 && errno == EINTR);
+        child.pid = -1;
+        if (waited < 0)
+            return false;
+        counted = usage.ru_maxrss;
+    }
+    peak_kib = measured > 0 ? measured : counted;
     long seen = largest_peak_kib;
     while (peak_kib > seen && !largest_peak_kib.compare_exchange_weak(seen, peak_kib)) {
     }
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-void run(const char *path, const DecodeRequest &request, DecodeResult &result)
+void run(const char *path, const DecodeRequest &request, FrameSink *sink, DecodeResult &result)
 {
     struct stat info{};
     const uint64_t file_size = stat(path, &info) == 0 && info.st_size > 0 ? static_cast<uint64_t>(info.st_size) : 0;
@@ -272,12 +444,16 @@ void run(const char *path, const DecodeRequest &request, DecodeResult &result)
             a.emplace_back("--palette-only");
         a.push_back(std::to_string(request.max_side));
         a.push_back(std::to_string(request.budget));
-        a.push_back(std::to_string(result.timeout_ms / 1000 + 1));
+        a.push_back(std::to_string(result.timeout_ms / 1000 + 1)); // CPU seconds
         a.emplace_back(path);
         return a;
     }();
+    const unsigned cpu_seconds = result.timeout_ms / 1000 + 1;
     Child child;
-    if (!start_child(args, child, result.detail)) {
+    DecodeServer &decoders = server();
+    std::lock_guard<std::mutex> one_at_a_time(decoders.mutex);
+    const bool served = decoders.ready(args[0]) && decoders.start(request, cpu_seconds, path, child);
+    if (!served && !start_child(args, child, result.detail)) {
         result.outcome = DecodeOutcome::Unavailable;
         return;
     }
@@ -337,10 +513,23 @@ void run(const char *path, const DecodeRequest &request, DecodeResult &result)
         }
         total += f.data_bytes;
         frame.palette.resize(f.palette_bytes);
-        frame.pixels.resize(static_cast<size_t>(f.data_bytes));
-        if ((status = read_exact(child.fd, frame.palette.data(), frame.palette.size(), deadline)) != ReadStatus::Done
-            || (status = read_exact(child.fd, frame.pixels.data(), frame.pixels.size(), deadline))
-                   != ReadStatus::Done)
+        if ((status = read_exact(child.fd, frame.palette.data(), frame.palette.size(), deadline)) != ReadStatus::Done)
+            return stopped(status);
+        uint8_t *pixels = nullptr;
+        if (f.data_bytes == 0) {
+        } else if (sink) {
+            pixels = sink->pixels_for(i, frame);
+            if (!pixels) {
+                finish_child(child, true, result.peak_kib);
+                result.frames.clear();
+                result.outcome = DecodeOutcome::OutOfMemory;
+                return;
+            }
+        } else {
+            frame.pixels.resize(static_cast<size_t>(f.data_bytes));
+            pixels = frame.pixels.data();
+        }
+        if ((status = read_exact(child.fd, pixels, f.data_bytes, deadline)) != ReadStatus::Done)
             return stopped(status);
         result.frames.push_back(std::move(frame));
     }
@@ -360,7 +549,7 @@ void run(const char *path, const DecodeRequest &request, DecodeResult &result)
 
 } // namespace
 
-DecodeResult decode_in_child(const char *path, const DecodeRequest &request)
+DecodeResult decode_in_child(const char *path, const DecodeRequest &request, FrameSink *sink)
 {
     // A decode is no failing system call of the caller's: the errors of
     // its own calls (a pipe size refused, a child killed) must not be
@@ -368,7 +557,7 @@ DecodeResult decode_in_child(const char *path, const DecodeRequest &request)
     const int saved_errno = errno;
     DecodeResult result;
     try {
-        run(path, request, result);
+        run(path, request, sink, result);
     } catch (const std::bad_alloc &) {
         result.frames.clear();
         result.frames.shrink_to_fit();

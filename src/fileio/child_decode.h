@@ -59,8 +59,20 @@ struct DecodeResult {
     std::string detail; // why the decoder could not be started
 };
 
+// Where the pixels of each decoded frame go: by default into
+// DecodedFrame::pixels; a sink can give room of its own (an image's buffer),
+// so that the pixels go from the pipe to their place with no copy between.
+class FrameSink {
+public:
+    virtual ~FrameSink() = default;
+    // Room for frame.head.data_bytes bytes of frame `index`, whose header
+    // (checked) and palette have arrived; nullptr refuses the decode.
+    // Whatever the room held is overwritten in full, or the decode fails.
+    virtual uint8_t *pixels_for(uint32_t index, const DecodedFrame &frame) = 0;
+};
+
 // Decodes `path` in a child. Never throws.
-DecodeResult decode_in_child(const char *path, const DecodeRequest &request = {});
+DecodeResult decode_in_child(const char *path, const DecodeRequest &request = {}, FrameSink *sink = nullptr);
 
 // The message that tells the user why `path` gave no images; empty for
 // Decoded. Library errors read "Error Encountered: <library's text>".

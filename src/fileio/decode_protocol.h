@@ -62,6 +62,27 @@ struct FrameHeader {
 static_assert(sizeof(StreamHeader) == 48);
 static_assert(sizeof(FrameHeader) == 48);
 
+// Server mode (vorn-decode --serve): one request per decode over a
+// sequenced-packet socket, the write end of the stream's pipe attached.
+struct ServeRequest {
+    uint32_t magic;
+    uint32_t palette_only;
+    int32_t max_side;
+    uint32_t cpu_seconds;
+    uint64_t budget;
+    char path[4096];
+};
+
+// The server's replies: one when it has started the decoder (pid, or -1 when
+// it could not), one when the decoder has ended (its wait status and the
+// peak memory the kernel counted for it).
+struct ServeReply {
+    uint32_t magic;
+    int32_t pid;
+    int32_t status;
+    int64_t peak_kib;
+};
+
 // Frames beyond this many are not taken from a file.
 inline constexpr uint32_t MAX_FRAMES = 100000;
 // The largest palette the library hands out: 256 entries of 4 bytes.

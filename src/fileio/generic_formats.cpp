@@ -141,6 +141,43 @@ PaletteDecodeScope::~PaletteDecodeScope()
         palette_cache.valid = false;
 }
 
+namespace {
+
+// Makes a frame image for each decoded frame as its header arrives and
+// hands its buffer to the decode: the pixels go from the pipe into the
+// image.
+class FrameImages : public FrameSink {
+public:
+    explicit FrameImages(Group *group) : group_(group) {}
+
+    uint8_t *pixels_for(uint32_t, const DecodedFrame &frame) override
+    {
+        const decode_protocol::FrameHeader &f = frame.head;
+        const int index = group_append_frame(group_);
+        if (index < 0 || index >= group_->frame_count)
+            return nullptr;
+        host().bind_image(group_->frames[index].image);
+        if (!ilTexImage(f.width, f.height, f.depth, static_cast<ILubyte>(f.bytes_per_pixel), f.format, f.type,
+                        nullptr))
+            return nullptr;
+        uint8_t *data = ilGetData();
+        const ILint size = ilGetInteger(IL_IMAGE_SIZE_OF_DATA);
+        if (!data || size < 0 || static_cast<uint64_t>(size) < f.data_bytes)
+            return nullptr;
+        // The decoder keeps the top row first, as the program does.
+        ilRegisterOrigin(f.origin);
+        if (!frame.palette.empty())
+            ilRegisterPal(const_cast<uint8_t *>(frame.palette.data()), static_cast<ILuint>(frame.palette.size()),
+                          f.palette_type);
+        return data;
+    }
+
+private:
+    Group *group_;
+};
+
+} // namespace
+
 int32_t generic_image_load(const char *path, Animation *anim)
 {
     if (looks_like_xpm(path)) {
@@ -158,45 +195,33 @@ int32_t generic_image_load(const char *path, Animation *anim)
     }
     // The library decodes the file in a child; only the frames it hands
     // back, checked again, become images here.
+    const int index = anim->group_count;
+    Group *group = anim_add_group(anim, NO_GROUP_NAME);
+    FrameImages images(group);
     DecodeRequest request;
     request.max_side = GENERIC_MAX_SIDE;
     request.budget = pixel_budget();
-    DecodeResult decoded = decode_in_child(path, request);
-    if (decoded.outcome != DecodeOutcome::Decoded) {
-        show_warning(decode_failure_text(path, decoded));
+    const DecodeResult decoded = decode_in_child(path, request, &images);
+    group = &anim->groups[index];
+    if (decoded.outcome != DecodeOutcome::Decoded || group->frame_count != static_cast<int>(decoded.frames.size())) {
+        anim_delete_group(anim, index);
+        show_warning(decoded.outcome != DecodeOutcome::Decoded
+                         ? decode_failure_text(path, decoded)
+                         : format_text("Cannot read %s: not enough memory for its images", path));
         return 1;
     }
     const decode_protocol::FrameHeader &base = decoded.frames[0].head;
-    const int count = static_cast<int>(decoded.frames.size());
     const bool compose = (base.palette_type == IL_PAL_RGBA32 || base.palette_type == IL_PAL_BGRA32)
                          && base.format == IL_COLOUR_INDEX && gif_hack;
     const int64_t base_pixels = static_cast<int64_t>(base.width) * base.height;
-
-    Group *group = anim_add_group(anim, NO_GROUP_NAME);
-    group_reset_frames(group, count);
-    int filled = 0;
-    for (int i = 0; i < count; ++i) {
-        DecodedFrame &source = decoded.frames[static_cast<size_t>(i)];
-        Frame *frame = &anim->groups[0].frames[i];
-        host().bind_image(frame->image);
-        if (!build_bound_image(source))
-            break;
-        // The pixels now live in the image; the copy can go.
-        std::vector<uint8_t>().swap(source.pixels);
-        filled = i + 1;
-        props_set_float(&frame->props, "Duration", static_cast<float>(source.head.duration / 1000.0));
-        props_set_int(&frame->props, "Origin X", static_cast<int32_t>(source.head.width >> 1), PROPERTY_INTEGER);
-        props_set_int(&frame->props, "Origin Y", static_cast<int32_t>(source.head.height >> 1), PROPERTY_INTEGER);
+    for (int i = 0; i < group->frame_count; ++i) {
+        const decode_protocol::FrameHeader &head = decoded.frames[static_cast<size_t>(i)].head;
+        Frame *frame = &group->frames[i];
+        props_set_float(&frame->props, "Duration", static_cast<float>(head.duration / 1000.0));
+        props_set_int(&frame->props, "Origin X", static_cast<int32_t>(head.width >> 1), PROPERTY_INTEGER);
+        props_set_int(&frame->props, "Origin Y", static_cast<int32_t>(head.height >> 1), PROPERTY_INTEGER);
         if (compose && i >= 1)
-            compose_transparent_frame(anim->groups[0].frames[i - 1].image, frame->image, base_pixels);
-    }
-    // Images the decoder announced but the library could not make leave no
-    // empty frames.
-    while (anim->groups[0].frame_count > filled)
-        group_delete_frame(&anim->groups[0], anim->groups[0].frame_count - 1);
-    if (filled == 0) {
-        anim_delete_group(anim, 0);
-        show_warning(format_text("Cannot read %s: not enough memory for its images", path));
+            compose_transparent_frame(group->frames[i - 1].image, frame->image, base_pixels);
     }
     return 1;
 }

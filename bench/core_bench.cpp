@@ -9,6 +9,7 @@
 #include <IL/ilu.h>
 
 #include "document/animation.h"
+#include "fileio/child_decode.h"
 #include "fileio/format_table.h"
 #include "fileio/generic_formats.h"
 #include "platform/console_platform.h"
@@ -113,5 +114,15 @@ void BM_GenericLoadPng(benchmark::State &state)
     set_platform(nullptr);
 }
 BENCHMARK(BM_GenericLoadPng)->Arg(64)->Arg(1024)->Arg(4096)->Unit(benchmark::kMillisecond);
+
+// The same with every decoder a start of vorn-decode of its own (no server):
+// what the server saves.
+void BM_GenericLoadPngWithoutServer(benchmark::State &state)
+{
+    use_decode_server(false);
+    BM_GenericLoadPng(state);
+    use_decode_server(true);
+}
+BENCHMARK(BM_GenericLoadPngWithoutServer)->Arg(64)->Arg(1024)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -275,7 +275,7 @@ void set_limits(const char *path, uint64_t budget, long long cpu_seconds)
 // process sets its limits, decodes the one file into the pipe and ends; the
 // server itself never decodes anything, so no file can damage it. Starting
 // a decoder then costs a fork instead of loading the library again.
-int serve()
+[[maybe_unused]] int serve()
 {
     signal(SIGPIPE, SIG_IGN);
     start_library();

@@ -35,6 +35,7 @@ std::atomic<unsigned> timeout_base_ms{1500};
 std::atomic<unsigned> timeout_per_mib_ms{1000};
 std::atomic<unsigned long> started{0};
 std::atomic<long> largest_peak_kib{0};
+std::atomic<bool> server_wanted{true};
 std::mutex path_mutex;
 std::string decoder_override;
 
@@ -452,7 +453,7 @@ void run(const char *path, const DecodeRequest &request, FrameSink *sink, Decode
     Child child;
     DecodeServer &decoders = server();
     std::lock_guard<std::mutex> one_at_a_time(decoders.mutex);
-    const bool served = decoders.ready(args[0]) && decoders.start(request, cpu_seconds, path, child);
+    const bool served = server_wanted && decoders.ready(args[0]) && decoders.start(request, cpu_seconds, path, child);
     if (!served && !start_child(args, child, result.detail)) {
         result.outcome = DecodeOutcome::Unavailable;
         return;
@@ -691,3 +692,5 @@ unsigned long decodes_started() { return started; }
 
 long decoder_peak_kib() { return largest_peak_kib; }
 void reset_decoder_peak() { largest_peak_kib = 0; }
+
+void use_decode_server(bool on) { server_wanted = on; }

@@ -3,11 +3,16 @@
 // The image library overflows its heap, crashes or hangs on damaged files,
 // and a child that survives a load proves nothing (the heap it corrupted
 // dies with it). So the program never lets the library decode a file in its
-// own process: each file goes to `vorn-decode`, a small program beside the
-// executables started with posix_spawn for that one file, with limits on its
-// address space and CPU time and a time-out that grows with the file's size.
-// It sends the decoded frames back over a pipe, and the program builds its
-// images from that data after checking every size again.
+// own process: each file goes to a decoder process of its own, with limits
+// on its address space and CPU time and a time-out that grows with the
+// file's size. It sends the decoded frames back over a pipe, and the program
+// builds its images from that data after checking every size again.
+//
+// The decoder is `vorn-decode`, a small program beside the executables. It
+// is started once with posix_spawn as a server (`--serve`, single-threaded,
+// never decoding anything itself) that forks a fresh decoder for each file;
+// where the server cannot run, each file gets `vorn-decode` started for it
+// alone. The program itself never forks.
 #pragma once
 
 #include <cstdint>
@@ -94,6 +99,10 @@ void set_decoder_path(const std::string &path); // empty: back to the default
 // The time-out: base + per_mib for every MiB of the file.
 void set_decode_timeout(unsigned base_ms, unsigned per_mib_ms);
 unsigned decode_timeout_ms(uint64_t file_size);
+
+// Whether decoders come from the server (the default) or each from a start
+// of the program of its own (tests and benchmarks compare the two).
+void use_decode_server(bool on);
 
 // Decodes started since the program began (tests count them).
 unsigned long decodes_started();

@@ -367,6 +367,28 @@ TEST_F(HostileFiles, TruncatedPngThatHangsTheLibraryIsRefusedWithinTheTimeOutOfA
     EXPECT_TRUE(cut.outcome == DecodeOutcome::TimedOut || cut.outcome == DecodeOutcome::Crashed);
     EXPECT_LE(cut.timeout_ms, 2000u);
     EXPECT_FALSE(decode_failure_text(path.c_str(), cut).empty());
+    // The decoder that hung was ended; the next file decodes.
+    EXPECT_EQ(decode_in_child(data_path("images/pngsuite_basn3p08.png").c_str()).outcome, DecodeOutcome::Decoded);
+}
+
+TEST_F(HostileFiles, ServedAndStartedDecodersGiveTheSameFrames)
+{
+    for (const char *name : {"images/giflib_fire.gif", "images/pngsuite_basn3p08.png", "images/hexen2_expload.bmp"}) {
+        SCOPED_TRACE(name);
+        use_decode_server(false);
+        const DecodeResult started = decode_in_child(data_path(name).c_str());
+        use_decode_server(true);
+        const DecodeResult served = decode_in_child(data_path(name).c_str());
+        ASSERT_EQ(started.outcome, DecodeOutcome::Decoded);
+        ASSERT_EQ(served.outcome, DecodeOutcome::Decoded);
+        ASSERT_EQ(started.frames.size(), served.frames.size());
+        for (size_t i = 0; i < started.frames.size(); ++i) {
+            EXPECT_EQ(std::memcmp(&started.frames[i].head, &served.frames[i].head, sizeof started.frames[i].head), 0);
+            EXPECT_EQ(started.frames[i].palette, served.frames[i].palette);
+            EXPECT_EQ(started.frames[i].pixels, served.frames[i].pixels);
+        }
+        EXPECT_GT(served.peak_kib, 0);
+    }
 }
 
 TEST_F(HostileFiles, PaletteDispatchDecodesTheFileOnce)

@@ -9,9 +9,9 @@
 #include <IL/ilu.h>
 
 #include "document/animation.h"
+#include "fileio/child_decode.h"
 #include "fileio/format_table.h"
 #include "fileio/generic_formats.h"
-#include "fileio/library_probe.h"
 #include "platform/console_platform.h"
 #include "plugins/host_table.h"
 #include "quake/quake_palette.h"
@@ -79,16 +79,26 @@ void BM_RemapToPalette1024(benchmark::State &state)
 }
 BENCHMARK(BM_RemapToPalette1024)->Unit(benchmark::kMillisecond);
 
-// The cost of probing a load in a child process, against the load itself.
-void BM_ProbePng(benchmark::State &state)
+// A plain in-process load of the file, the way the library alone would read
+// it: what the child decode is measured against.
+void BM_InProcessLoadPng(benchmark::State &state)
 {
     start_library();
     const std::string path = sample_png(static_cast<int>(state.range(0)));
-    for (auto _ : state)
-        benchmark::DoNotOptimize(probe_library_load(path.c_str()));
+    for (auto _ : state) {
+        ILuint image = 0;
+        ilGenImages(1, &image);
+        ilBindImage(image);
+        benchmark::DoNotOptimize(ilLoadImage(path.c_str()));
+        const ILuint copy = ilCloneCurImage();
+        ilDeleteImages(1, &copy);
+        ilDeleteImages(1, &image);
+    }
 }
-BENCHMARK(BM_ProbePng)->Arg(64)->Arg(1024)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_InProcessLoadPng)->Arg(64)->Arg(1024)->Arg(4096)->Unit(benchmark::kMillisecond);
 
+// The generic loader: the file decoded by vorn-decode in a child, the frames
+// brought back over the pipe and built into the document's images.
 void BM_GenericLoadPng(benchmark::State &state)
 {
     start_library();
@@ -103,6 +113,16 @@ void BM_GenericLoadPng(benchmark::State &state)
     }
     set_platform(nullptr);
 }
-BENCHMARK(BM_GenericLoadPng)->Arg(64)->Arg(1024)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GenericLoadPng)->Arg(64)->Arg(1024)->Arg(4096)->Unit(benchmark::kMillisecond);
+
+// The same with every decoder a start of vorn-decode of its own (no server):
+// what the server saves.
+void BM_GenericLoadPngWithoutServer(benchmark::State &state)
+{
+    use_decode_server(false);
+    BM_GenericLoadPng(state);
+    use_decode_server(true);
+}
+BENCHMARK(BM_GenericLoadPngWithoutServer)->Arg(64)->Arg(1024)->Unit(benchmark::kMillisecond);
 
 } // namespace

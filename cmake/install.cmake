@@ -3,7 +3,9 @@
 # needs to offer Vorn for its file types.
 include(GNUInstallDirs)
 
-install(TARGETS vorn-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# vorn-decode, the child that decodes untrusted files, is found beside the
+# programs.
+install(TARGETS vorn-cli vorn-decode RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET vorn)
   install(TARGETS vorn RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()

@@ -11,6 +11,7 @@
 #include "document/animation.h"
 #include "document/document_state.h"
 #include "fileio/format_table.h"
+#include "fileio/image_limits.h"
 #include "platform/platform.h"
 
 namespace {
@@ -178,7 +179,9 @@ int import_frames_via_dialog(Animation *anim)
         anim_init(&scratch);
         // A file that cannot be read reports itself and adds no frames.
         file_load(path.c_str(), &scratch);
-        if (scratch.groups && scratch.group_count > 0)
+        // The frames imported together stay within the pixel budget.
+        if (scratch.groups && scratch.group_count > 0
+            && fits_pixel_budget(anim_pixel_bytes(anim), &scratch, path.c_str()))
             group_append_frames(&anim->groups[0], &scratch.groups[0]);
         anim_destroy(&scratch);
     }

@@ -14,6 +14,7 @@
 #include <IL/il.h>
 #include <IL/ilu.h>
 
+#include "fileio/codec_guard.h"
 #include "fileio/generic_formats.h"
 #include "fileio/safe_save.h"
 #include "plugins/host_table.h"
@@ -22,17 +23,21 @@
 #include "quake/sprite.h"
 #include "quake/wad2.h"
 
-#define G_LOAD generic_image_load
-#define G_SAVE generic_image_save
-#define I_PAL image_palette_load
+// Every row operation runs inside codec_guard: no exception leaves a codec.
+#define G_LOAD codec_guard::load<generic_image_load>
+#define G_SAVE codec_guard::save<generic_image_save>
+#define I_PAL codec_guard::load_palette<image_palette_load>
+#define LOAD(fn) codec_guard::load<fn>
+#define SAVE(fn) codec_guard::save<fn>
 
 const FormatRow FormatTable[FORMAT_ROW_COUNT + 1] = {
-    {sprite32_load, sprite32_save, nullptr, nullptr, "Darkplaces Sprite (*.spr32)", "*.spr32"},
-    {quake_sprite_load, quake_sprite_save, nullptr, nullptr, "Quake Sprite (*.spr)", "*.spr"},
-    {wad2_load, wad2_save, nullptr, nullptr, "Quake WAD2 (*.wad)", "*.wad"},
-    {lmp_load, lmp_save, nullptr, nullptr, "Quake Lmp (*.lmp)", "*.lmp"},
-    {mip_load, mip_save, nullptr, nullptr, "Quake Mip (*.mip)", "*.mip"},
-    {nullptr, nullptr, palette_lmp_load, palette_lmp_save, "Quake Palette (palette.lmp)", "palette.lmp"},
+    {LOAD(sprite32_load), SAVE(sprite32_save), nullptr, nullptr, "Darkplaces Sprite (*.spr32)", "*.spr32"},
+    {LOAD(quake_sprite_load), SAVE(quake_sprite_save), nullptr, nullptr, "Quake Sprite (*.spr)", "*.spr"},
+    {LOAD(wad2_load), SAVE(wad2_save), nullptr, nullptr, "Quake WAD2 (*.wad)", "*.wad"},
+    {LOAD(lmp_load), SAVE(lmp_save), nullptr, nullptr, "Quake Lmp (*.lmp)", "*.lmp"},
+    {LOAD(mip_load), SAVE(mip_save), nullptr, nullptr, "Quake Mip (*.mip)", "*.mip"},
+    {nullptr, nullptr, codec_guard::load_palette<palette_lmp_load>, codec_guard::save_palette<palette_lmp_save>,
+     "Quake Palette (palette.lmp)", "palette.lmp"},
     {G_LOAD, G_SAVE, I_PAL, nullptr, "Windows or OS/2 Bitmap (*.bmp)", "*.bmp"},
     {G_LOAD, nullptr, nullptr, nullptr, "Dr. Halo Bitmap (*.cut)", "*.cut"},
     {G_LOAD, nullptr, nullptr, nullptr, "Windows Cursor (*.cur)", "*.cur"},
@@ -65,15 +70,20 @@ const FormatRow FormatTable[FORMAT_ROW_COUNT + 1] = {
     {G_LOAD, G_SAVE, nullptr, nullptr, "Truevision Targa Bitmap (*.vst)", "*.vst"},
     {G_LOAD, nullptr, nullptr, nullptr, "Quake 2 Texture File (*.wal)", "*.wal"},
     {G_LOAD, nullptr, nullptr, nullptr, "X Pixmap Graphic (*.xpm)", "*.xpm"},
-    {nullptr, nullptr, generic_palette_load, nullptr, "Photoshop Color Table (*.act)", "*.act"},
-    {nullptr, nullptr, generic_palette_load, nullptr, "Autodesk Color Palette (*.col)", "*.col"},
-    {nullptr, nullptr, generic_palette_load, generic_palette_save, "Dr. Halo / Jasc Palette (*.pal)", "*.pal"},
+    {nullptr, nullptr, codec_guard::load_palette<generic_palette_load>, nullptr, "Photoshop Color Table (*.act)",
+     "*.act"},
+    {nullptr, nullptr, codec_guard::load_palette<generic_palette_load>, nullptr, "Autodesk Color Palette (*.col)",
+     "*.col"},
+    {nullptr, nullptr, codec_guard::load_palette<generic_palette_load>, codec_guard::save_palette<generic_palette_save>,
+     "Dr. Halo / Jasc Palette (*.pal)", "*.pal"},
     {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
 #undef G_LOAD
 #undef G_SAVE
 #undef I_PAL
+#undef LOAD
+#undef SAVE
 
 namespace {
 
@@ -177,6 +187,21 @@ Attempt offer_to_plugins(const char *path, Call call)
     return Attempt::Declined;
 }
 
+// A file that cannot be opened is reported with the system's cause and its
+// name before any reader guesses at it.
+bool readable_or_reported(const char *path)
+{
+    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        close(fd);
+        return true;
+    }
+    const int code = errno;
+    show_warning(format_text("Error %i Encountered: %s (%s)", code, std::strerror(code), path));
+    errno = 0;
+    return false;
+}
+
 } // namespace
 
 int extension_matches(const char *pattern, const char *path)
@@ -196,6 +221,8 @@ int file_load(const char *path, Animation *anim)
         if (formats && formats->load_image && formats->load_image(path, anim))
             return 1;
     }
+    if (!readable_or_reported(path))
+        return 1;
     for (int i = 0; FormatTable[i].description; ++i) {
         const FormatRow &row = FormatTable[i];
         if (row.load_image && extension_matches(row.pattern, path) && row.load_image(path, anim))
@@ -252,6 +279,8 @@ int file_save(const char *path, Animation *anim)
 
 int palette_file_load(const char *path, uint8_t *rgba1024)
 {
+    // The image rows below all read the same file: one decode serves them.
+    const PaletteDecodeScope one_decode;
     forget_stale_errors();
     for (int i = 0; i < plugin_count(); ++i) {
         const PluginFormatTable *formats = plugin_record(i).formats;
@@ -261,6 +290,8 @@ int palette_file_load(const char *path, uint8_t *rgba1024)
                 return n;
         }
     }
+    if (!readable_or_reported(path))
+        return 0;
     for (int i = 0; FormatTable[i].description; ++i) {
         const FormatRow &row = FormatTable[i];
         if (!row.load_palette)

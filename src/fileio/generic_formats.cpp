@@ -13,7 +13,8 @@
 #include "document/animation.h"
 #include "fileio/byte_io.h"
 #include "fileio/format_table.h"
-#include "fileio/library_probe.h"
+#include "fileio/child_decode.h"
+#include "fileio/image_limits.h"
 #include "fileio/safe_save.h"
 #include "platform/platform.h"
 #include "plugins/host_table.h"
@@ -93,54 +94,136 @@ void compose_transparent_frame(uint32_t previous, uint32_t current, int64_t pixe
     host().set_data(above.data());
 }
 
+namespace {
+
+// Makes the bound image the decoded frame (a single zero pixel carrying the
+// palette when the frame came without pixels). False when the library
+// refuses the description.
+bool build_bound_image(const DecodedFrame &frame)
+{
+    const decode_protocol::FrameHeader &f = frame.head;
+    bool built;
+    if (frame.pixels.empty()) {
+        uint8_t zero[32] = {}; // the widest pixel: four channels of 8 bytes
+        built = ilTexImage(1, 1, 1, static_cast<ILubyte>(f.bytes_per_pixel), f.format, f.type, zero) != IL_FALSE;
+    } else {
+        built = ilTexImage(f.width, f.height, f.depth, static_cast<ILubyte>(f.bytes_per_pixel), f.format, f.type,
+                           const_cast<uint8_t *>(frame.pixels.data()))
+                != IL_FALSE;
+    }
+    if (!built)
+        return false;
+    // The decoder keeps the top row first, as the program does.
+    ilRegisterOrigin(f.origin);
+    if (!frame.palette.empty())
+        ilRegisterPal(const_cast<uint8_t *>(frame.palette.data()), static_cast<ILuint>(frame.palette.size()),
+                      f.palette_type);
+    return true;
+}
+
+// The palette dispatch tries the image rows one after another on the same
+// file; within one dispatch the file is decoded once and every row after
+// the first takes the same answer.
+struct PaletteCache {
+    int scopes = 0;
+    bool valid = false;
+    std::string path;
+    int32_t count = 0;
+    uint8_t rgba[1024] = {};
+};
+thread_local PaletteCache palette_cache;
+
+} // namespace
+
+PaletteDecodeScope::PaletteDecodeScope() { ++palette_cache.scopes; }
+PaletteDecodeScope::~PaletteDecodeScope()
+{
+    if (--palette_cache.scopes == 0)
+        palette_cache.valid = false;
+}
+
+namespace {
+
+// Makes a frame image for each decoded frame as its header arrives and
+// hands its buffer to the decode: the pixels go from the pipe into the
+// image.
+class FrameImages : public FrameSink {
+public:
+    explicit FrameImages(Group *group) : group_(group) {}
+
+    uint8_t *pixels_for(uint32_t, const DecodedFrame &frame) override
+    {
+        const decode_protocol::FrameHeader &f = frame.head;
+        const int index = group_append_frame(group_);
+        if (index < 0 || index >= group_->frame_count)
+            return nullptr;
+        host().bind_image(group_->frames[index].image);
+        if (!ilTexImage(f.width, f.height, f.depth, static_cast<ILubyte>(f.bytes_per_pixel), f.format, f.type,
+                        nullptr))
+            return nullptr;
+        uint8_t *data = ilGetData();
+        const ILint size = ilGetInteger(IL_IMAGE_SIZE_OF_DATA);
+        if (!data || size < 0 || static_cast<uint64_t>(size) < f.data_bytes)
+            return nullptr;
+        // The decoder keeps the top row first, as the program does.
+        ilRegisterOrigin(f.origin);
+        if (!frame.palette.empty())
+            ilRegisterPal(const_cast<uint8_t *>(frame.palette.data()), static_cast<ILuint>(frame.palette.size()),
+                          f.palette_type);
+        return data;
+    }
+
+private:
+    Group *group_;
+};
+
+} // namespace
+
 int32_t generic_image_load(const char *path, Animation *anim)
 {
     if (looks_like_xpm(path)) {
         show_warning("Error Encountered: X Pixmap files cannot be read");
         return 1;
     }
-    if (probe_library_load(path) == ProbeResult::Dangerous) {
-        show_warning(format_text("Error Encountered: %s is damaged or not an image that can be read", path));
-        return 1;
+    int64_t claimed_width = 0;
+    int64_t claimed_height = 0;
+    if (claimed_size(path, claimed_width, claimed_height)) {
+        const std::string refusal = claim_refusal_text(path, claimed_width, claimed_height, GENERIC_MAX_SIDE);
+        if (!refusal.empty()) {
+            show_warning(refusal);
+            return 1;
+        }
     }
-    ILuint loaded = 0;
-    ilGenImages(1, &loaded);
-    ilBindImage(loaded);
-    if (!ilLoadImage(path)) {
-        report_file_error();
-        ilDeleteImages(1, &loaded);
-        return 1;
-    }
-    ILinfo info;
-    std::memset(&info, 0, sizeof info);
-    iluGetImageInfo(&info);
-    const int count = static_cast<int>(info.NumNext) + 1;
-    const bool compose = (info.PalType == IL_PAL_RGBA32 || info.PalType == IL_PAL_BGRA32)
-                         && info.Format == IL_COLOUR_INDEX && gif_hack;
-    const int64_t base_pixels = static_cast<int64_t>(info.Width) * info.Height;
-
+    // The library decodes the file in a child; only the frames it hands
+    // back, checked again, become images here.
+    const int index = anim->group_count;
     Group *group = anim_add_group(anim, NO_GROUP_NAME);
-    group_reset_frames(group, count);
-    int filled = 0;
-    for (int i = 0; i < count; ++i) {
-        ilBindImage(loaded);
-        if (!ilActiveImage(static_cast<ILuint>(i)))
-            break;
-        filled = i + 1;
-        Frame *frame = &anim->groups[0].frames[i];
-        const int duration = ilGetInteger(IL_IMAGE_DURATION);
-        props_set_float(&frame->props, "Duration", static_cast<float>(duration / 1000.0));
-        props_set_int(&frame->props, "Origin X", ilGetInteger(IL_IMAGE_WIDTH) >> 1, PROPERTY_INTEGER);
-        props_set_int(&frame->props, "Origin Y", ilGetInteger(IL_IMAGE_HEIGHT) >> 1, PROPERTY_INTEGER);
-        host().delete_image(frame->image);
-        frame->image = ilCloneCurImage();
-        if (compose && i >= 1)
-            compose_transparent_frame(anim->groups[0].frames[i - 1].image, frame->image, base_pixels);
+    FrameImages images(group);
+    DecodeRequest request;
+    request.max_side = GENERIC_MAX_SIDE;
+    request.budget = pixel_budget();
+    const DecodeResult decoded = decode_in_child(path, request, &images);
+    group = &anim->groups[index];
+    if (decoded.outcome != DecodeOutcome::Decoded || group->frame_count != static_cast<int>(decoded.frames.size())) {
+        anim_delete_group(anim, index);
+        show_warning(decoded.outcome != DecodeOutcome::Decoded
+                         ? decode_failure_text(path, decoded)
+                         : format_text("Cannot read %s: not enough memory for its images", path));
+        return 1;
     }
-    // Images the chain announced but could not give leave no empty frames.
-    while (anim->groups[0].frame_count > filled)
-        group_delete_frame(&anim->groups[0], anim->groups[0].frame_count - 1);
-    ilDeleteImages(1, &loaded);
+    const decode_protocol::FrameHeader &base = decoded.frames[0].head;
+    const bool compose = (base.palette_type == IL_PAL_RGBA32 || base.palette_type == IL_PAL_BGRA32)
+                         && base.format == IL_COLOUR_INDEX && gif_hack;
+    const int64_t base_pixels = static_cast<int64_t>(base.width) * base.height;
+    for (int i = 0; i < group->frame_count; ++i) {
+        const decode_protocol::FrameHeader &head = decoded.frames[static_cast<size_t>(i)].head;
+        Frame *frame = &group->frames[i];
+        props_set_float(&frame->props, "Duration", static_cast<float>(head.duration / 1000.0));
+        props_set_int(&frame->props, "Origin X", static_cast<int32_t>(head.width >> 1), PROPERTY_INTEGER);
+        props_set_int(&frame->props, "Origin Y", static_cast<int32_t>(head.height >> 1), PROPERTY_INTEGER);
+        if (compose && i >= 1)
+            compose_transparent_frame(group->frames[i - 1].image, frame->image, base_pixels);
+    }
     return 1;
 }
 
@@ -251,6 +334,10 @@ int32_t generic_image_save(const char *path, Animation *anim)
         }
         return 0;
     }
+    // The library's writers crash on sizes and layouts they cannot handle
+    // (its size arithmetic is 32-bit): such a frame is refused first.
+    if (!frames_fit_for_saving(anim, GENERIC_MAX_SIDE, true, LIBRARY_MAX_IMAGE_BYTES))
+        return 0;
     anim_bind_frame(anim, 0, 0);
     if (ilGetInteger(IL_IMAGE_FORMAT) != IL_COLOUR_INDEX)
         return save_bound_image(path, type) ? 1 : 0;
@@ -287,25 +374,50 @@ int32_t generic_image_save(const char *path, Animation *anim)
 
 int32_t image_palette_load(const char *path, uint8_t *rgba1024)
 {
-    if (looks_like_xpm(path) || probe_library_load(path) == ProbeResult::Dangerous)
-        return 0;
-    const uint32_t scratch = host().gen_image();
-    host().bind_image(scratch);
-    ilLoadImage(path);
-    int n = 0;
-    if (ilGetInteger(IL_IMAGE_FORMAT) == IL_COLOUR_INDEX) {
-        ilConvertPal(IL_PAL_RGBA32);
-        n = ilGetInteger(IL_PALETTE_NUM_COLS);
-        if (n > 256)
-            n = 256;
-        if (n < 0)
-            n = 0;
-        const uint8_t *palette = ilGetPalette();
-        if (palette && n > 0 && ilGetInteger(IL_PALETTE_BPP) == 4)
-            std::memcpy(rgba1024, palette, static_cast<size_t>(n) * 4);
-        else
-            n = 0;
+    if (palette_cache.valid && palette_cache.path == path) {
+        if (palette_cache.count > 0)
+            std::memcpy(rgba1024, palette_cache.rgba, static_cast<size_t>(palette_cache.count) * 4);
+        return palette_cache.count;
     }
-    host().delete_image(scratch);
+    int n = 0;
+    uint8_t rgba[1024] = {};
+    int64_t claimed_width = 0;
+    int64_t claimed_height = 0;
+    const bool beyond = claimed_size(path, claimed_width, claimed_height)
+                        && !claim_refusal_text(path, claimed_width, claimed_height, GENERIC_MAX_SIDE).empty();
+    if (!looks_like_xpm(path) && !beyond) {
+        DecodeRequest request;
+        request.palette_only = true;
+        const DecodeResult decoded = decode_in_child(path, request);
+        if (decoded.outcome == DecodeOutcome::Decoded && decoded.frames[0].head.format == IL_COLOUR_INDEX
+            && !decoded.frames[0].palette.empty()) {
+            // The library converts the palette, whatever its kind, on a
+            // one-pixel image that carries it.
+            const uint32_t scratch = host().gen_image();
+            host().bind_image(scratch);
+            if (build_bound_image(decoded.frames[0])) {
+                ilConvertPal(IL_PAL_RGBA32);
+                n = ilGetInteger(IL_PALETTE_NUM_COLS);
+                if (n > 256)
+                    n = 256;
+                if (n < 0)
+                    n = 0;
+                const uint8_t *palette = ilGetPalette();
+                if (palette && n > 0 && ilGetInteger(IL_PALETTE_BPP) == 4)
+                    std::memcpy(rgba, palette, static_cast<size_t>(n) * 4);
+                else
+                    n = 0;
+            }
+            host().delete_image(scratch);
+        }
+    }
+    if (n > 0)
+        std::memcpy(rgba1024, rgba, static_cast<size_t>(n) * 4);
+    if (palette_cache.scopes > 0) {
+        palette_cache.valid = true;
+        palette_cache.path = path;
+        palette_cache.count = n;
+        std::memcpy(palette_cache.rgba, rgba, sizeof rgba);
+    }
     return n;
 }

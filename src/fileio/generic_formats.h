@@ -14,6 +14,16 @@ bool generic_gif_hack();
 int32_t generic_image_load(const char *path, Animation *anim);
 int32_t generic_image_save(const char *path, Animation *anim);
 int32_t image_palette_load(const char *path, uint8_t *rgba1024);
+// While one of these lives on the calling thread, image_palette_load decodes
+// each file once and answers again from that decode (the palette dispatch
+// offers the same file to several image rows).
+class PaletteDecodeScope {
+public:
+    PaletteDecodeScope();
+    ~PaletteDecodeScope();
+    PaletteDecodeScope(const PaletteDecodeScope &) = delete;
+    PaletteDecodeScope &operator=(const PaletteDecodeScope &) = delete;
+};
 int32_t generic_palette_load(const char *path, uint8_t *rgba1024);
 int32_t generic_palette_save(const char *path, const uint8_t *rgba, int32_t count);
 

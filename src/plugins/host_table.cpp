@@ -1,5 +1,7 @@
 #include "plugins/host_table.h"
 
+#include <cstring>
+
 #include <IL/il.h>
 #include <IL/ilu.h>
 
@@ -71,7 +73,17 @@ PaletteTypeCode palette_type()
 uint32_t colours_used() { return iluColoursUsed(); }
 uint8_t *get_palette() { return ilGetPalette(); }
 void clear_colour(float r, float g, float b, float a) { ilClearColour(r, g, b, a); }
-uint32_t gen_image() { return iluGenImage(); }
+// A fresh image is one pixel whose bytes the library leaves unset; it is
+// cleared so that a placeholder frame that reaches a file writes zeros.
+uint32_t gen_image()
+{
+    const uint32_t image = iluGenImage();
+    uint8_t *data = ilGetData();
+    const ILint size = ilGetInteger(IL_IMAGE_SIZE_OF_DATA);
+    if (data && size > 0)
+        std::memset(data, 0, static_cast<size_t>(size));
+    return image;
+}
 int32_t copy_image(uint32_t source) { return ilCopyImage(source) ? 1 : 0; }
 void delete_image(uint32_t image) { iluDeleteImage(image); }
 void bind_image(uint32_t image) { ilBindImage(image); }

@@ -19,6 +19,7 @@
 #include "document/animation.h"
 #include "fileio/byte_io.h"
 #include "fileio/safe_save.h"
+#include "fileio/image_limits.h"
 #include "platform/platform.h"
 #include "plugins/host_table.h"
 #include "quake/palette_conform.h"
@@ -99,6 +100,25 @@ void write_bound_pixels(ByteWriter &out, int out_w, int out_h)
 bool load_file(const char *path, std::vector<uint8_t> &bytes)
 {
     return path && read_file(path, bytes, MAX_PICTURE_FILE);
+}
+
+// True when a file whose pixels start at `in` and need `bytes` holds enough
+// of them that the rest may be zero-filled; else says so, naming the file.
+bool within_zero_fill(const char *path, const ByteReader &in, int64_t width, int64_t height, uint64_t bytes,
+                      const char *what)
+{
+    ReadAllowance allowance;
+    if (allowance.take(bytes, in.remaining()))
+        return true;
+    show_warning(format_text("Cannot read %s: %s %s", path, what,
+                             allowance.why(width, height, bytes, in.remaining()).c_str()));
+    return false;
+}
+
+void warn_if_truncated(const char *path, const ByteReader &in)
+{
+    if (in.short_read())
+        show_warning(format_text("Picture file %s is truncated; the missing bytes were read as zeros", path));
 }
 
 // Removes the last group of the animation (a reader gave up on it), so that
@@ -265,9 +285,16 @@ int32_t lmp_load(const char *path, Animation *anim)
         // A lighting table: 64 rows of 256 indexes and no size header. A
         // shorter file leaves the rest of the table at 0.
         indexed_pixels_read(in, frame, COLORMAP_WIDTH, COLORMAP_HEIGHT);
-    } else if (!picture_read(in, frame)) {
-        drop_last_group(anim);
-        return 0;
+    } else {
+        ByteReader head = in;
+        const int32_t width = head.i32();
+        const int32_t height = head.i32();
+        const uint64_t area = checked_area(width, height);
+        if ((area && !within_zero_fill(path, head, width, height, area, "the picture")) || !picture_read(in, frame)) {
+            drop_last_group(anim);
+            return 0;
+        }
+        warn_if_truncated(path, in);
     }
     give_default_palette(frame->image);
     return 1;
@@ -276,6 +303,8 @@ int32_t lmp_load(const char *path, Animation *anim)
 int32_t lmp_save(const char *path, Animation *anim)
 {
     if (!anim || anim->group_count < 1 || anim->groups[0].frame_count < 1)
+        return 0;
+    if (!frames_fit_for_saving(anim, QUAKE_MAX_SIDE, true, LIBRARY_MAX_IMAGE_BYTES))
         return 0;
     anim_bind_frame(anim, 0, 0);
     if (host().width() % 4 != 0
@@ -303,11 +332,24 @@ int32_t mip_load(const char *path, Animation *anim)
     if (!load_file(path, bytes))
         return 0;
     ByteReader in(bytes);
+    ByteReader head = in;
+    head.skip(MIP_NAME_SIZE);
+    const uint32_t width = head.u32();
+    const uint32_t height = head.u32();
+    head.skip(4 * MIP_LEVELS);
+    if (checked_area(width, height)) {
+        uint64_t levels = 0;
+        for (int k = 0; k < MIP_LEVELS; ++k)
+            levels += static_cast<uint64_t>(width >> k) * (height >> k);
+        if (!within_zero_fill(path, head, width, height, levels, "the texture"))
+            return 0;
+    }
     Group *group = anim_add_group(anim, NO_GROUP_NAME);
     if (!mip_texture_read(in, group)) {
         drop_last_group(anim);
         return 0;
     }
+    warn_if_truncated(path, in);
     for (int g = 0; g < anim->group_count; ++g)
         for (int f = 0; f < anim->groups[g].frame_count; ++f)
             give_default_palette(anim->groups[g].frames[f].image);
@@ -317,6 +359,8 @@ int32_t mip_load(const char *path, Animation *anim)
 int32_t mip_save(const char *path, Animation *anim)
 {
     if (!anim || anim->group_count < 1 || anim->groups[0].frame_count < 1)
+        return 0;
+    if (!frames_fit_for_saving(anim, QUAKE_MAX_SIDE, true, LIBRARY_MAX_IMAGE_BYTES))
         return 0;
     anim_bind_frame(anim, 0, 0);
     if ((host().width() % 16 != 0 || host().height() % 16 != 0)

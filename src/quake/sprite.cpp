@@ -10,6 +10,7 @@
 #include "document/props.h"
 #include "fileio/byte_io.h"
 #include "fileio/safe_save.h"
+#include "fileio/image_limits.h"
 #include "platform/platform.h"
 #include "plugins/host_table.h"
 #include "quake/quake_layout.h"
@@ -56,7 +57,7 @@ int32_t quake_sprite_load(const char *path, Animation *anim)
         return 0;
 
     sprite_set_header_properties(anim, header);
-    SpritePixels pixels{1, default_palette, 256, true};
+    SpritePixels pixels{1, default_palette, 256, true, path};
     uint8_t own_palette[256 * 4] = {};
     if (header.version == VERSION_PALETTED) {
         props_set_int(&anim->props, PROP_VERSION, VERSION_PALETTED, PROPERTY_INTEGER);
@@ -74,6 +75,8 @@ int32_t quake_sprite_load(const char *path, Animation *anim)
 
 int32_t quake_sprite_save(const char *path, Animation *anim)
 {
+    if (!sprite_frames_fit(anim))
+        return 0;
     // GLQuake uploads sprite frames as textures whose width must be a
     // multiple of 4; ask once per group about the first offending frame.
     for (int i = 0; i < anim->group_count; ++i) {

@@ -22,8 +22,13 @@ int32_t sprite32_load(const char *path, Animation *anim)
     sprite_set_header_properties(anim, header);
     // Frame sides are bounded as for 8-bit sprites, and a group must say how
     // many frames it has: there is no size to estimate the count from.
-    const SpritePixels pixels{4, nullptr, 0, false};
+    const SpritePixels pixels{4, nullptr, 0, false, path};
     return sprite_read_entries(in, header, pixels, anim);
 }
 
-int32_t sprite32_save(const char *path, Animation *anim) { return sprite_write(path, anim, VERSION_TRUECOLOUR); }
+int32_t sprite32_save(const char *path, Animation *anim)
+{
+    if (!sprite_frames_fit(anim))
+        return 0;
+    return sprite_write(path, anim, VERSION_TRUECOLOUR);
+}

@@ -16,6 +16,7 @@
 #include "platform/platform.h"
 #include "plugins/host_table.h"
 #include "quake/palette_conform.h"
+#include "fileio/image_limits.h"
 #include "quake/quake_layout.h"
 #include "quake/quake_palette.h"
 
@@ -51,14 +52,30 @@ bool has_group_entry(ByteReader in, int32_t entry_count, int bytes_per_pixel)
     return false;
 }
 
-void read_frame(ByteReader &in, Frame *frame, const SpritePixels &pixels)
+// What the reading of one file has taken so far.
+struct FrameReading {
+    ReadAllowance allowance;
+    int frame_number = 0; // frames read so far, for messages
+    bool told_unusable = false;
+};
+
+// Reads one frame record. False (after giving up) when its pixels would take
+// the file past the zero fill or the pixel budget.
+bool read_frame(ByteReader &in, Frame *frame, const SpritePixels &pixels, FrameReading &reading, Animation *anim)
 {
+    ++reading.frame_number;
     const int32_t origin_x = in.i32();
     const int32_t origin_y = in.i32();
     const int32_t width = in.i32();
     const int32_t height = in.i32();
     const uint64_t bytes = checked_area(width, height, MAX_SIDE, pixels.bytes_per_pixel);
     if (bytes) {
+        if (!reading.allowance.take(bytes, in.remaining())) {
+            sprite_give_up(anim, format_text("Cannot read %s: sprite frame %i %s", pixels.path ? pixels.path : "",
+                                             reading.frame_number,
+                                             reading.allowance.why(width, height, bytes, in.remaining()).c_str()));
+            return false;
+        }
         // Bytes the file lacks stay zero (ByteReader fills them).
         std::vector<uint8_t> data(static_cast<size_t>(bytes));
         in.bytes(data.data(), data.size());
@@ -70,9 +87,15 @@ void read_frame(ByteReader &in, Frame *frame, const SpritePixels &pixels)
         ilRegisterOrigin(IL_ORIGIN_UPPER_LEFT);
         if (indexed)
             host().set_palette(pixels.palette, pixels.palette_count);
+    } else if (!reading.told_unusable) {
+        // The frame keeps its one cleared pixel; say so once per file.
+        reading.told_unusable = true;
+        show_warning(format_text("Sprite %s: frame %i is %ix%i pixels, outside 1 to %i a side; it was left empty",
+                                 pixels.path ? pixels.path : "", reading.frame_number, width, height, MAX_SIDE));
     }
     props_set_int(&frame->props, PROP_ORIGIN_X, negated(origin_x), PROPERTY_INTEGER);
     props_set_int(&frame->props, PROP_ORIGIN_Y, origin_y, PROPERTY_INTEGER);
+    return true;
 }
 
 // The frame count of group entry `entry`, checked against what the file can
@@ -122,17 +145,20 @@ int32_t group_frame_count(ByteReader &in, int32_t entry, const SpriteHeader &hea
 
 bool read_ungrouped(ByteReader &in, const SpriteHeader &header, const SpritePixels &pixels, Animation *anim)
 {
+    FrameReading reading;
     const int index = anim->group_count;
     group_reset_frames(anim_add_group(anim, NO_GROUP_NAME), header.entry_count);
     for (int32_t e = 0; e < header.entry_count; ++e) {
         in.i32(); // entry type, 0 for every entry here
-        read_frame(in, &anim->groups[index].frames[e], pixels);
+        if (!read_frame(in, &anim->groups[index].frames[e], pixels, reading, anim))
+            return false;
     }
     return true;
 }
 
 bool read_grouped(ByteReader &in, const SpriteHeader &header, const SpritePixels &pixels, Animation *anim)
 {
+    FrameReading reading;
     for (int32_t e = 0; e < header.entry_count; ++e) {
         const int32_t entry_type = in.i32();
         int32_t count = 1;
@@ -148,7 +174,8 @@ bool read_grouped(ByteReader &in, const SpriteHeader &header, const SpritePixels
             for (int32_t k = 0; k < count; ++k)
                 props_set_float(&group.frames[k].props, PROP_DURATION, in.f32());
         for (int32_t k = 0; k < count; ++k)
-            read_frame(in, &group.frames[k], pixels);
+            if (!read_frame(in, &group.frames[k], pixels, reading, anim))
+                return false;
     }
     return true;
 }
@@ -313,6 +340,11 @@ int32_t sprite_read_entries(ByteReader &in, const SpriteHeader &header, const Sp
     if (in.short_read())
         show_warning("Sprite file is truncated; the missing bytes were read as zeros");
     return 1;
+}
+
+bool sprite_frames_fit(const Animation *anim)
+{
+    return frames_fit_for_saving(anim, MAX_SIDE, false, LIBRARY_MAX_IMAGE_BYTES);
 }
 
 int32_t sprite_write(const char *path, Animation *anim, int32_t version)

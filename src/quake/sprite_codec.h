@@ -29,6 +29,7 @@ struct SpritePixels {
     // A group whose frame count is 0 takes its count from the bytes left
     // (Quake sprites); otherwise such a group is refused.
     bool derive_empty_group_count;
+    const char *path; // the file, for messages
 };
 
 SpriteHeader sprite_read_header(ByteReader &in);
@@ -39,11 +40,17 @@ void sprite_set_header_properties(Animation *anim, const SpriteHeader &header);
 // Reads the frame entries that start at the reader's position into the
 // animation. Returns 1; or shows why, leaves the animation empty and
 // returns 0. Bytes missing at the end of the file read as zeros (with a
-// warning); counts that the file cannot hold are refused.
+// warning) while they stay under MAX_ZERO_FILL; counts that the file cannot
+// hold, and frames that would take the file past either that or the pixel
+// budget, are refused.
 int32_t sprite_read_entries(ByteReader &in, const SpriteHeader &header, const SpritePixels &pixels, Animation *anim);
 
 // Gives up on a file: tells the user why and empties the animation.
 void sprite_give_up(Animation *anim, const std::string &message);
+
+// True when every frame is one the sprite writer can write (sides in
+// 1..16384, a sound layout, the whole file below 2 GiB); else says why.
+bool sprite_frames_fit(const Animation *anim);
 
 // Writes `anim` as a sprite of the given version (1, 2 or 32) to `path`.
 // Frames are converted in place to the version's pixel layout. Returns 1,

@@ -14,6 +14,7 @@
 #include "document/props.h"
 #include "fileio/byte_io.h"
 #include "fileio/safe_save.h"
+#include "fileio/image_limits.h"
 #include "platform/platform.h"
 #include "plugins/host_table.h"
 #include "quake/palette_conform.h"
@@ -157,6 +158,50 @@ bool read_lump(const std::vector<uint8_t> &bytes, const DirectoryEntry &entry, A
     }
 }
 
+// What one frame costs the document beside its pixels: the 256-entry palette
+// every frame of an archive carries, and the image's own record.
+constexpr uint64_t FRAME_OVERHEAD = 256 * 4 + 256;
+
+// The bytes the reader would keep for one lump (pixels and frame overhead),
+// computed from the same checks as read_lump without decoding anything.
+uint64_t lump_cost(const std::vector<uint8_t> &bytes, const DirectoryEntry &entry)
+{
+    if (entry.offset < 0 || static_cast<uint64_t>(entry.offset) > bytes.size())
+        return 0;
+    const ByteReader in(bytes.data() + entry.offset, bytes.size() - static_cast<size_t>(entry.offset));
+    ByteReader head = in;
+    switch (entry.type) {
+    case TYPE_PICTURE: {
+        const int32_t width = head.i32();
+        const int32_t height = head.i32();
+        const uint64_t area = checked_area(width, height);
+        // A picture that does not fit is skipped; one of unusable size keeps
+        // a single pixel.
+        if (area && !in.fits(PICTURE_HEAD_SIZE + area))
+            return 0;
+        return area + FRAME_OVERHEAD;
+    }
+    case TYPE_MIP_TEXTURE: {
+        if (entry.name == CONCHARS_NAME)
+            return in.fits(static_cast<uint64_t>(CONCHARS_SIDE) * CONCHARS_SIDE)
+                       ? static_cast<uint64_t>(CONCHARS_SIDE) * CONCHARS_SIDE + FRAME_OVERHEAD
+                       : 0;
+        head.skip(MIP_WIDTH_OFFSET);
+        const uint32_t width = head.u32();
+        const uint32_t height = head.u32();
+        const uint64_t levels = mip_levels_size(width, height);
+        if (levels == 0 || !in.fits(MIP_HEADER_SIZE + levels))
+            return 0;
+        return levels + 4 + 4 * FRAME_OVERHEAD;
+    }
+    case TYPE_RAW:
+        if (entry.size == RAW_SMALL_SIZE || entry.size == RAW_LARGE_SIZE)
+            return in.fits(static_cast<uint64_t>(entry.size)) ? static_cast<uint64_t>(entry.size) + FRAME_OVERHEAD : 0;
+        return FRAME_OVERHEAD;
+    default: return 0;
+    }
+}
+
 // The save-time questions, asked on each group's first frame. Answering
 // Yes to any of them ends the checking.
 bool confirm_sizes(Animation *anim)
@@ -183,6 +228,28 @@ bool confirm_sizes(Animation *anim)
                 return false;
             }
             return true;
+        }
+    }
+    return true;
+}
+
+// True when the lumps the directory names, overlapping or not, decode to no
+// more than the pixel budget; else says so and gives up. Runs before any
+// lump is decoded, so a refused archive costs nothing.
+bool directory_within_budget(const char *path, const std::vector<uint8_t> &bytes, size_t directory, int32_t count,
+                             Animation *anim)
+{
+    ByteReader in(bytes);
+    in.seek(directory);
+    uint64_t total = 0;
+    const uint64_t budget = pixel_budget();
+    for (int32_t i = 0; i < count; ++i) {
+        total += lump_cost(bytes, read_entry(in));
+        if (total > budget) {
+            give_up(anim, format_text("Cannot read %s: the %i lumps of its WAD2 directory decode to more than the "
+                                      "limit of %s of pixel data",
+                                      path, count, size_text(budget).c_str()));
+            return false;
         }
     }
     return true;
@@ -217,6 +284,9 @@ int32_t wad2_load(const char *path, Animation *anim)
         give_up(anim, format_text("WAD2 directory of %i entries does not fit in the file", count));
         return 0;
     }
+
+    if (!directory_within_budget(path, bytes, static_cast<size_t>(directory), count, anim))
+        return 0;
 
     uint8_t palette[1024] = {};
     bool has_palette = false;
@@ -254,6 +324,10 @@ int32_t wad2_load(const char *path, Animation *anim)
 int32_t wad2_save(const char *path, Animation *anim)
 {
     if (anim->group_count <= 0 || anim->groups[0].frame_count <= 0)
+        return 0;
+    // Offsets in the directory are 32-bit; frames the writer cannot handle
+    // are refused before anything is asked or written.
+    if (!frames_fit_for_saving(anim, QUAKE_MAX_SIDE, false, LIBRARY_MAX_IMAGE_BYTES))
         return 0;
     if (!confirm_sizes(anim))
         return 0;

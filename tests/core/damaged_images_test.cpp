@@ -1,11 +1,11 @@
 // Damaged files must never take the program down: the image library crashes
-// or hangs on many of them, so each is probed in a child process first.
+// or hangs on many of them, so it only ever decodes them in a child process.
 #include <string>
 #include <vector>
 
 #include "fileio/format_table.h"
 #include "fileio/generic_formats.h"
-#include "fileio/library_probe.h"
+#include "fileio/child_decode.h"
 #include "plugins/host_table.h"
 #include "support/test_support.h"
 
@@ -16,13 +16,7 @@ protected:
     void SetUp() override
     {
         CoreTest::SetUp();
-        set_probe_timeout(3);
         dir = scratch_dir("damaged");
-    }
-    void TearDown() override
-    {
-        set_probe_timeout(20);
-        CoreTest::TearDown();
     }
 
     // Variants of a file: cut at several lengths and with header bytes
@@ -93,10 +87,16 @@ TEST_F(DamagedImagesTest, DamagedTargas)
     load_all("tga", read_bytes(good), ".tga");
 }
 
-TEST_F(DamagedImagesTest, ProbeTellsCleanFailuresFromLoads)
+TEST_F(DamagedImagesTest, ChildDecodeTellsCleanFailuresFromLoads)
 {
-    EXPECT_EQ(probe_library_load(data_path("images/pngsuite_basn3p08.png").c_str()), ProbeResult::Loads);
-    EXPECT_EQ(probe_library_load((dir + "/missing.png").c_str()), ProbeResult::Fails);
+    const DecodeResult good = decode_in_child(data_path("images/pngsuite_basn3p08.png").c_str());
+    ASSERT_EQ(good.outcome, DecodeOutcome::Decoded);
+    ASSERT_EQ(good.frames.size(), 1u);
+    EXPECT_EQ(good.frames[0].head.width, 32u);
+    EXPECT_EQ(good.frames[0].pixels.size(), good.frames[0].head.data_bytes);
+    const DecodeResult missing = decode_in_child((dir + "/missing.png").c_str());
+    EXPECT_EQ(missing.outcome, DecodeOutcome::LibraryError);
+    EXPECT_EQ(decode_failure_text("x", missing).rfind("Error Encountered: ", 0), 0u);
 }
 
 } // namespace

@@ -318,4 +318,24 @@ TEST_F(DispatchTest, SavePaletteWithNoMatchingRowReportsIt)
     EXPECT_FALSE(fs::exists(dir + "/colors.act"));
 }
 
+TEST_F(DispatchTest, LoadFailuresNameTheFileAndTheirCause)
+{
+    const std::string missing = dir + "/missing.png";
+    EXPECT_EQ(file_load(missing.c_str(), &anim), 1);
+    EXPECT_EQ(anim.group_count, 0);
+    EXPECT_EQ(message_texts(),
+              std::vector<std::string>{format_text("Error %i Encountered: %s (%s)", ENOENT, std::strerror(ENOENT),
+                                                   missing.c_str())});
+    ui.clear();
+    const std::string garbage = dir + "/garbage.spr";
+    write_bytes(garbage, std::vector<uint8_t>(100, 0x5A));
+    file_load(garbage.c_str(), &anim);
+    EXPECT_EQ(anim.group_count, 0);
+    ASSERT_FALSE(ui.messages().empty());
+    EXPECT_NE(ui.messages().back().text.find(garbage + " is not an image of a format Vorn can read"),
+              std::string::npos)
+        << ui.transcript();
+    EXPECT_EQ(ui.transcript().find("invalid extension"), std::string::npos) << ui.transcript();
+}
+
 } // namespace

@@ -6,6 +6,7 @@
 #include "document/animation.h"
 #include "document/document_state.h"
 #include "document/props.h"
+#include "fileio/image_limits.h"
 #include "support/test_support.h"
 #include "views/logic/frame_origin.h"
 
@@ -135,6 +136,20 @@ TEST_F(EditingLogic, UnreadableDroppedFileIsReportedAndSkipped)
     ASSERT_EQ(1, doc.animation.group_count);
     EXPECT_EQ(2, doc.animation.groups[0].frame_count);
     EXPECT_FALSE(ui.messages().empty());
+}
+
+TEST_F(EditingLogic, DroppedFilesBeyondThePixelBudgetAreRefusedWithAMessage)
+{
+    DocumentState &doc = doc_state();
+    // The bubble sprite holds two 16x16 frames (512 bytes of indexes): a
+    // budget of 1000 bytes takes one copy of it, not two.
+    set_pixel_budget(1000);
+    drop_append_frames({data_path("spr/librequake_s_bubble.spr"), data_path("spr/librequake_s_bubble.spr")});
+    set_pixel_budget(0);
+    ASSERT_EQ(1, doc.animation.group_count);
+    EXPECT_EQ(2, doc.animation.groups[0].frame_count);
+    ASSERT_EQ(1u, ui.messages().size());
+    EXPECT_NE(ui.messages()[0].text.find("the limit is 1000 bytes"), std::string::npos) << ui.messages()[0].text;
 }
 
 TEST_F(EditingLogic, DropIntoTheSelectedSecondGroup)

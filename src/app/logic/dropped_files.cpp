@@ -4,6 +4,7 @@
 #include "document/document_state.h"
 #include "fileio/file_ops.h"
 #include "fileio/format_table.h"
+#include "fileio/image_limits.h"
 
 void drop_append_frames(const std::vector<std::string> &paths)
 {
@@ -15,12 +16,17 @@ void drop_append_frames(const std::vector<std::string> &paths)
         anim_add_group(&doc.animation, NO_GROUP_NAME);
         doc.current_group = doc.animation.group_count - 1;
     }
+    // The document's pixel data, dropped files included, stays within the
+    // budget.
+    uint64_t held = anim_pixel_bytes(&doc.animation);
     for (const std::string &path : paths) {
         Animation loaded;
         anim_init(&loaded);
         file_load(path.c_str(), &loaded);
-        if (loaded.groups && loaded.group_count > 0)
+        if (loaded.groups && loaded.group_count > 0 && fits_pixel_budget(held, &loaded, path.c_str())) {
+            held += anim_pixel_bytes(&loaded);
             group_append_frames(&doc.animation.groups[doc.current_group], &loaded.groups[0]);
+        }
         anim_destroy(&loaded);
     }
     const Group &group = doc.animation.groups[doc.current_group];

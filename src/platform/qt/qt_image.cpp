@@ -8,6 +8,7 @@
 
 #include <IL/il.h>
 
+#include "fileio/image_limits.h"
 #include "plugins/host_table.h"
 
 QImage qimage_from_image(uint32_t image)
@@ -40,6 +41,11 @@ QImage qimage_from_bound_image()
 bool image_from_qimage(uint32_t image, const QImage &picture)
 {
     if (picture.isNull() || picture.width() <= 0 || picture.height() <= 0)
+        return false;
+    // Pictures from the clipboard or a scanner are held to the same limits as
+    // images read from files.
+    if (picture.width() > GENERIC_MAX_SIDE || picture.height() > GENERIC_MAX_SIDE
+        || static_cast<uint64_t>(picture.width()) * static_cast<uint64_t>(picture.height()) * 4 > pixel_budget())
         return false;
     const QImage rgba = picture.convertToFormat(QImage::Format_RGBA8888);
     // ilTexImage wants tightly packed rows.

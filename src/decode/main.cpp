@@ -1,0 +1,385 @@
+// vorn-decode: decodes one image file with the image library and writes the
+// frames to standard output (fileio/decode_protocol.h).
+//
+// The image library overflows its buffers, crashes and hangs on damaged
+// files, so the program never lets it decode a file in its own process. This
+// one is started for each file, gives itself limits on memory and CPU time
+// before it touches the file, and writes nothing but the pipe. Whatever
+// happens to it here (a crash, a corrupted heap, a limit hit) ends with it.
+//
+//   vorn-decode [--palette-only] MAX_SIDE BUDGET_BYTES CPU_SECONDS PATH
+//   vorn-decode --serve      (requests on standard input, see serve())
+#include <cerrno>
+#include <cstdio>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include <string>
+
+#include <csignal>
+
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <IL/il.h>
+
+#include "fileio/decode_protocol.h"
+
+using namespace decode_protocol;
+
+#if defined(__SANITIZE_ADDRESS__)
+#define VORN_DECODE_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VORN_DECODE_ASAN 1
+#endif
+#endif
+
+namespace {
+
+// No image format this library reads expands its data by more than about
+// 2700 to 1 (LZW strings of 4096 codes); a file is allowed 4096 times its
+// size in pixel memory, and never more than the budget. A 100-byte file
+// that claims gigabytes gets its allocation refused instead of filled.
+constexpr uint64_t MAX_EXPANSION = 4096;
+// The library's code, tables and working buffers.
+constexpr uint64_t BASE_MEMORY = uint64_t(128) << 20;
+
+uint64_t memory_allowance(const char *path, uint64_t budget)
+{
+    struct stat info{};
+    const uint64_t size = stat(path, &info) == 0 && info.st_size > 0 ? static_cast<uint64_t>(info.st_size) : 0;
+    const uint64_t pixels = size > budget / MAX_EXPANSION ? budget : size * MAX_EXPANSION;
+    // Room for the frames and one working copy of them.
+    return BASE_MEMORY + 2 * pixels;
+}
+
+bool write_all(const void *data, uint64_t size)
+{
+    const auto *p = static_cast<const uint8_t *>(data);
+    while (size > 0) {
+        const size_t chunk = size > (uint64_t(1) << 30) ? size_t(1) << 30 : static_cast<size_t>(size);
+        const ssize_t n = write(STDOUT_FILENO, p, chunk);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        p += n;
+        size -= static_cast<uint64_t>(n);
+    }
+    return true;
+}
+
+// This process's peak resident memory in KiB, as the kernel counts it for
+// the image now running (VmHWM).
+uint64_t own_peak_kib()
+{
+    FILE *status = std::fopen("/proc/self/status", "r");
+    if (!status)
+        return 0;
+    char line[256];
+    unsigned long long kib = 0;
+    while (std::fgets(line, sizeof line, status))
+        if (std::sscanf(line, "VmHWM: %llu kB", &kib) == 1)
+            break;
+    std::fclose(status);
+    return kib;
+}
+
+int finish(StreamHeader header)
+{
+    if (header.status != DECODED)
+        header.peak_kib = own_peak_kib();
+    header.magic = MAGIC;
+    header.version = VERSION;
+    return write_all(&header, sizeof header) ? 0 : 1;
+}
+
+void limit(int resource, rlim_t value)
+{
+    struct rlimit l;
+    l.rlim_cur = value;
+    l.rlim_max = value;
+    setrlimit(resource, &l);
+}
+
+uint32_t channels_of(ILint format)
+{
+    switch (format) {
+    case IL_COLOUR_INDEX:
+    case IL_LUMINANCE:
+    case IL_ALPHA: return 1;
+    case IL_LUMINANCE_ALPHA: return 2;
+    case IL_RGB:
+    case IL_BGR: return 3;
+    case IL_RGBA:
+    case IL_BGRA: return 4;
+    default: return 0;
+    }
+}
+
+uint32_t channel_size_of(ILint type)
+{
+    switch (type) {
+    case IL_BYTE:
+    case IL_UNSIGNED_BYTE: return 1;
+    case IL_SHORT:
+    case IL_UNSIGNED_SHORT:
+    case IL_HALF: return 2;
+    case IL_INT:
+    case IL_UNSIGNED_INT:
+    case IL_FLOAT: return 4;
+    case IL_DOUBLE: return 8;
+    default: return 0;
+    }
+}
+
+// Binds frame i of the loaded chain; false when the chain has no such frame.
+bool select_frame(ILuint image, ILuint i)
+{
+    ilBindImage(image);
+    return i == 0 || ilActiveImage(i);
+}
+
+} // namespace
+
+namespace {
+
+void start_library()
+{
+    ilInit();
+    ilEnable(IL_ORIGIN_SET);
+    ilOriginFunc(IL_ORIGIN_UPPER_LEFT);
+    ilDisable(IL_FORMAT_SET);
+    ilDisable(IL_TYPE_SET);
+}
+
+// Decodes `path` and writes the stream to standard output. The library is
+// started and the limits are set.
+int decode(bool palette_only, long long max_side, uint64_t budget, const char *path)
+{
+    StreamHeader header{};
+    ILuint image = 0;
+    ilGenImages(1, &image);
+    ilBindImage(image);
+    if (!ilLoadImage(path)) {
+        header.status = LIBRARY_ERROR;
+        header.error_code = static_cast<uint32_t>(ilGetError());
+        return finish(header);
+    }
+
+    // Check every frame before anything is sent: a refusal must reach the
+    // program before any pixels do.
+    const ILint following = ilGetInteger(IL_NUM_IMAGES);
+    uint32_t count = 0;
+    uint64_t total = 0;
+    for (ILuint i = 0; i < MAX_FRAMES; ++i) {
+        if (palette_only && i > 0)
+            break;
+        if (i > 0 && static_cast<ILint>(i) > following)
+            break;
+        if (!select_frame(image, i))
+            break;
+        const ILint w = ilGetInteger(IL_IMAGE_WIDTH);
+        const ILint h = ilGetInteger(IL_IMAGE_HEIGHT);
+        const ILint d = ilGetInteger(IL_IMAGE_DEPTH);
+        header.claim_frame = i;
+        header.claim_width = w;
+        header.claim_height = h;
+        if (w < 1 || h < 1 || w > max_side || h > max_side || d < 1 || d > max_side) {
+            header.status = BAD_SIDE;
+            return finish(header);
+        }
+        const uint32_t bpp = channels_of(ilGetInteger(IL_IMAGE_FORMAT)) * channel_size_of(ilGetInteger(IL_IMAGE_TYPE));
+        const uint64_t bytes = static_cast<uint64_t>(w) * static_cast<uint64_t>(h) * static_cast<uint64_t>(d) * bpp;
+        const ILint held = ilGetInteger(IL_IMAGE_SIZE_OF_DATA);
+        if (!ilGetData() || held < 0 || (bpp != 0 && static_cast<uint64_t>(held) < bytes)) {
+            header.status = NO_PIXELS;
+            header.claim_bytes = bytes ? bytes : static_cast<uint64_t>(w) * static_cast<uint64_t>(h);
+            return finish(header);
+        }
+        if (bpp == 0 || static_cast<ILint>(bpp) != ilGetInteger(IL_IMAGE_BYTES_PER_PIXEL)) {
+            header.status = BAD_LAYOUT;
+            return finish(header);
+        }
+        total += bytes;
+        if (!palette_only && total > budget) {
+            header.status = OVER_BUDGET;
+            header.claim_bytes = total;
+            return finish(header);
+        }
+        ++count;
+    }
+
+    header.status = DECODED;
+    header.frame_count = count;
+    header.claim_frame = 0;
+    header.claim_width = 0;
+    header.claim_height = 0;
+    if (finish(header) != 0)
+        return 1;
+    for (ILuint i = 0; i < count; ++i) {
+        select_frame(image, i);
+        FrameHeader frame{};
+        frame.width = static_cast<uint32_t>(ilGetInteger(IL_IMAGE_WIDTH));
+        frame.height = static_cast<uint32_t>(ilGetInteger(IL_IMAGE_HEIGHT));
+        frame.depth = static_cast<uint32_t>(ilGetInteger(IL_IMAGE_DEPTH));
+        frame.format = static_cast<uint32_t>(ilGetInteger(IL_IMAGE_FORMAT));
+        frame.type = static_cast<uint32_t>(ilGetInteger(IL_IMAGE_TYPE));
+        frame.bytes_per_pixel = channels_of(static_cast<ILint>(frame.format))
+                                * channel_size_of(static_cast<ILint>(frame.type));
+        frame.origin = static_cast<uint32_t>(ilGetInteger(IL_IMAGE_ORIGIN));
+        frame.duration = ilGetInteger(IL_IMAGE_DURATION);
+        const uint8_t *palette = nullptr;
+        if (frame.format == IL_COLOUR_INDEX) {
+            const ILint entry = ilGetInteger(IL_PALETTE_BPP);
+            const ILint entries = ilGetInteger(IL_PALETTE_NUM_COLS);
+            palette = ilGetPalette();
+            if (palette && (entry == 3 || entry == 4) && entries > 0) {
+                const ILint kept = entries < 256 ? entries : 256;
+                frame.palette_type = static_cast<uint32_t>(ilGetInteger(IL_PALETTE_TYPE));
+                frame.palette_bytes = static_cast<uint32_t>(kept * entry);
+            }
+        }
+        frame.data_bytes = palette_only ? 0
+                                        : uint64_t(frame.width) * frame.height * frame.depth * frame.bytes_per_pixel;
+        if (!write_all(&frame, sizeof frame) || (frame.palette_bytes && !write_all(palette, frame.palette_bytes))
+            || (frame.data_bytes && !write_all(ilGetData(), frame.data_bytes)))
+            return 1;
+    }
+    const uint64_t peak = own_peak_kib();
+    return write_all(&peak, sizeof peak) ? 0 : 1;
+}
+
+// Sets the limits of a process about to decode `path`.
+void set_limits(const char *path, uint64_t budget, long long cpu_seconds)
+{
+#ifndef VORN_DECODE_ASAN
+    limit(RLIMIT_AS, static_cast<rlim_t>(memory_allowance(path, budget)));
+#else
+    (void)path;
+    (void)budget;
+#endif
+    limit(RLIMIT_CPU, static_cast<rlim_t>(cpu_seconds));
+    limit(RLIMIT_CORE, 0);
+    limit(RLIMIT_FSIZE, 0);
+}
+
+// Server mode. Standard input is a sequenced-packet socket to the program.
+// For each request (decode_protocol::ServeRequest, with the write end of the
+// stream's pipe attached), a fresh fork of this clean, single-threaded
+// process sets its limits, decodes the one file into the pipe and ends; the
+// server itself never decodes anything, so no file can damage it. Starting
+// a decoder then costs a fork instead of loading the library again.
+[[maybe_unused]] int serve()
+{
+    signal(SIGPIPE, SIG_IGN);
+    start_library();
+    const ServeReply hello{MAGIC, 0, 0, 0};
+    if (send(STDIN_FILENO, &hello, sizeof hello, MSG_NOSIGNAL) != sizeof hello)
+        return 1;
+    for (;;) {
+        ServeRequest request{};
+        char control[CMSG_SPACE(sizeof(int))] = {};
+        iovec part{&request, sizeof request};
+        msghdr message{};
+        message.msg_iov = &part;
+        message.msg_iovlen = 1;
+        message.msg_control = control;
+        message.msg_controllen = sizeof control;
+        const ssize_t n = recvmsg(STDIN_FILENO, &message, MSG_CMSG_CLOEXEC);
+        if (n == 0)
+            return 0; // the program has gone
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return 1;
+        int stream = -1;
+        for (cmsghdr *c = CMSG_FIRSTHDR(&message); c; c = CMSG_NXTHDR(&message, c))
+            if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_RIGHTS && c->cmsg_len == CMSG_LEN(sizeof(int)))
+                std::memcpy(&stream, CMSG_DATA(c), sizeof stream);
+        request.path[sizeof request.path - 1] = '\0';
+        if (stream < 0 || n != static_cast<ssize_t>(sizeof request) || request.magic != MAGIC || request.max_side < 1
+            || request.cpu_seconds < 1) {
+            if (stream >= 0)
+                close(stream);
+            const ServeReply refused{MAGIC, -1, 0, 0};
+            send(STDIN_FILENO, &refused, sizeof refused, MSG_NOSIGNAL);
+            continue;
+        }
+        const pid_t pid = fork();
+        if (pid == 0) {
+            signal(SIGPIPE, SIG_DFL);
+            dup2(stream, STDOUT_FILENO);
+            close(stream);
+            close(STDIN_FILENO);
+            set_limits(request.path, request.budget, request.cpu_seconds);
+            _exit(decode(request.palette_only != 0, request.max_side, request.budget, request.path));
+        }
+        close(stream);
+        const ServeReply started{MAGIC, pid, 0, 0};
+        send(STDIN_FILENO, &started, sizeof started, MSG_NOSIGNAL);
+        if (pid < 0)
+            continue;
+        int status = 0;
+        rusage usage{};
+        while (wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
+        }
+        const ServeReply ended{MAGIC, pid, status, static_cast<int64_t>(usage.ru_maxrss)};
+        send(STDIN_FILENO, &ended, sizeof ended, MSG_NOSIGNAL);
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc == 2 && std::strcmp(argv[1], "--serve") == 0) {
+#ifdef VORN_DECODE_ASAN
+        // Under the sanitizer each decode needs allocator options of its
+        // own, which only a fresh start gives: no server.
+        return 3;
+#else
+        return serve();
+#endif
+    }
+    bool palette_only = false;
+    int arg = 1;
+    if (arg < argc && std::strcmp(argv[arg], "--palette-only") == 0) {
+        palette_only = true;
+        ++arg;
+    }
+    if (argc - arg != 4)
+        return 2;
+    const long long max_side = std::atoll(argv[arg]);
+    const unsigned long long budget = std::strtoull(argv[arg + 1], nullptr, 10);
+    const long long cpu_seconds = std::atoll(argv[arg + 2]);
+    const char *path = argv[arg + 3];
+    if (max_side < 1 || cpu_seconds < 1)
+        return 2;
+
+    // Limits first, before the library or the file is touched.
+#ifdef VORN_DECODE_ASAN
+    // The sanitizer reserves terabytes of address space, so an address-space
+    // limit cannot apply; its allocator is told to refuse large requests
+    // instead, which takes a fresh start with the option set.
+    if (!std::getenv("VORN_DECODE_LIMITED")) {
+        const uint64_t memory = memory_allowance(path, budget);
+        const char *given = std::getenv("ASAN_OPTIONS");
+        std::string options = given ? std::string(given) + ":" : std::string();
+        options += "allocator_may_return_null=1:detect_leaks=0:max_allocation_size_mb="
+                   + std::to_string((memory - BASE_MEMORY) / 2 / (uint64_t(1) << 20) + 16);
+        setenv("ASAN_OPTIONS", options.c_str(), 1);
+        setenv("VORN_DECODE_LIMITED", "1", 1);
+        execv("/proc/self/exe", argv);
+        return 2;
+    }
+#endif
+    set_limits(path, budget, cpu_seconds);
+    start_library();
+    return decode(palette_only, max_side, budget, path);
+}

@@ -1,0 +1,91 @@
+// What the image decoder program (vorn-decode) sends back over its pipe.
+//
+// The program decodes one file with the image library in a process of its
+// own and writes, in the machine's byte order:
+//   StreamHeader
+//   then, when status is DECODED, frame_count times:
+//     FrameHeader, palette_bytes of palette, data_bytes of pixels
+//   and a uint64_t: the decoder's peak resident memory in KiB
+// A refusal carries that peak in its StreamHeader instead. The decoder
+// measures it itself (VmHWM of its own image): the kernel's accounting of a
+// spawned child starts from the parent's memory it shared until exec.
+// Both ends are built from this header in the same build, so the records are
+// written as they lie in memory. The reader trusts none of it: every field is
+// checked again before it sizes anything.
+#pragma once
+
+#include <cstdint>
+
+namespace decode_protocol {
+
+inline constexpr uint32_t MAGIC = 0x43454456u; // "VDEC"
+inline constexpr uint32_t VERSION = 1;
+
+enum Status : uint32_t {
+    DECODED = 0,       // frames follow
+    LIBRARY_ERROR = 1, // the library refused the file; error_code holds its code
+    BAD_SIDE = 2,      // a frame's side lies outside 1..max side (claim_* say which)
+    OVER_BUDGET = 3,   // the frames need more bytes than the budget allows
+    BAD_LAYOUT = 4,    // the library described a frame in a layout it does not have
+    NO_PIXELS = 5,     // the library kept a frame without its pixels (its
+                       // allocation was refused: the claim exceeds what the
+                       // file's size allows the decoder)
+};
+
+struct StreamHeader {
+    uint32_t magic;
+    uint32_t version;
+    uint32_t status;
+    uint32_t error_code;  // LIBRARY_ERROR: the library's error code
+    uint32_t frame_count; // DECODED: frames that follow
+    uint32_t claim_frame; // BAD_SIDE, OVER_BUDGET, BAD_LAYOUT: the frame concerned
+    int32_t claim_width;  // its sides as the library reports them
+    int32_t claim_height;
+    uint64_t claim_bytes; // OVER_BUDGET: bytes of all frames up to claim_frame
+    uint64_t peak_kib;    // refusals: the decoder's peak resident memory
+};
+
+struct FrameHeader {
+    uint32_t width;
+    uint32_t height;
+    uint32_t depth;
+    uint32_t format;          // library format (IL_RGBA, IL_COLOUR_INDEX, ...)
+    uint32_t type;            // library channel type (IL_UNSIGNED_BYTE, ...)
+    uint32_t bytes_per_pixel; // channels x channel size
+    uint32_t origin;          // IL_ORIGIN_UPPER_LEFT or IL_ORIGIN_LOWER_LEFT
+    int32_t duration;         // milliseconds
+    uint32_t palette_type;    // IL_PAL_NONE, IL_PAL_RGBA32, ...
+    uint32_t palette_bytes;
+    uint64_t data_bytes; // width x height x depth x bytes_per_pixel, or 0 (palette only)
+};
+
+static_assert(sizeof(StreamHeader) == 48);
+static_assert(sizeof(FrameHeader) == 48);
+
+// Server mode (vorn-decode --serve): one request per decode over a
+// sequenced-packet socket, the write end of the stream's pipe attached.
+struct ServeRequest {
+    uint32_t magic;
+    uint32_t palette_only;
+    int32_t max_side;
+    uint32_t cpu_seconds;
+    uint64_t budget;
+    char path[4096];
+};
+
+// The server's replies: one when it has started the decoder (pid, or -1 when
+// it could not), one when the decoder has ended (its wait status and the
+// peak memory the kernel counted for it).
+struct ServeReply {
+    uint32_t magic;
+    int32_t pid;
+    int32_t status;
+    int64_t peak_kib;
+};
+
+// Frames beyond this many are not taken from a file.
+inline constexpr uint32_t MAX_FRAMES = 100000;
+// The largest palette the library hands out: 256 entries of 4 bytes.
+inline constexpr uint32_t MAX_PALETTE_BYTES = 256 * 4;
+
+} // namespace decode_protocol

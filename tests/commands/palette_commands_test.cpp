@@ -114,6 +114,22 @@ TEST_F(PaletteCommands, OpeningWithoutAPaletteOrADocument)
     EXPECT_EQ((std::vector<std::string>{PALETTE_NOT_PALETTED_MESSAGE}), message_texts());
 }
 
+TEST_F(PaletteCommands, APaletteOfMoreThan256ColoursIsCutTo256WithAWarning)
+{
+    add_group("g", 1);
+    make_indexed(0, 0, INDEXES, ramp_palette());
+    std::vector<uint8_t> big(300 * 4, 0);
+    for (size_t i = 0; i < big.size(); ++i)
+        big[i] = static_cast<uint8_t>(i / 4);
+    ilRegisterPal(big.data(), static_cast<ILuint>(big.size()), IL_PAL_RGBA32);
+    ASSERT_EQ(300, host().palette_size());
+    PaletteGridState grid;
+    palette_editor_open(grid);
+    EXPECT_EQ(256, grid.count);
+    EXPECT_EQ(255, grid.colors[255 * 4]);
+    EXPECT_EQ((std::vector<std::string>{PALETTE_TOO_MANY_COLORS_MESSAGE}), message_texts());
+}
+
 TEST_F(PaletteCommands, MaintainIndexesKeepsEveryIndexAndTheThreeByteLayout)
 {
     add_group("g", 1);
@@ -122,8 +138,10 @@ TEST_F(PaletteCommands, MaintainIndexesKeepsEveryIndexAndTheThreeByteLayout)
     PaletteGridState grid;
     palette_editor_open(grid);
     ASSERT_EQ(256, grid.count);
+    // The working palette in reverse order: remapping would renumber every pixel.
+    const std::vector<uint8_t> ramp = ramp_palette();
     for (int k = 0; k < 256; ++k)
-        grid.colors[k * 4 + 2] = 9; // every blue changed
+        std::memcpy(grid.colors + k * 4, ramp.data() + (255 - k) * 4, 4);
     palette_editor_apply(grid, true, false);
 
     EXPECT_EQ(INDEXES, pixels_of(0, 0));
@@ -131,8 +149,8 @@ TEST_F(PaletteCommands, MaintainIndexesKeepsEveryIndexAndTheThreeByteLayout)
     EXPECT_EQ(IL_PAL_RGB24, ilGetInteger(IL_PALETTE_TYPE));
     EXPECT_EQ(256, host().palette_size());
     const std::vector<uint8_t> p = rgba_palette_of(0, 0);
-    EXPECT_EQ(9, p[7 * 4 + 2]);
-    EXPECT_EQ(7, p[7 * 4 + 0]);
+    EXPECT_EQ(248, p[7 * 4 + 0]);
+    EXPECT_EQ(7, p[7 * 4 + 1]);
     EXPECT_EQ(1, doc().modified);
     EXPECT_EQ(1, doc().undo_available);
 }

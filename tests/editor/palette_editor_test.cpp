@@ -24,6 +24,7 @@
 #include "editor_fixture.h"
 #include "fileio/format_table.h"
 #include "plugins/host_table.h"
+#include "quake/colormap.h"
 #include "views/colormap_dialog.h"
 #include "views/logic/palette_editor_logic.h"
 #include "views/palette_editor_dialog.h"
@@ -309,6 +310,131 @@ TEST_F(PaletteEditor, TheColourChooserIsQtsOwnWithTheSettingsCustomColours)
     uint32_t kept = 0x00ABCDEF;
     EXPECT_FALSE(choose_color_dialog(kept, custom, nullptr));
     EXPECT_EQ(0x00ABCDEFu, kept);
+}
+
+// The editor's own dialogs (palette editor, colour chooser, Generate
+// Colormap) with everything else scripted.
+class RealPaletteDialogs : public PaletteEditor {
+protected:
+    class Platform : public BridgePlatform {
+    public:
+        Platform(ScriptedPlatform &script, QtPlatform &qt) : BridgePlatform(script, qt) {}
+        void show_palette_editor() override { dialogs.show_palette_editor(); }
+        bool choose_color(uint32_t &color, int32_t *custom_colors) override
+        {
+            return dialogs.choose_color(color, custom_colors);
+        }
+        bool ask_colormap_parameters(int32_t &fullbrights, float &range) override
+        {
+            return dialogs.ask_colormap_parameters(fullbrights, range);
+        }
+        EditorPlatform dialogs;
+    };
+    void SetUp() override
+    {
+        PaletteEditor::SetUp();
+        real = std::make_unique<Platform>(ui, *qt);
+        set_platform(real.get());
+        open_window();
+        real->dialogs.attach(window.get(), nullptr, nullptr);
+        load_sprite();
+    }
+    void TearDown() override
+    {
+        set_platform(bridge.get());
+        PaletteEditor::TearDown();
+        real.reset();
+    }
+    std::unique_ptr<Platform> real;
+};
+
+TEST_F(RealPaletteDialogs, EditPaletteOpensTheEditorWithTheKeyboardOnTheGrid)
+{
+    bool seen = false;
+    when_modal([&seen](QWidget *modal) {
+        EXPECT_EQ("135", modal->objectName());
+        EXPECT_EQ("Palette Editor", modal->windowTitle());
+        EXPECT_EQ(modal->findChild<QWidget *>("1020"), QApplication::focusWidget());
+        seen = true;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    });
+    window->command(IDM_EDIT_PALETTE);
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(nullptr, QApplication::activeModalWidget());
+    EXPECT_EQ(0, doc_state().modified);
+}
+
+TEST_F(RealPaletteDialogs, TheChoosersCustomColoursGoToTheSettingsFile)
+{
+    settings().palette_global = 0;
+    settings().palette_maintain_index = 1;
+    bool chose = false;
+    when_modal([&chose](QWidget *modal) {
+        auto *editor = qobject_cast<PaletteEditorDialog *>(modal);
+        ASSERT_NE(nullptr, editor);
+        PaletteGridWidget *grid = editor->grid_widget();
+        // The chooser opens over the editor; pick a colour and keep a custom one.
+        when_modal([&chose](QWidget *chooser_widget) {
+            auto *chooser = qobject_cast<QColorDialog *>(chooser_widget);
+            ASSERT_NE(nullptr, chooser);
+            EXPECT_EQ(QColor(255, 255, 255), QColorDialog::customColor(2)); // the default white
+            QColorDialog::setCustomColor(2, QColor(0x12, 0x34, 0x56));
+            chooser->setCurrentColor(QColor(200, 100, 50));
+            chose = true;
+            chooser->accept();
+        });
+        QTest::mouseDClick(grid, Qt::LeftButton, Qt::NoModifier, centre_of(grid, 40));
+        EXPECT_EQ("R: 200 G: 100 B: 50 A: 255", modal->findChild<QLabel *>("1022")->text());
+        EXPECT_EQ(modal, QApplication::activeModalWidget());
+        QTest::mouseClick(modal->findChild<QPushButton *>("1"), Qt::LeftButton);
+    });
+    window->command(IDM_EDIT_PALETTE);
+    EXPECT_TRUE(chose);
+    EXPECT_EQ(200, frame_palette(0, 0)[40 * 4]);
+    EXPECT_EQ(0x00563412, settings().custom_colors[2]);
+
+    const std::string ini = scratch_dir("palette_settings") + "/vorn.ini";
+    save_settings_to(ini);
+    const std::vector<uint8_t> bytes = read_bytes(ini);
+    const std::string text(bytes.begin(), bytes.end());
+    EXPECT_NE(std::string::npos, text.find("Color3=" + std::to_string(0x00563412))) << text;
+    EXPECT_NE(std::string::npos, text.find("PaletteGlobal=0")) << text;
+    EXPECT_NE(std::string::npos, text.find("PaletteMaintainIndex=1")) << text;
+}
+
+TEST_F(RealPaletteDialogs, GenerateColormapThroughItsDialogWritesTheGeneratorsTable)
+{
+    const std::string path = scratch_dir("colormap_dialog") + "/colormap.lmp";
+    std::vector<uint8_t> colors;
+    int refusals = 0;
+    when_modal([&](QWidget *modal) {
+        auto *editor = qobject_cast<PaletteEditorDialog *>(modal);
+        ASSERT_NE(nullptr, editor);
+        colors.assign(editor->grid().colors, editor->grid().colors + 1024);
+        when_modal([&](QWidget *dialog) {
+            EXPECT_EQ("Generate Colormap", dialog->windowTitle());
+            auto *count = dialog->findChild<QLineEdit *>("1046");
+            ASSERT_NE(nullptr, count);
+            for (const char *bad : {"257", "-1"}) {
+                count->setText(QString::fromLatin1(bad));
+                QTest::keyClick(count, Qt::Key_Return);
+                if (dialog->isVisible())
+                    ++refusals;
+            }
+            count->setText(QStringLiteral("24"));
+            QTest::keyClick(count, Qt::Key_Return);
+        });
+        ui.queue_file(path);
+        editor->menu_action(IDM_PALETTE_GENERATE_COLORMAP)->trigger();
+        editor->reject();
+    });
+    window->command(IDM_EDIT_PALETTE);
+    EXPECT_EQ(2, refusals);
+    ASSERT_EQ(1024u, colors.size());
+    EXPECT_EQ(generate_colormap(colors.data(), 24, 2.0f), read_bytes(path));
+    const std::vector<std::string> filters = ui.dialog_filters();
+    ASSERT_EQ(1u, filters.size());
+    EXPECT_EQ(std::string("colormap.lmp\0*\0\0", 16), filters[0]);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "app/commands/file_commands.h"
 #include "app/commands/groups_commands.h"
 #include "app/commands/help_commands.h"
+#include "app/commands/palette_commands.h"
 #include "app/commands/view_commands.h"
 #include "app/logic/command_ids.h"
 
@@ -47,6 +48,8 @@ const CommandEntry COMMAND_TABLE[] = {
     {"&View", nullptr, IDM_ZOOM_IN, "Zoom &In\tCtrl++", "Ctrl++", C::HasFrame, false, view_zoom_in},
     {"&View", nullptr, IDM_ZOOM_OUT, "Zoom &Out\tCtrl+-", "Ctrl+-", C::HasFrame, false, view_zoom_out},
     {"&View", nullptr, IDM_ZOOM_100, "&Zoom 100%", nullptr, C::HasFrame, false, view_zoom_100},
+
+    {"&Image", nullptr, IDM_EDIT_PALETTE, "Edit &Palette...", nullptr, C::Always, false, image_edit_palette},
 
     {"&Groups", nullptr, IDM_GROUP_RENAME, "&Rename", nullptr, C::HasGroup, false, group_rename},
     {"&Groups", nullptr, IDM_GROUP_ADD, "&Add", nullptr, C::Always, false, group_add},

@@ -1,7 +1,60 @@
 #include "app/editor_platform.h"
 
+#include <QApplication>
+#include <QColorDialog>
+#include <QFile>
+#include <QFileDialog>
+
+#include "app/logic/settings.h"
+#include "views/colormap_dialog.h"
 #include "views/group_name_dialog.h"
+#include "views/palette_editor_dialog.h"
 #include "views/property_editor_dialog.h"
+
+namespace {
+
+QColor from_colorref(uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+
+uint32_t to_colorref(const QColor &c)
+{
+    return static_cast<uint32_t>(c.red()) | static_cast<uint32_t>(c.green()) << 8 |
+           static_cast<uint32_t>(c.blue()) << 16;
+}
+
+} // namespace
+
+bool choose_color_dialog(uint32_t &color, int32_t *custom_colors, QWidget *owner)
+{
+    // The custom colours are process-wide in Qt; the settings' ones are
+    // handed over before and taken back after.
+    for (int i = 0; i < CUSTOM_COLOR_COUNT && custom_colors; ++i)
+        QColorDialog::setCustomColor(i, from_colorref(static_cast<uint32_t>(custom_colors[i])));
+    QColorDialog dialog(from_colorref(color), owner);
+    dialog.setObjectName(QStringLiteral("color_chooser"));
+    dialog.setOption(QColorDialog::DontUseNativeDialog);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    for (int i = 0; i < CUSTOM_COLOR_COUNT && custom_colors; ++i)
+        custom_colors[i] = static_cast<int32_t>(to_colorref(QColorDialog::customColor(i)));
+    if (owner) {
+        owner->activateWindow();
+        owner->raise();
+    }
+    if (!accepted)
+        return false;
+    color = to_colorref(dialog.selectedColor());
+    return true;
+}
+
+namespace {
+
+// The palette editor's own dialogs belong to it, not to the main window.
+QWidget *dialog_owner(QWidget *fallback)
+{
+    QWidget *modal = QApplication::activeModalWidget();
+    return modal ? modal : fallback;
+}
+
+} // namespace
 
 bool EditorPlatform::ask_group_name(const std::string &initial, std::string &name)
 {
@@ -13,4 +66,56 @@ bool EditorPlatform::ask_group_name(const std::string &initial, std::string &nam
 void EditorPlatform::show_property_editor(PropertyList *list, const std::string &title)
 {
     run_on_ui_thread([&] { ::show_property_editor(list, title, owner()); });
+}
+
+void EditorPlatform::show_palette_editor()
+{
+    run_on_ui_thread([&] { ::show_palette_editor(owner()); });
+}
+
+bool EditorPlatform::choose_color(uint32_t &color, int32_t *custom_colors)
+{
+    bool ok = false;
+    run_on_ui_thread([&] { ok = choose_color_dialog(color, custom_colors, dialog_owner(owner())); });
+    return ok;
+}
+
+bool EditorPlatform::ask_colormap_parameters(int32_t &fullbrights, float &range)
+{
+    bool ok = false;
+    run_on_ui_thread([&] { ok = ::ask_colormap_parameters(fullbrights, range, dialog_owner(owner())); });
+    return ok;
+}
+
+std::string EditorPlatform::open_file_dialog_named(const std::string &filter, const std::string &title,
+                                                   const std::string &initial)
+{
+    std::string chosen;
+    run_on_ui_thread([&] {
+        const QStringList filters = qt_name_filters(filter);
+        QString selected = filters.isEmpty() ? QString() : filters.front();
+        const QString name = QFileDialog::getOpenFileName(
+            dialog_owner(owner()), title.empty() ? QStringLiteral("Open") : QString::fromStdString(title),
+            QFile::decodeName(initial.c_str()), filters.join(QStringLiteral(";;")), &selected);
+        if (!name.isEmpty())
+            chosen = QFile::encodeName(name).toStdString();
+    });
+    return chosen;
+}
+
+std::string EditorPlatform::save_file_dialog_named(const std::string &filter, const std::string &title,
+                                                   const std::string &initial)
+{
+    std::string chosen;
+    run_on_ui_thread([&] {
+        const QStringList filters = qt_name_filters(filter);
+        QString selected = filters.isEmpty() ? QString() : filters.front();
+        // The overwrite question is the dialog's own (on by default).
+        const QString name = QFileDialog::getSaveFileName(
+            dialog_owner(owner()), title.empty() ? QStringLiteral("Save As") : QString::fromStdString(title),
+            QFile::decodeName(initial.c_str()), filters.join(QStringLiteral(";;")), &selected);
+        if (!name.isEmpty())
+            chosen = QFile::encodeName(name).toStdString();
+    });
+    return chosen;
 }

@@ -1,5 +1,6 @@
 // The editor's platform back-end: the Qt one, with the editor's own dialogs
-// (Enter Group Name, the property editor) that the command handlers ask for.
+// (Enter Group Name, the property editor, the palette editor with its colour
+// chooser and Generate Colormap dialog) that the command handlers ask for.
 #pragma once
 
 #include "platform/qt/qt_platform.h"
@@ -8,4 +9,17 @@ class EditorPlatform : public QtPlatform {
 public:
     bool ask_group_name(const std::string &initial, std::string &name) override;
     void show_property_editor(PropertyList *list, const std::string &title) override;
+    void show_palette_editor() override;
+    // Qt's own colour dialog (the desktop's has no custom colours).
+    bool choose_color(uint32_t &color, int32_t *custom_colors) override;
+    bool ask_colormap_parameters(int32_t &fullbrights, float &range) override;
+    std::string open_file_dialog_named(const std::string &filter, const std::string &title,
+                                       const std::string &initial) override;
+    std::string save_file_dialog_named(const std::string &filter, const std::string &title,
+                                       const std::string &initial) override;
 };
+
+// The colour chooser over `owner`: Qt's colour dialog, not the desktop's,
+// opened on `color` with the 16 custom colours (0x00BBGGRR each), which are
+// read back whatever the outcome.
+bool choose_color_dialog(uint32_t &color, int32_t *custom_colors, QWidget *owner);

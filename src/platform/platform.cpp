@@ -29,6 +29,18 @@ std::vector<std::string> Platform::open_files_dialog(const std::string &filter, 
 }
 bool Platform::ask_group_name(const std::string &, std::string &) { return false; }
 void Platform::show_property_editor(PropertyList *, const std::string &) {}
+int Platform::show_adjust_dialog(const std::string &, int, int, int, int initial) { return initial; }
+void Platform::show_palette_editor() {}
+bool Platform::choose_color(uint32_t &, int32_t *) { return false; }
+bool Platform::ask_colormap_parameters(int32_t &, float &) { return false; }
+std::string Platform::open_file_dialog_named(const std::string &filter, const std::string &title, const std::string &)
+{
+    return open_file_dialog(filter, title);
+}
+std::string Platform::save_file_dialog_named(const std::string &filter, const std::string &title, const std::string &)
+{
+    return save_file_dialog(filter, title);
+}
 bool Platform::put_clipboard_image(uint32_t) { return false; }
 bool Platform::open_in_browser(const std::string &) { return false; }
 bool Platform::get_clipboard_image(uint32_t) { return false; }

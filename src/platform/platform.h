@@ -57,6 +57,28 @@ public:
     // nothing.
     virtual void show_property_editor(PropertyList *list, const std::string &title);
 
+    // The Adjust dialog: a modal slider with a text field and Preview; returns the chosen value, or `initial` when cancelled. The caller sets preview_filter_hook first.
+    virtual int show_adjust_dialog(const std::string &title, int minimum, int maximum, int scale, int initial);
+
+    // The palette editor on the current frame's palette; returns when the
+    // user has closed it. The default shows nothing.
+    virtual void show_palette_editor();
+    // The colour chooser opened on `color` (0x00BBGGRR) with the 16 custom
+    // colours `custom_colors` (0x00BBGGRR each), which it updates in place.
+    // True with the chosen colour in `color`; false, `color` untouched, when
+    // cancelled. The default cancels.
+    virtual bool choose_color(uint32_t &color, int32_t *custom_colors);
+    // The Generate Colormap dialog: true with the fullbright count (0 to
+    // 256) and the range the user confirmed, false when cancelled. The
+    // default cancels.
+    virtual bool ask_colormap_parameters(int32_t &fullbrights, float &range);
+    // File dialogs that open on `initial` (a name, maybe with a folder)
+    // instead of the last file of the run; the defaults ignore it.
+    virtual std::string open_file_dialog_named(const std::string &filter, const std::string &title,
+                                               const std::string &initial);
+    virtual std::string save_file_dialog_named(const std::string &filter, const std::string &title,
+                                               const std::string &initial);
+
     // The clipboard: a copy of image-library image `image` put on it, or
     // `image` replaced by the clipboard's image. False when nothing was
     // transferred (no clipboard, no image on it). The default has none.

@@ -94,6 +94,136 @@ void ScriptedPlatform::show_property_editor(PropertyList *list, const std::strin
         edit(list);
 }
 
+int ScriptedPlatform::show_adjust_dialog(const std::string &title, int minimum, int maximum, int scale, int initial)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    adjust_requests_.push_back({title, minimum, maximum, scale, initial});
+    if (adjust_values_.empty()) {
+        unexpected_.push_back("adjust dialog: " + title);
+        return initial;
+    }
+    const int value = adjust_values_.front();
+    adjust_values_.pop_front();
+    return value;
+}
+
+void ScriptedPlatform::show_palette_editor()
+{
+    std::function<void()> session;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++palette_editor_sessions_;
+        if (palette_sessions_.empty()) {
+            unexpected_.push_back("palette editor");
+            return;
+        }
+        session = std::move(palette_sessions_.front());
+        palette_sessions_.pop_front();
+    }
+    if (session)
+        session();
+}
+
+bool ScriptedPlatform::choose_color(uint32_t &color, int32_t *)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    color_requests_.push_back(color);
+    if (colors_.empty()) {
+        unexpected_.push_back("colour chooser");
+        return false;
+    }
+    const std::optional<uint32_t> answer = colors_.front();
+    colors_.pop_front();
+    if (!answer)
+        return false;
+    color = *answer;
+    return true;
+}
+
+bool ScriptedPlatform::ask_colormap_parameters(int32_t &fullbrights, float &range)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (colormap_parameters_.empty()) {
+        unexpected_.push_back("generate colormap dialog");
+        return false;
+    }
+    const auto answer = colormap_parameters_.front();
+    colormap_parameters_.pop_front();
+    if (!answer)
+        return false;
+    fullbrights = answer->first;
+    range = answer->second;
+    return true;
+}
+
+std::string ScriptedPlatform::open_file_dialog_named(const std::string &filter, const std::string &title,
+                                                     const std::string &initial)
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        initial_names_.push_back(initial);
+    }
+    return open_file_dialog(filter, title);
+}
+
+std::string ScriptedPlatform::save_file_dialog_named(const std::string &filter, const std::string &title,
+                                                     const std::string &initial)
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        initial_names_.push_back(initial);
+    }
+    return save_file_dialog(filter, title);
+}
+
+void ScriptedPlatform::queue_adjust_value(int value)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    adjust_values_.push_back(value);
+}
+
+void ScriptedPlatform::queue_palette_session(std::function<void()> session)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    palette_sessions_.push_back(std::move(session));
+}
+
+void ScriptedPlatform::queue_color(std::optional<uint32_t> color)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    colors_.push_back(color);
+}
+
+void ScriptedPlatform::queue_colormap_parameters(std::optional<std::pair<int32_t, float>> parameters)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    colormap_parameters_.push_back(parameters);
+}
+
+std::vector<ScriptedPlatform::AdjustRequest> ScriptedPlatform::adjust_requests() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return adjust_requests_;
+}
+
+std::vector<uint32_t> ScriptedPlatform::color_requests() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return color_requests_;
+}
+
+std::vector<std::string> ScriptedPlatform::dialog_initial_names() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return initial_names_;
+}
+
+int ScriptedPlatform::palette_editor_sessions() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return palette_editor_sessions_;
+}
+
 void ScriptedPlatform::set_status_text(const std::string &text)
 {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -209,6 +339,14 @@ void ScriptedPlatform::clear()
     property_edits_.clear();
     group_name_prompts_.clear();
     property_editor_titles_.clear();
+    adjust_values_.clear();
+    adjust_requests_.clear();
+    palette_sessions_.clear();
+    palette_editor_sessions_ = 0;
+    colors_.clear();
+    color_requests_.clear();
+    colormap_parameters_.clear();
+    initial_names_.clear();
 }
 
 bool ScriptedPlatform::acquire_scan(ScannedImage &image)

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -32,6 +33,24 @@ public:
     // Runs the next queued edit on the list.
     void show_property_editor(PropertyList *list, const std::string &title) override;
 
+    // Answered from queue_adjust_value; the requests are recorded.
+    int show_adjust_dialog(const std::string &title, int minimum, int maximum, int scale, int initial) override;
+    // Runs the next queued palette-editor session.
+    void show_palette_editor() override;
+    // Answered from queue_color; the initial colours are recorded.
+    bool choose_color(uint32_t &color, int32_t *custom_colors) override;
+    bool ask_colormap_parameters(int32_t &fullbrights, float &range) override;
+    // The initial name is recorded, then answered like the plain dialogs.
+    std::string open_file_dialog_named(const std::string &filter, const std::string &title,
+                                       const std::string &initial) override;
+    std::string save_file_dialog_named(const std::string &filter, const std::string &title,
+                                       const std::string &initial) override;
+
+    struct AdjustRequest {
+        std::string title;
+        int minimum, maximum, scale, initial;
+    };
+
     // What the user does in a property editor: any change to the list.
     using PropertyEdit = std::function<void(PropertyList *)>;
 
@@ -39,6 +58,16 @@ public:
     // The next Enter Group Name dialog returns `name`; std::nullopt cancels it.
     void queue_group_name(std::optional<std::string> name);
     void queue_property_edit(PropertyEdit edit);
+    // The next Adjust dialog returns `value`.
+    void queue_adjust_value(int value);
+    // What the user does while the palette editor is open.
+    void queue_palette_session(std::function<void()> session);
+    // The next colour chooser picks `color` (0x00BBGGRR); std::nullopt
+    // cancels it.
+    void queue_color(std::optional<uint32_t> color);
+    // The next Generate Colormap dialog confirms these parameters;
+    // std::nullopt cancels it.
+    void queue_colormap_parameters(std::optional<std::pair<int32_t, float>> parameters);
     void queue_file(const std::string &path); // "" means the user cancelled
     void queue_files(const std::vector<std::string> &paths); // empty: cancelled
 
@@ -64,6 +93,11 @@ public:
     // of the property editors shown, in order.
     std::vector<std::string> group_name_prompts() const;
     std::vector<std::string> property_editor_titles() const;
+    std::vector<AdjustRequest> adjust_requests() const;
+    std::vector<uint32_t> color_requests() const;
+    // The initial names the named file dialogs opened on, in order.
+    std::vector<std::string> dialog_initial_names() const;
+    int palette_editor_sessions() const;
     // Questions or dialogs that arrived with nothing queued for them.
     std::vector<std::string> unexpected() const;
     // Everything shown so far, one message per line (for failure output).
@@ -89,4 +123,12 @@ private:
     std::deque<PropertyEdit> property_edits_;
     std::vector<std::string> group_name_prompts_;
     std::vector<std::string> property_editor_titles_;
+    std::deque<int> adjust_values_;
+    std::vector<AdjustRequest> adjust_requests_;
+    std::deque<std::function<void()>> palette_sessions_;
+    int palette_editor_sessions_ = 0;
+    std::deque<std::optional<uint32_t>> colors_;
+    std::vector<uint32_t> color_requests_;
+    std::deque<std::optional<std::pair<int32_t, float>>> colormap_parameters_;
+    std::vector<std::string> initial_names_;
 };

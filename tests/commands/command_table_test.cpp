@@ -46,7 +46,8 @@ TEST(CommandTable, EveryCommandHasAHandlerAndTheConditionOfTheEnablingTable)
     }
     EXPECT_EQ(nullptr, command_entry(IDM_ACCEL_CTRL_O));
     EXPECT_FALSE(command_is_offered(IDM_BOUNDING_BOX_MODE));
-    EXPECT_FALSE(command_is_offered(IDM_EDIT_PALETTE));
+    EXPECT_TRUE(command_is_offered(IDM_EDIT_PALETTE));
+    EXPECT_FALSE(command_is_offered(IDM_RESIZE));
 }
 
 TEST(CommandTable, TopLevelMenusComeInOrder)
@@ -55,7 +56,7 @@ TEST(CommandTable, TopLevelMenusComeInOrder)
     for (size_t i = 0; i < COMMAND_TABLE_SIZE; ++i)
         if (COMMAND_TABLE[i].menu && (menus.empty() || menus.back() != COMMAND_TABLE[i].menu))
             menus.push_back(COMMAND_TABLE[i].menu);
-    EXPECT_EQ((std::vector<std::string>{"&File", "&Edit", "&View", "&Groups", "&Animation", "&Help"}), menus);
+    EXPECT_EQ((std::vector<std::string>{"&File", "&Edit", "&View", "&Image", "&Groups", "&Animation", "&Help"}), menus);
 }
 
 TEST(CommandTable, GroupsAndAnimationMenusHoldTheirCommandsWithSubmenus)

@@ -39,6 +39,26 @@ public:
     {
         script_.show_property_editor(list, title);
     }
+    int show_adjust_dialog(const std::string &title, int minimum, int maximum, int scale, int initial) override
+    {
+        return script_.show_adjust_dialog(title, minimum, maximum, scale, initial);
+    }
+    bool choose_color(uint32_t &color, int32_t *custom_colors) override
+    {
+        return script_.choose_color(color, custom_colors);
+    }
+    bool ask_colormap_parameters(int32_t &fullbrights, float &range) override
+    {
+        return script_.ask_colormap_parameters(fullbrights, range);
+    }
+    std::string open_file_dialog_named(const std::string &f, const std::string &t, const std::string &i) override
+    {
+        return script_.open_file_dialog_named(f, t, i);
+    }
+    std::string save_file_dialog_named(const std::string &f, const std::string &t, const std::string &i) override
+    {
+        return script_.save_file_dialog_named(f, t, i);
+    }
     bool put_clipboard_image(uint32_t image) override { return qt_.put_clipboard_image(image); }
     bool get_clipboard_image(uint32_t image) override { return qt_.get_clipboard_image(image); }
     void set_status_text(const std::string &text) override { qt_.set_status_text(text); }

@@ -144,7 +144,8 @@ TEST_F(MainWindowTest, MenuBarHasTheMenusInOrderWithMnemonics)
     QStringList titles;
     for (QAction *a : window->menuBar()->actions())
         titles << a->text();
-    EXPECT_EQ(QStringList({"&File", "&Edit", "&View", "&Groups", "&Animation", "&Help"}), titles);
+    EXPECT_EQ(QStringList({"&File", "&Edit", "&View", "&Image", "&Groups", "&Animation", "&Help"}), titles);
+    EXPECT_EQ("Edit &Palette...", window->menu_action(IDM_EDIT_PALETTE)->text());
     EXPECT_EQ("&Open...\tCtrl+O", window->menu_action(IDM_OPEN)->text());
     EXPECT_EQ("Zoom &In\tCtrl++", window->menu_action(IDM_ZOOM_IN)->text());
     EXPECT_EQ("Import && &Append Frame(s)", window->menu_action(IDM_IMPORT_APPEND)->text());
@@ -155,7 +156,7 @@ TEST_F(MainWindowTest, CommandsWithoutAHandlerHaveNoMenuItemAndAGreyButton)
 {
     open_window();
     load(explosion());
-    EXPECT_EQ(nullptr, window->menu_action(IDM_EDIT_PALETTE));
+    EXPECT_EQ(nullptr, window->menu_action(IDM_RESIZE));
     EXPECT_EQ(nullptr, window->menu_action(IDM_IMAGE_INFORMATION));
     EXPECT_EQ(nullptr, window->findChild<QAction *>(QString::number(IDM_ACCEL_CTRL_O)));
     EXPECT_TRUE(window->toolbar_action(IDM_FILE_PROPERTIES)->isEnabled());

@@ -11,6 +11,7 @@
 #include <IL/ilu.h>
 
 #include "document/animation.h"
+#include "fileio/bmp_reader.h"
 #include "fileio/byte_io.h"
 #include "fileio/format_table.h"
 #include "fileio/child_decode.h"
@@ -179,6 +180,44 @@ private:
 
 } // namespace
 
+namespace {
+
+// Reads a bitmap the library refused with our own reader. False when the
+// file is no bitmap; true when it was read or refused with a message.
+bool load_own_bitmap(const char *path, Animation *anim)
+{
+    std::vector<uint8_t> bytes;
+    if (!read_file(path, bytes, size_t(1) << 31) || !bmp_signature(bytes.data(), bytes.size()))
+        return false;
+    BmpImage bmp;
+    std::string error;
+    if (!bmp_read(bytes.data(), bytes.size(), bmp, error, GENERIC_MAX_SIDE)) {
+        show_warning(format_text("Cannot read %s: %s", path, error.c_str()));
+        return true;
+    }
+    if (bmp.pixels.size() > pixel_budget()) {
+        show_warning(format_text("Cannot read %s: its %ix%i pixels take more than the limit of %s", path, bmp.width,
+                                 bmp.height, size_text(pixel_budget()).c_str()));
+        return true;
+    }
+    Group *group = anim_add_group(anim, NO_GROUP_NAME);
+    group_reset_frames(group, 1);
+    Frame *frame = &group->frames[0];
+    host().bind_image(frame->image);
+    const ILenum format = bmp.channels == 1 ? IL_COLOUR_INDEX : bmp.channels == 3 ? IL_RGB : IL_RGBA;
+    ilTexImage(static_cast<ILuint>(bmp.width), static_cast<ILuint>(bmp.height), 1, static_cast<ILubyte>(bmp.channels),
+               format, IL_UNSIGNED_BYTE, bmp.pixels.data());
+    ilRegisterOrigin(IL_ORIGIN_UPPER_LEFT);
+    if (bmp.channels == 1 && !bmp.palette_rgba.empty())
+        ilRegisterPal(bmp.palette_rgba.data(), static_cast<ILuint>(bmp.palette_rgba.size()), IL_PAL_RGBA32);
+    props_set_float(&frame->props, "Duration", 0.0f);
+    props_set_int(&frame->props, "Origin X", bmp.width >> 1, PROPERTY_INTEGER);
+    props_set_int(&frame->props, "Origin Y", bmp.height >> 1, PROPERTY_INTEGER);
+    return true;
+}
+
+} // namespace
+
 int32_t generic_image_load(const char *path, Animation *anim)
 {
     if (looks_like_xpm(path)) {
@@ -206,6 +245,10 @@ int32_t generic_image_load(const char *path, Animation *anim)
     group = &anim->groups[index];
     if (decoded.outcome != DecodeOutcome::Decoded || group->frame_count != static_cast<int>(decoded.frames.size())) {
         anim_delete_group(anim, index);
+        // The library takes only bitmaps with the oldest header; our own
+        // reader takes those that paint programs write today.
+        if (decoded.outcome == DecodeOutcome::LibraryError && load_own_bitmap(path, anim))
+            return 1;
         show_warning(decoded.outcome != DecodeOutcome::Decoded
                          ? decode_failure_text(path, decoded)
                          : format_text("Cannot read %s: not enough memory for its images", path));

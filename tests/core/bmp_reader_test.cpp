@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include "fileio/bmp_reader.h"
+#include "fileio/format_table.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -137,6 +139,31 @@ TEST(BmpReader, DamagedFilesAreRefusedWithTheirFault)
         EXPECT_FALSE(bmp_read(c.bytes.data(), c.bytes.size(), image, error)) << c.name;
         EXPECT_NE(error.find(c.fault), std::string::npos) << c.name << ": " << error;
         EXPECT_TRUE(image.pixels.empty()) << c.name;
+    }
+}
+
+using ModernBitmaps = CoreTest;
+
+TEST_F(ModernBitmaps, OpenThroughTheDispatchWithTheirPixels)
+{
+    const std::string dir = scratch_dir("bmp");
+    for (const BmpSpec &spec : {BmpSpec{124, 32, false, true}, BmpSpec{108, 8, true, false}}) {
+        const std::string path = dir + "/modern" + std::to_string(spec.bpp) + ".bmp";
+        write_bytes(path, make_bmp(spec));
+        Animation loaded;
+        anim_init(&loaded);
+        file_load(path.c_str(), &loaded);
+        ASSERT_EQ(loaded.group_count, 1) << path << ": " << ui.transcript();
+        const std::vector<uint8_t> rgba = rgba_of(loaded.groups[0].frames[0].image);
+        ASSERT_EQ(rgba.size(), static_cast<size_t>(W * H * 4));
+        for (int y = 0; y < H; ++y)
+            for (int x = 0; x < W; ++x) {
+                const uint8_t *p = &rgba[(y * W + x) * 4];
+                EXPECT_EQ(p[0], red_of(x)) << path;
+                EXPECT_EQ(p[1], green_of(y)) << path;
+                EXPECT_EQ(p[3], spec.alpha ? alpha_of(x, y) : 255) << path;
+            }
+        anim_destroy(&loaded);
     }
 }
 

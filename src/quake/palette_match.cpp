@@ -63,7 +63,7 @@ void match_indexed(const uint8_t *palette, int count, int opaque)
 
 void match_true_colour(const uint8_t *palette, int count, int opaque, bool dither)
 {
-    if (!ilConvertImage(IL_RGBA, IL_UNSIGNED_BYTE))
+    if (!host().convert_image(IMAGE_RGBA))
         return;
     const int w = host().width();
     const int h = host().height();

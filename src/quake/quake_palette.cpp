@@ -71,7 +71,7 @@ namespace {
 void remap_true_colour(const uint8_t *palette, int count)
 {
     const ILint origin = ilGetInteger(IL_IMAGE_ORIGIN);
-    if (!ilConvertImage(IL_RGBA, IL_UNSIGNED_BYTE))
+    if (!host().convert_image(IMAGE_RGBA))
         return;
     const int w = host().width();
     const int h = host().height();

@@ -287,34 +287,6 @@ void sprite_give_up(Animation *anim, const std::string &message)
     anim_init(anim);
 }
 
-namespace {
-
-// A version 2 palette may hold fewer than 256 colours while the frames'
-// indexes go up to 255. The image library looks such indexes up in the
-// palette without any check (reading past it, or crashing when writing some
-// formats), so pixels beyond the palette are set to colour 0. Returns how
-// many pixels were changed.
-size_t clear_indexes_beyond_palette(Animation *anim, int palette_count)
-{
-    size_t changed = 0;
-    for (int g = 0; g < anim->group_count; ++g)
-        for (int f = 0; f < anim->groups[g].frame_count; ++f) {
-            host().bind_image(anim->groups[g].frames[f].image);
-            if (!is_indexed_image())
-                continue;
-            uint8_t *data = ilGetData();
-            const size_t size = static_cast<size_t>(ilGetInteger(IL_IMAGE_SIZE_OF_DATA));
-            for (size_t i = 0; data && i < size; ++i)
-                if (data[i] >= palette_count) {
-                    data[i] = 0;
-                    ++changed;
-                }
-        }
-    return changed;
-}
-
-} // namespace
-
 int32_t sprite_read_entries(ByteReader &in, const SpriteHeader &header, const SpritePixels &pixels, Animation *anim)
 {
     if (header.entry_count <= 0) {
@@ -330,13 +302,9 @@ int32_t sprite_read_entries(ByteReader &in, const SpriteHeader &header, const Sp
     const bool read = grouped ? read_grouped(in, header, pixels, anim) : read_ungrouped(in, header, pixels, anim);
     if (!read)
         return 0;
-    if (pixels.bytes_per_pixel == 1 && pixels.palette_count < 256) {
-        const size_t changed = clear_indexes_beyond_palette(anim, pixels.palette_count);
-        if (changed)
-            show_warning(format_text("%lu pixels use colours beyond the %i of the sprite's palette; they were set "
-                                     "to colour 0",
-                                     static_cast<unsigned long>(changed), pixels.palette_count));
-    }
+    // Indexes beyond a version 2 palette of fewer than 256 colours are kept
+    // as the file has them: whatever reads colours for pixels (conversions,
+    // the preview, the savers) takes entry 0 for them itself.
     if (in.short_read())
         show_warning("Sprite file is truncated; the missing bytes were read as zeros");
     return 1;

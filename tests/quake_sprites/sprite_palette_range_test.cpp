@@ -1,13 +1,16 @@
 // Version 2 sprites whose palette holds fewer colours than their frames'
-// indexes reach: such pixels would make the image library look up colours
-// past the end of the palette, so they are set to colour 0, with a warning.
-// Files whose indexes all lie inside their palette are untouched.
+// indexes reach keep those indexes, so that the file loads and saves back
+// unchanged; whatever looks colours up for them takes entry 0 instead.
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "document/animation.h"
+#include <IL/il.h>
+
+#include "fileio/format_table.h"
+#include "plugins/host_table.h"
 #include "quake/sprite.h"
 #include "sprite_builder.h"
 #include "support/test_support.h"
@@ -35,30 +38,38 @@ std::vector<uint8_t> palette_rgb(int count)
 
 } // namespace
 
-TEST_F(SpritePaletteRange, IndexesBeyondASmallPaletteBecomeColourZero)
+TEST_F(SpritePaletteRange, IndexesBeyondASmallPaletteAreKeptAndTheFileRoundTrips)
 {
-    // 16 colours; the 4 x 4 frame counts 10, 11, ... 25: ten pixels too high.
+    // 64 colours; the 8 x 8 frame counts 30, 31, ... 93: thirty pixels
+    // beyond the palette.
     SpriteBytes file;
-    file.header(2, 2, 4.0f, 4, 4, 1).palette(palette_rgb(16)).single(-2, 2, 4, 4, 10);
+    file.header(2, 2, 4.0f, 8, 8, 1).palette(palette_rgb(64)).single(-4, 4, 8, 8, 30);
     const std::string path = dir + "/small.spr";
     write_bytes(path, file.bytes());
     ASSERT_EQ(quake_sprite_load(path.c_str(), &anim), 1);
-
-    std::vector<uint8_t> expected = counting_pixels(16, 10);
-    for (uint8_t &p : expected)
-        if (p >= 16)
-            p = 0;
     const uint32_t image = anim.groups[0].frames[0].image;
-    EXPECT_EQ(raw_of(image), expected);
-    ASSERT_EQ(ui.messages().size(), 1u) << ui.transcript();
-    EXPECT_NE(ui.messages()[0].text.find("10 pixels use colours beyond the 16"), std::string::npos) << ui.transcript();
+    EXPECT_EQ(raw_of(image), counting_pixels(64, 30));
+    EXPECT_TRUE(ui.messages().empty()) << ui.transcript();
 
-    // Every pixel now has a colour of the sprite's palette.
-    const std::vector<uint8_t> rgba = rgba_of(image);
-    const std::vector<uint8_t> rgb = palette_rgb(16);
-    for (size_t i = 0; i < expected.size(); ++i)
+    const std::string out = dir + "/out.spr";
+    ASSERT_EQ(quake_sprite_save(out.c_str(), &anim), 1) << ui.transcript();
+    EXPECT_EQ(read_bytes(out), file.bytes());
+
+    // What reads colours for the pixels takes entry 0 for those beyond the
+    // palette, on a copy: the frame keeps its indexes.
+    host().bind_image(image);
+    const uint32_t copy = ilCloneCurImage();
+    host().bind_image(copy);
+    ASSERT_EQ(host().convert_image(IMAGE_RGBA), 1);
+    const std::vector<uint8_t> rgba(host().get_data(), host().get_data() + 8 * 8 * 4);
+    host().delete_image(copy);
+    const std::vector<uint8_t> rgb = palette_rgb(64);
+    const std::vector<uint8_t> indexes = counting_pixels(64, 30);
+    for (size_t i = 0; i < indexes.size(); ++i)
         for (int c = 0; c < 3; ++c)
-            ASSERT_EQ(rgba[i * 4 + c], rgb[expected[i] * 3 + c]) << "pixel " << i;
+            ASSERT_EQ(rgba[i * 4 + c], rgb[(indexes[i] < 64 ? indexes[i] : 0) * 3 + c]) << "pixel " << i;
+    EXPECT_EQ(raw_of(image), indexes);
+    ASSERT_EQ(file_save((dir + "/out.png").c_str(), &anim), 1) << ui.transcript();
 }
 
 TEST_F(SpritePaletteRange, IndexesInsideThePaletteRoundTripUnchanged)

@@ -202,7 +202,11 @@ bool readable_or_reported(const char *path)
     return false;
 }
 
+thread_local bool load_was_refused = false;
+
 } // namespace
+
+void load_refused() { load_was_refused = true; }
 
 int extension_matches(const char *pattern, const char *path)
 {
@@ -223,10 +227,15 @@ int file_load(const char *path, Animation *anim)
     }
     if (!readable_or_reported(path))
         return 1;
+    load_was_refused = false;
     for (int i = 0; FormatTable[i].description; ++i) {
         const FormatRow &row = FormatTable[i];
         if (row.load_image && extension_matches(row.pattern, path) && row.load_image(path, anim))
             return 1;
+        if (load_was_refused) {
+            load_was_refused = false;
+            return 1;
+        }
     }
     generic_image_load(path, anim);
     return 1;

@@ -36,3 +36,8 @@ int extension_matches(const char *pattern, const char *path);
 // The double-NUL filter list for one kind; the string holds every NUL.
 std::string build_file_filter(int kind);
 int report_file_error();
+
+// A loader that has told the user why the file is not what its name says
+// (and that no other reader should try it) calls this before returning 0:
+// file_load then stops with the animation empty and no message of its own.
+void load_refused();

@@ -18,10 +18,12 @@
 
 #include "document/animation.h"
 #include "fileio/byte_io.h"
+#include "fileio/format_table.h"
 #include "fileio/safe_save.h"
 #include "fileio/image_limits.h"
 #include "platform/platform.h"
 #include "plugins/host_table.h"
+#include "quake/content_sniff.h"
 #include "quake/palette_conform.h"
 #include "quake/quake_palette.h"
 
@@ -113,6 +115,21 @@ bool within_zero_fill(const char *path, const ByteReader &in, int64_t width, int
     show_warning(format_text("Cannot read %s: %s %s", path, what,
                              allowance.why(width, height, bytes, in.remaining()).c_str()));
     return false;
+}
+
+// A .lmp that is no picture: a raw palette of 3 x N bytes, some other
+// file, or a damaged picture; the user is told which.
+void refuse_non_picture(const char *path, const std::vector<uint8_t> &bytes)
+{
+    const size_t size = bytes.size();
+    if (size != 768 && size % 3 == 0 && size >= 3 * 16 && size < 768) {
+        show_warning(format_text("%s is not a Quake picture (it is a raw palette of %zu colours: open it with the "
+                                 "palette editor)",
+                                 path, size / 3));
+        load_refused();
+        return;
+    }
+    refuse_foreign_file(path, bytes.data(), size, "Quake picture", true);
 }
 
 void warn_if_truncated(const char *path, const ByteReader &in)
@@ -292,6 +309,7 @@ int32_t lmp_load(const char *path, Animation *anim)
         const uint64_t area = checked_area(width, height);
         if ((area && !within_zero_fill(path, head, width, height, area, "the picture")) || !picture_read(in, frame)) {
             drop_last_group(anim);
+            refuse_non_picture(path, bytes);
             return 0;
         }
         warn_if_truncated(path, in);
@@ -347,6 +365,7 @@ int32_t mip_load(const char *path, Animation *anim)
     Group *group = anim_add_group(anim, NO_GROUP_NAME);
     if (!mip_texture_read(in, group)) {
         drop_last_group(anim);
+        refuse_foreign_file(path, bytes.data(), bytes.size(), "Quake texture", true);
         return 0;
     }
     warn_if_truncated(path, in);
@@ -394,11 +413,27 @@ int32_t palette_lmp_load(const char *path, uint8_t *rgba1024)
     uint8_t bytes[QUAKE_PALETTE_SIZE + 1];
     const size_t n = std::fread(bytes, 1, sizeof bytes, file);
     std::fclose(file);
-    if (n != QUAKE_PALETTE_SIZE)
+    if (n == QUAKE_PALETTE_SIZE) {
+        ByteReader in(bytes, n);
+        quake_palette_read(in, rgba1024);
+        return 256;
+    }
+    // Some games ship shorter palettes as .lmp files of 3 x N bytes (64
+    // colours, say). One whose first eight bytes describe a picture of
+    // exactly its size is a picture instead.
+    if (lower_extension(path) != ".lmp" || n % 3 != 0 || n < 3 * 16 || n > QUAKE_PALETTE_SIZE)
         return 0;
-    ByteReader in(bytes, n);
-    quake_palette_read(in, rgba1024);
-    return 256;
+    ByteReader head(bytes, n);
+    const int64_t width = head.i32();
+    const int64_t height = head.i32();
+    if (width > 0 && height > 0 && width * height + 8 == static_cast<int64_t>(n))
+        return 0;
+    const int count = static_cast<int>(n / 3);
+    for (int i = 0; i < count; ++i) {
+        std::memcpy(rgba1024 + i * 4, bytes + i * 3, 3);
+        rgba1024[i * 4 + 3] = 255;
+    }
+    return count;
 }
 
 int32_t palette_lmp_save(const char *path, const uint8_t *rgba, int32_t count)

@@ -13,6 +13,7 @@
 #include "fileio/image_limits.h"
 #include "platform/platform.h"
 #include "plugins/host_table.h"
+#include "quake/content_sniff.h"
 #include "quake/quake_layout.h"
 #include "quake/quake_palette.h"
 #include "quake/sprite_codec.h"
@@ -49,12 +50,16 @@ int32_t quake_sprite_load(const char *path, Animation *anim)
         return 0;
     ByteReader in(bytes);
     const SpriteHeader header = sprite_read_header(in);
-    if (header.magic != MAGIC)
+    if (header.magic != MAGIC) {
+        refuse_foreign_file(path, bytes.data(), bytes.size(), "Quake sprite", true);
         return 0;
+    }
     if (header.version == VERSION_TRUECOLOUR)
         return sprite32_load(path, anim);
-    if (header.version != VERSION_QUAKE && header.version != VERSION_PALETTED)
+    if (header.version != VERSION_QUAKE && header.version != VERSION_PALETTED) {
+        refuse_foreign_file(path, bytes.data(), bytes.size(), "Quake sprite", true);
         return 0;
+    }
 
     sprite_set_header_properties(anim, header);
     SpritePixels pixels{1, default_palette, 256, true, path};

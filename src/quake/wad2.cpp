@@ -17,6 +17,7 @@
 #include "fileio/image_limits.h"
 #include "platform/platform.h"
 #include "plugins/host_table.h"
+#include "quake/content_sniff.h"
 #include "quake/palette_conform.h"
 #include "quake/picture.h"
 #include "quake/quake_layout.h"
@@ -263,8 +264,10 @@ int32_t wad2_load(const char *path, Animation *anim)
     if (!read_file(path, bytes))
         return 0;
     ByteReader in(bytes);
-    if (in.u32() != MAGIC)
+    if (in.u32() != MAGIC) {
+        refuse_foreign_file(path, bytes.data(), bytes.size(), "Quake WAD2 archive", true);
         return 0;
+    }
     // The checks run in order, each before anything it guards is read.
     if (bytes.size() < HEADER_SIZE) {
         give_up(anim, "WAD2 file is too short for its header");

@@ -332,10 +332,64 @@ TEST_F(DispatchTest, LoadFailuresNameTheFileAndTheirCause)
     file_load(garbage.c_str(), &anim);
     EXPECT_EQ(anim.group_count, 0);
     ASSERT_FALSE(ui.messages().empty());
-    EXPECT_NE(ui.messages().back().text.find(garbage + " is not an image of a format Vorn can read"),
-              std::string::npos)
-        << ui.transcript();
+    EXPECT_EQ(message_texts(), std::vector<std::string>{garbage + " is not a Quake sprite: its header is damaged"});
     EXPECT_EQ(ui.transcript().find("invalid extension"), std::string::npos) << ui.transcript();
+}
+
+TEST_F(DispatchTest, QuakeNamesOnOtherContentSayWhatTheFileIsInOneMessage)
+{
+    auto bytes = [](const char *magic, size_t size) {
+        std::vector<uint8_t> b(size, 1);
+        std::memcpy(b.data(), magic, std::strlen(magic));
+        return b;
+    };
+    struct Case {
+        const char *name;
+        std::vector<uint8_t> content;
+        const char *message; // after the path
+    };
+    const Case cases[] = {
+        {"q2.spr", bytes("IDS2", 300), " is not a Quake sprite (it is a Quake 2 sprite (IDS2), which Vorn cannot read)"},
+        {"hl.wad", bytes("WAD3", 300), " is not a Quake WAD2 archive (it is a Half-Life WAD3 archive)"},
+        {"pak.wad", bytes("PACK", 300), " is not a Quake WAD2 archive (it is a Quake pak archive)"},
+        {"palette.lmp", bytes("\xff\xff\xff\x7f", 768),
+         " is not a Quake picture (it is a raw 768-byte palette: open it with the palette editor)"},
+        {"short.lmp", bytes("\xff\xff\xff\x7f", 192),
+         " is not a Quake picture (it is a raw palette of 64 colours: open it with the palette editor)"},
+        {"model.mip", bytes("IDPO", 300), " is not a Quake texture (it is a Quake model)"},
+    };
+    for (const Case &c : cases) {
+        const std::string path = dir + "/" + c.name;
+        write_bytes(path, c.content);
+        ui.clear();
+        Animation loaded;
+        anim_init(&loaded);
+        EXPECT_EQ(file_load(path.c_str(), &loaded), 1);
+        EXPECT_EQ(loaded.group_count, 0) << c.name;
+        EXPECT_EQ(message_texts(), std::vector<std::string>{path + c.message}) << c.name;
+        anim_destroy(&loaded);
+    }
+}
+
+TEST_F(DispatchTest, AShortPaletteLmpLoadsAsAPaletteOfItsColours)
+{
+    std::vector<uint8_t> rgb(64 * 3);
+    for (size_t i = 0; i < rgb.size(); ++i)
+        rgb[i] = static_cast<uint8_t>(i * 5 + 1);
+    write_bytes(dir + "/small.lmp", rgb);
+    uint8_t palette[1024] = {};
+    ASSERT_EQ(palette_file_load((dir + "/small.lmp").c_str(), palette), 64) << ui.transcript();
+    for (int i = 0; i < 64; ++i) {
+        EXPECT_EQ(palette[i * 4], rgb[i * 3]) << i;
+        EXPECT_EQ(palette[i * 4 + 2], rgb[i * 3 + 2]) << i;
+        EXPECT_EQ(palette[i * 4 + 3], 255) << i;
+    }
+    // A picture of exactly that size is not a palette.
+    std::vector<uint8_t> picture = {4, 0, 0, 0, 46, 0, 0, 0};
+    picture.resize(8 + 4 * 46, 9);
+    ASSERT_EQ(picture.size() % 3, 0u);
+    write_bytes(dir + "/picture.lmp", picture);
+    EXPECT_NE(palette_file_load((dir + "/picture.lmp").c_str(), palette), 64);
 }
 
 } // namespace

@@ -215,7 +215,7 @@ TEST_F(SpriteFiles, DispatchReachesTheSpriteRowAndAForeignFileIsNotASprite)
     EXPECT_STREQ(anim.groups[0].name, "Group 0");
     anim_destroy(&anim);
     anim_init(&anim);
-    // A model file named .spr: wrong magic, refused silently, nothing added.
+    // A model file named .spr: wrong magic, refused with what it is, nothing added.
     const std::string dir = scratch_dir("sprite_foreign");
     std::vector<uint8_t> model = {'I', 'D', 'P', 'O', 6, 0, 0, 0};
     model.resize(200, 0);
@@ -223,7 +223,7 @@ TEST_F(SpriteFiles, DispatchReachesTheSpriteRowAndAForeignFileIsNotASprite)
     EXPECT_EQ(quake_sprite_load((dir + "/model.spr").c_str(), &anim), 0);
     EXPECT_EQ(anim.group_count, 0);
     EXPECT_EQ(anim.props.count, 0);
-    EXPECT_TRUE(ui.messages().empty());
+    EXPECT_EQ(message_texts(), std::vector<std::string>{dir + "/model.spr is not a Quake sprite (it is a Quake model)"});
 }
 
 } // namespace

@@ -444,14 +444,17 @@ TEST_F(SpriteMade, TruncatedFrameReadsZerosForTheMissingBytesAndSaysSo)
     EXPECT_EQ(message_texts(), std::vector<std::string>{"Sprite file is truncated; the missing bytes were read as zeros"});
 }
 
-TEST_F(SpriteMade, UnknownVersionIsRefusedSilently)
+TEST_F(SpriteMade, UnknownVersionIsRefusedWithItsNumber)
 {
     SpriteBytes file;
     file.header(3, 2, 3.0f, 4, 4, 1).single(0, 0, 4, 4, 1);
-    EXPECT_EQ(quake_sprite_load(write("v3.spr", file.bytes()).c_str(), &anim), 0);
+    const std::string path = write("v3.spr", file.bytes());
+    EXPECT_EQ(quake_sprite_load(path.c_str(), &anim), 0);
     EXPECT_EQ(anim.group_count, 0);
     EXPECT_EQ(anim.props.count, 0);
-    EXPECT_TRUE(ui.messages().empty());
+    EXPECT_EQ(message_texts(), std::vector<std::string>{path + " is not a Quake sprite (it is a sprite of version 3, "
+                                                               "which Vorn cannot read)"});
+    ui.clear();
     EXPECT_EQ(quake_sprite_load((dir + "/missing.spr").c_str(), &anim), 0);
 }
 

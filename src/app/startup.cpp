@@ -16,7 +16,6 @@
 #include "platform/program_folder.h"
 #include "app/editor_platform.h"
 #include "platform/qt/qt_platform.h"
-#include "platform/scanner.h"
 #include "plugins/host_table.h"
 #include "plugins/plugin_loader.h"
 #include "quake/quake_palette.h"
@@ -114,7 +113,6 @@ int run_editor(int argc, char **argv)
         }
         doc_set_view(nullptr);
     }
-    scanner_shutdown();
     set_platform(nullptr);
     return status;
 }

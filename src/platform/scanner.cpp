@@ -398,7 +398,7 @@ void scanner_choose_device(const std::string &name)
     chosen = name;
 }
 
-void scanner_shutdown()
+void scanner_restart()
 {
     std::lock_guard<std::mutex> guard(sane_lock);
     if (sane.initialised)

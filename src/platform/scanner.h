@@ -46,5 +46,9 @@ bool scanner_acquire(const std::string &device, ScannedImage &image, std::string
 const std::string &scanner_chosen_device();
 void scanner_choose_device(const std::string &name);
 
-// Ends the use of the library (at shut-down); later calls start it again.
-void scanner_shutdown();
+// The library stays loaded for the rest of the process once started: its
+// back-ends keep memory they never give back, and a second start after
+// sane_exit finds no devices. scanner_restart makes the next call start it
+// afresh, reading its configuration again (for tests that change it; the
+// memory the back-ends kept is lost).
+void scanner_restart();

@@ -1,5 +1,6 @@
 // File > TWAIN (scanning through SANE's test back-end) and Help > Contents.
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 #include "app/commands/edit_commands.h"
@@ -11,23 +12,23 @@
 
 namespace {
 
+// The scanner library reads its configuration once per process: every case
+// here uses the same one, set before the first start.
 class ScanCommands : public CommandsTest {
 protected:
     void SetUp() override
     {
         CommandsTest::SetUp();
-        const std::string dir = scratch_dir("sane");
-        std::ofstream(dir + "/dll.conf") << "test\n";
-        std::ofstream(dir + "/test.conf") << "number_of_devices 2\nresolution 25\ntest-picture \"Color pattern\"\n";
-        scanner_shutdown();
+        static const std::string dir = [] {
+            const std::string folder = std::string(VORN_BINARY_DIR) + "/test-sane-commands";
+            std::filesystem::create_directories(folder);
+            std::ofstream(folder + "/dll.conf") << "test\n";
+            std::ofstream(folder + "/test.conf")
+                << "number_of_devices 2\nresolution 25\ntest-picture \"Color pattern\"\n";
+            return folder;
+        }();
         setenv("SANE_CONFIG_DIR", dir.c_str(), 1);
         scanner_choose_device("");
-    }
-    void TearDown() override
-    {
-        scanner_shutdown();
-        unsetenv("SANE_CONFIG_DIR");
-        CommandsTest::TearDown();
     }
 };
 

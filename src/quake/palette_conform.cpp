@@ -8,6 +8,7 @@
 namespace {
 
 thread_local long remap_count = 0;
+thread_local const uint8_t *implied_override = nullptr;
 
 // The colour of entry `i` of the bound image's palette, whatever its layout.
 bool entry_colour(const uint8_t *entries, ILint type, int i, uint8_t rgb[3])
@@ -88,3 +89,8 @@ void RemapReport::tell(const char *path) const
                                         n == 1 ? " was" : "s were", palette_name_),
                             MessageIcon::Information);
 }
+
+const uint8_t *implied_palette() { return implied_override ? implied_override : default_palette; }
+
+ImpliedPalette::ImpliedPalette(const uint8_t *palette) : previous_(implied_override) { implied_override = palette; }
+ImpliedPalette::~ImpliedPalette() { implied_override = previous_; }

@@ -26,3 +26,18 @@ private:
     const char *palette_name_;
     long start_;
 };
+
+// The 256-entry palette pictures and textures imply: the Quake palette,
+// unless an ImpliedPalette is in force on this thread (an archive that
+// carries a palette lump of its own).
+const uint8_t *implied_palette();
+class ImpliedPalette {
+public:
+    explicit ImpliedPalette(const uint8_t *palette);
+    ~ImpliedPalette();
+    ImpliedPalette(const ImpliedPalette &) = delete;
+    ImpliedPalette &operator=(const ImpliedPalette &) = delete;
+
+private:
+    const uint8_t *previous_;
+};

@@ -67,7 +67,7 @@ bool bound_is_8bit()
 void prepare_for_writing(uint32_t image)
 {
     host().bind_image(image);
-    conform_to_palette(default_palette, 256);
+    conform_to_palette(implied_palette(), 256);
 }
 
 // Appends exactly out_w x out_h indexes of the bound 8-bit image, top row

@@ -71,6 +71,13 @@ inline constexpr int ENTRY_PICTURE = 0;
 inline constexpr int ENTRY_HALF_LIFE_MIP = 1;
 inline constexpr int ENTRY_MIP_TEXTURE = 2;
 inline constexpr int ENTRY_RAW = 3;
+// Any other lump (the palette, 'C' lumps, kinds the editor cannot show, or
+// lumps of unusable size), kept byte for byte: its type byte in "Lump Type",
+// its size in "Lump Size", its bytes in the frame's pixels, row by row.
+inline constexpr int ENTRY_OTHER = 4;
+inline constexpr const char *PROP_LUMP_TYPE = "Lump Type";
+inline constexpr const char *PROP_LUMP_SIZE = "Lump Size";
+inline constexpr int OTHER_LUMP_WIDTH = 4096;
 
 inline constexpr size_t PALETTE_SIZE = 768;
 inline constexpr size_t PICTURE_HEAD_SIZE = 8;  // int32 width, height

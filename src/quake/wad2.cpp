@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <IL/il.h>
+
 #include "document/animation.h"
 #include "document/props.h"
 #include "fileio/byte_io.h"
@@ -81,16 +83,47 @@ uint64_t mip_levels_size(uint32_t width, uint32_t height)
     return total;
 }
 
-// Reads one lump into the animation (or the archive palette). Returns false
-// when the lump does not fit in the file, or is a texture of unusable size,
-// and was skipped.
+bool lump_bytes(const std::vector<uint8_t> &bytes, const DirectoryEntry &entry, size_t &offset, size_t &size);
+
+// Keeps a lump the editor cannot show as a group of its own, byte for byte.
+// False when its bytes do not lie in the file.
+bool keep_lump(const std::vector<uint8_t> &bytes, const DirectoryEntry &entry, Animation *anim)
+{
+    size_t offset = 0, size = 0;
+    if (!lump_bytes(bytes, entry, offset, size))
+        return false;
+    Group *group = add_lump_group(anim, entry, ENTRY_OTHER, 1);
+    props_set_int(&group->props, PROP_LUMP_TYPE, entry.type, PROPERTY_INTEGER);
+    props_set_int(&group->props, PROP_LUMP_SIZE, static_cast<int32_t>(size), PROPERTY_INTEGER);
+    const size_t width = size < 1 ? 1 : size < OTHER_LUMP_WIDTH ? size : OTHER_LUMP_WIDTH;
+    const size_t height = size < 1 ? 1 : (size + width - 1) / width;
+    std::vector<uint8_t> pixels(width * height, 0);
+    if (size)
+        std::memcpy(pixels.data(), bytes.data() + offset, size);
+    host().bind_image(group->frames[0].image);
+    ilTexImage(static_cast<ILuint>(width), static_cast<ILuint>(height), 1, 1, IL_COLOUR_INDEX, IL_UNSIGNED_BYTE,
+               pixels.data());
+    host().set_upper_left_origin();
+    return true;
+}
+
+// Reads one lump into the animation (and the archive palette). Returns false
+// when the lump does not fit in the file and was skipped.
 bool read_lump(const std::vector<uint8_t> &bytes, const DirectoryEntry &entry, Animation *anim, uint8_t *palette,
                bool *has_palette)
 {
-    const bool known = entry.type == TYPE_PALETTE || entry.type == TYPE_PICTURE || entry.type == TYPE_MIP_TEXTURE
-                       || entry.type == TYPE_RAW;
+    const bool known = entry.type == TYPE_PICTURE || entry.type == TYPE_MIP_TEXTURE || entry.type == TYPE_RAW;
+    if (entry.type == TYPE_PALETTE && entry.offset >= 0 && static_cast<uint64_t>(entry.offset) <= bytes.size()) {
+        // The palette gives every picture its colours, and is kept to be
+        // written back.
+        ByteReader in(bytes.data() + entry.offset, bytes.size() - static_cast<size_t>(entry.offset));
+        if (in.fits(PALETTE_SIZE)) {
+            quake_palette_read(in, palette);
+            *has_palette = true;
+        }
+    }
     if (!known)
-        return true; // 'C' and unknown kinds are passed over
+        return keep_lump(bytes, entry, anim);
     if (entry.offset < 0 || static_cast<uint64_t>(entry.offset) > bytes.size())
         return false;
     // The lump may run to the end of the file; its size fields are not
@@ -98,18 +131,14 @@ bool read_lump(const std::vector<uint8_t> &bytes, const DirectoryEntry &entry, A
     ByteReader in(bytes.data() + entry.offset, bytes.size() - static_cast<size_t>(entry.offset));
 
     switch (entry.type) {
-    case TYPE_PALETTE:
-        if (!in.fits(PALETTE_SIZE))
-            return false;
-        quake_palette_read(in, palette);
-        *has_palette = true;
-        return true;
     case TYPE_PICTURE: {
         ByteReader head = in;
         const int32_t width = head.i32();
         const int32_t height = head.i32();
         const uint64_t area = checked_area(width, height);
-        if (area && !in.fits(PICTURE_HEAD_SIZE + area))
+        if (!area)
+            return keep_lump(bytes, entry, anim);
+        if (!in.fits(PICTURE_HEAD_SIZE + area))
             return false;
         Group *group = add_lump_group(anim, entry, ENTRY_PICTURE, 1);
         // A picture of unusable size leaves the frame empty.
@@ -130,7 +159,9 @@ bool read_lump(const std::vector<uint8_t> &bytes, const DirectoryEntry &entry, A
             const uint32_t width = head.u32();
             const uint32_t height = head.u32();
             const uint64_t levels = mip_levels_size(width, height);
-            if (levels == 0 || !in.fits(MIP_HEADER_SIZE + levels))
+            if (levels == 0)
+                return keep_lump(bytes, entry, anim);
+            if (!in.fits(MIP_HEADER_SIZE + levels))
                 return false;
             Group *group = add_lump_group(anim, entry, ENTRY_MIP_TEXTURE, 0);
             mip_texture_read(in, group);
@@ -146,12 +177,12 @@ bool read_lump(const std::vector<uint8_t> &bytes, const DirectoryEntry &entry, A
             width = 320;
             height = 200;
         }
-        if (width && !in.fits(static_cast<uint64_t>(width) * height))
+        if (!width)
+            return keep_lump(bytes, entry, anim);
+        if (!in.fits(static_cast<uint64_t>(width) * height))
             return false;
         Group *group = add_lump_group(anim, entry, ENTRY_RAW, 1);
-        // Any other size: the frame keeps its fresh empty image.
-        if (width)
-            indexed_pixels_read(in, &group->frames[0], width, height);
+        indexed_pixels_read(in, &group->frames[0], width, height);
         return true;
     }
     default:
@@ -165,6 +196,27 @@ constexpr uint64_t FRAME_OVERHEAD = 256 * 4 + 256;
 
 // The bytes the reader would keep for one lump (pixels and frame overhead),
 // computed from the same checks as read_lump without decoding anything.
+// The bytes of a lump that lie in the file, as its directory entry gives
+// them; false when they do not.
+bool lump_bytes(const std::vector<uint8_t> &bytes, const DirectoryEntry &entry, size_t &offset, size_t &size)
+{
+    if (entry.offset < 0 || entry.disk_size < 0)
+        return false;
+    const uint64_t end = static_cast<uint64_t>(entry.offset) + static_cast<uint64_t>(entry.disk_size);
+    if (end > bytes.size())
+        return false;
+    offset = static_cast<size_t>(entry.offset);
+    size = static_cast<size_t>(entry.disk_size);
+    return true;
+}
+
+// What keeping a lump as it is takes.
+uint64_t kept_cost(const std::vector<uint8_t> &bytes, const DirectoryEntry &entry)
+{
+    size_t offset = 0, size = 0;
+    return lump_bytes(bytes, entry, offset, size) ? size + OTHER_LUMP_WIDTH + FRAME_OVERHEAD : 0;
+}
+
 uint64_t lump_cost(const std::vector<uint8_t> &bytes, const DirectoryEntry &entry)
 {
     if (entry.offset < 0 || static_cast<uint64_t>(entry.offset) > bytes.size())
@@ -180,7 +232,7 @@ uint64_t lump_cost(const std::vector<uint8_t> &bytes, const DirectoryEntry &entr
         // a single pixel.
         if (area && !in.fits(PICTURE_HEAD_SIZE + area))
             return 0;
-        return area + FRAME_OVERHEAD;
+        return area ? area + FRAME_OVERHEAD : kept_cost(bytes, entry);
     }
     case TYPE_MIP_TEXTURE: {
         if (entry.name == CONCHARS_NAME)
@@ -191,16 +243,55 @@ uint64_t lump_cost(const std::vector<uint8_t> &bytes, const DirectoryEntry &entr
         const uint32_t width = head.u32();
         const uint32_t height = head.u32();
         const uint64_t levels = mip_levels_size(width, height);
-        if (levels == 0 || !in.fits(MIP_HEADER_SIZE + levels))
+        if (levels == 0)
+            return kept_cost(bytes, entry);
+        if (!in.fits(MIP_HEADER_SIZE + levels))
             return 0;
         return levels + 4 + 4 * FRAME_OVERHEAD;
     }
     case TYPE_RAW:
         if (entry.size == RAW_SMALL_SIZE || entry.size == RAW_LARGE_SIZE)
             return in.fits(static_cast<uint64_t>(entry.size)) ? static_cast<uint64_t>(entry.size) + FRAME_OVERHEAD : 0;
-        return FRAME_OVERHEAD;
-    default: return 0;
+        return kept_cost(bytes, entry);
+    default: return kept_cost(bytes, entry);
     }
+}
+
+// Writes back a lump kept as it was: the first "Lump Size" bytes of its
+// frame's pixels.
+void write_kept_lump(ByteWriter &out, const Group &group)
+{
+    host().bind_image(group.frames[0].image);
+    const int64_t wanted = props_get_int(&group.props, PROP_LUMP_SIZE);
+    const uint8_t *data = ilGetInteger(IL_IMAGE_BYTES_PER_PIXEL) == 1 ? host().get_data() : nullptr;
+    const int64_t held = data ? static_cast<int64_t>(host().width()) * host().height() : 0;
+    const int64_t size = wanted < 0 ? 0 : wanted;
+    const int64_t take = size < held ? size : held;
+    if (take > 0)
+        out.bytes(data, static_cast<size_t>(take));
+    out.zeros(static_cast<size_t>(size - take));
+}
+
+// The palette the archive's pictures and textures are in: its own palette
+// lump when it keeps one, else the Quake palette.
+std::vector<uint8_t> archive_palette(Animation *anim)
+{
+    std::vector<uint8_t> palette(default_palette, default_palette + 1024);
+    for (int i = 0; i < anim->group_count; ++i) {
+        const Group &group = anim->groups[i];
+        if (group.frame_count < 1 || props_get_int(&group.props, PROP_ENTRY_TYPE) != ENTRY_OTHER
+            || props_get_int(&group.props, PROP_LUMP_TYPE) != TYPE_PALETTE
+            || props_get_int(&group.props, PROP_LUMP_SIZE) != static_cast<int32_t>(PALETTE_SIZE))
+            continue;
+        host().bind_image(group.frames[0].image);
+        const uint8_t *data = host().get_data();
+        if (!data || static_cast<int64_t>(host().width()) * host().height() < static_cast<int64_t>(PALETTE_SIZE))
+            continue;
+        for (int k = 0; k < 256; ++k)
+            std::memcpy(&palette[k * 4], data + k * 3, 3);
+        break;
+    }
+    return palette;
 }
 
 // The save-time questions, asked on each group's first frame. Answering
@@ -209,7 +300,7 @@ bool confirm_sizes(Animation *anim)
 {
     for (int i = 0; i < anim->group_count; ++i) {
         const Group &group = anim->groups[i];
-        if (group.frame_count <= 0)
+        if (group.frame_count <= 0 || props_get_int(&group.props, PROP_ENTRY_TYPE) == ENTRY_OTHER)
             continue;
         host().bind_image(group.frames[0].image);
         const int width = host().width();
@@ -298,6 +389,9 @@ int32_t wad2_load(const char *path, Animation *anim)
     for (int32_t i = 0; i < count; ++i) {
         const DirectoryEntry entry = read_entry(in);
         report_progress(i, count);
+        // The all-zero entry the writer leaves for a group without frames.
+        if (entry.offset == 0 && entry.disk_size == 0 && entry.size == 0 && entry.type == 0 && entry.name.empty())
+            continue;
         if (!read_lump(bytes, entry, anim, palette, &has_palette))
             skipped.push_back(entry.name);
     }
@@ -342,7 +436,10 @@ int32_t wad2_save(const char *path, Animation *anim)
         return 0;
 
     const int32_t count = anim->group_count;
-    const RemapReport remaps("the Quake palette");
+    const std::vector<uint8_t> palette = archive_palette(anim);
+    const ImpliedPalette implied(palette.data());
+    const RemapReport remaps(std::memcmp(palette.data(), default_palette, 1024) == 0 ? "the Quake palette"
+                                                                                     : "the archive's palette");
     ByteWriter out;
     // Pixels, a third more for mip levels, headers and the directory.
     uint64_t expected = HEADER_SIZE + static_cast<uint64_t>(count) * ENTRY_SIZE;
@@ -363,9 +460,14 @@ int32_t wad2_save(const char *path, Animation *anim)
         Group *group = &anim->groups[i];
         if (group->frame_count <= 0)
             continue;
-        const uint8_t type = static_cast<uint8_t>(props_get_int(&group->props, PROP_ENTRY_TYPE) + ENTRY_TYPE_BASE);
+        const bool other = props_get_int(&group->props, PROP_ENTRY_TYPE) == ENTRY_OTHER;
+        const uint8_t type =
+            static_cast<uint8_t>(other ? props_get_int(&group->props, PROP_LUMP_TYPE)
+                                       : props_get_int(&group->props, PROP_ENTRY_TYPE) + ENTRY_TYPE_BASE);
         const size_t start = out.size();
-        switch (type) {
+        if (other)
+            write_kept_lump(out, *group);
+        else switch (type) {
         case TYPE_PICTURE: picture_write(out, group->frames[0].image); break;
         case TYPE_MIP_TEXTURE: mip_texture_write(out, group); break;
         case TYPE_RAW: indexed_pixels_write(out, group->frames[0].image); break;

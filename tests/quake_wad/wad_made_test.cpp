@@ -68,7 +68,8 @@ TEST_F(WadMade, PaletteLumpAfterThePicturesStillGivesThemItsColours)
                                                           {'B', "second", picture_body(4, 1, 250)},
                                                           {64, "PALETTE", rgb}}));
     ASSERT_EQ(wad2_load(path.c_str(), &anim), 1);
-    ASSERT_EQ(anim.group_count, 2);
+    ASSERT_EQ(anim.group_count, 3);
+    EXPECT_EQ(props_get_int(&anim.groups[2].props, "Lump Type"), 64);
     for (int g = 0; g < 2; ++g) {
         host().bind_image(anim.groups[g].frames[0].image);
         ASSERT_EQ(host().palette_size(), 256);
@@ -80,23 +81,12 @@ TEST_F(WadMade, PaletteLumpAfterThePicturesStillGivesThemItsColours)
             ASSERT_EQ(pal[i * 4 + 3], i == 255 ? 0 : 255) << i;
         }
     }
-    // Saving drops the palette lump, so the pictures are remapped by colour
-    // to the Quake palette the engine gives them.
-    auto quake_index = [&](int i) {
-        return static_cast<uint8_t>(
-            nearest_palette_index(default_palette, 256, rgb[i * 3], rgb[i * 3 + 1], rgb[i * 3 + 2], 1));
-    };
-    auto remapped = [&](std::vector<uint8_t> body) {
-        for (size_t i = 8; i < body.size(); ++i) // after the width and height
-            body[i] = quake_index(body[i]);
-        return body;
-    };
+    // The palette lump is kept, and the pictures, in its colours, keep
+    // their indexes: the archive comes back as it was.
     const std::string saved = dir + "/saved.wad";
     ASSERT_EQ(wad2_save(saved.c_str(), &anim), 1);
-    EXPECT_EQ(read_bytes(saved), build_wad({{'B', "first", remapped(picture_body(4, 2, 3))},
-                                            {'B', "second", remapped(picture_body(4, 1, 250))}}));
-    ASSERT_EQ(ui.messages().size(), 1u);
-    EXPECT_EQ(ui.messages()[0].text, saved + ": 2 frames were remapped by colour to the Quake palette");
+    EXPECT_EQ(read_bytes(saved), read_bytes(path));
+    EXPECT_TRUE(ui.messages().empty()) << ui.transcript();
 }
 
 TEST_F(WadMade, WithoutPaletteLumpPicturesUseTheDefaultPalette)
@@ -143,14 +133,18 @@ TEST_F(WadMade, RawLumpsTakeTheirShapeFromTheSizeField)
     EXPECT_EQ(image_width(anim.groups[0].frames[0].image), 320);
     EXPECT_EQ(image_height(anim.groups[0].frames[0].image), 200);
     EXPECT_EQ(raw_of(anim.groups[0].frames[0].image), large);
-    // 1000 bytes is no known shape: the frame holds no picture data.
-    EXPECT_EQ(props_get_int(&anim.groups[1].props, "Entry Type"), 3);
+    // 1000 bytes is no known shape: the lump is kept as it is.
+    EXPECT_EQ(props_get_int(&anim.groups[1].props, "Entry Type"), 4);
+    EXPECT_EQ(props_get_int(&anim.groups[1].props, "Lump Type"), 'E');
+    EXPECT_EQ(props_get_int(&anim.groups[1].props, "Lump Size"), 1000);
     ASSERT_EQ(anim.groups[1].frame_count, 1);
-    EXPECT_NE(raw_of(anim.groups[1].frames[0].image), std::vector<uint8_t>(1000, 7));
-    EXPECT_LT(raw_of(anim.groups[1].frames[0].image).size(), 1000u);
+    EXPECT_EQ(raw_of(anim.groups[1].frames[0].image), std::vector<uint8_t>(1000, 7));
+    const std::string saved = dir + "/raw_saved.wad";
+    ASSERT_EQ(wad2_save(saved.c_str(), &anim), 1);
+    EXPECT_EQ(read_bytes(saved), read_bytes(path));
 }
 
-TEST_F(WadMade, EntryType1IsWrittenAsAnEmptyCLumpAndSkippedOnReading)
+TEST_F(WadMade, EntryType1IsWrittenAsAnEmptyCLumpAndKeptOnReading)
 {
     add_picture_group("before", 4, 2, 0, 1);
     add_picture_group("halflife", 4, 4, 1);
@@ -167,10 +161,16 @@ TEST_F(WadMade, EntryType1IsWrittenAsAnEmptyCLumpAndSkippedOnReading)
     EXPECT_EQ(d[2].offset, d[1].offset);
     reset();
     ASSERT_EQ(wad2_load(saved.c_str(), &anim), 1);
-    ASSERT_EQ(anim.group_count, 2);
+    ASSERT_EQ(anim.group_count, 3);
     EXPECT_STREQ(anim.groups[0].name, "before");
-    EXPECT_STREQ(anim.groups[1].name, "after");
+    EXPECT_STREQ(anim.groups[1].name, "halflife");
+    EXPECT_EQ(props_get_int(&anim.groups[1].props, "Entry Type"), 4);
+    EXPECT_EQ(props_get_int(&anim.groups[1].props, "Lump Type"), 'C');
+    EXPECT_STREQ(anim.groups[2].name, "after");
     EXPECT_TRUE(ui.messages().empty());
+    const std::string again = dir + "/c2.wad";
+    ASSERT_EQ(wad2_save(again.c_str(), &anim), 1);
+    EXPECT_EQ(read_bytes(again), b);
 }
 
 TEST_F(WadMade, GroupWithoutFramesKeepsAnAllZeroEntry)
@@ -341,26 +341,32 @@ TEST_F(WadMade, LumpsOutsideTheFileOrCutShortAreSkippedWithOneMessage)
     const size_t zero_at = static_cast<size_t>(wad_i32(file, dir_at + 128));
     put(zero_at + 20, 0);                     // "zerotex": height 0
     ASSERT_EQ(wad2_load(write("lumps.wad", file).c_str(), &anim), 1);
-    ASSERT_EQ(anim.group_count, 2);
+    // The texture of height 0 is kept as it is; the others have no bytes to keep.
+    ASSERT_EQ(anim.group_count, 3);
     EXPECT_STREQ(anim.groups[0].name, "good");
-    EXPECT_STREQ(anim.groups[1].name, "last");
-    EXPECT_EQ(raw_of(anim.groups[1].frames[0].image), (std::vector<uint8_t>{9, 10, 11, 12}));
+    EXPECT_STREQ(anim.groups[1].name, "zerotex");
+    EXPECT_EQ(props_get_int(&anim.groups[1].props, "Entry Type"), 4);
+    EXPECT_STREQ(anim.groups[2].name, "last");
+    EXPECT_EQ(raw_of(anim.groups[2].frames[0].image), (std::vector<uint8_t>{9, 10, 11, 12}));
     EXPECT_EQ(message_texts(),
-              std::vector<std::string>{"4 lumps of the WAD2 archive lie outside the file, are cut short or have an "
-                                       "unusable size, and were skipped: \"outside\", \"cut\", \"hugetex\", \"zerotex\""});
+              std::vector<std::string>{"3 lumps of the WAD2 archive lie outside the file, are cut short or have an "
+                                       "unusable size, and were skipped: \"outside\", \"cut\", \"hugetex\""});
 }
 
-TEST_F(WadMade, PictureOfUnusableSizeGivesAnEmptyFrame)
+TEST_F(WadMade, PictureOfUnusableSizeIsKeptAsItIs)
 {
     std::vector<uint8_t> body = picture_body(4, 1, 0);
     body[0] = 0; // width 0
     const std::string path = write("zero.wad", build_wad({{'B', "zero", body}, {'B', "next", picture_body(4, 1, 3)}}));
     ASSERT_EQ(wad2_load(path.c_str(), &anim), 1);
     ASSERT_EQ(anim.group_count, 2);
-    EXPECT_EQ(props_get_int(&anim.groups[0].props, "Entry Type"), 0);
-    EXPECT_EQ(anim.groups[0].frame_count, 1);
-    EXPECT_NE(image_width(anim.groups[0].frames[0].image), 4);
+    EXPECT_EQ(props_get_int(&anim.groups[0].props, "Entry Type"), 4);
+    EXPECT_EQ(props_get_int(&anim.groups[0].props, "Lump Type"), 'B');
+    EXPECT_EQ(raw_of(anim.groups[0].frames[0].image), body);
     EXPECT_EQ(raw_of(anim.groups[1].frames[0].image), (std::vector<uint8_t>{3, 4, 5, 6}));
+    const std::string saved = dir + "/zero_saved.wad";
+    ASSERT_EQ(wad2_save(saved.c_str(), &anim), 1);
+    EXPECT_EQ(read_bytes(saved), read_bytes(path));
 }
 
 TEST_F(WadMade, DirectoryBeforeTheLumpsIsReadAndWrittenLast)

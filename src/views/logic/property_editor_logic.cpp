@@ -23,7 +23,7 @@ const std::vector<std::string> &property_pick_list(int type)
     static const std::vector<std::string> boolean = {"No", "Yes"};
     static const std::vector<std::string> sprite = {"VP Parallel Upright", "Facing Upright", "VP Parallel",
                                                     "Oriented", "VP Parallel Oriented"};
-    static const std::vector<std::string> wad = {"Quake Lmp", "Half Life Mip", "Quake Mip Tex", "Raw"};
+    static const std::vector<std::string> wad = {"Quake Lmp", "Half Life Mip", "Quake Mip Tex", "Raw", "Other"};
     switch (type) {
     case PROPERTY_BOOLEAN: return boolean;
     case PROPERTY_SPRITE_TYPE: return sprite;

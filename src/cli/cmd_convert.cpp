@@ -5,11 +5,12 @@
 
 #include "cli/cli.h"
 #include "document/animation.h"
+#include "document/props.h"
 #include "fileio/format_table.h"
 
 int cli_convert(const Args &arguments)
 {
-    std::vector<CliOption> known = {{"--yes", false}, {"--no", false}, {"--json", false}};
+    std::vector<CliOption> known = {{"--yes", false}, {"--no", false}, {"--json", false}, {"--half-life-sprite", false}};
     known.insert(known.end(), CLI_PALETTE_OPTIONS.begin(), CLI_PALETTE_OPTIONS.end());
     CliOptions options;
     if (const int status = cli_parse_options(arguments, known, options))
@@ -55,6 +56,10 @@ int cli_convert(const Args &arguments)
         }
     }
     if (!status) {
+        // The version 2 layout that Half-Life and DarkPlaces load: a texture
+        // format (0, normal, unless the document has one) and 256 colours.
+        if (options.has("--half-life-sprite") && !props_find(&anim.props, "Texture Format"))
+            props_set_int(&anim.props, "Texture Format", 0, PROPERTY_INTEGER);
         cli_match_frames(&anim, palette);
         if (file_save(out.c_str(), &anim))
             run.wrote(out);

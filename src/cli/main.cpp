@@ -47,7 +47,10 @@ const Command commands[] = {
      cli_info},
     {"convert", "convert IN... OUT [options]", "load IN and save it as OUT (format from OUT's extension)",
      "With several inputs, the frames of the first group of each input make one group, in\n"
-     "the order given (as when several files are dropped on the editor).\n\n" SAVE_HELP "\n" PALETTE_HELP
+     "the order given (as when several files are dropped on the editor).\n\n"
+     "  --half-life-sprite    write a .spr in the Half-Life layout of version 2 (a texture\n"
+     "                        format and 256 colours), which Half-Life and DarkPlaces load\n\n" SAVE_HELP
+     "\n" PALETTE_HELP
      "\nExamples:\n  vorn-cli convert s_explod.spr s_explod.gif\n"
      "  vorn-cli convert --no-fullbrights --dither floyd-steinberg photo.png wall.mip\n"
      "  vorn-cli convert f1.png f2.png f3.png anim.spr\n",

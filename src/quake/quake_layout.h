@@ -40,6 +40,7 @@ inline constexpr const char *PROP_SYNC = "Synchronous";
 inline constexpr const char *PROP_ORIENTATION = "Orientation";
 inline constexpr const char *PROP_BEAM_LENGTH = "Beamlength";
 inline constexpr const char *PROP_VERSION = "Version";
+inline constexpr const char *PROP_TEXTURE_FORMAT = "Texture Format";
 inline constexpr const char *PROP_ORIGIN_X = "Origin X";
 inline constexpr const char *PROP_ORIGIN_Y = "Origin Y";
 inline constexpr const char *PROP_DURATION = "Duration";

@@ -49,7 +49,7 @@ int32_t quake_sprite_load(const char *path, Animation *anim)
     if (!read_file(path, bytes))
         return 0;
     ByteReader in(bytes);
-    const SpriteHeader header = sprite_read_header(in);
+    SpriteHeader header = sprite_read_header(in);
     if (header.magic != MAGIC) {
         refuse_foreign_file(path, bytes.data(), bytes.size(), "Quake sprite", true);
         return 0;
@@ -61,6 +61,24 @@ int32_t quake_sprite_load(const char *path, Animation *anim)
         return 0;
     }
 
+    // Version 2 comes in two layouts: ours, and Half-Life's with a texture
+    // format after the type. The one whose frames end exactly at the end of
+    // the file is the file's; ours when both or neither do.
+    if (header.version == VERSION_PALETTED) {
+        ByteReader ours = in;
+        const int ours_count = static_cast<int16_t>(ours.u16());
+        ours.skip(ours_count > 0 ? static_cast<size_t>(ours_count) * PALETTE_ENTRY_SIZE : 0);
+        ByteReader theirs(bytes);
+        const SpriteHeader half_life = sprite_read_half_life_header(theirs);
+        const int theirs_count = static_cast<int16_t>(theirs.u16());
+        theirs.skip(theirs_count > 0 ? static_cast<size_t>(theirs_count) * PALETTE_ENTRY_SIZE : 0);
+        if (!sprite_entries_end_at_file_end(ours, header.entry_count)
+            && sprite_entries_end_at_file_end(theirs, half_life.entry_count)) {
+            header = half_life;
+            in = ByteReader(bytes);
+            sprite_read_half_life_header(in);
+        }
+    }
     sprite_set_header_properties(anim, header);
     SpritePixels pixels{1, default_palette, 256, true, path};
     uint8_t own_palette[256 * 4] = {};
@@ -98,7 +116,10 @@ int32_t quake_sprite_save(const char *path, Animation *anim)
             break;
         }
     }
+    // A texture format asks for the Half-Life layout, which is version 2.
     const int32_t version =
-        props_get_int(&anim->props, PROP_VERSION) == VERSION_PALETTED ? VERSION_PALETTED : VERSION_QUAKE;
+        props_get_int(&anim->props, PROP_VERSION) == VERSION_PALETTED || props_find(&anim->props, PROP_TEXTURE_FORMAT)
+            ? VERSION_PALETTED
+            : VERSION_QUAKE;
     return sprite_write(path, anim, version);
 }

@@ -230,7 +230,7 @@ void write_frame(ByteWriter &out, Frame *frame, int bytes_per_pixel, const uint8
 // Version 2 carries the palette of the first frame. A first frame that is
 // not 8-bit is matched against the default palette here rather than later,
 // so that the palette written is the one its indexes refer to.
-void write_palette_block(ByteWriter &out, Frame *first, std::vector<uint8_t> &written)
+void write_palette_block(ByteWriter &out, Frame *first, std::vector<uint8_t> &written, bool full)
 {
     host().bind_image(first->image);
     if (!is_indexed_image())
@@ -249,9 +249,13 @@ void write_palette_block(ByteWriter &out, Frame *first, std::vector<uint8_t> &wr
         palette = default_palette;
         count = 256;
     }
-    out.u16(static_cast<uint16_t>(count));
+    // The Half-Life layout always carries 256 entries (engines refuse
+    // others); the ones the frame's palette lacks are black.
+    const int stored = full ? 256 : count;
+    out.u16(static_cast<uint16_t>(stored));
     for (int i = 0; i < count; ++i)
         out.bytes(palette + i * 4, PALETTE_ENTRY_SIZE);
+    out.zeros(static_cast<size_t>(stored - count) * PALETTE_ENTRY_SIZE);
     written.assign(palette, palette + static_cast<size_t>(count) * 4);
 }
 
@@ -272,12 +276,67 @@ SpriteHeader sprite_read_header(ByteReader &in)
     return header;
 }
 
+SpriteHeader sprite_read_half_life_header(ByteReader &in)
+{
+    SpriteHeader header{};
+    header.magic = in.u32();
+    header.version = in.i32();
+    header.type = in.i32();
+    header.texture_format = in.i32();
+    header.radius = in.f32();
+    header.width = in.i32();
+    header.height = in.i32();
+    header.entry_count = in.i32();
+    header.beam_length = in.f32();
+    header.sync_type = in.i32();
+    header.half_life = true;
+    return header;
+}
+
+bool sprite_entries_end_at_file_end(ByteReader in, int32_t entry_count)
+{
+    if (entry_count <= 0)
+        return false;
+    auto skip_frame = [&in] {
+        in.skip(8); // origin
+        const int64_t width = in.i32();
+        const int64_t height = in.i32();
+        if (width < 0 || height < 0 || in.short_read())
+            return false;
+        const uint64_t bytes = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
+        if (bytes > in.remaining())
+            return false;
+        in.skip(static_cast<size_t>(bytes));
+        return true;
+    };
+    for (int32_t i = 0; i < entry_count; ++i) {
+        const int32_t kind = in.i32();
+        if (in.short_read())
+            return false;
+        if (kind == 0) {
+            if (!skip_frame())
+                return false;
+            continue;
+        }
+        const int32_t frames = in.i32();
+        if (frames <= 0 || static_cast<uint64_t>(frames) > in.remaining() / 4)
+            return false;
+        in.skip(static_cast<size_t>(frames) * 4); // intervals
+        for (int32_t j = 0; j < frames; ++j)
+            if (!skip_frame())
+                return false;
+    }
+    return !in.short_read() && in.remaining() == 0;
+}
+
 void sprite_set_header_properties(Animation *anim, const SpriteHeader &header)
 {
     props_set_float(&anim->props, PROP_RADIUS, header.radius);
     props_set_int(&anim->props, PROP_SYNC, header.sync_type, PROPERTY_BOOLEAN);
     props_set_int(&anim->props, PROP_ORIENTATION, header.type, PROPERTY_SPRITE_TYPE);
     props_set_float(&anim->props, PROP_BEAM_LENGTH, header.beam_length);
+    if (header.half_life)
+        props_set_int(&anim->props, PROP_TEXTURE_FORMAT, header.texture_format, PROPERTY_INTEGER);
 }
 
 void sprite_give_up(Animation *anim, const std::string &message)
@@ -367,6 +426,11 @@ int32_t sprite_write(const char *path, Animation *anim, int32_t version)
     out.u32(MAGIC);
     out.i32(version);
     out.i32(props_get_int(props, PROP_ORIENTATION));
+    // The Half-Life layout, which engines other than Quake's load, when the
+    // document carries its texture format.
+    const bool half_life = version == VERSION_PALETTED && props_find(props, PROP_TEXTURE_FORMAT);
+    if (half_life)
+        out.i32(props_get_int(props, PROP_TEXTURE_FORMAT));
     out.f32(radius);
     out.i32(width);
     out.i32(height);
@@ -379,7 +443,7 @@ int32_t sprite_write(const char *path, Animation *anim, int32_t version)
     std::vector<uint8_t> implied(default_palette, default_palette + 1024);
     const RemapReport remaps(version == VERSION_PALETTED ? "the sprite's palette" : "the Quake palette");
     if (version == VERSION_PALETTED)
-        write_palette_block(out, &anim->groups[0].frames[0], implied);
+        write_palette_block(out, &anim->groups[0].frames[0], implied, half_life);
     const int implied_count = static_cast<int>(implied.size() / 4);
 
     if (!grouped) {

@@ -19,6 +19,10 @@ struct SpriteHeader {
     int32_t entry_count;
     float beam_length;
     int32_t sync_type;
+    // The Half-Life layout of version 2 has a texture format after the
+    // type, so everything after it sits 4 bytes later.
+    bool half_life = false;
+    int32_t texture_format = 0;
 };
 
 // How the frame records of one file hold their pixels.
@@ -33,6 +37,11 @@ struct SpritePixels {
 };
 
 SpriteHeader sprite_read_header(ByteReader &in);
+// The same in the Half-Life layout (a texture format at offset 12).
+SpriteHeader sprite_read_half_life_header(ByteReader &in);
+// True when, from `in`'s position, `entry_count` frame entries of 8-bit
+// frames end exactly at the end of the bytes.
+bool sprite_entries_end_at_file_end(ByteReader in, int32_t entry_count);
 
 // Sets "Radius", "Synchronous", "Orientation" and "Beamlength", in that order.
 void sprite_set_header_properties(Animation *anim, const SpriteHeader &header);

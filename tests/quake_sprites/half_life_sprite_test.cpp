@@ -1,9 +1,12 @@
 // Version 2 sprites in the Half-Life layout: a texture format after the
 // type, and a palette of 256 entries.
 #include <cstdlib>
+#include <filesystem>
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 #include "document/props.h"
 #include "fileio/format_table.h"
@@ -126,6 +129,34 @@ TEST_F(HalfLifeSprite, TheBatchToolWritesTheLayoutOnRequest)
     ASSERT_EQ(anim.group_count, 1) << ui.transcript();
     EXPECT_EQ(anim.groups[0].frame_count, 6);
     EXPECT_NE(props_find(&anim.props, "Texture Format"), 0);
+}
+
+TEST_F(HalfLifeSprite, DarkPlacesLoadsWhatWeWrite)
+{
+    const char *engine = "/usr/games/darkplaces-server";
+    if (access(engine, X_OK) != 0)
+        GTEST_SKIP() << engine << " is not installed (scripts/deps installs darkplaces-server)";
+    const std::string base = scratch_dir("darkplaces");
+    std::filesystem::create_directories(base + "/id1/progs");
+    const std::string sample = std::string(VORN_SOURCE_DIR) + "/resources/sample.spr";
+    // Version 1, the Half-Life layout of version 2, and version 32.
+    const std::vector<std::pair<std::string, std::string>> writes = {
+        {"v1.spr", ""}, {"hl.spr", "--half-life-sprite"}, {"t32.spr32", ""}};
+    for (const auto &[name, option] : writes) {
+        const std::string command = std::string(VORN_CLI_PATH) + " convert '" + sample + "' '" + base + "/id1/progs/" +
+                                    name + "' " + option + " 2>/dev/null";
+        ASSERT_EQ(std::system(command.c_str()), 0) << name;
+    }
+    std::filesystem::copy_file(base + "/id1/progs/t32.spr32", base + "/id1/progs/t32.spr");
+    for (const char *name : {"v1.spr", "hl.spr", "t32.spr"}) {
+        const std::string command = std::string("cd '") + base + "' && timeout 60 " + engine + " -basedir '" + base +
+                                    "' -nohome +modelprecache progs/" + name + " +quit >engine.txt 2>&1";
+        const int status = std::system(command.c_str());
+        const std::vector<uint8_t> said = read_bytes(base + "/engine.txt");
+        const std::string text(said.begin(), said.end());
+        EXPECT_EQ(status, 0) << name << ": " << text;
+        EXPECT_EQ(text.find("Error"), std::string::npos) << name << ": " << text;
+    }
 }
 
 } // namespace

@@ -28,6 +28,7 @@
 #include <IL/il.h>
 
 #include "fileio/decode_protocol.h"
+#include "fileio/pixel_layout.h"
 
 using namespace decode_protocol;
 
@@ -107,36 +108,7 @@ void limit(int resource, rlim_t value)
     setrlimit(resource, &l);
 }
 
-uint32_t channels_of(ILint format)
-{
-    switch (format) {
-    case IL_COLOUR_INDEX:
-    case IL_LUMINANCE:
-    case IL_ALPHA: return 1;
-    case IL_LUMINANCE_ALPHA: return 2;
-    case IL_RGB:
-    case IL_BGR: return 3;
-    case IL_RGBA:
-    case IL_BGRA: return 4;
-    default: return 0;
-    }
-}
 
-uint32_t channel_size_of(ILint type)
-{
-    switch (type) {
-    case IL_BYTE:
-    case IL_UNSIGNED_BYTE: return 1;
-    case IL_SHORT:
-    case IL_UNSIGNED_SHORT:
-    case IL_HALF: return 2;
-    case IL_INT:
-    case IL_UNSIGNED_INT:
-    case IL_FLOAT: return 4;
-    case IL_DOUBLE: return 8;
-    default: return 0;
-    }
-}
 
 // Binds frame i of the loaded chain; false when the chain has no such frame.
 bool select_frame(ILuint image, ILuint i)

@@ -23,6 +23,7 @@
 #include <IL/ilu.h>
 
 #include "fileio/byte_io.h"
+#include "fileio/pixel_layout.h"
 #include "platform/platform.h"
 
 extern char **environ;
@@ -78,36 +79,7 @@ ReadStatus read_exact(int fd, void *out, uint64_t size, int64_t deadline)
     return ReadStatus::Done;
 }
 
-uint32_t channels_of(uint32_t format)
-{
-    switch (format) {
-    case IL_COLOUR_INDEX:
-    case IL_LUMINANCE:
-    case IL_ALPHA: return 1;
-    case IL_LUMINANCE_ALPHA: return 2;
-    case IL_RGB:
-    case IL_BGR: return 3;
-    case IL_RGBA:
-    case IL_BGRA: return 4;
-    default: return 0;
-    }
-}
 
-uint32_t channel_size_of(uint32_t type)
-{
-    switch (type) {
-    case IL_BYTE:
-    case IL_UNSIGNED_BYTE: return 1;
-    case IL_SHORT:
-    case IL_UNSIGNED_SHORT:
-    case IL_HALF: return 2;
-    case IL_INT:
-    case IL_UNSIGNED_INT:
-    case IL_FLOAT: return 4;
-    case IL_DOUBLE: return 8;
-    default: return 0;
-    }
-}
 
 uint32_t palette_entry_size(uint32_t type)
 {

@@ -4,6 +4,7 @@
 
 #include <IL/il.h>
 
+#include "fileio/pixel_layout.h"
 #include "fileio/safe_save.h"
 #include "platform/platform.h"
 #include "plugins/host_table.h"
@@ -12,36 +13,7 @@ namespace {
 
 std::atomic<uint64_t> budget_bytes{DEFAULT_PIXEL_BUDGET};
 
-uint32_t channels_of(ILint format)
-{
-    switch (format) {
-    case IL_COLOUR_INDEX:
-    case IL_LUMINANCE:
-    case IL_ALPHA: return 1;
-    case IL_LUMINANCE_ALPHA: return 2;
-    case IL_RGB:
-    case IL_BGR: return 3;
-    case IL_RGBA:
-    case IL_BGRA: return 4;
-    default: return 0;
-    }
-}
 
-uint32_t channel_size_of(ILint type)
-{
-    switch (type) {
-    case IL_BYTE:
-    case IL_UNSIGNED_BYTE: return 1;
-    case IL_SHORT:
-    case IL_UNSIGNED_SHORT:
-    case IL_HALF: return 2;
-    case IL_INT:
-    case IL_UNSIGNED_INT:
-    case IL_FLOAT: return 4;
-    case IL_DOUBLE: return 8;
-    default: return 0;
-    }
-}
 
 // Why the bound image cannot be written; empty when it can.
 std::string unsavable_reason(int32_t max_side, uint64_t &bytes)

@@ -29,6 +29,9 @@ std::vector<std::string> Platform::open_files_dialog(const std::string &filter, 
 }
 bool Platform::ask_group_name(const std::string &, std::string &) { return false; }
 void Platform::show_property_editor(PropertyList *, const std::string &) {}
+int Platform::show_adjust_dialog(const std::string &, int, int, int, int initial) { return initial; }
+bool Platform::show_resize_dialog(int, int, bool, ResizeChoice &) { return false; }
+void Platform::show_image_information(const std::string &) {}
 bool Platform::put_clipboard_image(uint32_t) { return false; }
 bool Platform::get_clipboard_image(uint32_t) { return false; }
 void Platform::set_status_text(const std::string &) {}

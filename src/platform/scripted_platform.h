@@ -31,6 +31,12 @@ public:
     bool ask_group_name(const std::string &initial, std::string &name) override;
     // Runs the next queued edit on the list.
     void show_property_editor(PropertyList *list, const std::string &title) override;
+    // Answered from queue_adjust_value; the title is recorded.
+    int show_adjust_dialog(const std::string &title, int minimum, int maximum, int scale, int initial) override;
+    // Answered from queue_resize_choice; the frame's size is recorded.
+    bool show_resize_dialog(int width, int height, bool indexed, ResizeChoice &choice) override;
+    // Records the text.
+    void show_image_information(const std::string &text) override;
 
     // What the user does in a property editor: any change to the list.
     using PropertyEdit = std::function<void(PropertyList *)>;
@@ -39,6 +45,10 @@ public:
     // The next Enter Group Name dialog returns `name`; std::nullopt cancels it.
     void queue_group_name(std::optional<std::string> name);
     void queue_property_edit(PropertyEdit edit);
+    // The next Adjust dialog returns `value`.
+    void queue_adjust_value(int value);
+    // The next Resize dialog ends with OK and `choice`; std::nullopt cancels.
+    void queue_resize_choice(std::optional<ResizeChoice> choice);
     void queue_file(const std::string &path); // "" means the user cancelled
     void queue_files(const std::vector<std::string> &paths); // empty: cancelled
 
@@ -59,6 +69,11 @@ public:
     // of the property editors shown, in order.
     std::vector<std::string> group_name_prompts() const;
     std::vector<std::string> property_editor_titles() const;
+    // The titles of the Adjust dialogs, the "w x h" sizes the Resize
+    // dialogs opened on, and the Image Information texts shown, in order.
+    std::vector<std::string> adjust_titles() const;
+    std::vector<std::string> resize_sizes() const;
+    std::vector<std::string> image_information() const;
     // Questions or dialogs that arrived with nothing queued for them.
     std::vector<std::string> unexpected() const;
     // Everything shown so far, one message per line (for failure output).
@@ -82,4 +97,9 @@ private:
     std::deque<PropertyEdit> property_edits_;
     std::vector<std::string> group_name_prompts_;
     std::vector<std::string> property_editor_titles_;
+    std::deque<int> adjust_values_;
+    std::deque<std::optional<ResizeChoice>> resize_choices_;
+    std::vector<std::string> adjust_titles_;
+    std::vector<std::string> resize_sizes_;
+    std::vector<std::string> image_information_;
 };

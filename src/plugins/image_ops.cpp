@@ -90,7 +90,9 @@ bool image_rotate(float degrees)
     const float quarters = degrees / 90.0f;
     if (quarters == std::trunc(quarters) && std::fabs(quarters) < 1e6f)
         return image_rotate_quarters(static_cast<int>(std::fmod(quarters, 4.0f)));
-    if (ilGetInteger(IL_IMAGE_WIDTH) <= 0 || ilGetInteger(IL_IMAGE_HEIGHT) <= 0)
+    // The library writes past its buffers turning a picture one pixel wide
+    // or high: such a picture is left as it is.
+    if (ilGetInteger(IL_IMAGE_WIDTH) < 2 || ilGetInteger(IL_IMAGE_HEIGHT) < 2)
         return false;
     // The library crashes rotating small colour-indexed images, and would
     // re-quantise the result anyway: turn a true-colour copy instead.

@@ -16,7 +16,8 @@ bool image_rotate_quarters(int quarters);
 // multiples of 90 take image_rotate_quarters; other angles take the
 // library's rotation (which resamples and grows the image), done on a
 // true-colour copy for a colour-indexed image, which is then indexed again
-// with image_to_indexed.
+// with image_to_indexed. A picture one pixel wide or high is not turned by
+// such an angle (the library overruns its buffers on it): false.
 bool image_rotate(float degrees);
 
 // Converts the bound image to 8-bit colour index. An image of at most 256

@@ -8,6 +8,7 @@
 #include "app/commands/groups_commands.h"
 #include "app/commands/help_commands.h"
 #include "app/commands/palette_commands.h"
+#include "app/commands/image_commands.h"
 #include "app/commands/view_commands.h"
 #include "app/logic/command_ids.h"
 
@@ -39,6 +40,10 @@ const CommandEntry COMMAND_TABLE[] = {
     {"&Edit", nullptr, IDM_PASTE, "&Paste To Current Frame\tCtrl+V", "Ctrl+V", C::HasFrame, false, edit_paste},
     {"&Edit", nullptr, IDM_PASTE_AS_NEW_FRAME, "Paste As &New Frame\tCtrl+Shift+V", "Ctrl+Shift+V", C::Always, false,
      edit_paste_as_new_frame},
+    {"&Edit", nullptr, 0, nullptr, nullptr, C::Always, false, nullptr},
+    {"&Edit", nullptr, IDM_PASTE_INTO_ALPHA, "Paste Into &Alpha Channel", nullptr, C::HasFrame, false,
+     edit_paste_into_alpha},
+    {"&Edit", nullptr, IDM_COPY_ALPHA, "Copy Alpha Channel", nullptr, C::HasFrame, false, edit_copy_alpha},
 
     {"&View", nullptr, IDM_STATUS_BAR, "Status &Bar", nullptr, C::Always, true, view_status_bar},
     {"&View", nullptr, IDM_TOOL_BAR, "&Tool Bar", nullptr, C::Always, true, view_tool_bar},
@@ -48,8 +53,40 @@ const CommandEntry COMMAND_TABLE[] = {
     {"&View", nullptr, IDM_ZOOM_IN, "Zoom &In\tCtrl++", "Ctrl++", C::HasFrame, false, view_zoom_in},
     {"&View", nullptr, IDM_ZOOM_OUT, "Zoom &Out\tCtrl+-", "Ctrl+-", C::HasFrame, false, view_zoom_out},
     {"&View", nullptr, IDM_ZOOM_100, "&Zoom 100%", nullptr, C::HasFrame, false, view_zoom_100},
+    {"&View", nullptr, 0, nullptr, nullptr, C::Always, false, nullptr},
+    {"&View", nullptr, IDM_IMAGE_INFORMATION, "&Image Information", nullptr, C::HasFrame, false,
+     view_image_information},
 
     {"&Image", nullptr, IDM_EDIT_PALETTE, "Edit &Palette...", nullptr, C::Always, false, image_edit_palette},
+    {"&Image", "Change Color &Depth", IDM_DEPTH_8BIT_PALETTED, "8 bit paletted", nullptr, C::HasFrame, false,
+     image_depth_paletted},
+    {"&Image", "Change Color &Depth", IDM_DEPTH_8BIT_GRAYSCALE, "8 bit grayscale", nullptr, C::HasFrame, false,
+     image_depth_grayscale},
+    {"&Image", "Change Color &Depth", IDM_DEPTH_24BIT_RGB, "24 bit RGB", nullptr, C::HasFrame, false, image_depth_rgb},
+    {"&Image", "Change Color &Depth", IDM_DEPTH_32BIT_RGBA, "32 bit RGBA", nullptr, C::HasFrame, false,
+     image_depth_rgba},
+    {"&Image", nullptr, 0, nullptr, nullptr, C::Always, false, nullptr},
+    {"&Image", nullptr, IDM_IMPORT_ALPHA, "&Import Alpha Channel", nullptr, C::HasFrame, false, image_import_alpha},
+    {"&Image", nullptr, IDM_EXPORT_ALPHA, "&Export Alpha Channel", nullptr, C::HasFrame, false, image_export_alpha},
+    {"&Image", nullptr, 0, nullptr, nullptr, C::Always, false, nullptr},
+    {"&Image", "&Filters", IDM_FILTER_CONTRAST, "Adjust &Contrast", nullptr, C::HasFrame, false, image_contrast},
+    {"&Image", "&Filters", IDM_FILTER_ALIENIFY, "Alienify", nullptr, C::HasFrame, false, image_alienify},
+    {"&Image", "&Filters", IDM_FILTER_BLUR_AVERAGE, "Blur (Average)", nullptr, C::HasFrame, false,
+     image_blur_average},
+    {"&Image", "&Filters", IDM_FILTER_BLUR_GAUSSIAN, "Blur (Gaussian)", nullptr, C::HasFrame, false,
+     image_blur_gaussian},
+    {"&Image", "&Filters", IDM_FILTER_EDGE_DETECT, "Edge Detect", nullptr, C::HasFrame, false, image_edge_detect},
+    {"&Image", "&Filters", IDM_FILTER_EMBOSS, "Emboss", nullptr, C::HasFrame, false, image_emboss},
+    {"&Image", "&Filters", IDM_FILTER_NEGATIVE, "Negative Image", nullptr, C::HasFrame, false, image_negative},
+    {"&Image", "&Filters", IDM_FILTER_NOISIFY, "Noisify", nullptr, C::HasFrame, false, image_noisify},
+    {"&Image", "&Filters", IDM_FILTER_PIXELIZE, "Pixelize", nullptr, C::HasFrame, false, image_pixelize},
+    {"&Image", "&Filters", IDM_FILTER_SHARPEN, "Sharpen", nullptr, C::HasFrame, false, image_sharpen},
+    {"&Image", nullptr, IDM_GAMMA_CORRECTION, "Gamma &Correction", nullptr, C::HasFrame, false, image_gamma},
+    {"&Image", nullptr, 0, nullptr, nullptr, C::Always, false, nullptr},
+    {"&Image", nullptr, IDM_RESIZE, "Resize...", nullptr, C::HasFrame, false, image_resize},
+    {"&Image", nullptr, IDM_ROTATE, "&Rotate..", nullptr, C::HasFrame, false, image_rotate},
+    {"&Image", nullptr, IDM_FLIP, "F&lip", nullptr, C::HasFrame, false, image_flip},
+    {"&Image", nullptr, IDM_MIRROR, "&Mirror", nullptr, C::HasFrame, false, image_mirror},
 
     {"&Groups", nullptr, IDM_GROUP_RENAME, "&Rename", nullptr, C::HasGroup, false, group_rename},
     {"&Groups", nullptr, IDM_GROUP_ADD, "&Add", nullptr, C::Always, false, group_add},

@@ -6,10 +6,13 @@
 #include <QFileDialog>
 
 #include "app/logic/settings.h"
+#include "views/adjust_dialog.h"
 #include "views/colormap_dialog.h"
 #include "views/group_name_dialog.h"
+#include "views/image_information_dialog.h"
 #include "views/palette_editor_dialog.h"
 #include "views/property_editor_dialog.h"
+#include "views/resize_dialog.h"
 
 namespace {
 
@@ -118,4 +121,23 @@ std::string EditorPlatform::save_file_dialog_named(const std::string &filter, co
             chosen = QFile::encodeName(name).toStdString();
     });
     return chosen;
+}
+
+int EditorPlatform::show_adjust_dialog(const std::string &title, int minimum, int maximum, int scale, int initial)
+{
+    int value = initial;
+    run_on_ui_thread([&] { value = ::show_adjust_dialog(title, minimum, maximum, scale, initial, owner()); });
+    return value;
+}
+
+bool EditorPlatform::show_resize_dialog(int width, int height, bool indexed, ResizeChoice &choice)
+{
+    bool ok = false;
+    run_on_ui_thread([&] { ok = ::show_resize_dialog(width, height, indexed, choice, owner()); });
+    return ok;
+}
+
+void EditorPlatform::show_image_information(const std::string &text)
+{
+    run_on_ui_thread([&] { ::show_image_information(text, owner()); });
 }

@@ -1,6 +1,7 @@
 // The editor's platform back-end: the Qt one, with the editor's own dialogs
 // (Enter Group Name, the property editor, the palette editor with its colour
-// chooser and Generate Colormap dialog) that the command handlers ask for.
+// chooser and Generate Colormap dialog, Adjust, Resize, Image Information)
+// that the command handlers ask for.
 #pragma once
 
 #include "platform/qt/qt_platform.h"
@@ -17,6 +18,9 @@ public:
                                        const std::string &initial) override;
     std::string save_file_dialog_named(const std::string &filter, const std::string &title,
                                        const std::string &initial) override;
+    int show_adjust_dialog(const std::string &title, int minimum, int maximum, int scale, int initial) override;
+    bool show_resize_dialog(int width, int height, bool indexed, ResizeChoice &choice) override;
+    void show_image_information(const std::string &text) override;
 };
 
 // The colour chooser over `owner`: Qt's colour dialog, not the desktop's,

@@ -41,6 +41,8 @@ std::string Platform::save_file_dialog_named(const std::string &filter, const st
 {
     return save_file_dialog(filter, title);
 }
+bool Platform::show_resize_dialog(int, int, bool, ResizeChoice &) { return false; }
+void Platform::show_image_information(const std::string &) {}
 bool Platform::put_clipboard_image(uint32_t) { return false; }
 bool Platform::open_in_browser(const std::string &) { return false; }
 bool Platform::get_clipboard_image(uint32_t) { return false; }

@@ -16,6 +16,19 @@ inline constexpr const char *APP_CAPTION = "Vorn";
 
 struct PropertyList;
 
+// What the user chose in the Resize dialog. The sizes are the dialog's four
+// fields; `filter` is the scaling filter code of host-table slot 22, or -1
+// when none was chosen.
+struct ResizeChoice {
+    bool percent_mode = false;
+    int pixel_width = 0;
+    int pixel_height = 0;
+    int percent_width = 100;
+    int percent_height = 100;
+    bool whole_group = false;
+    int filter = 0;
+};
+
 enum class MessageIcon { Warning, Question, Information };
 
 // The kinds of file operation; they pick a row column and a dialog filter.
@@ -78,6 +91,14 @@ public:
                                                const std::string &initial);
     virtual std::string save_file_dialog_named(const std::string &filter, const std::string &title,
                                                const std::string &initial);
+    // The Resize dialog for a frame of `width` x `height` (`indexed`: a
+    // colour-indexed frame, offered fewer filters). `choice` comes in with
+    // the "Resize all Frames In Group" flag kept from the last opening and
+    // goes out with the user's choice. True for OK. The default cancels.
+    virtual bool show_resize_dialog(int width, int height, bool indexed, ResizeChoice &choice);
+    // The Image Information dialog showing `text` (lines end in "\r\n").
+    // The default shows nothing.
+    virtual void show_image_information(const std::string &text);
 
     // The clipboard: a copy of image-library image `image` put on it, or
     // `image` replaced by the clipboard's image. False when nothing was

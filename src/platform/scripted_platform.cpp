@@ -98,6 +98,7 @@ int ScriptedPlatform::show_adjust_dialog(const std::string &title, int minimum, 
 {
     std::lock_guard<std::mutex> lock(mutex_);
     adjust_requests_.push_back({title, minimum, maximum, scale, initial});
+    adjust_titles_.push_back(title);
     if (adjust_values_.empty()) {
         unexpected_.push_back("adjust dialog: " + title);
         return initial;
@@ -347,6 +348,58 @@ void ScriptedPlatform::clear()
     color_requests_.clear();
     colormap_parameters_.clear();
     initial_names_.clear();
+    resize_choices_.clear();
+    adjust_titles_.clear();
+    resize_sizes_.clear();
+    image_information_.clear();
+}
+
+
+bool ScriptedPlatform::show_resize_dialog(int width, int height, bool, ResizeChoice &choice)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    resize_sizes_.push_back(format_text("%i x %i", width, height));
+    if (resize_choices_.empty()) {
+        unexpected_.push_back(format_text("resize dialog: %i x %i", width, height));
+        return false;
+    }
+    const std::optional<ResizeChoice> answer = resize_choices_.front();
+    resize_choices_.pop_front();
+    if (!answer)
+        return false;
+    choice = *answer;
+    return true;
+}
+
+void ScriptedPlatform::show_image_information(const std::string &text)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    image_information_.push_back(text);
+}
+
+
+void ScriptedPlatform::queue_resize_choice(std::optional<ResizeChoice> choice)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    resize_choices_.push_back(choice);
+}
+
+std::vector<std::string> ScriptedPlatform::adjust_titles() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return adjust_titles_;
+}
+
+std::vector<std::string> ScriptedPlatform::resize_sizes() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return resize_sizes_;
+}
+
+std::vector<std::string> ScriptedPlatform::image_information() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return image_information_;
 }
 
 bool ScriptedPlatform::acquire_scan(ScannedImage &image)

@@ -32,8 +32,12 @@ public:
     bool ask_group_name(const std::string &initial, std::string &name) override;
     // Runs the next queued edit on the list.
     void show_property_editor(PropertyList *list, const std::string &title) override;
+    // Answered from queue_resize_choice; the frame's size is recorded.
+    bool show_resize_dialog(int width, int height, bool indexed, ResizeChoice &choice) override;
+    // Records the text.
+    void show_image_information(const std::string &text) override;
 
-    // Answered from queue_adjust_value; the requests are recorded.
+    // Answered from queue_adjust_value; the requests and titles are recorded.
     int show_adjust_dialog(const std::string &title, int minimum, int maximum, int scale, int initial) override;
     // Runs the next queued palette-editor session.
     void show_palette_editor() override;
@@ -68,6 +72,8 @@ public:
     // The next Generate Colormap dialog confirms these parameters;
     // std::nullopt cancels it.
     void queue_colormap_parameters(std::optional<std::pair<int32_t, float>> parameters);
+    // The next Resize dialog ends with OK and `choice`; std::nullopt cancels.
+    void queue_resize_choice(std::optional<ResizeChoice> choice);
     void queue_file(const std::string &path); // "" means the user cancelled
     void queue_files(const std::vector<std::string> &paths); // empty: cancelled
 
@@ -98,6 +104,11 @@ public:
     // The initial names the named file dialogs opened on, in order.
     std::vector<std::string> dialog_initial_names() const;
     int palette_editor_sessions() const;
+    // The titles of the Adjust dialogs, the "w x h" sizes the Resize
+    // dialogs opened on, and the Image Information texts shown, in order.
+    std::vector<std::string> adjust_titles() const;
+    std::vector<std::string> resize_sizes() const;
+    std::vector<std::string> image_information() const;
     // Questions or dialogs that arrived with nothing queued for them.
     std::vector<std::string> unexpected() const;
     // Everything shown so far, one message per line (for failure output).
@@ -131,4 +142,8 @@ private:
     std::vector<uint32_t> color_requests_;
     std::deque<std::optional<std::pair<int32_t, float>>> colormap_parameters_;
     std::vector<std::string> initial_names_;
+    std::deque<std::optional<ResizeChoice>> resize_choices_;
+    std::vector<std::string> adjust_titles_;
+    std::vector<std::string> resize_sizes_;
+    std::vector<std::string> image_information_;
 };

@@ -5,6 +5,8 @@
 #include <IL/il.h>
 #include <IL/ilu.h>
 
+#include "plugins/image_ops.h"
+
 namespace {
 
 void initialise()
@@ -113,6 +115,10 @@ int32_t convert_image(ImageTypeCode type)
 {
     if (type != IMAGE_INDEXED && !repair_stray_indexes())
         return 0;
+    // The library's quantiser changes colours even when there are few
+    // enough to keep them all.
+    if (type == IMAGE_INDEXED)
+        return image_to_indexed() ? 1 : 0;
     ILenum format;
     switch (type) {
     case IMAGE_INDEXED: format = IL_COLOUR_INDEX; break;
@@ -187,7 +193,9 @@ void set_save_option(int32_t selector, int32_t value)
     }
 }
 
-int32_t rotate(float degrees) { return iluRotate(degrees) ? 1 : 0; }
+// The library crashes turning a non-square image by a quarter turn and
+// flips instead of turning by a half; image_rotate turns those itself.
+int32_t rotate(float degrees) { return image_rotate(degrees) ? 1 : 0; }
 int32_t contrast(float amount) { return iluContrast(amount) ? 1 : 0; }
 int32_t blur_average(uint32_t iterations) { return iluBlurAvg(iterations) ? 1 : 0; }
 int32_t blur_gaussian(uint32_t iterations) { return iluBlurGaussian(iterations) ? 1 : 0; }

@@ -47,7 +47,7 @@ TEST(CommandTable, EveryCommandHasAHandlerAndTheConditionOfTheEnablingTable)
     EXPECT_EQ(nullptr, command_entry(IDM_ACCEL_CTRL_O));
     EXPECT_FALSE(command_is_offered(IDM_BOUNDING_BOX_MODE));
     EXPECT_TRUE(command_is_offered(IDM_EDIT_PALETTE));
-    EXPECT_FALSE(command_is_offered(IDM_RESIZE));
+    EXPECT_TRUE(command_is_offered(IDM_RESIZE));
 }
 
 TEST(CommandTable, TopLevelMenusComeInOrder)
@@ -88,6 +88,30 @@ TEST(CommandTable, GroupsAndAnimationMenusHoldTheirCommandsWithSubmenus)
           {nullptr, IDM_STOP, "&Stop"},
           {nullptr, IDM_NEXT, "&Next\tRight Arrow"},
           {nullptr, IDM_END, "&End\tEnd"}}},
+        // Edit Palette joins with the palette editor.
+        {"&Image",
+         {{nullptr, IDM_EDIT_PALETTE, "Edit &Palette..."},
+          {"Change Color &Depth", IDM_DEPTH_8BIT_PALETTED, "8 bit paletted"},
+          {"Change Color &Depth", IDM_DEPTH_8BIT_GRAYSCALE, "8 bit grayscale"},
+          {"Change Color &Depth", IDM_DEPTH_24BIT_RGB, "24 bit RGB"},
+          {"Change Color &Depth", IDM_DEPTH_32BIT_RGBA, "32 bit RGBA"},
+          {nullptr, IDM_IMPORT_ALPHA, "&Import Alpha Channel"},
+          {nullptr, IDM_EXPORT_ALPHA, "&Export Alpha Channel"},
+          {"&Filters", IDM_FILTER_CONTRAST, "Adjust &Contrast"},
+          {"&Filters", IDM_FILTER_ALIENIFY, "Alienify"},
+          {"&Filters", IDM_FILTER_BLUR_AVERAGE, "Blur (Average)"},
+          {"&Filters", IDM_FILTER_BLUR_GAUSSIAN, "Blur (Gaussian)"},
+          {"&Filters", IDM_FILTER_EDGE_DETECT, "Edge Detect"},
+          {"&Filters", IDM_FILTER_EMBOSS, "Emboss"},
+          {"&Filters", IDM_FILTER_NEGATIVE, "Negative Image"},
+          {"&Filters", IDM_FILTER_NOISIFY, "Noisify"},
+          {"&Filters", IDM_FILTER_PIXELIZE, "Pixelize"},
+          {"&Filters", IDM_FILTER_SHARPEN, "Sharpen"},
+          {nullptr, IDM_GAMMA_CORRECTION, "Gamma &Correction"},
+          {nullptr, IDM_RESIZE, "Resize..."},
+          {nullptr, IDM_ROTATE, "&Rotate.."},
+          {nullptr, IDM_FLIP, "F&lip"},
+          {nullptr, IDM_MIRROR, "&Mirror"}}},
     };
     for (const Case &c : cases) {
         const std::vector<Item> items = items_of(c.menu);
@@ -104,6 +128,16 @@ TEST(CommandTable, GroupsAndAnimationMenusHoldTheirCommandsWithSubmenus)
     for (const Item &item : items_of("&File"))
         file_properties |= item.command == IDM_FILE_PROPERTIES && std::strcmp(item.text, "File &Properties") == 0;
     EXPECT_TRUE(file_properties);
+    // The alpha clipboard commands close the Edit menu, Image Information
+    // the View menu.
+    const std::vector<Item> edit = items_of("&Edit");
+    ASSERT_GE(edit.size(), 2u);
+    EXPECT_EQ(IDM_PASTE_INTO_ALPHA, edit[edit.size() - 2].command);
+    EXPECT_STREQ("Paste Into &Alpha Channel", edit[edit.size() - 2].text);
+    EXPECT_EQ(IDM_COPY_ALPHA, edit.back().command);
+    EXPECT_STREQ("Copy Alpha Channel", edit.back().text);
+    EXPECT_EQ(IDM_IMAGE_INFORMATION, items_of("&View").back().command);
+    EXPECT_STREQ("&Image Information", items_of("&View").back().text);
 }
 
 } // namespace

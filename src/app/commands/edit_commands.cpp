@@ -1,6 +1,9 @@
 #include "app/commands/edit_commands.h"
 
+#include <cstdlib>
+
 #include "app/commands/document_access.h"
+#include "app/commands/image_commands.h"
 #include "document/animation.h"
 #include "document/props.h"
 #include "fileio/file_ops.h"
@@ -74,4 +77,46 @@ void edit_paste_as_new_frame(CommandHost &)
     doc_fill_group_list(doc.current_group);
     doc_view().preview_refresh();
     doc_update_commands();
+}
+
+void edit_paste_into_alpha(CommandHost &)
+{
+    if (file_worker_busy())
+        return;
+    Frame *frame = doc_current_frame(doc_state());
+    if (!frame)
+        return;
+    host().bind_image(frame->image);
+    if (host().image_type() != IMAGE_RGBA && !ask_question(CONVERT_TO_RGBA_QUESTION))
+        return;
+    doc_begin_edit(1);
+    frame = doc_current_frame(doc_state());
+    const uint32_t pasted = host().gen_image();
+    host().bind_image(pasted);
+    // An empty clipboard leaves the frame as it was; the step is taken all
+    // the same.
+    if (platform().get_clipboard_image(pasted))
+        frame_set_alpha_from(frame->image, pasted);
+    host().delete_image(pasted);
+    doc_view().preview_refresh();
+}
+
+void edit_copy_alpha(CommandHost &)
+{
+    if (file_worker_busy())
+        return;
+    const Frame *frame = doc_current_frame(doc_state());
+    if (!frame)
+        return;
+    const uint32_t alpha = host().gen_image();
+    host().bind_image(alpha);
+    if (host().copy_image(frame->image)) {
+        uint8_t *plane = image_alpha_plane();
+        host().convert_image(IMAGE_LUMINANCE);
+        if (plane)
+            host().set_data(plane);
+        std::free(plane);
+        platform().put_clipboard_image(alpha);
+    }
+    host().delete_image(alpha);
 }

@@ -1,8 +1,12 @@
 #include "app/commands/view_commands.h"
 
+#include "app/commands/document_access.h"
 #include "app/logic/command_ids.h"
 #include "app/logic/settings.h"
 #include "document/document_state.h"
+#include "fileio/file_ops.h"
+#include "platform/platform.h"
+#include "plugins/host_table.h"
 #include "views/logic/preview_logic.h"
 
 void view_status_bar(CommandHost &host)
@@ -62,4 +66,27 @@ void view_origin_mode(CommandHost &host)
     origin_mode = on ? 1 : 0;
     host.set_origin_mode(on);
     host.set_checked(IDM_ORIGIN_MODE, origin_mode != 0);
+}
+
+std::string image_information_text()
+{
+    // Asked in this order: the type query may convert a 16-bit image.
+    const int colours = static_cast<int>(host().colours_used());
+    const int palette = host().palette_size();
+    const int depth = host().image_type() & ~7;
+    const int height = host().height();
+    const int width = host().width();
+    return format_text("Dimensions: %i x %i\r\nColor Depth: %i Bpp\r\nPalette Color Count: %i\r\nColors Used: %i\r\n",
+                       width, height, depth, palette, colours);
+}
+
+void view_image_information(CommandHost &)
+{
+    if (file_worker_busy())
+        return;
+    const Frame *frame = doc_current_frame(doc_state());
+    if (!frame)
+        return;
+    host().bind_image(frame->image);
+    platform().show_image_information(image_information_text());
 }

@@ -1,6 +1,8 @@
 // Handlers of the View menu and of the toolbar's Origin Mode button.
 #pragma once
 
+#include <string>
+
 #include "app/commands/command_host.h"
 
 void view_status_bar(CommandHost &host);
@@ -10,3 +12,7 @@ void view_zoom_in(CommandHost &host);
 void view_zoom_out(CommandHost &host);
 void view_zoom_100(CommandHost &host);
 void view_origin_mode(CommandHost &host);
+void view_image_information(CommandHost &host);
+
+// The four lines of Image Information for the bound image.
+std::string image_information_text();

@@ -161,19 +161,19 @@ TEST_F(PipelineTest, MadeSpriteWithGroupsDurationsNegativeOriginsAndOwnPaletteRo
         float duration;
     } groups[] = {{"Group 0", 3, 8, 6, -5, -17, 1.0f / 3}, {"Group 1", 1, 12, 4, 40, -2, 0.1f},
                   {"Group 2", 2, 4, 9, 0, 3, 0.25f}};
-    for (const auto &spec : groups) {
-        Group *g = anim_add_group(&anim, spec.group);
-        group_reset_frames(g, spec.frames);
-        for (int f = 0; f < spec.frames; ++f) {
+    for (const auto &made : groups) {
+        Group *g = anim_add_group(&anim, made.group);
+        group_reset_frames(g, made.frames);
+        for (int f = 0; f < made.frames; ++f) {
             Frame *frame = &g->frames[f];
             host().bind_image(frame->image);
-            std::vector<uint8_t> indexes(static_cast<size_t>(spec.w) * spec.h);
+            std::vector<uint8_t> indexes(static_cast<size_t>(made.w) * made.h);
             for (uint8_t &i : indexes)
                 i = static_cast<uint8_t>(random() % 200);
-            set_indexed_pixels(spec.w, spec.h, indexes, palette);
-            props_set_int(&frame->props, "Origin X", spec.origin_x - f, PROPERTY_INTEGER);
-            props_set_int(&frame->props, "Origin Y", spec.origin_y, PROPERTY_INTEGER);
-            props_set_float(&frame->props, "Duration", spec.duration * static_cast<float>(f + 1));
+            set_indexed_pixels(made.w, made.h, indexes, palette);
+            props_set_int(&frame->props, "Origin X", made.origin_x - f, PROPERTY_INTEGER);
+            props_set_int(&frame->props, "Origin Y", made.origin_y, PROPERTY_INTEGER);
+            props_set_float(&frame->props, "Duration", made.duration * static_cast<float>(f + 1));
         }
     }
     const std::string made = dir + "/made.spr";

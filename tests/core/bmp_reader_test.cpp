@@ -12,7 +12,7 @@
 
 namespace {
 
-struct BmpSpec {
+struct BmpLayout {
     uint32_t header_size; // 40, 108 or 124
     int bpp;              // 8, 24 or 32
     bool top_down;
@@ -32,48 +32,48 @@ uint8_t green_of(int y) { return static_cast<uint8_t>(y * 60); }
 uint8_t alpha_of(int x, int y) { return static_cast<uint8_t>(x * y * 20); }
 constexpr int W = 4, H = 3;
 
-std::vector<uint8_t> make_bmp(const BmpSpec &spec)
+std::vector<uint8_t> make_bmp(const BmpLayout &layout)
 {
-    const uint32_t stride = (W * spec.bpp + 31) / 32 * 4;
-    const uint32_t palette = spec.bpp == 8 ? 256 * 4 : 0;
-    const uint32_t offset = 14 + spec.header_size + palette;
+    const uint32_t stride = (W * layout.bpp + 31) / 32 * 4;
+    const uint32_t palette = layout.bpp == 8 ? 256 * 4 : 0;
+    const uint32_t offset = 14 + layout.header_size + palette;
     std::vector<uint8_t> out = {'B', 'M'};
     put(out, offset + stride * H, 4);
     put(out, 0, 4);
     put(out, offset, 4);
-    put(out, spec.header_size, 4);
+    put(out, layout.header_size, 4);
     put(out, W, 4);
-    put(out, static_cast<uint32_t>(spec.top_down ? -H : H), 4);
+    put(out, static_cast<uint32_t>(layout.top_down ? -H : H), 4);
     put(out, 1, 2);
-    put(out, static_cast<uint32_t>(spec.bpp), 2);
-    put(out, spec.alpha ? 3 : 0, 4); // BI_BITFIELDS or BI_RGB
+    put(out, static_cast<uint32_t>(layout.bpp), 2);
+    put(out, layout.alpha ? 3 : 0, 4); // BI_BITFIELDS or BI_RGB
     put(out, stride * H, 4);
     put(out, 2835, 4);
     put(out, 2835, 4);
-    put(out, spec.bpp == 8 ? 256 : 0, 4);
+    put(out, layout.bpp == 8 ? 256 : 0, 4);
     put(out, 0, 4);
-    if (spec.header_size > 40) {
+    if (layout.header_size > 40) {
         put(out, 0x00FF0000, 4);
         put(out, 0x0000FF00, 4);
         put(out, 0x000000FF, 4);
-        put(out, spec.alpha ? 0xFF000000 : 0, 4);
+        put(out, layout.alpha ? 0xFF000000 : 0, 4);
         put(out, 0x73524742, 4); // 'sRGB'
-        out.resize(14 + spec.header_size, 0);
+        out.resize(14 + layout.header_size, 0);
     }
     for (uint32_t i = 0; i < palette / 4; ++i) {
         const int x = static_cast<int>(i % 4), y = static_cast<int>(i / 4);
         out.insert(out.end(), {200, green_of(y), red_of(x), 0});
     }
     for (int row = 0; row < H; ++row) {
-        const int y = spec.top_down ? row : H - 1 - row;
+        const int y = layout.top_down ? row : H - 1 - row;
         const size_t start = out.size();
         for (int x = 0; x < W; ++x) {
-            if (spec.bpp == 8)
+            if (layout.bpp == 8)
                 out.push_back(static_cast<uint8_t>(x + 4 * y));
             else
                 out.insert(out.end(), {200, green_of(y), red_of(x)});
-            if (spec.bpp == 32)
-                out.push_back(spec.alpha ? alpha_of(x, y) : 0);
+            if (layout.bpp == 32)
+                out.push_back(layout.alpha ? alpha_of(x, y) : 0);
         }
         out.resize(start + stride, 0);
     }
@@ -82,21 +82,21 @@ std::vector<uint8_t> make_bmp(const BmpSpec &spec)
 
 TEST(BmpReader, NewerHeadersGiveThePixelsOfEveryLayout)
 {
-    const BmpSpec specs[] = {
+    const BmpLayout layouts[] = {
         {108, 24, false, false}, {124, 24, true, false}, {124, 32, false, true},
         {108, 32, true, true},   {124, 8, false, false}, {108, 8, true, false},
         {40, 32, false, false},
     };
-    for (const BmpSpec &spec : specs) {
-        const std::string name = std::to_string(spec.header_size) + "/" + std::to_string(spec.bpp)
-                                 + (spec.top_down ? " top-down" : "") + (spec.alpha ? " alpha" : "");
-        const std::vector<uint8_t> file = make_bmp(spec);
+    for (const BmpLayout &layout : layouts) {
+        const std::string name = std::to_string(layout.header_size) + "/" + std::to_string(layout.bpp)
+                                 + (layout.top_down ? " top-down" : "") + (layout.alpha ? " alpha" : "");
+        const std::vector<uint8_t> file = make_bmp(layout);
         BmpImage image;
         std::string error;
         ASSERT_TRUE(bmp_read(file.data(), file.size(), image, error)) << name << ": " << error;
         ASSERT_EQ(image.width, W) << name;
         ASSERT_EQ(image.height, H) << name;
-        ASSERT_EQ(image.channels, spec.bpp == 8 ? 1 : spec.alpha ? 4 : 3) << name;
+        ASSERT_EQ(image.channels, layout.bpp == 8 ? 1 : layout.alpha ? 4 : 3) << name;
         for (int y = 0; y < H; ++y) {
             for (int x = 0; x < W; ++x) {
                 const size_t at = static_cast<size_t>(y * W + x);
@@ -147,9 +147,9 @@ using ModernBitmaps = CoreTest;
 TEST_F(ModernBitmaps, OpenThroughTheDispatchWithTheirPixels)
 {
     const std::string dir = scratch_dir("bmp");
-    for (const BmpSpec &spec : {BmpSpec{124, 32, false, true}, BmpSpec{108, 8, true, false}}) {
-        const std::string path = dir + "/modern" + std::to_string(spec.bpp) + ".bmp";
-        write_bytes(path, make_bmp(spec));
+    for (const BmpLayout &layout : {BmpLayout{124, 32, false, true}, BmpLayout{108, 8, true, false}}) {
+        const std::string path = dir + "/modern" + std::to_string(layout.bpp) + ".bmp";
+        write_bytes(path, make_bmp(layout));
         Animation loaded;
         anim_init(&loaded);
         file_load(path.c_str(), &loaded);
@@ -161,7 +161,7 @@ TEST_F(ModernBitmaps, OpenThroughTheDispatchWithTheirPixels)
                 const uint8_t *p = &rgba[(y * W + x) * 4];
                 EXPECT_EQ(p[0], red_of(x)) << path;
                 EXPECT_EQ(p[1], green_of(y)) << path;
-                EXPECT_EQ(p[3], spec.alpha ? alpha_of(x, y) : 255) << path;
+                EXPECT_EQ(p[3], layout.alpha ? alpha_of(x, y) : 255) << path;
             }
         anim_destroy(&loaded);
     }

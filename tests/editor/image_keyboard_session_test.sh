@@ -6,10 +6,9 @@
 #   image_keyboard_session_test.sh VORN_BINARY
 set -uo pipefail
 vorn=$1
-unset QT_QPA_PLATFORM
-export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$(cd "$(dirname "$0")" && pwd)/lsan_desktop.supp"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+SESSION_DIR=$(cd "$(dirname "$0")" && pwd)
+. "$SESSION_DIR/session_lib.sh"
+session_begin
 
 # A 5 x 3 picture of seeded colours: every pixel different, so any wrong
 # turn or mirror shows.
@@ -20,22 +19,8 @@ convert "$work/picture.png" -flip -rotate -90 -depth 8 "rgb:$work/expected.rgb" 
 cat >"$work/session.sh" <<'INNER'
 #!/usr/bin/env bash
 set -uo pipefail
-vorn=$1
-file=$2
-"$vorn" "$file" 2>"$(dirname "$file")/editor.log" &
-pid=$!
-fail() { echo "$1" >&2; kill "$pid" 2>/dev/null; exit 1; }
-wait_window() {
-  for _ in $(seq 1 200); do
-    id=$(xdotool search --name "$1" 2>/dev/null | head -1)
-    if [ -n "$id" ]; then echo "$id"; return 0; fi
-    sleep 0.05
-  done
-  return 1
-}
-main=$(wait_window "Vorn - $file") || fail "the editor did not show the picture"
-xdotool windowfocus --sync "$main" 2>/dev/null
-sleep 0.3
+. "$SESSION_LIB"
+start_editor "$1" "$2"
 xdotool key --delay 150 alt+i l            # Image > Flip
 sleep 0.3
 xdotool key --delay 150 alt+i r            # Image > Rotate..
@@ -45,31 +30,11 @@ xdotool type --delay 20 "90"               # the text has the keyboard, selected
 xdotool key Return
 sleep 0.5
 xdotool search --name "^Rotate$" >/dev/null 2>&1 && fail "Enter did not close the Adjust dialog"
-xdotool key ctrl+s                          # File > Save
-for _ in $(seq 1 100); do
-  name=$(xdotool getwindowname "$main" 2>/dev/null)
-  [ "$name" = "Vorn - $file [100%]" ] && break
-  sleep 0.05
-done
-[ "$name" = "Vorn - $file [100%]" ] || fail "the caption did not lose its modified mark: $name"
+save_and_wait
 sleep 0.5
-xdotool key --delay 150 alt+f x            # File > Exit
-for _ in $(seq 1 100); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.05
-done
-kill -0 "$pid" 2>/dev/null && fail "File > Exit did not end the editor"
-wait "$pid"
+exit_editor
 INNER
-chmod +x "$work/session.sh"
-
-timeout 90 xvfb-run -a -s "-screen 0 1024x768x24" "$work/session.sh" "$vorn" "$work/picture.png"
-status=$?
-if [ "$status" -ne 0 ]; then
-  echo "keyboard session failed with status $status" >&2
-  cat "$work/editor.log" >&2 2>/dev/null
-  exit 1
-fi
+run_session "$work/session.sh" "$vorn" "$work/picture.png"
 
 size=$(identify -format '%wx%h' "$work/picture.png") || exit 1
 [ "$size" = "3x5" ] || { echo "the saved picture is $size, not 3x5" >&2; exit 1; }

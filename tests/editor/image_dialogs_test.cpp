@@ -13,6 +13,7 @@
 
 #include <functional>
 
+#include "dialog_helpers.h"
 #include "document/animation.h"
 #include "document/document_state.h"
 #include "plugins/host_table.h"
@@ -23,27 +24,6 @@
 #include "support/test_support.h"
 
 namespace {
-
-template <typename T> T *child(QWidget *dialog, const char *id)
-{
-    T *w = dialog->findChild<T *>(QString::fromLatin1(id));
-    EXPECT_NE(nullptr, w) << id;
-    return w;
-}
-
-void when_modal(std::function<void(QWidget *)> work)
-{
-    auto *poll = new QTimer(QCoreApplication::instance());
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, work, tries = 0]() mutable {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal || (QApplication::activeWindow() != modal && ++tries < 600))
-            return;
-        poll->stop();
-        poll->deleteLater();
-        work(modal);
-    });
-    poll->start(5);
-}
 
 int filter_runs = 0;
 void counting_filter()

@@ -16,6 +16,7 @@
 
 #include <functional>
 
+#include "dialog_helpers.h"
 #include "app/editor_platform.h"
 #include "app/logic/command_ids.h"
 #include "app/logic/settings.h"
@@ -31,29 +32,6 @@
 #include "views/palette_grid_widget.h"
 
 namespace {
-
-template <typename T> T *child(QWidget *dialog, const char *id)
-{
-    T *w = dialog->findChild<T *>(QString::fromLatin1(id));
-    EXPECT_NE(nullptr, w) << id;
-    return w;
-}
-
-// Runs `work` once a modal dialog is up and active (or after a few seconds,
-// when the test then fails on it).
-void when_modal(std::function<void(QWidget *)> work)
-{
-    auto *poll = new QTimer(QCoreApplication::instance());
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, work, tries = 0]() mutable {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal || (QApplication::activeWindow() != modal && ++tries < 600))
-            return;
-        poll->stop();
-        poll->deleteLater();
-        work(modal);
-    });
-    poll->start(5);
-}
 
 QPoint centre_of(QWidget *grid, int k)
 {

@@ -14,6 +14,7 @@
 
 #include <functional>
 
+#include "dialog_helpers.h"
 #include "app/editor_platform.h"
 #include "app/logic/command_ids.h"
 #include "document/animation.h"
@@ -24,13 +25,6 @@
 #include "views/property_editor_dialog.h"
 
 namespace {
-
-template <typename T> T *child(QWidget *dialog, const char *id)
-{
-    T *w = dialog->findChild<T *>(QString::fromLatin1(id));
-    EXPECT_NE(nullptr, w) << id;
-    return w;
-}
 
 // The control that has the keyboard; an editable combo box's line edit
 // counts as the combo box.
@@ -47,22 +41,6 @@ QWidget *key_target(QWidget *fallback)
 {
     QWidget *w = QApplication::focusWidget();
     return w ? w : fallback;
-}
-
-// Runs `work` once the modal dialog is up and has become the active window
-// (or after a few seconds, when the test then fails on it).
-void when_modal(std::function<void(QWidget *)> work)
-{
-    auto *poll = new QTimer(QCoreApplication::instance());
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, work, tries = 0]() mutable {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal || (QApplication::activeWindow() != modal && ++tries < 600))
-            return;
-        poll->stop();
-        poll->deleteLater();
-        work(modal);
-    });
-    poll->start(5);
 }
 
 class PropertyDialogs : public CoreTest {

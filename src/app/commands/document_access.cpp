@@ -10,3 +10,15 @@ Group *doc_ensure_group(DocumentState &doc)
         doc.current_group = 0;
     return doc_current_group(doc);
 }
+
+Frame *doc_ensure_frame(DocumentState &doc)
+{
+    Group *group = doc_ensure_group(doc);
+    if (group->frame_count == 0) {
+        group_reset_frames(group, 1);
+        doc.current_frame = 0;
+    }
+    if (!doc_has_frame(doc))
+        doc.current_frame = 0;
+    return doc_current_frame(doc);
+}

@@ -18,3 +18,6 @@ inline Frame *doc_current_frame(DocumentState &doc)
 // document has none ("[no group]") and bring an index that points past the
 // end back to group 0.
 Group *doc_ensure_group(DocumentState &doc);
+// The same, and a current group without frames is given one fresh frame,
+// which becomes the current frame (Paste and Acquire).
+Frame *doc_ensure_frame(DocumentState &doc);

@@ -45,13 +45,7 @@ void edit_paste(CommandHost &)
     if (file_worker_busy())
         return;
     DocumentState &doc = doc_state();
-    Group *group = doc_ensure_group(doc);
-    if (group->frame_count == 0) {
-        group_reset_frames(group, 1);
-        doc.current_frame = 0;
-    }
-    if (!doc_has_frame(doc))
-        doc.current_frame = 0;
+    doc_ensure_frame(doc);
     doc_begin_edit(1);
     // An empty clipboard leaves the image as it was; the step is taken all
     // the same.

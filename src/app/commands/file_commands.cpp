@@ -70,13 +70,7 @@ void file_acquire(CommandHost &)
     if (!platform().acquire_scan(scan) || scan.pixels.empty())
         return;
     DocumentState &doc = doc_state();
-    Group *group = doc_ensure_group(doc);
-    if (group->frame_count == 0) {
-        group_reset_frames(group, 1);
-        doc.current_frame = 0;
-    }
-    if (!doc_has_frame(doc))
-        doc.current_frame = 0;
+    doc_ensure_frame(doc);
     doc_begin_edit(1);
     host().bind_image(doc_current_frame(doc)->image);
     const bool colour = scan.channels == 3;

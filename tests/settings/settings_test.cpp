@@ -142,8 +142,8 @@ TEST_F(SettingsTest, NoFileGivesDefaultsAndWritesThemBackExactly)
                            "PaletteGlobal=1\nPaletteMaintainIndex=0\n";
     for (int i = 1; i <= 16; ++i)
         expected += "Color" + std::to_string(i) + "=16777215\n";
-    expected += "ClearColor=16711935\n";
-    EXPECT_EQ(read_text(path), expected);
+    expected += "ClearColor=16711935\nCheckerboard=1\nPixelGrid=0\nAlignFrames=0\nGroupBrowser=0\n";
+    EXPECT_EQ(read_text(path), expected) << "no recent files: no section for them";
 }
 
 TEST_F(SettingsTest, ValuesSurviveARoundTrip)
@@ -157,6 +157,10 @@ TEST_F(SettingsTest, ValuesSurviveARoundTrip)
     for (int i = 0; i < CUSTOM_COLOR_COUNT; ++i)
         s.custom_colors[i] = 0x010203 * (i + 1);
     s.clear_color = 0x123456;
+    s.checkerboard = 0;
+    s.pixel_grid = 1;
+    s.align_frames = 1;
+    s.group_browser = 1;
     // These two live in the image library and are read back from it.
     host().set_save_option(SAVE_OPTION_JPEG_QUALITY, 42);
     host().set_save_option(SAVE_OPTION_BMP_RLE, 1);
@@ -176,8 +180,36 @@ TEST_F(SettingsTest, ValuesSurviveARoundTrip)
     for (int i = 0; i < CUSTOM_COLOR_COUNT; ++i)
         EXPECT_EQ(s.custom_colors[i], 0x010203 * (i + 1)) << i;
     EXPECT_EQ(s.clear_color, 0x123456);
+    EXPECT_EQ(s.checkerboard, 0);
+    EXPECT_EQ(s.pixel_grid, 1);
+    EXPECT_EQ(s.align_frames, 1);
+    EXPECT_EQ(s.group_browser, 1);
     EXPECT_EQ(host().get_save_option(SAVE_OPTION_JPEG_QUALITY), 42) << "applied to the image library";
     EXPECT_EQ(host().get_save_option(SAVE_OPTION_BMP_RLE), 1);
+}
+
+TEST_F(SettingsTest, RecentFilesKeepTheirOrderAndDropWhatCannotBeStored)
+{
+    std::vector<std::string> &recent = settings().recent_files;
+    for (int i = 0; i < 12; ++i)
+        recent.push_back("/art/f" + std::to_string(i) + ".spr");
+    recent.insert(recent.begin() + 1, "/art/two\nlines.spr");
+    save_settings_to(path);
+    settings() = Settings{};
+    load_settings_from(path);
+    ASSERT_EQ(recent.size(), 10u) << "at most ten, the line break skipped";
+    for (size_t i = 0; i < recent.size(); ++i)
+        EXPECT_EQ(recent[i], "/art/f" + std::to_string(i) + ".spr");
+
+    // A shorter list leaves no stale entries behind.
+    recent.resize(2);
+    save_settings_to(path);
+    IniFile ini;
+    ini.parse(read_text(path));
+    std::string value;
+    EXPECT_TRUE(ini.get(RECENT_FILES_SECTION, "File2", value));
+    EXPECT_FALSE(ini.get(RECENT_FILES_SECTION, "File3", value));
+    EXPECT_FALSE(ini.get(RECENT_FILES_SECTION, "File10", value));
 }
 
 TEST_F(SettingsTest, NegativeValueReadsAsZero)

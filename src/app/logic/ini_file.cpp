@@ -210,6 +210,14 @@ void IniFile::set(const std::string &section, const std::string &key, const std:
     lines_.insert(lines_.begin() + static_cast<long>(insert), line);
 }
 
+void IniFile::remove(const std::string &section, const std::string &key)
+{
+    const int header = find_section(section);
+    const int line = header < 0 ? -1 : find_key(header, key);
+    if (line >= 0)
+        lines_.erase(lines_.begin() + line);
+}
+
 int32_t ini_read_int(const std::string &path, const std::string &section, const std::string &key, int32_t fallback)
 {
     IniFile ini;

@@ -28,6 +28,8 @@ public:
     // Replaces the key's value in place, or adds the key at the end of its
     // section, or adds the section at the end of the file.
     void set(const std::string &section, const std::string &key, const std::string &value);
+    // Drops the key's line; nothing happens when it is missing.
+    void remove(const std::string &section, const std::string &key);
 
 private:
     // Index of the section's header line, or -1.

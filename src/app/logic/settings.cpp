@@ -33,6 +33,8 @@ void make_folders(const std::string &path)
     }
 }
 
+std::string recent_key(int number) { return "File" + std::to_string(number); }
+
 std::string folder_of(const std::string &path)
 {
     const size_t slash = path.rfind('/');
@@ -89,6 +91,16 @@ void load_settings_from(const std::string &path)
     for (int i = 0; i < CUSTOM_COLOR_COUNT; ++i)
         s.custom_colors[i] = ini.get_int(SETTINGS_SECTION, color_key(i), defaults.custom_colors[i]);
     s.clear_color = ini.get_int(SETTINGS_SECTION, "ClearColor", defaults.clear_color);
+    s.checkerboard = ini.get_int(SETTINGS_SECTION, "Checkerboard", defaults.checkerboard);
+    s.pixel_grid = ini.get_int(SETTINGS_SECTION, "PixelGrid", defaults.pixel_grid);
+    s.align_frames = ini.get_int(SETTINGS_SECTION, "AlignFrames", defaults.align_frames);
+    s.group_browser = ini.get_int(SETTINGS_SECTION, "GroupBrowser", defaults.group_browser);
+    s.recent_files.clear();
+    for (int i = 1; i <= RECENT_FILE_COUNT; ++i) {
+        std::string recent;
+        if (ini.get(RECENT_FILES_SECTION, recent_key(i), recent) && !recent.empty())
+            s.recent_files.push_back(recent);
+    }
 
     const uint32_t c = static_cast<uint32_t>(s.clear_color);
     host().clear_colour(static_cast<float>(c & 0xFF) / 255.0f, static_cast<float>((c >> 8) & 0xFF) / 255.0f,
@@ -122,6 +134,23 @@ void save_settings_to(const std::string &path)
     for (int i = 0; i < CUSTOM_COLOR_COUNT; ++i)
         put(color_key(i), s.custom_colors[i]);
     put("ClearColor", s.clear_color);
+    put("Checkerboard", s.checkerboard);
+    put("PixelGrid", s.pixel_grid);
+    put("AlignFrames", s.align_frames);
+    put("GroupBrowser", s.group_browser);
+    // One path per line: a name holding a line break cannot be kept, and
+    // blanks at either end would be trimmed away when read back.
+    int kept = 0;
+    for (const std::string &recent : s.recent_files) {
+        if (kept == RECENT_FILE_COUNT)
+            break;
+        if (recent.empty() || recent.find_first_of("\r\n") != std::string::npos ||
+            recent.front() == ' ' || recent.back() == ' ')
+            continue;
+        ini.set(RECENT_FILES_SECTION, recent_key(++kept), recent);
+    }
+    for (int i = kept + 1; i <= RECENT_FILE_COUNT; ++i)
+        ini.remove(RECENT_FILES_SECTION, recent_key(i));
 
     const std::string folder = folder_of(path);
     if (!folder.empty() && access(folder.c_str(), F_OK) != 0)

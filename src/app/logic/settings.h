@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 inline constexpr const char *SETTINGS_SECTION = "VORN";
 inline constexpr int CUSTOM_COLOR_COUNT = 16;
@@ -24,7 +25,20 @@ struct Settings {
         0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF,
     };                                  // colour chooser's custom colours (0x00BBGGRR)
     int32_t clear_color = 0xFF00FF;     // image library's clear colour (0x00BBGGRR)
+
+    // The editor's view options, kept as further keys of the same section
+    // ("Checkerboard", "PixelGrid", "AlignFrames", "GroupBrowser").
+    int32_t checkerboard = 1;  // transparent pixels drawn over a checkerboard
+    int32_t pixel_grid = 0;    // a grid between pixels at high zoom
+    int32_t align_frames = 0;  // frames drawn with their origins on one point
+    int32_t group_browser = 0; // the group browser panel shown
+    // Most recent first, at most RECENT_FILE_COUNT paths; kept in their own
+    // section as File1..File10.
+    std::vector<std::string> recent_files;
 };
+
+inline constexpr const char *RECENT_FILES_SECTION = "Recent Files";
+inline constexpr int RECENT_FILE_COUNT = 10;
 
 // The process-wide settings.
 Settings &settings();
@@ -37,7 +51,7 @@ std::string settings_file_path();
 std::string settings_file_path_for(const std::string &program_folder, bool ini_exists, bool folder_writable,
                                    const char *xdg_config_home, const char *home);
 
-// Reads the 24 keys (a missing file or key gives the default, a negative
+// Reads the 24 keys, the view options and the recent files (a missing file or key gives the default, a negative
 // value 0) and hands the clear colour, JPEG quality, BMP run-length switch
 // and GIF handling to the image layer.
 void load_settings();

@@ -8,6 +8,7 @@
 #include "app/commands/groups_commands.h"
 #include "app/commands/help_commands.h"
 #include "app/commands/palette_commands.h"
+#include "app/commands/recent_commands.h"
 #include "app/commands/image_commands.h"
 #include "app/commands/view_commands.h"
 #include "app/logic/command_ids.h"
@@ -31,9 +32,22 @@ const CommandEntry COMMAND_TABLE[] = {
     {"&File", nullptr, 0, nullptr, nullptr, C::Always, false, nullptr},
     {"&File", nullptr, IDM_FILE_PROPERTIES, "File &Properties", nullptr, C::Always, false, file_properties},
     {"&File", nullptr, 0, nullptr, nullptr, C::Always, false, nullptr},
+    // The window shows the recent paths as these items' texts.
+    {"&File", "Recent &Files", IDM_RECENT_FILE_1 + 0, "&1", nullptr, C::Always, false, file_recent<0>},
+    {"&File", "Recent &Files", IDM_RECENT_FILE_1 + 1, "&2", nullptr, C::Always, false, file_recent<1>},
+    {"&File", "Recent &Files", IDM_RECENT_FILE_1 + 2, "&3", nullptr, C::Always, false, file_recent<2>},
+    {"&File", "Recent &Files", IDM_RECENT_FILE_1 + 3, "&4", nullptr, C::Always, false, file_recent<3>},
+    {"&File", "Recent &Files", IDM_RECENT_FILE_1 + 4, "&5", nullptr, C::Always, false, file_recent<4>},
+    {"&File", "Recent &Files", IDM_RECENT_FILE_1 + 5, "&6", nullptr, C::Always, false, file_recent<5>},
+    {"&File", "Recent &Files", IDM_RECENT_FILE_1 + 6, "&7", nullptr, C::Always, false, file_recent<6>},
+    {"&File", "Recent &Files", IDM_RECENT_FILE_1 + 7, "&8", nullptr, C::Always, false, file_recent<7>},
+    {"&File", "Recent &Files", IDM_RECENT_FILE_1 + 8, "&9", nullptr, C::Always, false, file_recent<8>},
+    {"&File", "Recent &Files", IDM_RECENT_FILE_1 + 9, "1&0", nullptr, C::Always, false, file_recent<9>},
+    {"&File", nullptr, 0, nullptr, nullptr, C::Always, false, nullptr},
     {"&File", nullptr, IDM_EXIT, "E&xit", nullptr, C::Always, false, file_exit},
 
     {"&Edit", nullptr, IDM_UNDO, "Undo\tCtrl+Z", "Ctrl+Z", C::UndoAvailable, false, edit_undo},
+    {"&Edit", nullptr, IDM_REDO, "&Redo\tCtrl+Y", "Ctrl+Y", C::RedoAvailable, false, edit_redo},
     {"&Edit", nullptr, 0, nullptr, nullptr, C::Always, false, nullptr},
     {"&Edit", nullptr, IDM_CUT, "Cu&t\tCtrl+X", "Ctrl+X", C::HasFrame, false, edit_cut},
     {"&Edit", nullptr, IDM_COPY, "&Copy\tCtrl+C", "Ctrl+C", C::HasFrame, false, edit_copy},
@@ -135,6 +149,11 @@ const CommandEntry *command_entry(int command)
             return &entry;
     return nullptr;
 }
+
+const ExtraShortcut EXTRA_SHORTCUTS[] = {
+    {IDM_REDO, "Ctrl+Shift+Z"},
+};
+const size_t EXTRA_SHORTCUTS_SIZE = std::size(EXTRA_SHORTCUTS);
 
 const ToolbarEntry TOOLBAR_TABLE[] = {
     {IDM_OPEN, ":/icons/open.png", false},

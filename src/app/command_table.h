@@ -31,6 +31,15 @@ extern const size_t COMMAND_TABLE_SIZE;
 // The entry of `command`, nullptr when the editor has none.
 const CommandEntry *command_entry(int command);
 
+// Further keys of commands that have more than one; the window binds each
+// to its command's menu item beside the key of COMMAND_TABLE.
+struct ExtraShortcut {
+    int command;
+    const char *keys; // QKeySequence portable text
+};
+extern const ExtraShortcut EXTRA_SHORTCUTS[];
+extern const size_t EXTRA_SHORTCUTS_SIZE;
+
 struct ToolbarEntry {
     int command;      // 0: a separator
     const char *icon; // resource path of the 19 x 18 image

@@ -9,6 +9,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QProgressBar>
@@ -23,6 +24,7 @@
 #include "app/logic/dropped_files.h"
 #include "app/logic/layout.h"
 #include "app/logic/playback.h"
+#include "app/logic/recent_files.h"
 #include "app/logic/settings.h"
 #include "app/logic/title.h"
 #include "document/document_state.h"
@@ -117,6 +119,9 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
 
     build_menus();
     build_toolbar();
+    fill_recent_files();
+    set_recent_files_listener([this] { fill_recent_files(); });
+    set_document_file_hook(recent_files_note);
     set_checked(IDM_TOOL_BAR, settings().toolbar != 0);
     set_checked(IDM_STATUS_BAR, settings().statusbar != 0);
     set_checked(IDM_VIEW_ALPHA, alpha_view != 0);
@@ -152,6 +157,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
 MainWindow::~MainWindow()
 {
     playback_timer_.stop();
+    set_recent_files_listener({});
+    set_document_file_hook(nullptr);
     if (&doc_view() == this)
         doc_set_view(nullptr);
 }
@@ -209,6 +216,30 @@ void MainWindow::build_menus()
         addAction(action);
         menu_actions_[id] = action;
     }
+    for (size_t i = 0; i < EXTRA_SHORTCUTS_SIZE; ++i) {
+        QAction *action = menu_action(EXTRA_SHORTCUTS[i].command);
+        if (!action)
+            continue;
+        QList<QKeySequence> keys = action->shortcuts();
+        keys.append(QKeySequence(QString::fromLatin1(EXTRA_SHORTCUTS[i].keys), QKeySequence::PortableText));
+        action->setShortcuts(keys);
+    }
+    recent_menu_ = menuBar()->findChild<QMenu *>(QStringLiteral("Recent Files"));
+}
+
+void MainWindow::fill_recent_files()
+{
+    const std::vector<std::string> &list = settings().recent_files;
+    for (int i = 0; i < RECENT_FILE_COUNT; ++i) {
+        QAction *action = menu_action(IDM_RECENT_FILE_1 + i);
+        if (!action)
+            continue;
+        const std::string text = recent_file_menu_text(list, i);
+        action->setText(QFile::decodeName(QByteArray::fromStdString(text)));
+        action->setVisible(!text.empty());
+    }
+    if (recent_menu_)
+        recent_menu_->menuAction()->setEnabled(!list.empty());
 }
 
 void MainWindow::build_toolbar()

@@ -17,6 +17,7 @@
 class QAction;
 class QComboBox;
 class QLabel;
+class QMenu;
 class QProgressBar;
 class QSlider;
 class QStatusBar;
@@ -99,6 +100,9 @@ protected:
 private:
     void build_menus();
     void build_toolbar();
+    // The Recent Files items show settings().recent_files; unused ones are
+    // hidden and the submenu is grey while the list is empty.
+    void fill_recent_files();
 
     void on_group_selected(int index);
     void on_slider_moved(int position);
@@ -125,6 +129,7 @@ private:
     int shown_frame_ = 0;
     std::map<int, QAction *> menu_actions_;
     std::map<int, QAction *> toolbar_actions_;
+    QMenu *recent_menu_ = nullptr;
     bool shut_down_ = false;
 };
 

@@ -16,6 +16,29 @@ DocumentState &the_document()
     return state;
 }
 
+// Made once and never destroyed: its snapshots hold images of the image
+// library, which may already be shut down when static objects go.
+UndoHistory &the_history()
+{
+    static UndoHistory &history = *new UndoHistory;
+    return history;
+}
+
+// The flags the conditions read, the modified mark and the window, after
+// the history has moved.
+void history_moved()
+{
+    DocumentState &doc = the_document();
+    const UndoHistory &history = the_history();
+    doc.undo_available = history.can_undo() ? 1 : 0;
+    doc.redo_available = history.can_redo() ? 1 : 0;
+    doc.modified = history.at_saved() ? 0 : 1;
+    doc_view().update_title();
+    doc_fill_group_list(doc.current_group);
+    doc_view().preview_refresh();
+    doc_update_commands();
+}
+
 DocumentView no_view;
 DocumentView *current_view = nullptr;
 bool scanner_available = false;
@@ -32,16 +55,18 @@ int current_group_frames(const DocumentState &doc)
 } // namespace
 
 DocumentState &doc_state() { return the_document(); }
+UndoHistory &doc_history() { return the_history(); }
 
 void doc_reset()
 {
     DocumentState &doc = the_document();
     anim_destroy(&doc.animation);
-    anim_destroy(&doc.undo_animation);
+    the_history().clear();
     doc.current_group = 0;
     doc.current_frame = 0;
     doc.modified = 0;
     doc.undo_available = 0;
+    doc.redo_available = 0;
     std::memset(doc.file_name, 0, sizeof doc.file_name);
 }
 
@@ -79,6 +104,7 @@ DocConditions doc_conditions(const DocumentState &doc)
     c.has_frame = doc_has_frame(doc);
     c.has_more_frames = doc_has_more_frames(doc);
     c.undo_available = doc.undo_available != 0;
+    c.redo_available = doc.redo_available != 0;
     c.scanner_found = scanner_available;
     return c;
 }
@@ -86,33 +112,37 @@ DocConditions doc_conditions(const DocumentState &doc)
 void doc_begin_edit(int snapshot)
 {
     DocumentState &doc = the_document();
-    anim_destroy(&doc.undo_animation);
-    if (snapshot) {
-        anim_copy(&doc.animation, &doc.undo_animation);
-        doc.undo_available = 1;
-    } else {
-        doc.undo_available = 0;
-    }
+    UndoHistory &history = the_history();
+    if (snapshot)
+        history.record(doc.animation);
+    else
+        history.clear();
+    doc.undo_available = history.can_undo() ? 1 : 0;
+    doc.redo_available = 0;
     doc.modified = snapshot ? 1 : 0;
+    doc_view().update_title();
+    doc_update_commands();
+}
+
+void doc_mark_saved()
+{
+    DocumentState &doc = the_document();
+    the_history().mark_saved();
+    doc.modified = 0;
     doc_view().update_title();
     doc_update_commands();
 }
 
 void doc_undo()
 {
-    DocumentState &doc = the_document();
-    if (!doc.undo_available)
-        return;
-    anim_destroy(&doc.animation);
-    anim_copy(&doc.undo_animation, &doc.animation);
-    doc.modified = 1;
-    // The copy stays allocated until the next doc_begin_edit replaces it;
-    // it just cannot be restored a second time.
-    doc.undo_available = 0;
-    doc_view().update_title();
-    doc_fill_group_list(doc.current_group);
-    doc_view().preview_refresh();
-    doc_update_commands();
+    if (the_history().undo(the_document().animation))
+        history_moved();
+}
+
+void doc_redo()
+{
+    if (the_history().redo(the_document().animation))
+        history_moved();
 }
 
 int doc_close()

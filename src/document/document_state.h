@@ -1,11 +1,12 @@
 // The one open document: its animation, the selection, the modified mark,
-// the file name and a one-level undo copy, with the routines that keep the
+// the file name and its undo history, with the routines that keep the
 // window's group selector, frame slider and commands in step with them.
 #pragma once
 
 #include <cstdint>
 
 #include "document/document_view.h"
+#include "document/undo_history.h"
 #include "plugins/vorn_plugin.h"
 
 // Room for any path the system can open (PATH_MAX): a document opened from
@@ -20,15 +21,18 @@ struct DocumentState {
     int32_t current_group;     // may point past the end; see the conditions
     int32_t current_frame;
     int32_t modified;          // unsaved changes
-    Animation undo_animation;  // deep copy taken just before the last edit
-    int32_t undo_available;    // undo_animation may be restored
+    // Kept in step with doc_history() by the routines below.
+    int32_t undo_available;    // Undo has a step to restore
+    int32_t redo_available;    // Redo has a step to restore
     char file_name[DOC_FILE_NAME_SIZE]; // empty for a never loaded or saved document
 };
 
 // The process-wide document. Used by the user-interface thread, and by a
 // file worker only while the busy mark keeps every command away from it.
 DocumentState &doc_state();
-// Empties the document and the undo copy and clears every field (start-up).
+// The document's undo and redo steps; only the routines below change it.
+UndoHistory &doc_history();
+// Empties the document and its history and clears every field (start-up).
 // Destroys whatever the record held before.
 void doc_reset();
 
@@ -47,12 +51,19 @@ bool doc_has_more_frames(const DocumentState &doc);
 DocConditions doc_conditions(const DocumentState &doc);
 
 // snapshot 1: called by an editing command just before it changes the
-// document: takes the undo copy and marks the document modified.
-// snapshot 0: the document becomes clean (New, Close, load, saved) and the
-// undo copy is dropped.
+// document: records an undo step (dropping the redo steps) and marks the
+// document modified.
+// snapshot 0: the document becomes clean with an empty history (New, Close,
+// load).
 void doc_begin_edit(int snapshot);
-// Restores the undo copy, once; the document stays modified.
+// The document has been written: it is clean and its current state is the
+// saved one; the history is kept.
+void doc_mark_saved();
+// Walk the history back or forward one step. The selection is kept where
+// it is and only clamped by the refills; the modified mark is cleared
+// exactly when the step lands on the saved state.
 void doc_undo();
+void doc_redo();
 // Asks before dropping unsaved changes; returns 1 when the document was
 // closed, 0 when the user declined (nothing changed then).
 int doc_close();

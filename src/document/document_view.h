@@ -20,6 +20,7 @@ struct DocConditions {
     bool has_more_frames = false;
     bool undo_available = false;
     bool scanner_found = false;
+    bool redo_available = false;
 };
 
 class DocumentView {

@@ -70,6 +70,14 @@ void set_document_name(const std::string &path)
 
 bool is_document(const Animation *anim) { return anim == &doc_state().animation; }
 
+DocumentFileHook document_file_hook = nullptr;
+
+void tell_document_file(const std::string &path)
+{
+    if (document_file_hook)
+        document_file_hook(path);
+}
+
 // Runs the save and, for the document, marks it saved only when the file
 // was written.
 void save_and_settle(const std::string &path, Animation *anim)
@@ -79,7 +87,8 @@ void save_and_settle(const std::string &path, Animation *anim)
     if (written && document) {
         platform().run_on_ui_thread([&path] {
             set_document_name(path);
-            doc_begin_edit(0);
+            doc_mark_saved();
+            tell_document_file(path);
         });
     }
     report_progress(0, 0);
@@ -88,6 +97,8 @@ void save_and_settle(const std::string &path, Animation *anim)
 } // namespace
 
 bool file_worker_busy() { return busy.load(); }
+
+void set_document_file_hook(DocumentFileHook hook) { document_file_hook = hook; }
 
 void file_worker_wait()
 {
@@ -128,6 +139,10 @@ void load_worker(const std::string &path)
             view.layout();
             doc_fill_group_list(0);
             doc_update_commands();
+            // A file that could not be read has been reported and left
+            // the document empty.
+            if (doc_state().animation.group_count > 0)
+                tell_document_file(path);
         });
     }
     report_progress(0, 0);

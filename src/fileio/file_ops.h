@@ -15,6 +15,12 @@
 // A background file operation is running. While it is, no command may read
 // or change the document or start another file operation.
 bool file_worker_busy();
+
+// Called on the user-interface thread with the path of a file the document
+// has just been loaded from or saved to (the recent-files list); nullptr
+// for none.
+using DocumentFileHook = void (*)(const std::string &path);
+void set_document_file_hook(DocumentFileHook hook);
 // Waits until the last worker thread has ended and releases it. Never call
 // it on the user-interface thread while a worker may still need that thread
 // (run_on_ui_thread would wait for it forever); tests and the shut-down,
@@ -38,10 +44,11 @@ void load_worker(const std::string &path);
 // was cancelled (or a worker is already running).
 //
 // When `anim` is the document, a save that succeeds makes `path` the
-// document's file name and marks it clean (doc_begin_edit(0)); a save that
-// fails leaves name, modified mark and undo copy as they were. Saving any
-// other animation (an exported frame or alpha channel) leaves the document
-// alone. Callers therefore do not call doc_begin_edit(0) themselves.
+// document's file name and marks its current state as the saved one
+// (doc_mark_saved, the undo history is kept); a save that fails leaves
+// name, modified mark and history as they were. Saving any other animation
+// (an exported frame or alpha channel) leaves the document alone. Callers
+// therefore do not mark the document saved themselves.
 int save_document(const char *path, Animation *anim, bool synchronous);
 // The body of the save thread.
 void save_worker(const std::string &path, Animation *anim);

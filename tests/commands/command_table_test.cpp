@@ -140,4 +140,56 @@ TEST(CommandTable, GroupsAndAnimationMenusHoldTheirCommandsWithSubmenus)
     EXPECT_STREQ("&Image Information", items_of("&View").back().text);
 }
 
+TEST(CommandTable, RedoFollowsUndoWithTwoKeysAndRecentFilesSitAboveExit)
+{
+    const std::vector<Item> edit = items_of("&Edit");
+    ASSERT_GE(edit.size(), 2u);
+    EXPECT_EQ(IDM_UNDO, edit[0].command);
+    EXPECT_EQ(IDM_REDO, edit[1].command);
+    EXPECT_STREQ("&Redo\tCtrl+Y", edit[1].text);
+    const CommandEntry *redo = command_entry(IDM_REDO);
+    ASSERT_NE(nullptr, redo);
+    EXPECT_STREQ("Ctrl+Y", redo->keys);
+    DocConditions c;
+    c.undo_available = true;
+    EXPECT_FALSE(command_enabled(IDM_REDO, c)) << "redo needs its own condition";
+    c.redo_available = true;
+    EXPECT_TRUE(command_enabled(IDM_REDO, c));
+
+    std::vector<std::string> redo_keys;
+    for (size_t i = 0; i < EXTRA_SHORTCUTS_SIZE; ++i) {
+        const CommandEntry *entry = command_entry(EXTRA_SHORTCUTS[i].command);
+        ASSERT_NE(nullptr, entry) << EXTRA_SHORTCUTS[i].command;
+        EXPECT_STRNE(entry->keys ? entry->keys : "", EXTRA_SHORTCUTS[i].keys);
+        if (EXTRA_SHORTCUTS[i].command == IDM_REDO)
+            redo_keys.push_back(EXTRA_SHORTCUTS[i].keys);
+    }
+    EXPECT_EQ(std::vector<std::string>{"Ctrl+Shift+Z"}, redo_keys);
+
+    // File: ... File Properties, separator, the ten entries of Recent Files,
+    // separator, Exit.
+    std::vector<const CommandEntry *> file;
+    for (size_t i = 0; i < COMMAND_TABLE_SIZE; ++i)
+        if (COMMAND_TABLE[i].menu && std::strcmp(COMMAND_TABLE[i].menu, "&File") == 0)
+            file.push_back(&COMMAND_TABLE[i]);
+    size_t at = 0;
+    while (at < file.size() && file[at]->command != IDM_FILE_PROPERTIES)
+        ++at;
+    ASSERT_EQ(file.size(), at + 14) << "File Properties, two separators, ten entries, Exit";
+    EXPECT_EQ(0, file[at + 1]->command);
+    std::set<CommandHandler> handlers;
+    for (int i = 0; i < 10; ++i) {
+        const CommandEntry &e = *file[at + 2 + static_cast<size_t>(i)];
+        EXPECT_EQ(IDM_RECENT_FILE_1 + i, e.command);
+        EXPECT_STREQ("Recent &Files", e.submenu ? e.submenu : "");
+        EXPECT_EQ(CommandCondition::Always, e.condition);
+        handlers.insert(e.handler);
+    }
+    EXPECT_EQ(10u, handlers.size()) << "each entry opens its own path";
+    EXPECT_EQ(IDM_RECENT_FILE_10, file[at + 11]->command);
+    EXPECT_EQ(0, file[at + 12]->command);
+    EXPECT_EQ(nullptr, file[at + 12]->submenu);
+    EXPECT_EQ(IDM_EXIT, file[at + 13]->command);
+}
+
 } // namespace

@@ -131,7 +131,7 @@ TEST_F(DocumentStateTest, OneFrameIsAFrameButNotMoreFrames)
 
 // ---- Undo cycle ------------------------------------------------------------
 
-TEST_F(DocumentStateTest, UndoRestoresEverythingAndStaysModified)
+TEST_F(DocumentStateTest, UndoRestoresEverythingAndOffersRedo)
 {
     Group *group = add_group("walk", 2, 40);
     props_set_string(&doc().animation.props, "Comment", "before");
@@ -160,9 +160,10 @@ TEST_F(DocumentStateTest, UndoRestoresEverythingAndStaysModified)
     EXPECT_EQ(first_byte(a.groups[0].frames[0].image), 40);
     EXPECT_EQ(first_byte(a.groups[0].frames[1].image), 41);
     EXPECT_EQ(props_get_int(&a.groups[0].frames[1].props, "Origin X"), -7);
-    EXPECT_EQ(doc().modified, 1) << "an undone document is still unsaved";
+    EXPECT_EQ(doc().modified, 0) << "undone back to the state it had when it was last clean";
     EXPECT_EQ(doc().undo_available, 0);
     EXPECT_FALSE(view.conditions.undo_available);
+    EXPECT_TRUE(view.conditions.redo_available);
     EXPECT_EQ(view.groups, std::vector<std::string>{"walk"});
 }
 
@@ -210,7 +211,7 @@ TEST_F(DocumentStateTest, CleanEditDropsTheCopy)
     doc_begin_edit(0);
     EXPECT_EQ(doc().modified, 0);
     EXPECT_EQ(doc().undo_available, 0);
-    EXPECT_EQ(doc().undo_animation.group_count, 0);
+    EXPECT_EQ(doc_history().undo_steps(), 0);
     add_group("b", 1);
     doc_undo();
     EXPECT_EQ(doc().animation.group_count, 2);
@@ -318,7 +319,7 @@ TEST_F(DocumentStateTest, DecliningCloseChangesNothing)
     EXPECT_STREQ(doc().file_name, "/tmp/keep.spr");
     EXPECT_EQ(doc().modified, 1);
     EXPECT_EQ(doc().undo_available, 1);
-    EXPECT_EQ(doc().undo_animation.group_count, 1);
+    EXPECT_EQ(doc_history().undo_steps(), 1);
     EXPECT_EQ(doc().current_group, 1);
     EXPECT_EQ(view.title_updates, before.title_updates);
     EXPECT_EQ(view.zoom_resets, before.zoom_resets);
@@ -407,8 +408,8 @@ TEST(CommandEnabling, EachConditionEnablesItsOwnCommands)
 TEST(CommandEnabling, TableCoversEveryGreyableCommandOnce)
 {
     // 36 frame items and Origin Mode, 4 group, 2 more-groups, 8 more-frames,
-    // Undo, and the two scanner items.
-    EXPECT_EQ(COMMAND_ENABLING_COUNT, 36 + 1 + 4 + 2 + 8 + 1 + 2);
+    // Undo, Redo, and the two scanner items.
+    EXPECT_EQ(COMMAND_ENABLING_COUNT, 36 + 1 + 4 + 2 + 8 + 1 + 1 + 2);
     for (int i = 0; i < COMMAND_ENABLING_COUNT; ++i)
         for (int j = i + 1; j < COMMAND_ENABLING_COUNT; ++j)
             EXPECT_NE(COMMAND_ENABLING[i].command, COMMAND_ENABLING[j].command);

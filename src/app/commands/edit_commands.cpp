@@ -17,6 +17,13 @@ void edit_undo(CommandHost &)
     doc_undo();
 }
 
+void edit_redo(CommandHost &)
+{
+    if (file_worker_busy() || !doc_state().redo_available)
+        return;
+    doc_redo();
+}
+
 void edit_copy(CommandHost &)
 {
     if (file_worker_busy())

@@ -4,6 +4,7 @@
 #include "app/commands/command_host.h"
 
 void edit_undo(CommandHost &host);
+void edit_redo(CommandHost &host);
 void edit_cut(CommandHost &host);
 void edit_copy(CommandHost &host);
 void edit_paste(CommandHost &host); // Paste To Current Frame

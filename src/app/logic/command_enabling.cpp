@@ -64,6 +64,7 @@ const CommandRule COMMAND_ENABLING[] = {
     {IDM_PROPAGATE_TO_ANIMATION, C::HasMoreFrames},
     // undo
     {IDM_UNDO, C::UndoAvailable},
+    {IDM_REDO, C::RedoAvailable},
     // scanner
     {IDM_TWAIN_ACQUIRE, C::ScannerFound},
     {IDM_TWAIN_SELECT_SOURCE, C::ScannerFound},
@@ -80,6 +81,7 @@ bool condition_holds(CommandCondition condition, const DocConditions &c)
     case C::HasFrame: return c.has_frame;
     case C::HasMoreFrames: return c.has_more_frames;
     case C::UndoAvailable: return c.undo_available;
+    case C::RedoAvailable: return c.redo_available;
     case C::ScannerFound: return c.scanner_found;
     }
     return true;

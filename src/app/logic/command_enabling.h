@@ -16,6 +16,7 @@ enum class CommandCondition {
     HasFrame,
     HasMoreFrames,
     UndoAvailable,
+    RedoAvailable,
     ScannerFound,
 };
 

@@ -98,3 +98,8 @@ inline constexpr int IDC_GROUP_SELECTOR = 1003;
 inline constexpr int IDC_TOOLBAR = 131;
 inline constexpr int IDC_STATUS_BAR = 1;
 inline constexpr int PLAYBACK_TIMER = 1000;
+
+// Undo history and recent files (41000..41019)
+inline constexpr int IDM_REDO = 41000;
+inline constexpr int IDM_RECENT_FILE_1 = 41001; // .. IDM_RECENT_FILE_1 + 9, the File > Recent Files entries
+inline constexpr int IDM_RECENT_FILE_10 = 41010;

@@ -1,0 +1,33 @@
+#include "app/commands/recent_commands.h"
+
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "app/logic/recent_files.h"
+#include "app/logic/settings.h"
+#include "fileio/file_ops.h"
+#include "platform/platform.h"
+
+void file_open_recent(CommandHost &host, int index)
+{
+    if (file_worker_busy())
+        return;
+    const std::vector<std::string> &list = settings().recent_files;
+    if (index < 0 || static_cast<size_t>(index) >= list.size())
+        return;
+    // A copy: the list changes under the load and the removal.
+    const std::string path = list[static_cast<size_t>(index)];
+    std::error_code error;
+    if (!std::filesystem::exists(std::filesystem::path(path), error)) {
+        std::string question = RECENT_FILE_MISSING_QUESTION;
+        question.replace(question.find("%s"), 2, path);
+        if (ask_question(question))
+            recent_files_forget(path);
+        return;
+    }
+    // The load asks about unsaved changes and puts the path first once the
+    // file has been read.
+    if (start_load_worker(path))
+        host.watch_file_operation();
+}

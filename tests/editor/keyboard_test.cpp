@@ -56,15 +56,23 @@ TEST_F(Keyboard, CtrlOOpensTheOpenDialog)
     EXPECT_EQ(1u, ui.dialog_filters().size());
 }
 
-TEST_F(Keyboard, CtrlZUndoesAndCtrlPlusZooms)
+TEST_F(Keyboard, CtrlZUndoesCtrlYAndCtrlShiftZRedoAndCtrlPlusZooms)
 {
+    const std::string name = "Vorn - " + data_path("spr/librequake_s_explod.spr");
     ASSERT_TRUE(frame_set_origin(3, 4));
     QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
     EXPECT_FALSE(doc().undo_available);
+    EXPECT_EQ(name + " [100%]", title()) << "back on the loaded state";
+    QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(doc().undo_available);
+    EXPECT_EQ(name + "* [100%]", title());
+    QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(window.get(), Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_FALSE(doc().redo_available);
     QTest::keyClick(window.get(), Qt::Key_Plus, Qt::ControlModifier | Qt::KeypadModifier);
-    EXPECT_EQ("Vorn - " + data_path("spr/librequake_s_explod.spr") + "* [200%]", title());
+    EXPECT_EQ(name + "* [200%]", title());
     QTest::keyClick(window.get(), Qt::Key_Minus, Qt::ControlModifier);
-    EXPECT_EQ("Vorn - " + data_path("spr/librequake_s_explod.spr") + "* [100%]", title());
+    EXPECT_EQ(name + "* [100%]", title());
 }
 
 TEST_F(Keyboard, DeleteAsksBeforeRemovingTheFrame)

@@ -19,6 +19,7 @@
 
 #include "app/command_table.h"
 #include "app/logic/command_ids.h"
+#include "app/logic/recent_files.h"
 #include "app/logic/settings.h"
 #include "app/startup.h"
 #include "document/animation.h"
@@ -378,6 +379,39 @@ TEST_F(MainWindowTest, OneDroppedFileReplacesTheDocument)
     EXPECT_EQ(1u, ui.questions().size());
 }
 
+TEST_F(MainWindowTest, RecentFilesMenuShowsTheListAndFollowsItsChanges)
+{
+    settings().recent_files = {"/art/R&D/a.spr", "/art/b.wad"};
+    open_window();
+    QMenu *recent = window->menuBar()->findChild<QMenu *>(QStringLiteral("Recent Files"));
+    ASSERT_NE(nullptr, recent);
+    const auto shown = [this] {
+        std::vector<std::string> texts;
+        for (int i = 0; i < RECENT_FILE_COUNT; ++i)
+            if (QAction *a = window->menu_action(IDM_RECENT_FILE_1 + i); a && a->isVisible())
+                texts.push_back(a->text().toStdString());
+        return texts;
+    };
+    EXPECT_TRUE(recent->menuAction()->isEnabled());
+    EXPECT_EQ((std::vector<std::string>{"&1 /art/R&&D/a.spr", "&2 /art/b.wad"}), shown());
+
+    load(explosion()); // an open puts the file first
+    const std::string opened = recent_file_key(explosion());
+    EXPECT_EQ((std::vector<std::string>{"&1 " + opened, "&2 /art/R&&D/a.spr", "&3 /art/b.wad"}), shown());
+
+    // Choosing a file that is gone, and agreeing to forget it.
+    ui.queue_answer(true);
+    QAction *second = window->menu_action(IDM_RECENT_FILE_1 + 1);
+    second->trigger();
+    EXPECT_EQ((std::vector<std::string>{"&1 " + opened, "&2 /art/b.wad"}), shown());
+
+    settings().recent_files = {"/art/b.wad"};
+    ui.queue_answer(true);
+    window->menu_action(IDM_RECENT_FILE_1)->trigger();
+    EXPECT_TRUE(shown().empty());
+    EXPECT_FALSE(recent->menuAction()->isEnabled()) << "an empty list greys the submenu";
+}
+
 TEST_F(MainWindowTest, ThreeDroppedFilesAreAppendedAsOneUndoableStep)
 {
     open_window();
@@ -403,7 +437,7 @@ TEST_F(MainWindowTest, ThreeDroppedFilesAreAppendedAsOneUndoableStep)
     EXPECT_NE(std::string::npos, title().find("* [100%]"));
     window->command(IDM_UNDO);
     EXPECT_EQ(6, doc().animation.groups[0].frame_count);
-    window->command(IDM_UNDO); // only one level
+    window->command(IDM_UNDO); // the drop was one step
     EXPECT_EQ(6, doc().animation.groups[0].frame_count);
 }
 

@@ -136,7 +136,7 @@ void frame_export(CommandHost &)
     host().bind_image(group->frames[0].image);
     host().copy_image(doc_current_frame(doc)->image);
     // Saving another animation leaves the document's name, modified mark
-    // and undo copy alone.
+    // and undo history alone.
     save_document(nullptr, &exported, true);
     anim_destroy(&exported);
     doc_view().preview_refresh();

@@ -125,7 +125,7 @@ void image_export_alpha(CommandHost &)
         host().set_data(plane);
     std::free(plane);
     // Saving another animation leaves the document's name, modified mark
-    // and undo copy alone.
+    // and undo history alone.
     save_document(nullptr, &exported, true);
     anim_destroy(&exported);
     doc_view().preview_refresh();

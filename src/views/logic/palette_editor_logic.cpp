@@ -97,7 +97,7 @@ bool palette_editor_edit_entry(PaletteGridState &grid, int index)
 {
     if (!palette_grid_select(grid, index))
         return false;
-    // The undo copy is taken before the edit, whether or not OK follows.
+    // The undo step is recorded before the edit, whether or not OK follows.
     doc_begin_edit(1);
     uint8_t *entry = grid.colors + index * 4;
     if (palette_change_alpha) {

@@ -45,7 +45,7 @@ void palette_editor_open(PaletteGridState &grid);
 // Reads the bound image's palette into the grid (see palette_editor_open).
 void palette_grid_read_bound_image(PaletteGridState &grid);
 
-// A double-click on entry `index`: selects it, takes the undo copy and
+// A double-click on entry `index`: selects it, records an undo step and
 // marks the document modified, then asks for the entry's alpha (the Adjust
 // dialog titled "Alpha", 0..255) when Change Alpha is on, else its colour
 // (the colour chooser with the settings' custom colours). False, nothing

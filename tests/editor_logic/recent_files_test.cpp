@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "app/logic/recent_files.h"
-#include "app/logic/settings.h"
+#include "app/logic/settings.h" // RECENT_FILE_COUNT
 #include "support/test_support.h"
 
 namespace {
@@ -73,22 +73,6 @@ TEST(RecentFiles, MenuTextsNumberTheEntriesAndDoubleAmpersands)
     };
     for (const Case &c : cases)
         EXPECT_EQ(c.text, recent_file_menu_text(list, c.index)) << c.index;
-}
-
-TEST(RecentFiles, SettingsListChangesTellTheListener)
-{
-    const std::vector<std::string> saved = settings().recent_files;
-    settings().recent_files.clear();
-    int calls = 0;
-    set_recent_files_listener([&calls] { ++calls; });
-    recent_files_note("/tmp/x.spr");
-    recent_files_note("/tmp/y.spr");
-    recent_files_forget("/tmp/x.spr");
-    set_recent_files_listener({});
-    recent_files_note("/tmp/z.spr");
-    EXPECT_EQ(3, calls);
-    EXPECT_EQ((std::vector<std::string>{"/tmp/z.spr", "/tmp/y.spr"}), settings().recent_files);
-    settings().recent_files = saved;
 }
 
 } // namespace

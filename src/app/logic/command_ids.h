@@ -98,3 +98,8 @@ inline constexpr int IDC_GROUP_SELECTOR = 1003;
 inline constexpr int IDC_TOOLBAR = 131;
 inline constexpr int IDC_STATUS_BAR = 1;
 inline constexpr int PLAYBACK_TIMER = 1000;
+
+// The group browser panel and stepping between groups.
+inline constexpr int IDM_GROUP_BROWSER = 41040;  // View menu toggle
+inline constexpr int IDM_GROUP_PREVIOUS = 41041; // Groups menu, Ctrl+Page Up
+inline constexpr int IDM_GROUP_NEXT = 41042;     // Groups menu, Ctrl+Page Down

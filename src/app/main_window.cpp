@@ -289,7 +289,12 @@ void MainWindow::update_title()
 {
     const DocumentState &doc = doc_state();
     setWindowTitle(QString::fromStdString(title_text(doc.file_name, doc.modified != 0, preview_zoom)));
-    browser_stale_ = true;
+    // Every edit retitles the window, and so does a zoom step, which
+    // changes no picture: only a call at the same zoom marks the browser's
+    // thumbnails out of date.
+    if (preview_zoom == browser_title_zoom_)
+        browser_stale_ = true;
+    browser_title_zoom_ = preview_zoom;
 }
 
 void MainWindow::preview_refresh()

@@ -120,6 +120,7 @@ private:
     // Set by every edit (each retitles the window): the browser's
     // thumbnails are made again at the next preview refresh.
     bool browser_stale_ = false;
+    float browser_title_zoom_ = 1.0f; // the zoom of the last retitling
     QStatusBar *status_bar_ = nullptr;
     QLabel *status_text_ = nullptr;
     QProgressBar *progress_ = nullptr;

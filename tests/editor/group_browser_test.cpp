@@ -97,6 +97,15 @@ TEST_F(GroupBrowserTest, ShowsBesideThePreviewAndMakesThumbnailsOnlyForPaintedRo
     wait_for_file_operation();
     EXPECT_EQ(0, highlighted());
     EXPECT_EQ(argb(thumb), argb(first.data(Qt::DecorationRole).value<QPixmap>()));
+
+    // A zoom step makes no thumbnail anew; an edit of the picture does.
+    const int remade = browser()->model()->thumbnails_made();
+    window->command(IDM_ZOOM_IN);
+    browser()->list()->viewport()->grab();
+    EXPECT_EQ(remade, browser()->model()->thumbnails_made());
+    window->command(IDM_FILTER_NEGATIVE);
+    EXPECT_NE(argb(thumb), argb(first.data(Qt::DecorationRole).value<QPixmap>()));
+    EXPECT_EQ(remade + 1, browser()->model()->thumbnails_made());
 }
 
 TEST_F(GroupBrowserTest, FilterAndSelectorStayInStepBothWays)

@@ -56,7 +56,8 @@ private:
 void install_dialog_placement(QWidget *window)
 {
     main_window() = window;
-    static DialogPlacementFilter *filter = nullptr;
+    // Owned by the application: a new application gets a filter of its own.
+    static QPointer<DialogPlacementFilter> filter;
     if (!filter && qApp) {
         filter = new DialogPlacementFilter(qApp);
         qApp->installEventFilter(filter);

@@ -106,8 +106,11 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     // A row chosen in the browser is a choice made in the selector.
     browser_ = new GroupBrowserWidget(client_);
     browser_->set_animation_source([] { return &doc_state().animation; });
-    // After shut-down the image library is gone: no thumbnail may be made.
-    browser_->set_library_free([this] { return !shut_down_ && image_library_free(); });
+    // Thumbnails are made only while no file operation runs at all: the
+    // list may paint while the worker waits for an answer in the middle of
+    // a load, when the document is half built. After shut-down the image
+    // library is gone.
+    browser_->set_library_free([this] { return !shut_down_ && !file_worker_busy(); });
     connect(browser_, &GroupBrowserWidget::group_chosen, selector_, &QComboBox::setCurrentIndex);
 
     status_bar_ = new QStatusBar(client_);

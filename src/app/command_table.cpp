@@ -61,6 +61,7 @@ const CommandEntry COMMAND_TABLE[] = {
 
     {"&View", nullptr, IDM_STATUS_BAR, "Status &Bar", nullptr, C::Always, true, view_status_bar},
     {"&View", nullptr, IDM_TOOL_BAR, "&Tool Bar", nullptr, C::Always, true, view_tool_bar},
+    {"&View", nullptr, IDM_GROUP_BROWSER, "Group &Browser", nullptr, C::Always, true, view_group_browser},
     {"&View", nullptr, 0, nullptr, nullptr, C::Always, false, nullptr},
     {"&View", nullptr, IDM_VIEW_ALPHA, "&Alpha Channel", nullptr, C::Always, true, view_alpha_channel},
     {"&View", nullptr, 0, nullptr, nullptr, C::Always, false, nullptr},
@@ -111,6 +112,11 @@ const CommandEntry COMMAND_TABLE[] = {
     {"&Groups", "A&rrange", IDM_GROUP_MOVE_DOWN, "Move &Down", nullptr, C::HasMoreGroups, false, group_move_down},
     {"&Groups", nullptr, 0, nullptr, nullptr, C::Always, false, nullptr},
     {"&Groups", nullptr, IDM_GROUP_PROPERTIES, "Group &Properties", nullptr, C::HasGroup, false, group_properties},
+    {"&Groups", nullptr, 0, nullptr, nullptr, C::Always, false, nullptr},
+    {"&Groups", nullptr, IDM_GROUP_PREVIOUS, "Pre&vious Group\tCtrl+PgUp", "Ctrl+PgUp", C::HasMoreGroups, false,
+     group_previous},
+    {"&Groups", nullptr, IDM_GROUP_NEXT, "Ne&xt Group\tCtrl+PgDown", "Ctrl+PgDown", C::HasMoreGroups, false,
+     group_next},
 
     {"&Animation", nullptr, IDM_FRAME_PROPERTIES, "Frame &Properties", nullptr, C::HasFrame, false, frame_properties},
     {"&Animation", "Propa&gate Frame Properties", IDM_PROPAGATE_TO_GROUP, "To Rest of &Group", nullptr,

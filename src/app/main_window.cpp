@@ -19,6 +19,7 @@
 #include <QUrl>
 
 #include "app/command_table.h"
+#include "app/dialog_placement.h"
 #include "app/logic/command_enabling.h"
 #include "app/logic/command_ids.h"
 #include "app/logic/dropped_files.h"
@@ -33,6 +34,7 @@
 #include "platform/qt/qt_platform.h"
 #include "views/logic/frame_origin.h"
 #include "views/logic/preview_logic.h"
+#include "views/group_browser_widget.h"
 #include "views/preview_widget.h"
 
 // Resources compiled into a static library must be registered by hand.
@@ -103,6 +105,16 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     selector_->setMaxVisibleItems(LAYOUT_SELECTOR_DROP_HEIGHT / 20);
     connect(selector_, &QComboBox::currentIndexChanged, this, &MainWindow::on_group_selected);
 
+    // A row chosen in the browser is a choice made in the selector.
+    browser_ = new GroupBrowserWidget(client_);
+    browser_->set_animation_source([] { return &doc_state().animation; });
+    // Thumbnails are made only while no file operation runs at all: the
+    // list may paint while the worker waits for an answer in the middle of
+    // a load, when the document is half built. After shut-down the image
+    // library is gone.
+    browser_->set_library_free([this] { return !shut_down_ && !file_worker_busy(); });
+    connect(browser_, &GroupBrowserWidget::group_chosen, selector_, &QComboBox::setCurrentIndex);
+
     status_bar_ = new QStatusBar(client_);
     status_bar_->setObjectName(command_name(IDC_STATUS_BAR));
     status_bar_->setSizeGripEnabled(false);
@@ -126,6 +138,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     set_checked(IDM_STATUS_BAR, settings().statusbar != 0);
     set_checked(IDM_VIEW_ALPHA, alpha_view != 0);
     set_checked(IDM_ORIGIN_MODE, origin_mode != 0);
+    set_checked(IDM_GROUP_BROWSER, settings().group_browser != 0);
+    install_dialog_placement(this);
 
     playback_timer_.setObjectName(QStringLiteral("playback_timer"));
     playback_timer_.setSingleShot(true);
@@ -282,6 +296,7 @@ void MainWindow::set_group_list(const std::vector<std::string> &names, int selec
         selector_->addItem(QString::fromStdString(name));
     selector_->setCurrentIndex(names.empty() ? -1 : selection);
     shown_group_ = selector_->currentIndex();
+    browser_->set_groups(names, shown_group_);
 }
 
 void MainWindow::set_frame_slider(int maximum, int position)
@@ -308,13 +323,28 @@ void MainWindow::update_title()
 {
     const DocumentState &doc = doc_state();
     setWindowTitle(QString::fromStdString(title_text(doc.file_name, doc.modified != 0, preview_zoom)));
+    // Every edit retitles the window, and so does a zoom step, which
+    // changes no picture: only a call at the same zoom marks the browser's
+    // thumbnails out of date.
+    if (preview_zoom == browser_title_zoom_)
+        browser_stale_ = true;
+    browser_title_zoom_ = preview_zoom;
 }
 
 void MainWindow::preview_refresh()
 {
     if (shut_down_)
         return;
-    preview_->refresh(image_library_free());
+    const bool free = image_library_free();
+    preview_->refresh(free);
+    if (!free)
+        return; // the worker owns the document: the browser keeps what it shows
+    if (browser_stale_) {
+        browser_stale_ = false;
+        browser_->document_changed();
+    }
+    browser_->set_current_group(doc_has_group(doc_state()) ? doc_state().current_group : -1);
+    browser_->refresh();
 }
 
 void MainWindow::reset_zoom()
@@ -328,7 +358,9 @@ void MainWindow::layout() { layout_main_window(); }
 void MainWindow::layout_main_window()
 {
     const MainLayout l = layout_main_window_rects(client_->width(), client_->height(), settings().toolbar != 0,
-                                                  settings().statusbar != 0);
+                                                  settings().statusbar != 0, settings().group_browser != 0);
+    browser_->setGeometry(l.browser.x, l.browser.y, l.browser.w, l.browser.h);
+    browser_->setVisible(l.browser_visible);
     toolbar_->setGeometry(l.toolbar.x, l.toolbar.y, l.toolbar.w, l.toolbar.h);
     toolbar_->setVisible(l.toolbar_visible);
     preview_->setGeometry(l.preview.x, l.preview.y, l.preview.w, l.preview.h);
@@ -357,6 +389,7 @@ void MainWindow::on_group_selected(int index)
         // Refused: the selector goes back to the group that is current.
         const QSignalBlocker block(selector_);
         selector_->setCurrentIndex(shown_group_);
+        browser_->set_current_group(shown_group_);
         return;
     }
     DocumentState &doc = doc_state();
@@ -487,6 +520,8 @@ void MainWindow::reset_preview_scroll() { preview_->reset_scroll(); }
 void MainWindow::set_origin_mode(bool on) { preview_->set_origin_mode(on, image_library_free()); }
 
 void MainWindow::watch_file_operation() { watch_load(); }
+
+void MainWindow::select_group(int group) { selector_->setCurrentIndex(group); }
 
 void MainWindow::exit_program()
 {

@@ -23,6 +23,7 @@ class QSlider;
 class QStatusBar;
 class QToolBar;
 class PreviewWidget;
+class GroupBrowserWidget;
 
 class MainWindow : public QMainWindow, public DocumentView, public CommandHost {
     Q_OBJECT
@@ -66,11 +67,13 @@ public:
     void set_origin_mode(bool on) override;
     void watch_file_operation() override;
     void exit_program() override;
+    void select_group(int group) override;
 
     // The parts, for start-up and tests.
     PreviewWidget *preview() const { return preview_; }
     QSlider *frame_slider() const { return slider_; }
     QComboBox *group_selector() const { return selector_; }
+    GroupBrowserWidget *group_browser() const { return browser_; }
     QToolBar *tool_bar() const { return toolbar_; }
     QStatusBar *status_bar() const { return status_bar_; }
     QLabel *status_label() const { return status_text_; }
@@ -117,6 +120,11 @@ private:
     PreviewWidget *preview_ = nullptr;
     QSlider *slider_ = nullptr;
     QComboBox *selector_ = nullptr;
+    GroupBrowserWidget *browser_ = nullptr;
+    // Set by every edit (each retitles the window): the browser's
+    // thumbnails are made again at the next preview refresh.
+    bool browser_stale_ = false;
+    float browser_title_zoom_ = 1.0f; // the zoom of the last retitling
     QStatusBar *status_bar_ = nullptr;
     QLabel *status_text_ = nullptr;
     QProgressBar *progress_ = nullptr;

@@ -1,6 +1,7 @@
 // Toolkit-free parts of the main window: caption, layout and playback.
 #include <gtest/gtest.h>
 
+#include "app/logic/dialog_placement.h"
 #include "app/logic/layout.h"
 #include "app/logic/playback.h"
 #include "app/logic/title.h"
@@ -69,6 +70,69 @@ TEST(Layout, TinyWindowGivesNoNegativeSizes)
     EXPECT_EQ(0, l.preview.h);
     EXPECT_EQ(0, l.slider.w);
     EXPECT_GE(l.selector.x, 0);
+}
+
+TEST(Layout, GroupBrowserTakesAColumnLeftOfThePreview)
+{
+    struct Case {
+        int w, h;
+        bool toolbar, statusbar;
+        LayoutRect browser, preview;
+    };
+    const Case cases[] = {
+        {600, 400, true, true, {0, 30, 220, 320}, {220, 30, 380, 320}},
+        {600, 400, false, false, {0, 0, 220, 370}, {220, 0, 380, 370}},
+        {220, 400, true, true, {0, 30, 220, 320}, {220, 30, 0, 320}}, // exactly the panel
+        {100, 40, true, true, {0, 30, 100, 0}, {100, 30, 0, 0}},      // narrower than the panel
+        {-5, -5, false, true, {0, 0, 0, 0}, {0, 0, 0, 0}},
+    };
+    for (const Case &c : cases) {
+        const MainLayout with = layout_main_window_rects(c.w, c.h, c.toolbar, c.statusbar, true);
+        const MainLayout without = layout_main_window_rects(c.w, c.h, c.toolbar, c.statusbar, false);
+        const LayoutRect *rects[] = {&with.browser, &with.preview};
+        const LayoutRect *expected[] = {&c.browser, &c.preview};
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_EQ(expected[i]->x, rects[i]->x) << c.w << "x" << c.h << " part " << i;
+            EXPECT_EQ(expected[i]->y, rects[i]->y) << c.w << "x" << c.h << " part " << i;
+            EXPECT_EQ(expected[i]->w, rects[i]->w) << c.w << "x" << c.h << " part " << i;
+            EXPECT_EQ(expected[i]->h, rects[i]->h) << c.w << "x" << c.h << " part " << i;
+        }
+        EXPECT_TRUE(with.browser_visible);
+        EXPECT_FALSE(without.browser_visible);
+        // The rest of the window does not move.
+        EXPECT_EQ(without.slider.w, with.slider.w);
+        EXPECT_EQ(without.selector.x, with.selector.x);
+        EXPECT_EQ(without.status.y, with.status.y);
+        EXPECT_EQ(without.preview.w, with.browser.w + with.preview.w);
+    }
+}
+
+TEST(DialogPlacement, CentredOnTheMainWindowAndKeptOnTheScreen)
+{
+    const LayoutRect screen{0, 0, 1280, 800};
+    struct Case {
+        LayoutRect anchor;
+        int w, h;
+        LayoutRect screen;
+        int x, y;
+    };
+    const Case cases[] = {
+        {{100, 100, 640, 440}, 300, 200, screen, 270, 220},
+        {{100, 100, 640, 441}, 300, 200, screen, 270, 220},    // odd room rounds down
+        {{-500, -300, 640, 440}, 300, 200, screen, 0, 0},      // main window partly off screen
+        {{1000, 600, 640, 440}, 300, 200, screen, 980, 600},   // off the bottom right
+        {{100, 100, 640, 440}, 2000, 1000, screen, 0, 0},      // larger than the screen: top left wins
+        {{100, 100, 200, 100}, 400, 300, screen, 0, 0},        // larger than the main window
+        {{1300, 100, 640, 440}, 300, 200, {1280, 0, 1920, 1080}, 1470, 220}, // second screen
+        {{100, 100, 640, 440}, -3, -3, screen, 420, 320},      // no size
+    };
+    for (const Case &c : cases) {
+        const LayoutRect r = centred_rect(c.anchor, c.w, c.h, c.screen);
+        EXPECT_EQ(c.x, r.x) << c.anchor.x << "," << c.anchor.y << " " << c.w << "x" << c.h;
+        EXPECT_EQ(c.y, r.y) << c.anchor.x << "," << c.anchor.y << " " << c.w << "x" << c.h;
+        EXPECT_EQ(c.w < 0 ? 0 : c.w, r.w);
+        EXPECT_EQ(c.h < 0 ? 0 : c.h, r.h);
+    }
 }
 
 class Playback : public CoreTest {

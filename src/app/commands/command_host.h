@@ -22,6 +22,9 @@ public:
     virtual void watch_file_operation() {}
     // File > Exit: like closing the window.
     virtual void exit_program() {}
+    // Makes `group` current as choosing it in the window's group selector
+    // does (refused there while a file operation runs).
+    virtual void select_group(int group) { (void)group; }
 };
 
 // Every handler of the command table has this form.

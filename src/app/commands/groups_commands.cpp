@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "app/commands/document_access.h"
+#include "app/logic/command_ids.h"
+#include "app/logic/settings.h"
 #include "document/animation.h"
 #include "fileio/file_ops.h"
 #include "platform/platform.h"
@@ -120,4 +122,31 @@ void group_properties(CommandHost &)
     Group *group = doc_current_group(doc);
     platform().show_property_editor(&group->props, format_text("\"%s\" Properties", group->name ? group->name : ""));
     doc_view().preview_refresh();
+}
+
+namespace {
+
+void step_group(CommandHost &host, int step)
+{
+    if (file_worker_busy())
+        return;
+    const DocumentState &doc = doc_state();
+    if (!doc_has_more_groups(doc))
+        return;
+    const int target = doc.current_group + step;
+    if (target < 0 || target >= doc.animation.group_count)
+        return;
+    host.select_group(target);
+}
+
+} // namespace
+
+void group_previous(CommandHost &host) { step_group(host, -1); }
+void group_next(CommandHost &host) { step_group(host, +1); }
+
+void view_group_browser(CommandHost &host)
+{
+    settings().group_browser = settings().group_browser ? 0 : 1;
+    host.set_checked(IDM_GROUP_BROWSER, settings().group_browser != 0);
+    doc_view().layout();
 }

@@ -1,5 +1,6 @@
 // Handlers of the Groups menu: naming, adding, duplicating, deleting and
-// reordering groups, and the group's property editor.
+// reordering groups, the group's property editor, stepping to the previous
+// or next group, and the group browser panel's toggle (View menu).
 #pragma once
 
 #include "app/commands/command_host.h"
@@ -11,3 +12,7 @@ void group_delete(CommandHost &host);
 void group_move_up(CommandHost &host);
 void group_move_down(CommandHost &host);
 void group_properties(CommandHost &host);
+// Stop at the first and the last group; the selection does not wrap.
+void group_previous(CommandHost &host);
+void group_next(CommandHost &host);
+void view_group_browser(CommandHost &host);

@@ -53,6 +53,8 @@ const CommandRule COMMAND_ENABLING[] = {
     // has more groups
     {IDM_GROUP_MOVE_UP, C::HasMoreGroups},
     {IDM_GROUP_MOVE_DOWN, C::HasMoreGroups},
+    {IDM_GROUP_PREVIOUS, C::HasMoreGroups},
+    {IDM_GROUP_NEXT, C::HasMoreGroups},
     // has more frames
     {IDM_FIRST, C::HasMoreFrames},
     {IDM_PREVIOUS, C::HasMoreFrames},

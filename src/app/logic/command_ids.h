@@ -103,3 +103,8 @@ inline constexpr int PLAYBACK_TIMER = 1000;
 inline constexpr int IDM_REDO = 41000;
 inline constexpr int IDM_RECENT_FILE_1 = 41001; // .. IDM_RECENT_FILE_1 + 9, the File > Recent Files entries
 inline constexpr int IDM_RECENT_FILE_10 = 41010;
+
+// The group browser panel and stepping between groups.
+inline constexpr int IDM_GROUP_BROWSER = 41040;  // View menu toggle
+inline constexpr int IDM_GROUP_PREVIOUS = 41041; // Groups menu, Ctrl+Page Up
+inline constexpr int IDM_GROUP_NEXT = 41042;     // Groups menu, Ctrl+Page Down

@@ -2,13 +2,14 @@
 
 #include <algorithm>
 
-MainLayout layout_main_window_rects(int width, int height, bool toolbar, bool statusbar)
+MainLayout layout_main_window_rects(int width, int height, bool toolbar, bool statusbar, bool browser)
 {
     const int w = std::max(width, 0);
     const int h = std::max(height, 0);
     MainLayout l;
     l.toolbar_visible = toolbar;
     l.status_visible = statusbar;
+    l.browser_visible = browser;
 
     const int top = toolbar ? LAYOUT_TOOLBAR_HEIGHT : 0;
     int preview_height = h - LAYOUT_ROW_HEIGHT - 2 - top;
@@ -19,6 +20,14 @@ MainLayout layout_main_window_rects(int width, int height, bool toolbar, bool st
     }
     l.toolbar = {0, 0, w, LAYOUT_TOOLBAR_HEIGHT};
     l.preview = {0, top, w, std::max(preview_height, 0)};
+    if (browser) {
+        // The panel shares the preview's rows; a window narrower than the
+        // panel leaves the preview no width at all.
+        const int panel = std::min(LAYOUT_BROWSER_WIDTH, w);
+        l.browser = {0, top, panel, l.preview.h};
+        l.preview.x = panel;
+        l.preview.w = w - panel;
+    }
     l.slider = {0, row_y, std::max(w - LAYOUT_SELECTOR_WIDTH, 0), LAYOUT_ROW_HEIGHT};
     l.selector = {std::max(w - LAYOUT_SELECTOR_WIDTH, 0), row_y, LAYOUT_SELECTOR_WIDTH, LAYOUT_SELECTOR_DROP_HEIGHT};
     // The status bar takes the bottom 20 pixels, under the slider row.

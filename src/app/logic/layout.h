@@ -1,7 +1,8 @@
 // Where the parts of the main window go, from its client size and the two
 // visibility settings: the toolbar (30 pixels) on top, the preview, a row
 // of frame slider and group selector (28 pixels), the status bar
-// (20 pixels) at the bottom.
+// (20 pixels) at the bottom. The group browser panel, when shown, takes a
+// column of 220 pixels at the left of the preview.
 #pragma once
 
 inline constexpr int LAYOUT_TOOLBAR_HEIGHT = 30;
@@ -9,6 +10,7 @@ inline constexpr int LAYOUT_ROW_HEIGHT = 28;
 inline constexpr int LAYOUT_STATUS_HEIGHT = 20;
 inline constexpr int LAYOUT_SELECTOR_WIDTH = 198;
 inline constexpr int LAYOUT_SELECTOR_DROP_HEIGHT = 300;
+inline constexpr int LAYOUT_BROWSER_WIDTH = 220;
 
 struct LayoutRect {
     int x = 0, y = 0, w = 0, h = 0;
@@ -20,9 +22,11 @@ struct MainLayout {
     LayoutRect slider;
     LayoutRect selector; // h is the height of the drop-down
     LayoutRect status;   // meaningful when status_visible
+    LayoutRect browser;  // meaningful when browser_visible
     bool toolbar_visible = false;
     bool status_visible = false;
+    bool browser_visible = false;
 };
 
 // Sizes never go below 0, however small the window.
-MainLayout layout_main_window_rects(int width, int height, bool toolbar, bool statusbar);
+MainLayout layout_main_window_rects(int width, int height, bool toolbar, bool statusbar, bool browser = false);

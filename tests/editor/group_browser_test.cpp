@@ -1,0 +1,197 @@
+// The group browser panel beside the preview, on a real texture archive:
+// lazy thumbnails, the filter, selection kept in step with the group
+// selector both ways, Ctrl+Page Up/Down from the panel; and dialogs opening
+// centred on the main window, also when opened from another dialog.
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QListView>
+#include <QMessageBox>
+#include <QTest>
+
+#include "app/logic/command_ids.h"
+#include "app/logic/settings.h"
+#include "document/document_state.h"
+#include "editor_fixture.h"
+#include "fileio/file_ops.h"
+#include "views/group_browser_widget.h"
+#include "views/preview_widget.h"
+
+namespace {
+
+// 51 textures; the ones named here are at these indexes.
+std::string greek() { return data_path("wad/librequake_lq_greek_2020_dirfirst.wad"); }
+constexpr int CSL_FLR4_5 = 13, CSL_FLR4_8 = 14, EVILBRICK22 = 15, LAST = 50;
+
+QImage argb(const QPixmap &p) { return p.toImage().convertToFormat(QImage::Format_ARGB32); }
+
+QImage empty_box()
+{
+    QImage box(64, 64, QImage::Format_ARGB32);
+    box.fill(Qt::transparent);
+    return box;
+}
+
+class GroupBrowserTest : public EditorTest {
+protected:
+    void SetUp() override
+    {
+        EditorTest::SetUp();
+        open_window();
+        window->start_load(greek());
+        wait_for_file_operation();
+        window->activateWindow();
+        QApplication::setActiveWindow(window.get());
+        pump();
+    }
+    GroupBrowserWidget *browser() { return window->group_browser(); }
+    // The group of the highlighted row; -1 for none.
+    int highlighted()
+    {
+        const QModelIndexList rows = browser()->list()->selectionModel()->selectedRows();
+        return rows.size() == 1 ? browser()->model()->rows()[static_cast<size_t>(rows[0].row())] : -1;
+    }
+    int selector() { return window->group_selector()->currentIndex(); }
+};
+
+TEST_F(GroupBrowserTest, ShowsBesideThePreviewAndMakesThumbnailsOnlyForPaintedRows)
+{
+    ASSERT_EQ(51, doc_state().animation.group_count);
+    EXPECT_FALSE(browser()->isVisible());
+    window->command(IDM_GROUP_BROWSER);
+    pump();
+    EXPECT_EQ(1, settings().group_browser);
+    EXPECT_TRUE(window->menu_action(IDM_GROUP_BROWSER)->isChecked());
+    ASSERT_TRUE(browser()->isVisible());
+    EXPECT_EQ(browser()->geometry().right() + 1, window->preview()->x());
+    EXPECT_EQ(browser()->height(), window->preview()->height());
+    EXPECT_EQ(QStringLiteral("Filter"), browser()->filter()->placeholderText());
+    EXPECT_EQ(51, browser()->model()->rowCount());
+    EXPECT_EQ(0, highlighted());
+
+    browser()->list()->viewport()->grab(); // paints the visible rows
+    const int made = browser()->model()->thumbnails_made();
+    EXPECT_GT(made, 0);
+    EXPECT_LT(made, 10);
+    const QModelIndex first = browser()->model()->index(0);
+    const QPixmap thumb = first.data(Qt::DecorationRole).value<QPixmap>();
+    EXPECT_EQ(QSize(64, 64), thumb.size());
+    EXPECT_NE(empty_box(), argb(thumb));
+    EXPECT_EQ(made, browser()->model()->thumbnails_made()); // cached
+
+    // While a file operation holds the image library no thumbnail is made:
+    // rows show an empty box and ask again once the operation is over.
+    window->start_load(greek());
+    ASSERT_TRUE(file_worker_busy());
+    browser()->document_changed();
+    const QPixmap busy = first.data(Qt::DecorationRole).value<QPixmap>();
+    EXPECT_EQ(made, browser()->model()->thumbnails_made());
+    EXPECT_TRUE(browser()->model()->thumbnails_pending());
+    EXPECT_EQ(empty_box(), argb(busy));
+    // A row chosen meanwhile is refused like a choice in the selector.
+    browser()->list()->setCurrentIndex(browser()->model()->index(3));
+    EXPECT_EQ(0, selector());
+    EXPECT_EQ(0, doc_state().current_group);
+    EXPECT_EQ(0, browser()->current_group());
+    wait_for_file_operation();
+    EXPECT_EQ(0, highlighted());
+    EXPECT_EQ(argb(thumb), argb(first.data(Qt::DecorationRole).value<QPixmap>()));
+
+    // A zoom step makes no thumbnail anew; an edit of the picture does.
+    const int remade = browser()->model()->thumbnails_made();
+    window->command(IDM_ZOOM_IN);
+    browser()->list()->viewport()->grab();
+    EXPECT_EQ(remade, browser()->model()->thumbnails_made());
+    window->command(IDM_FILTER_NEGATIVE);
+    EXPECT_NE(argb(thumb), argb(first.data(Qt::DecorationRole).value<QPixmap>()));
+    EXPECT_EQ(remade + 1, browser()->model()->thumbnails_made());
+}
+
+TEST_F(GroupBrowserTest, FilterAndSelectorStayInStepBothWays)
+{
+    window->command(IDM_GROUP_BROWSER);
+    pump();
+    QLineEdit *filter = browser()->filter();
+    filter->setFocus();
+    QTest::keyClicks(filter, "CSL_flr");
+    EXPECT_EQ((std::vector<int>{CSL_FLR4_5, CSL_FLR4_8}), browser()->model()->rows());
+    // Group 0 is filtered out: nothing is highlighted and nothing changes.
+    EXPECT_EQ(-1, highlighted());
+    EXPECT_EQ(0, selector());
+
+    // Down moves into the list, onto its first row: a choice.
+    QTest::keyClick(filter, Qt::Key_Down);
+    EXPECT_EQ(browser()->list(), QApplication::focusWidget());
+    EXPECT_EQ(CSL_FLR4_5, selector());
+    EXPECT_EQ(CSL_FLR4_5, doc_state().current_group);
+    QTest::keyClick(browser()->list(), Qt::Key_Down);
+    EXPECT_EQ(CSL_FLR4_8, selector());
+    EXPECT_EQ(CSL_FLR4_8, doc_state().current_group);
+
+    // The selector leads, the list follows.
+    window->group_selector()->setCurrentIndex(CSL_FLR4_5);
+    pump();
+    EXPECT_EQ(CSL_FLR4_5, highlighted());
+    window->group_selector()->setCurrentIndex(EVILBRICK22); // filtered out
+    pump();
+    EXPECT_EQ(-1, highlighted());
+
+    // Escape clears the filter and shows the current group's row.
+    QTest::keyClick(filter, Qt::Key_Escape);
+    EXPECT_TRUE(filter->text().isEmpty());
+    EXPECT_EQ(51, browser()->model()->rowCount());
+    EXPECT_EQ(EVILBRICK22, highlighted());
+
+    // Ctrl+Page Down/Up step through the groups from the list and from the
+    // filter, and stop at the ends.
+    QTest::keyClick(browser()->list(), Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(EVILBRICK22 + 1, selector());
+    pump();
+    EXPECT_EQ(EVILBRICK22 + 1, highlighted());
+    QTest::keyClick(filter, Qt::Key_PageUp, Qt::ControlModifier);
+    QTest::keyClick(filter, Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(EVILBRICK22 - 1, selector());
+    window->group_selector()->setCurrentIndex(LAST);
+    QTest::keyClick(browser()->list(), Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(LAST, selector());
+    window->group_selector()->setCurrentIndex(0);
+    QTest::keyClick(window.get(), Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(0, selector());
+    pump();
+    EXPECT_EQ(0, highlighted());
+
+    // Deleting a group refills the list; the highlight follows.
+    window->group_selector()->setCurrentIndex(CSL_FLR4_8);
+    ui.queue_answer(true);
+    window->command(IDM_GROUP_DELETE);
+    pump();
+    EXPECT_EQ(50, browser()->model()->rowCount());
+    EXPECT_EQ(selector(), highlighted());
+}
+
+TEST_F(GroupBrowserTest, DialogOpenedFromADialogIsCentredOnTheMainWindow)
+{
+    window->move(120, 100);
+    pump();
+    const QPoint centre = window->frameGeometry().center();
+    QDialog outer(window.get());
+    outer.resize(300, 200);
+    outer.show();
+    pump();
+    EXPECT_LE((outer.frameGeometry().center() - centre).manhattanLength(), 1);
+    // Away from the main window, the dialog's own children still open in
+    // the middle of the main window, not of their parent.
+    outer.move(0, 0);
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Vorn"),
+                    QStringLiteral("A message long enough to make the box settle its size as it is shown."),
+                    QMessageBox::Ok, &outer);
+    box.show();
+    pump();
+    EXPECT_LE((box.frameGeometry().center() - centre).manhattanLength(), 1)
+        << box.frameGeometry().x() << "," << box.frameGeometry().y();
+    box.close();
+    outer.close();
+}
+
+} // namespace

@@ -41,6 +41,14 @@ struct ToolbarEntry {
 extern const ToolbarEntry TOOLBAR_TABLE[];
 extern const size_t TOOLBAR_TABLE_SIZE;
 
+// Further keys of commands whose table entry already names one.
+struct ExtraShortcut {
+    int command;
+    const char *keys; // QKeySequence portable text
+};
+extern const ExtraShortcut EXTRA_SHORTCUTS[];
+extern const size_t EXTRA_SHORTCUTS_SIZE;
+
 // Tool tip of a toolbar command, nullptr when it has none.
 const char *tooltip_text(int command);
 

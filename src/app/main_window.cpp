@@ -87,6 +87,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     });
     preview_->set_origin_handler([](int x, int y) { frame_set_origin(x, y); });
     preview_->set_document_free(image_library_free);
+    preview_->set_zoom_handler([this] { update_title(); });
 
     slider_ = new QSlider(Qt::Horizontal, client_);
     slider_->setObjectName(command_name(IDC_FRAME_SLIDER));
@@ -121,6 +122,9 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     set_checked(IDM_STATUS_BAR, settings().statusbar != 0);
     set_checked(IDM_VIEW_ALPHA, alpha_view != 0);
     set_checked(IDM_ORIGIN_MODE, origin_mode != 0);
+    set_checked(IDM_CHECKERBOARD, settings().checkerboard != 0);
+    set_checked(IDM_PIXEL_GRID, settings().pixel_grid != 0);
+    set_checked(IDM_ALIGN_FRAMES, settings().align_frames != 0);
 
     playback_timer_.setObjectName(QStringLiteral("playback_timer"));
     playback_timer_.setSingleShot(true);
@@ -209,6 +213,12 @@ void MainWindow::build_menus()
         addAction(action);
         menu_actions_[id] = action;
     }
+    for (size_t i = 0; i < EXTRA_SHORTCUTS_SIZE; ++i)
+        if (QAction *action = menu_action(EXTRA_SHORTCUTS[i].command)) {
+            QList<QKeySequence> keys = action->shortcuts();
+            keys.append(QKeySequence(QString::fromLatin1(EXTRA_SHORTCUTS[i].keys), QKeySequence::PortableText));
+            action->setShortcuts(keys);
+        }
 }
 
 void MainWindow::build_toolbar()
@@ -452,6 +462,10 @@ void MainWindow::start_playback_timer(int interval_ms) { playback_timer_.start(i
 void MainWindow::stop_playback_timer() { playback_timer_.stop(); }
 
 void MainWindow::reset_preview_scroll() { preview_->reset_scroll(); }
+
+void MainWindow::zoom_preview(float zoom) { preview_->zoom_keeping_centre(zoom); }
+
+float MainWindow::preview_zoom_to_fit() { return preview_->fit_zoom(); }
 
 void MainWindow::set_origin_mode(bool on) { preview_->set_origin_mode(on, image_library_free()); }
 

@@ -98,3 +98,9 @@ inline constexpr int IDC_GROUP_SELECTOR = 1003;
 inline constexpr int IDC_TOOLBAR = 131;
 inline constexpr int IDC_STATUS_BAR = 1;
 inline constexpr int PLAYBACK_TIMER = 1000;
+
+// View options and zoom of the preview (41020..41039)
+inline constexpr int IDM_ZOOM_FIT = 41020;
+inline constexpr int IDM_CHECKERBOARD = 41021;
+inline constexpr int IDM_PIXEL_GRID = 41022;
+inline constexpr int IDM_ALIGN_FRAMES = 41023;

@@ -228,7 +228,7 @@ void PreviewWidget::wheelEvent(QWheelEvent *event)
         return;
     // One step per notch (120); fine-grained wheels add up to notches.
     wheel_steps_ += event->angleDelta().y();
-    const QPoint at = viewport()->mapFrom(this, event->position().toPoint());
+    const QPoint at = event->position().toPoint(); // viewport coordinates, as for clicks
     bool zoomed = false;
     for (; wheel_steps_ >= 120; wheel_steps_ -= 120, zoomed = true)
         zoom_about(preview_zoom_step_in(preview_zoom), at.x(), at.y());

@@ -304,11 +304,11 @@ void PreviewWidget::paint_into(QPainter &painter, const QRect &area) const
         paint.checkerboard = settings().checkerboard != 0 && !alpha_view;
         paint.grid = settings().pixel_grid != 0;
         paint.zoom = preview_zoom;
-        paint.empty = preview_grey_word(static_cast<uint8_t>(WORKSPACE_COLOUR.red()));
+        paint.empty = WORKSPACE_COLOUR.rgb();
         const PreviewImage frame{reinterpret_cast<const uint32_t *>(picture_.constBits()), picture_.width(),
                                  picture_.height(), static_cast<int>(picture_.bytesPerLine() / 4)};
         if (shown_.size() != QSize(part.w, part.h))
-            shown_ = QImage(part.w, part.h, QImage::Format_RGBX8888);
+            shown_ = QImage(part.w, part.h, QImage::Format_RGB32);
         preview_compose_part(frame, at.x, at.y, shown_width(), shown_height(), p, part, paint,
                              reinterpret_cast<uint32_t *>(shown_.bits()), static_cast<int>(shown_.bytesPerLine() / 4));
         painter.drawImage(part.x, part.y, shown_);

@@ -311,6 +311,7 @@ TEST(PreviewCanvas, FramesOfDifferentSizesShareTheirOriginPoint)
     EXPECT_EQ(0, preview_canvas_of(nullptr, 0).w);
 }
 
+// A picture word: bytes red, green, blue, alpha in memory.
 uint32_t rgba(uint8_t r, uint8_t g, uint8_t b, uint8_t a)
 {
     const uint8_t c[4] = {r, g, b, a};
@@ -318,6 +319,8 @@ uint32_t rgba(uint8_t r, uint8_t g, uint8_t b, uint8_t a)
     std::memcpy(&word, c, 4);
     return word;
 }
+// A composed word.
+constexpr uint32_t argb(uint32_t r, uint32_t g, uint32_t b) { return 0xFF000000u | r << 16 | g << 8 | b; }
 
 TEST(PreviewCompose, CheckerboardUnderAlphaZeroGridFromZoomEightAndEmptyCanvas)
 {
@@ -327,9 +330,9 @@ TEST(PreviewCompose, CheckerboardUnderAlphaZeroGridFromZoomEightAndEmptyCanvas)
     frame[0] = rgba(0, 255, 0, 0);
     frame[1 * 4 + 2] = rgba(0, 255, 0, 0);
     const PreviewImage image{frame.data(), 4, 4, 4};
-    const uint32_t light = preview_grey_word(PREVIEW_CHECKER_LIGHT);
-    const uint32_t dark = preview_grey_word(PREVIEW_CHECKER_DARK);
-    const uint32_t red = rgba(255, 0, 0, 255), green = rgba(0, 255, 0, 255), empty = preview_grey_word(171);
+    const uint32_t light = argb(PREVIEW_CHECKER_LIGHT, PREVIEW_CHECKER_LIGHT, PREVIEW_CHECKER_LIGHT);
+    const uint32_t dark = argb(PREVIEW_CHECKER_DARK, PREVIEW_CHECKER_DARK, PREVIEW_CHECKER_DARK);
+    const uint32_t red = argb(255, 0, 0), green = argb(0, 255, 0), empty = argb(171, 171, 171);
     struct Probe {
         int x, y;
         uint32_t expected;
@@ -348,7 +351,7 @@ TEST(PreviewCompose, CheckerboardUnderAlphaZeroGridFromZoomEightAndEmptyCanvas)
         // Zoom 8: the grid marks the first column and row of every pixel but
         // the frame's first.
         {8, false, true, 0, 0, 4, 4,
-         {{8, 3, rgba(255, 127, 127, 255)}, {9, 9, red}, {3, 8, rgba(255, 127, 127, 255)}, {0, 0, green}, {15, 15, red}, {15, 16, rgba(255, 127, 127, 255)}}},
+         {{8, 3, argb(255, 127, 127)}, {9, 9, red}, {3, 8, argb(255, 127, 127)}, {0, 0, green}, {15, 15, red}, {15, 16, argb(255, 127, 127)}}},
         // In a 6 x 5 canvas, the frame at (2, 1): the rest is checkerboard,
         // or workspace without it.
         {2, true, false, 2, 1, 6, 5, {{0, 0, light}, {1, 9, dark}, {4, 2, light}, {6, 2, red}}},

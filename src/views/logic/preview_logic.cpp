@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <cstring>
 #include <vector>
 
 float preview_zoom = 1.0f;
@@ -198,20 +197,26 @@ PreviewCanvas preview_canvas_of(const PreviewFrameBox *frames, int count)
 
 namespace {
 
-// The alpha byte (the fourth in memory) within a word.
-constexpr uint32_t ALPHA_MASK = std::endian::native == std::endian::little ? 0xFF000000u : 0x000000FFu;
+// The alpha byte (the fourth in memory) within a picture word.
+constexpr bool LITTLE_ENDIAN_WORDS = std::endian::native == std::endian::little;
+constexpr uint32_t ALPHA_MASK = LITTLE_ENDIAN_WORDS ? 0xFF000000u : 0x000000FFu;
+
+// A picture word (bytes red, green, blue, alpha) as an opaque 0xFFRRGGBB.
+inline uint32_t opaque_word(uint32_t word)
+{
+    if constexpr (LITTLE_ENDIAN_WORDS)
+        return 0xFF000000u | ((word & 0xFFu) << 16) | (word & 0xFF00u) | ((word >> 16) & 0xFFu);
+    else
+        return 0xFF000000u | (word >> 8);
+}
 
 // A grid pixel: a light pixel mixed halfway with black, a dark one with white.
 uint32_t grid_word(uint32_t word)
 {
-    uint8_t c[4];
-    std::memcpy(c, &word, 4);
-    const int luma = (c[0] * 2 + c[1] * 5 + c[2]) / 8;
-    for (int k = 0; k < 3; ++k)
-        c[k] = static_cast<uint8_t>(luma >= 128 ? c[k] / 2 : (c[k] + 255) / 2);
-    c[3] = 255;
-    std::memcpy(&word, c, 4);
-    return word;
+    const uint32_t r = (word >> 16) & 0xFF, g = (word >> 8) & 0xFF, b = word & 0xFF;
+    const uint32_t luma = (r * 2 + g * 5 + b) / 8;
+    const auto mix = [luma](uint32_t c) { return luma >= 128 ? c / 2 : (c + 255) / 2; };
+    return 0xFF000000u | (mix(r) << 16) | (mix(g) << 8) | mix(b);
 }
 
 // One axis of the composition: for each client position, the frame pixel
@@ -247,13 +252,7 @@ AxisMap map_axis(int first, int count, int start, int zoomed, int canvas_side, i
 
 } // namespace
 
-uint32_t preview_grey_word(uint8_t level)
-{
-    const uint8_t c[4] = {level, level, level, 255};
-    uint32_t word;
-    std::memcpy(&word, c, 4);
-    return word;
-}
+uint32_t preview_grey_word(uint8_t level) { return 0xFF000000u | level * 0x010101u; }
 
 void preview_compose_part(const PreviewImage &frame, int frame_x, int frame_y, int canvas_w, int canvas_h,
                           const PreviewPlacement &place, const PreviewRect &part, const PreviewPaint &paint,
@@ -267,7 +266,7 @@ void preview_compose_part(const PreviewImage &frame, int frame_x, int frame_y, i
         map_axis(part.x, part.w, place.x0, place.dw, canvas_w, frame_x, has_frame ? frame.w : 0, grid);
     const AxisMap rows = map_axis(part.y, part.h, place.y0, place.dh, canvas_h, frame_y, has_frame ? frame.h : 0, grid);
     const uint32_t checker[2] = {preview_grey_word(PREVIEW_CHECKER_LIGHT), preview_grey_word(PREVIEW_CHECKER_DARK)};
-    const uint32_t empty = paint.empty | ALPHA_MASK;
+    const uint32_t empty = paint.empty | 0xFF000000u;
     for (int j = 0; j < part.h; ++j) {
         uint32_t *target = out + static_cast<int64_t>(j) * out_stride;
         const int sy = rows.source[static_cast<size_t>(j)];
@@ -287,7 +286,7 @@ void preview_compose_part(const PreviewImage &frame, int frame_x, int frame_y, i
             else if (paint.checkerboard && (word & ALPHA_MASK) == 0)
                 word = checker[row_parity ^ columns.parity[static_cast<size_t>(i)]];
             else
-                word |= ALPHA_MASK;
+                word = opaque_word(word);
             target[i] = word;
         }
         if (grid) {

@@ -134,19 +134,21 @@ struct PreviewPaint {
     bool checkerboard = false; // alpha-0 pixels and empty canvas over the checkerboard
     bool grid = false;         // lines between picture pixels (from PREVIEW_GRID_MIN_ZOOM)
     float zoom = 1.0f;
-    uint32_t empty = 0; // word for canvas outside the frame without the checkerboard
+    uint32_t empty = 0; // 0xRRGGBB of canvas outside the frame without the checkerboard
 };
-// The word of an opaque grey (red = green = blue = level, alpha 255).
+// An opaque grey as written by the compositing: 0xFF, then level three times.
 uint32_t preview_grey_word(uint8_t level);
 
 // Fills `out` (part.w x part.h words, rows of `out_stride` words) with the
 // client pixels inside `part` of a canvas_w x canvas_h canvas placed by
 // `place`, in which `frame` lies with its top-left pixel at (frame_x,
-// frame_y). Nearest neighbour as preview_sample_part; every word written is
-// opaque: colours keep their channels, alpha-0 pixels (and canvas outside the
-// frame) show the checkerboard fixed to the canvas when asked, else
-// `paint.empty` outside the frame; the grid darkens or lightens the first
-// client column and row of every picture pixel but the frame's first.
+// frame_y). Nearest neighbour as preview_sample_part. Every word written is
+// an opaque 0xFFRRGGBB (the toolkit's native 32-bit layout, which it draws
+// without converting): colours keep their channels, alpha-0 pixels (and
+// canvas outside the frame) show the checkerboard fixed to the canvas when
+// asked, else `paint.empty` outside the frame; the grid darkens or lightens
+// the first client column and row of every picture pixel but the frame's
+// first.
 void preview_compose_part(const PreviewImage &frame, int frame_x, int frame_y, int canvas_w, int canvas_h,
                           const PreviewPlacement &place, const PreviewRect &part, const PreviewPaint &paint,
                           uint32_t *out, int out_stride);

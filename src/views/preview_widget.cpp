@@ -154,7 +154,7 @@ void PreviewWidget::read_canvas()
 {
     aligned_ = false;
     canvas_w_ = canvas_h_ = 0;
-    frame_at_ = {};
+    frame_at_ = canvas_origin_ = {};
     const Source s = source_ ? source_() : Source{};
     int index = 0, count = 0;
     if (!settings().align_frames || picture_.isNull() || !frame_of(s, &index, &count))
@@ -180,6 +180,7 @@ void PreviewWidget::read_canvas()
     canvas_w_ = canvas.w;
     canvas_h_ = canvas.h;
     frame_at_ = canvas.offsets[static_cast<size_t>(index)];
+    canvas_origin_ = canvas.origin;
 }
 
 void PreviewWidget::place_keeping(const PreviewAnchor &anchor, int px, int py)
@@ -190,7 +191,8 @@ void PreviewWidget::place_keeping(const PreviewAnchor &anchor, int px, int py)
         px = cw / 2;
         py = ch / 2;
     }
-    const PreviewScroll to = preview_scroll_keeping(anchor, shown_width(), shown_height(), preview_zoom, cw, ch, px, py);
+    const PreviewScroll to =
+        preview_scroll_keeping(anchor, shown_width(), shown_height(), preview_zoom, cw, ch, px, py);
     horizontalScrollBar()->setValue(to.h_pos);
     verticalScrollBar()->setValue(to.v_pos);
     viewport()->update();
@@ -314,7 +316,9 @@ void PreviewWidget::paint_into(QPainter &painter, const QRect &area) const
         painter.drawImage(part.x, part.y, shown_);
     }
     if (origin_mode) {
-        const PreviewPoint c = preview_crosshair(p, preview_zoom, origin_x_ + at.x, origin_y_ + at.y);
+        // Aligned, every origin lies on the canvas's common point.
+        const PreviewPoint c = aligned_ ? preview_crosshair(p, preview_zoom, canvas_origin_.x, canvas_origin_.y)
+                                        : preview_crosshair(p, preview_zoom, origin_x_, origin_y_);
         painter.setPen(QPen(Qt::black, 0));
         painter.drawLine(c.x, 0, c.x, ch);
         painter.drawLine(0, c.y, cw, c.y);

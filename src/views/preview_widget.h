@@ -98,6 +98,7 @@ private:
     bool aligned_ = false;        // the canvas below is in use
     int canvas_w_ = 0, canvas_h_ = 0;
     PreviewPoint frame_at_;       // the picture's place in the canvas
+    PreviewPoint canvas_origin_;  // where every frame's origin lies in it
     mutable QImage shown_;        // the composed visible part, kept between paints
     int wheel_steps_ = 0;         // wheel angle not yet turned into zoom steps
 };

@@ -298,6 +298,8 @@ TEST(PreviewCanvas, FramesOfDifferentSizesShareTheirOriginPoint)
     EXPECT_EQ(50, c.offsets[0].y);
     EXPECT_EQ(0, c.offsets[1].x);
     EXPECT_EQ(0, c.offsets[1].y);
+    EXPECT_EQ(15, c.origin.x);
+    EXPECT_EQ(90, c.origin.y);
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(15, c.offsets[i].x + frames[i].origin_x) << i;
         EXPECT_EQ(90, c.offsets[i].y + frames[i].origin_y) << i;
@@ -333,6 +335,7 @@ TEST(PreviewCompose, CheckerboardUnderAlphaZeroGridFromZoomEightAndEmptyCanvas)
     const uint32_t light = argb(PREVIEW_CHECKER_LIGHT, PREVIEW_CHECKER_LIGHT, PREVIEW_CHECKER_LIGHT);
     const uint32_t dark = argb(PREVIEW_CHECKER_DARK, PREVIEW_CHECKER_DARK, PREVIEW_CHECKER_DARK);
     const uint32_t red = argb(255, 0, 0), green = argb(0, 255, 0), empty = argb(171, 171, 171);
+    const uint32_t lined_red = argb(255, 127, 127); // a dark colour mixed halfway with white
     struct Probe {
         int x, y;
         uint32_t expected;
@@ -351,7 +354,7 @@ TEST(PreviewCompose, CheckerboardUnderAlphaZeroGridFromZoomEightAndEmptyCanvas)
         // Zoom 8: the grid marks the first column and row of every pixel but
         // the frame's first.
         {8, false, true, 0, 0, 4, 4,
-         {{8, 3, argb(255, 127, 127)}, {9, 9, red}, {3, 8, argb(255, 127, 127)}, {0, 0, green}, {15, 15, red}, {15, 16, argb(255, 127, 127)}}},
+         {{8, 3, lined_red}, {9, 9, red}, {3, 8, lined_red}, {0, 0, green}, {15, 15, red}, {15, 16, lined_red}}},
         // In a 6 x 5 canvas, the frame at (2, 1): the rest is checkerboard,
         // or workspace without it.
         {2, true, false, 2, 1, 6, 5, {{0, 0, light}, {1, 9, dark}, {4, 2, light}, {6, 2, red}}},

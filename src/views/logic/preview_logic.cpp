@@ -64,8 +64,11 @@ PreviewPlacement preview_place(int w, int h, float zoom, int cw, int ch, int h_p
 PreviewPoint preview_crosshair(const PreviewPlacement &place, float zoom, int ox, int oy)
 {
     const double z = zoom;
-    return {static_cast<int>(std::trunc(place.x0 + (ox + 0.5) * z)),
-            static_cast<int>(std::trunc(place.y0 + (oy + 0.5) * z))};
+    // Held inside the int range: an origin property can be any number.
+    const auto to_int = [](double v) {
+        return static_cast<int>(std::clamp(std::trunc(v), -2147483648.0, 2147483647.0));
+    };
+    return {to_int(place.x0 + (ox + 0.5) * z), to_int(place.y0 + (oy + 0.5) * z)};
 }
 
 bool preview_click_to_origin(const PreviewPlacement &place, float zoom, int x, int y, int *ox, int *oy)
@@ -189,6 +192,7 @@ PreviewCanvas preview_canvas_of(const PreviewFrameBox *frames, int count)
     }
     canvas.w = static_cast<int>(right - left);
     canvas.h = static_cast<int>(bottom - top);
+    canvas.origin = {static_cast<int>(-left), static_cast<int>(-top)};
     canvas.offsets.resize(static_cast<size_t>(count));
     for (size_t i = 0; i < canvas.offsets.size(); ++i)
         canvas.offsets[i] = {static_cast<int>(-ox[i] - left), static_cast<int>(-oy[i] - top)};

@@ -104,11 +104,12 @@ struct PreviewFrameBox {
 // Origins further than this from their frame are held at it, so that a
 // hostile property cannot make the canvas overflow.
 inline constexpr int PREVIEW_ORIGIN_LIMIT = 1 << 16;
-// The canvas holding every frame with all origins on one point: its size
-// and, for each frame, where its top-left pixel lies in it. Without frames
-// the canvas is empty.
+// The canvas holding every frame with all origins on one point: its size,
+// that point, and for each frame where its top-left pixel lies in it.
+// Without frames the canvas is empty.
 struct PreviewCanvas {
     int w = 0, h = 0;
+    PreviewPoint origin;
     std::vector<PreviewPoint> offsets;
 };
 PreviewCanvas preview_canvas_of(const PreviewFrameBox *frames, int count);

@@ -406,9 +406,9 @@ TEST(CommandEnabling, EachConditionEnablesItsOwnCommands)
 
 TEST(CommandEnabling, TableCoversEveryGreyableCommandOnce)
 {
-    // 36 frame items and Origin Mode, 4 group, 2 more-groups, 8 more-frames,
-    // Undo, and the two scanner items.
-    EXPECT_EQ(COMMAND_ENABLING_COUNT, 36 + 1 + 4 + 2 + 8 + 1 + 2);
+    // 36 frame items, Zoom to Fit and Origin Mode, 4 group, 2 more-groups,
+    // 8 more-frames, Undo, and the two scanner items.
+    EXPECT_EQ(COMMAND_ENABLING_COUNT, 36 + 1 + 1 + 4 + 2 + 8 + 1 + 2);
     for (int i = 0; i < COMMAND_ENABLING_COUNT; ++i)
         for (int j = i + 1; j < COMMAND_ENABLING_COUNT; ++j)
             EXPECT_NE(COMMAND_ENABLING[i].command, COMMAND_ENABLING[j].command);

@@ -64,10 +64,14 @@ const CommandEntry COMMAND_TABLE[] = {
     {"&View", nullptr, IDM_GROUP_BROWSER, "Group &Browser", nullptr, C::Always, true, view_group_browser},
     {"&View", nullptr, 0, nullptr, nullptr, C::Always, false, nullptr},
     {"&View", nullptr, IDM_VIEW_ALPHA, "&Alpha Channel", nullptr, C::Always, true, view_alpha_channel},
+    {"&View", nullptr, IDM_CHECKERBOARD, "&Transparency Checkerboard", nullptr, C::Always, true, view_checkerboard},
+    {"&View", nullptr, IDM_PIXEL_GRID, "Pixel &Grid", nullptr, C::Always, true, view_pixel_grid},
+    {"&View", nullptr, IDM_ALIGN_FRAMES, "Align Frames by &Origin", nullptr, C::Always, true, view_align_frames},
     {"&View", nullptr, 0, nullptr, nullptr, C::Always, false, nullptr},
     {"&View", nullptr, IDM_ZOOM_IN, "Zoom &In\tCtrl++", "Ctrl++", C::HasFrame, false, view_zoom_in},
     {"&View", nullptr, IDM_ZOOM_OUT, "Zoom &Out\tCtrl+-", "Ctrl+-", C::HasFrame, false, view_zoom_out},
     {"&View", nullptr, IDM_ZOOM_100, "&Zoom 100%", nullptr, C::HasFrame, false, view_zoom_100},
+    {"&View", nullptr, IDM_ZOOM_FIT, "Zoom to &Fit\tCtrl+0", "Ctrl+0", C::HasFrame, false, view_zoom_fit},
     {"&View", nullptr, 0, nullptr, nullptr, C::Always, false, nullptr},
     {"&View", nullptr, IDM_IMAGE_INFORMATION, "&Image Information", nullptr, C::HasFrame, false,
      view_image_information},
@@ -158,6 +162,7 @@ const CommandEntry *command_entry(int command)
 
 const ExtraShortcut EXTRA_SHORTCUTS[] = {
     {IDM_REDO, "Ctrl+Shift+Z"},
+    {IDM_ZOOM_IN, "Ctrl+="}, // keyboards without a keypad
 };
 const size_t EXTRA_SHORTCUTS_SIZE = std::size(EXTRA_SHORTCUTS);
 

@@ -91,6 +91,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     });
     preview_->set_origin_handler([](int x, int y) { frame_set_origin(x, y); });
     preview_->set_document_free(image_library_free);
+    preview_->set_zoom_handler([this] { update_title(); });
 
     slider_ = new QSlider(Qt::Horizontal, client_);
     slider_->setObjectName(command_name(IDC_FRAME_SLIDER));
@@ -138,6 +139,9 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     set_checked(IDM_STATUS_BAR, settings().statusbar != 0);
     set_checked(IDM_VIEW_ALPHA, alpha_view != 0);
     set_checked(IDM_ORIGIN_MODE, origin_mode != 0);
+    set_checked(IDM_CHECKERBOARD, settings().checkerboard != 0);
+    set_checked(IDM_PIXEL_GRID, settings().pixel_grid != 0);
+    set_checked(IDM_ALIGN_FRAMES, settings().align_frames != 0);
     set_checked(IDM_GROUP_BROWSER, settings().group_browser != 0);
     install_dialog_placement(this);
 
@@ -516,6 +520,10 @@ void MainWindow::start_playback_timer(int interval_ms) { playback_timer_.start(i
 void MainWindow::stop_playback_timer() { playback_timer_.stop(); }
 
 void MainWindow::reset_preview_scroll() { preview_->reset_scroll(); }
+
+void MainWindow::zoom_preview(float zoom) { preview_->zoom_keeping_centre(zoom); }
+
+float MainWindow::preview_zoom_to_fit() { return preview_->fit_zoom(); }
 
 void MainWindow::set_origin_mode(bool on) { preview_->set_origin_mode(on, image_library_free()); }
 

@@ -64,6 +64,8 @@ public:
     void start_playback_timer(int interval_ms) override;
     void stop_playback_timer() override;
     void reset_preview_scroll() override;
+    void zoom_preview(float zoom) override;
+    float preview_zoom_to_fit() override;
     void set_origin_mode(bool on) override;
     void watch_file_operation() override;
     void exit_program() override;

@@ -4,9 +4,11 @@
 #include <QPainter>
 #include <QResizeEvent>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 #include <cstdlib>
 
+#include "app/logic/settings.h"
 #include "document/animation.h"
 #include "document/props.h"
 #include "platform/platform.h"
@@ -33,11 +35,34 @@ const Frame *frame_of(const PreviewWidget::Source &s, int *frame_index, int *fra
     return &g.frames[index];
 }
 
+// A paletted image whose palette has no opaque entry (the palette of a
+// version 2 sprite, a 24-bit palette read as four bytes) says nothing about
+// transparency: its picture is shown opaque.
+bool palette_without_opaque_entry(uint32_t image)
+{
+    const HostTable &h = host();
+    h.bind_image(image);
+    if (h.image_type() != IMAGE_INDEXED)
+        return false;
+    const PaletteTypeCode type = h.palette_type();
+    if (type != IMAGE_RGBA && type != IMAGE_BGRA)
+        return false;
+    const int entries = h.palette_size();
+    const uint8_t *palette = h.get_palette();
+    if (!palette || entries <= 0 || entries > 256)
+        return false;
+    for (int i = 0; i < entries; ++i)
+        if (palette[i * 4 + 3] != 0)
+            return false;
+    return true;
+}
+
 } // namespace
 
 QImage preview_picture_of(uint32_t image, bool alpha)
 {
     const HostTable &h = host();
+    const bool opaque = !alpha && palette_without_opaque_entry(image);
     const uint32_t scratch = h.gen_image();
     h.bind_image(scratch);
     QImage picture;
@@ -54,6 +79,12 @@ QImage preview_picture_of(uint32_t image, bool alpha)
         picture = qimage_from_bound_image();
     }
     h.delete_image(scratch);
+    if (opaque && picture.format() == QImage::Format_RGBA8888)
+        for (int y = 0; y < picture.height(); ++y) {
+            uchar *row = picture.scanLine(y);
+            for (int x = 0; x < picture.width(); ++x)
+                row[x * 4 + 3] = 255;
+        }
     return picture;
 }
 
@@ -80,6 +111,7 @@ void PreviewWidget::refresh(bool library_free)
     const Frame *frame = frame_of(s, &index, &count);
     picture_ = frame ? preview_picture_of(frame->image, alpha_view != 0) : QImage();
     read_origin();
+    read_canvas();
     update_scroll_bars();
     viewport()->update();
     if (frame)
@@ -104,10 +136,108 @@ void PreviewWidget::set_origin_mode(bool on, bool library_free)
     refresh(library_free);
 }
 
-PreviewPlacement PreviewWidget::placement() const
+int PreviewWidget::shown_width() const { return aligned_ ? canvas_w_ : picture_.width(); }
+
+int PreviewWidget::shown_height() const { return aligned_ ? canvas_h_ : picture_.height(); }
+
+PreviewPoint PreviewWidget::frame_offset() const { return aligned_ ? frame_at_ : PreviewPoint{}; }
+
+PreviewPlacement PreviewWidget::placement_at(float zoom) const
 {
-    return preview_place(picture_.width(), picture_.height(), preview_zoom, viewport()->width(),
-                         viewport()->height(), horizontalScrollBar()->value(), verticalScrollBar()->value());
+    return preview_place(shown_width(), shown_height(), zoom, viewport()->width(), viewport()->height(),
+                         horizontalScrollBar()->value(), verticalScrollBar()->value());
+}
+
+PreviewPlacement PreviewWidget::placement() const { return placement_at(preview_zoom); }
+
+void PreviewWidget::read_canvas()
+{
+    aligned_ = false;
+    canvas_w_ = canvas_h_ = 0;
+    frame_at_ = canvas_origin_ = {};
+    const Source s = source_ ? source_() : Source{};
+    int index = 0, count = 0;
+    if (!settings().align_frames || picture_.isNull() || !frame_of(s, &index, &count))
+        return;
+    const Group &g = s.animation->groups[s.group];
+    std::vector<PreviewFrameBox> boxes(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        PreviewFrameBox &b = boxes[static_cast<size_t>(i)];
+        if (i == index) {
+            // The picture's own size: the one drawn.
+            b.w = picture_.width();
+            b.h = picture_.height();
+        } else {
+            host().bind_image(g.frames[i].image);
+            b.w = host().width();
+            b.h = host().height();
+        }
+        b.origin_x = props_get_int(&g.frames[i].props, "Origin X");
+        b.origin_y = props_get_int(&g.frames[i].props, "Origin Y");
+    }
+    const PreviewCanvas canvas = preview_canvas_of(boxes.data(), count);
+    aligned_ = true;
+    canvas_w_ = canvas.w;
+    canvas_h_ = canvas.h;
+    frame_at_ = canvas.offsets[static_cast<size_t>(index)];
+    canvas_origin_ = canvas.origin;
+}
+
+void PreviewWidget::place_keeping(const PreviewAnchor &anchor, int px, int py)
+{
+    update_scroll_bars(); // the new zoom may show or hide bars
+    const int cw = viewport()->width(), ch = viewport()->height();
+    if (px < 0) {
+        px = cw / 2;
+        py = ch / 2;
+    }
+    const PreviewScroll to =
+        preview_scroll_keeping(anchor, shown_width(), shown_height(), preview_zoom, cw, ch, px, py);
+    horizontalScrollBar()->setValue(to.h_pos);
+    verticalScrollBar()->setValue(to.v_pos);
+    viewport()->update();
+}
+
+void PreviewWidget::zoom_about(float zoom, int px, int py)
+{
+    const PreviewAnchor anchor = preview_anchor_at(placement(), shown_width(), shown_height(), px, py);
+    preview_zoom = zoom;
+    place_keeping(anchor, px, py);
+}
+
+void PreviewWidget::zoom_keeping_centre(float zoom)
+{
+    const PreviewAnchor anchor = preview_anchor_at(placement(), shown_width(), shown_height(),
+                                                   viewport()->width() / 2, viewport()->height() / 2);
+    preview_zoom = zoom;
+    place_keeping(anchor, -1, -1);
+}
+
+float PreviewWidget::fit_zoom() const
+{
+    // The whole control: a picture that fits needs no bars.
+    return preview_fit_zoom(shown_width(), shown_height(), contentsRect().width(), contentsRect().height());
+}
+
+void PreviewWidget::wheelEvent(QWheelEvent *event)
+{
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    event->accept();
+    if (picture_.isNull())
+        return;
+    // One step per notch (120); fine-grained wheels add up to notches.
+    wheel_steps_ += event->angleDelta().y();
+    const QPoint at = event->position().toPoint(); // viewport coordinates, as for clicks
+    bool zoomed = false;
+    for (; wheel_steps_ >= 120; wheel_steps_ -= 120, zoomed = true)
+        zoom_about(preview_zoom_step_in(preview_zoom), at.x(), at.y());
+    for (; wheel_steps_ <= -120; wheel_steps_ += 120, zoomed = true)
+        zoom_about(preview_zoom_step_out(preview_zoom), at.x(), at.y());
+    if (zoomed && on_zoomed_)
+        on_zoomed_();
 }
 
 void PreviewWidget::update_scroll_bars()
@@ -167,16 +297,28 @@ void PreviewWidget::paint_into(QPainter &painter, const QRect &area) const
     const int ch = viewport()->height();
     const PreviewPlacement p = placement();
     const PreviewRect part = preview_visible_part(p, cw, ch);
+    const PreviewPoint at = frame_offset();
     if (!part.empty()) {
-        // The frame is shown opaque: its colour channels, alpha ignored.
-        QImage shown(part.w, part.h, QImage::Format_RGBX8888);
-        preview_sample_part(reinterpret_cast<const uint32_t *>(picture_.constBits()), picture_.width(),
-                            picture_.height(), static_cast<int>(picture_.bytesPerLine() / 4), p, part,
-                            reinterpret_cast<uint32_t *>(shown.bits()), static_cast<int>(shown.bytesPerLine() / 4));
-        painter.drawImage(part.x, part.y, shown);
+        // The frame is shown opaque: its colour channels, and where alpha
+        // is 0 the checkerboard when it is on (never in alpha view, whose
+        // grey levels are the alpha itself).
+        PreviewPaint paint;
+        paint.checkerboard = settings().checkerboard != 0 && !alpha_view;
+        paint.grid = settings().pixel_grid != 0;
+        paint.zoom = preview_zoom;
+        paint.empty = WORKSPACE_COLOUR.rgb();
+        const PreviewImage frame{reinterpret_cast<const uint32_t *>(picture_.constBits()), picture_.width(),
+                                 picture_.height(), static_cast<int>(picture_.bytesPerLine() / 4)};
+        if (shown_.size() != QSize(part.w, part.h))
+            shown_ = QImage(part.w, part.h, QImage::Format_RGB32);
+        preview_compose_part(frame, at.x, at.y, shown_width(), shown_height(), p, part, paint,
+                             reinterpret_cast<uint32_t *>(shown_.bits()), static_cast<int>(shown_.bytesPerLine() / 4));
+        painter.drawImage(part.x, part.y, shown_);
     }
     if (origin_mode) {
-        const PreviewPoint c = preview_crosshair(p, preview_zoom, origin_x_, origin_y_);
+        // Aligned, every origin lies on the canvas's common point.
+        const PreviewPoint c = aligned_ ? preview_crosshair(p, preview_zoom, canvas_origin_.x, canvas_origin_.y)
+                                        : preview_crosshair(p, preview_zoom, origin_x_, origin_y_);
         painter.setPen(QPen(Qt::black, 0));
         painter.drawLine(c.x, 0, c.x, ch);
         painter.drawLine(0, c.y, cw, c.y);
@@ -206,9 +348,20 @@ void PreviewWidget::mousePressEvent(QMouseEvent *event)
     }
     const QPoint at = event->position().toPoint();
     int ox = 0, oy = 0;
-    if (preview_click_to_origin(placement(), preview_zoom, at.x(), at.y(), &ox, &oy) && on_origin_) {
+    const PreviewPoint offset = frame_offset();
+    // In aligned mode the click lands on the canvas; only the frame's own
+    // pixels count.
+    if (preview_click_to_origin(placement(), preview_zoom, at.x(), at.y(), &ox, &oy) && ox >= offset.x &&
+        oy >= offset.y && ox - offset.x < picture_.width() && oy - offset.y < picture_.height() && on_origin_) {
+        ox -= offset.x;
+        oy -= offset.y;
         on_origin_(ox, oy);
         read_origin();
+        // A new origin moves the frame within the canvas.
+        if (aligned_) {
+            read_canvas();
+            update_scroll_bars();
+        }
     }
     viewport()->update();
 }

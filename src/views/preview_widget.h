@@ -1,11 +1,15 @@
 // The frame preview: shows the current frame at the preview zoom, centred
 // or scrolled, optionally its alpha channel as grey levels, and in origin
-// mode a cross-hair through the frame's origin that a click moves.
+// mode a cross-hair through the frame's origin that a click moves. Alpha-0
+// pixels may show a checkerboard, high zooms a pixel grid, and with Align
+// Frames by Origin the frame lies in a canvas holding every frame of its
+// group with all origins on one point.
 //
 // The frame is converted to a QImage once per refresh (the only place the
 // image library is used); painting samples just the visible part of that
 // picture, so a huge zoom costs no more than zoom 1 and a repaint during a
-// file operation never touches the library.
+// file operation never touches the library. Zooming re-places the picture
+// it has; it never converts the frame again.
 #pragma once
 
 #include <QAbstractScrollArea>
@@ -42,12 +46,25 @@ public:
     // is repainted where the present size puts it, and the text stays.
     void refresh(bool library_free = true);
     void reset_scroll();
+    // Sets preview_zoom to `zoom`, keeping the picture point under client
+    // point (px, py) there, or the one at the viewport's centre.
+    void zoom_about(float zoom, int px, int py);
+    void zoom_keeping_centre(float zoom);
+    // The zoom step at which the whole picture (or canvas) fits the control.
+    float fit_zoom() const;
+    // Called after Ctrl + wheel has changed preview_zoom.
+    void set_zoom_handler(std::function<void()> handler) { on_zoomed_ = std::move(handler); }
     // Switches origin mode (cursor and cross-hair) and refreshes.
     void set_origin_mode(bool on, bool library_free = true);
 
     const QImage &picture() const { return picture_; }
     // Where the picture lies now, for the viewport's present size.
     PreviewPlacement placement() const;
+    // What the placement places: the picture, or in aligned mode the canvas
+    // of the group, and where the picture's top-left pixel lies in it.
+    int shown_width() const;
+    int shown_height() const;
+    PreviewPoint frame_offset() const;
     // Renders what the viewport shows (tests and screenshots).
     QImage render_view() const;
 
@@ -56,9 +73,16 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void wheelEvent(QWheelEvent *event) override;
 
 private:
     void update_scroll_bars();
+    PreviewPlacement placement_at(float zoom) const;
+    // Re-places for the present preview_zoom with the client point (px, py)
+    // showing `anchor`; a negative px means the viewport's centre.
+    void place_keeping(const PreviewAnchor &anchor, int px, int py);
+    // The canvas of the current group, when frames are aligned.
+    void read_canvas();
     void paint_into(QPainter &painter, const QRect &area) const;
     // Reads the current frame's origin into origin_x_/origin_y_ ((0, 0)
     // without a frame).
@@ -67,9 +91,16 @@ private:
     std::function<Source()> source_;
     std::function<void(int, int)> on_origin_;
     std::function<bool()> document_free_;
+    std::function<void()> on_zoomed_;
     QImage picture_; // RGBA8888 copy of the frame as last refreshed
     int origin_x_ = 0, origin_y_ = 0; // the frame's origin as last read
     bool updating_bars_ = false;
+    bool aligned_ = false;        // the canvas below is in use
+    int canvas_w_ = 0, canvas_h_ = 0;
+    PreviewPoint frame_at_;       // the picture's place in the canvas
+    PreviewPoint canvas_origin_;  // where every frame's origin lies in it
+    mutable QImage shown_;        // the composed visible part, kept between paints
+    int wheel_steps_ = 0;         // wheel angle not yet turned into zoom steps
 };
 
 // The display copy of an image-library image: RGBA, with the preview's

@@ -407,10 +407,10 @@ TEST(CommandEnabling, EachConditionEnablesItsOwnCommands)
 
 TEST(CommandEnabling, TableCoversEveryGreyableCommandOnce)
 {
-    // 36 frame items and Origin Mode, 4 group, 4 more-groups (Move Up/Down,
-    // Previous/Next Group), 8 more-frames, Undo, Redo, and the two scanner
-    // items.
-    EXPECT_EQ(COMMAND_ENABLING_COUNT, 36 + 1 + 4 + 4 + 8 + 1 + 1 + 2);
+    // 36 frame items, Zoom to Fit and Origin Mode, 4 group, 4 more-groups
+    // (Move Up/Down, Previous/Next Group), 8 more-frames, Undo, Redo, and
+    // the two scanner items.
+    EXPECT_EQ(COMMAND_ENABLING_COUNT, 36 + 1 + 1 + 4 + 4 + 8 + 1 + 1 + 2);
     for (int i = 0; i < COMMAND_ENABLING_COUNT; ++i)
         for (int j = i + 1; j < COMMAND_ENABLING_COUNT; ++j)
             EXPECT_NE(COMMAND_ENABLING[i].command, COMMAND_ENABLING[j].command);

@@ -2,11 +2,14 @@
 // alpha view, origin mode with its cross-hair and clicks, huge zooms.
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 #include "app/logic/command_ids.h"
+#include "app/logic/settings.h"
 #include "document/animation.h"
 #include "document/document_state.h"
 #include "document/props.h"
+#include "fileio/format_table.h"
 #include "editor_fixture.h"
 #include "plugins/host_table.h"
 #include "views/logic/preview_logic.h"
@@ -32,6 +35,61 @@ protected:
         window->preview_refresh();
         pump();
         return g->frames[0];
+    }
+    // A one-group document of RGBA frames of the given sizes, colours and
+    // origins; frame i has colour colours[i].
+    struct FrameSpec {
+        int w, h;
+        std::array<uint8_t, 4> rgba;
+        int origin_x, origin_y;
+    };
+    void make_frames(const std::vector<FrameSpec> &specs)
+    {
+        DocumentState &doc = doc_state();
+        Group *g = anim_add_group(&doc.animation, "g");
+        group_reset_frames(g, static_cast<int>(specs.size()));
+        for (size_t i = 0; i < specs.size(); ++i) {
+            const FrameSpec &f = specs[i];
+            host().bind_image(g->frames[i].image);
+            std::vector<uint8_t> pixels(static_cast<size_t>(f.w) * f.h * 4);
+            for (size_t p = 0; p < pixels.size(); p += 4)
+                std::copy(f.rgba.begin(), f.rgba.end(), pixels.begin() + static_cast<long>(p));
+            set_rgba_pixels(f.w, f.h, pixels);
+            props_set_int(&g->frames[i].props, "Origin X", f.origin_x, PROPERTY_INTEGER);
+            props_set_int(&g->frames[i].props, "Origin Y", f.origin_y, PROPERTY_INTEGER);
+        }
+        doc_fill_group_list(0);
+        doc_update_commands();
+        window->preview_refresh();
+        pump();
+    }
+    // A w x h RGBA frame whose pixel (x, y) has colour (x, y, 77).
+    void make_gradient(int w, int h)
+    {
+        make_frame(w, h);
+        std::vector<uint8_t> pixels(static_cast<size_t>(w) * h * 4);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                uint8_t *p = pixels.data() + (static_cast<size_t>(y) * w + x) * 4;
+                p[0] = static_cast<uint8_t>(x);
+                p[1] = static_cast<uint8_t>(y);
+                p[2] = 77;
+                p[3] = 255;
+            }
+        host().bind_image(doc_state().animation.groups[0].frames[0].image);
+        set_rgba_pixels(w, h, pixels);
+        window->preview_refresh();
+        pump();
+    }
+    QRgb centre_colour()
+    {
+        return preview().render_view().pixel(preview().viewport()->width() / 2, preview().viewport()->height() / 2);
+    }
+    void ctrl_wheel(int x, int y, int delta)
+    {
+        QWheelEvent wheel(QPointF(x, y), preview().viewport()->mapToGlobal(QPointF(x, y)), QPoint(), QPoint(0, delta),
+                          Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(preview().viewport(), &wheel);
     }
     PreviewWidget &preview() { return *window->preview(); }
     // Sizes the preview's viewport to w x h (the bars may take some of it).
@@ -82,7 +140,7 @@ TEST_F(PreviewTest, ZoomFourGivesScrollBarsWithPixelLinesAndClientPages)
     EXPECT_EQ(cw, h->pageStep());
     h->setValue(37);
     EXPECT_EQ(-37, preview().placement().x0);
-    window->command(IDM_ZOOM_100); // zooming resets the scroll position
+    window->command(IDM_ZOOM_100); // the picture fits again: no scrolling
     EXPECT_EQ(0, h->value());
     pump();
     EXPECT_FALSE(h->isVisible());
@@ -215,6 +273,136 @@ TEST_F(PreviewTest, GroupWithoutFramesShowsItsStatus)
     pump();
     EXPECT_EQ("Current group contains no frames.", status_text());
     EXPECT_TRUE(preview().picture().isNull());
+}
+
+TEST_F(PreviewTest, ZoomKeepsTheCentreCtrlWheelThePointerPixelAndFitShowsTheWholeFrame)
+{
+    open_window();
+    make_gradient(200, 150);
+    size_viewport(300, 200);
+    const QRgb centre = centre_colour();
+    for (int id : {IDM_ZOOM_IN, IDM_ZOOM_IN, IDM_ZOOM_IN, IDM_ZOOM_OUT}) {
+        window->command(id);
+        pump();
+        EXPECT_EQ(centre, centre_colour()) << "zoom " << preview_zoom;
+    }
+    ASSERT_FLOAT_EQ(4.0f, preview_zoom);
+    ASSERT_TRUE(preview().horizontalScrollBar()->isVisible());
+
+    const QRgb under = preview().render_view().pixel(40, 30);
+    ctrl_wheel(40, 30, 120);
+    EXPECT_FLOAT_EQ(8.0f, preview_zoom);
+    EXPECT_EQ(under, preview().render_view().pixel(40, 30));
+    EXPECT_NE(std::string::npos, title().find("[800%]"));
+    ctrl_wheel(40, 30, -120);
+    EXPECT_FLOAT_EQ(4.0f, preview_zoom);
+    EXPECT_EQ(under, preview().render_view().pixel(40, 30));
+
+    // Ctrl+= is a second key of Zoom In.
+    EXPECT_TRUE(window->menu_action(IDM_ZOOM_IN)->shortcuts().contains(QKeySequence(QStringLiteral("Ctrl+="))));
+
+    size_viewport(900, 700);
+    window->command(IDM_ZOOM_FIT);
+    pump();
+    EXPECT_FLOAT_EQ(4.0f, preview_zoom); // 800 x 600; 8 would be 1600 wide
+    EXPECT_FALSE(preview().horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(preview().verticalScrollBar()->isVisible());
+    EXPECT_NE(std::string::npos, title().find("[400%]"));
+}
+
+TEST_F(PreviewTest, QuakePaletteTransparentIndexShowsTheCheckerboardUnlessOffOrInAlphaView)
+{
+    open_window();
+    EXPECT_TRUE(window->menu_action(IDM_CHECKERBOARD)->isChecked());
+    EXPECT_FALSE(window->menu_action(IDM_PIXEL_GRID)->isChecked());
+    EXPECT_FALSE(window->menu_action(IDM_ALIGN_FRAMES)->isChecked());
+    std::vector<uint8_t> palette(1024);
+    ASSERT_EQ(256, palette_file_load(data_path("palette/librequake_palette.lmp").c_str(), palette.data()));
+    ASSERT_EQ(0, palette[255 * 4 + 3]);
+    // The top half is index 255, the bottom half index 5.
+    std::vector<uint8_t> indexes(16 * 16, 5);
+    std::fill(indexes.begin(), indexes.begin() + 16 * 8, 255);
+    Frame &f = make_frame(16, 16);
+    host().bind_image(f.image);
+    set_indexed_pixels(16, 16, indexes, palette);
+    window->preview_refresh();
+    const int x0 = preview().placement().x0, y0 = preview().placement().y0;
+    const QRgb opaque = qRgb(palette[5 * 4], palette[5 * 4 + 1], palette[5 * 4 + 2]);
+    const QRgb transparent = qRgb(palette[255 * 4], palette[255 * 4 + 1], palette[255 * 4 + 2]);
+    const QRgb light = qRgb(PREVIEW_CHECKER_LIGHT, PREVIEW_CHECKER_LIGHT, PREVIEW_CHECKER_LIGHT);
+    const QRgb dark = qRgb(PREVIEW_CHECKER_DARK, PREVIEW_CHECKER_DARK, PREVIEW_CHECKER_DARK);
+    QImage view = preview().render_view();
+    EXPECT_EQ(light, view.pixel(x0 + 1, y0 + 1));
+    EXPECT_EQ(dark, view.pixel(x0 + 9, y0 + 7)); // the next square
+    EXPECT_EQ(opaque, view.pixel(x0 + 1, y0 + 9));
+
+    window->command(IDM_CHECKERBOARD);
+    EXPECT_FALSE(window->menu_action(IDM_CHECKERBOARD)->isChecked());
+    EXPECT_EQ(0, settings().checkerboard);
+    EXPECT_EQ(transparent, preview().render_view().pixel(x0 + 1, y0 + 1));
+    window->command(IDM_CHECKERBOARD);
+    EXPECT_EQ(light, preview().render_view().pixel(x0 + 1, y0 + 1));
+
+    // Alpha view shows the alpha as grey, without a checkerboard.
+    window->command(IDM_VIEW_ALPHA);
+    view = preview().render_view();
+    EXPECT_EQ(qRgb(0, 0, 0), view.pixel(x0 + 1, y0 + 1));
+    EXPECT_EQ(qRgb(255, 255, 255), view.pixel(x0 + 1, y0 + 9));
+    window->command(IDM_VIEW_ALPHA);
+
+    // A palette without one opaque entry (as version 2 sprites carry) says
+    // nothing about transparency: its colours are shown.
+    for (int i = 0; i < 256; ++i)
+        palette[i * 4 + 3] = 0;
+    host().bind_image(f.image);
+    set_indexed_pixels(16, 16, indexes, palette);
+    window->preview_refresh();
+    EXPECT_EQ(transparent, preview().render_view().pixel(x0 + 1, y0 + 1));
+}
+
+TEST_F(PreviewTest, AlignedFramesShareTheOriginPointAndClicksReachTheCurrentFrame)
+{
+    open_window();
+    size_viewport(200, 200);
+    const std::array<uint8_t, 4> a = {250, 0, 0, 255}, b = {0, 0, 250, 255};
+    make_frames({{64, 48, a, 10, 40}, {30, 100, b, 15, 90}});
+    EXPECT_EQ(64, preview().placement().dw);
+    window->command(IDM_ALIGN_FRAMES);
+    EXPECT_TRUE(window->menu_action(IDM_ALIGN_FRAMES)->isChecked());
+    EXPECT_EQ(1, settings().align_frames);
+    // The canvas: 69 x 100; frame 0 at (5, 50), frame 1 at (0, 0), both
+    // origins at (15, 90).
+    const PreviewPlacement p = preview().placement();
+    EXPECT_EQ(69, p.dw);
+    EXPECT_EQ(100, p.dh);
+    QImage view = preview().render_view();
+    EXPECT_EQ(qRgb(250, 0, 0), view.pixel(p.x0 + 15, p.y0 + 90));
+    EXPECT_EQ(qRgb(250, 0, 0), view.pixel(p.x0 + 5, p.y0 + 50));
+    const QRgb light = qRgb(PREVIEW_CHECKER_LIGHT, PREVIEW_CHECKER_LIGHT, PREVIEW_CHECKER_LIGHT);
+    EXPECT_EQ(light, view.pixel(p.x0 + 4, p.y0 + 49)); // canvas beside frame 0
+
+    doc_state().current_frame = 1;
+    window->preview_refresh();
+    window->command(IDM_ORIGIN_MODE);
+    const PreviewPlacement q = preview().placement();
+    EXPECT_EQ(p.x0, q.x0);
+    EXPECT_EQ(p.y0, q.y0);
+    view = preview().render_view();
+    EXPECT_EQ(qRgb(0, 0, 250), view.pixel(q.x0 + 16, q.y0 + 91));
+    EXPECT_EQ(qRgb(0, 0, 0), view.pixel(q.x0 + 15, 0)); // the cross-hair through the common point
+    EXPECT_EQ(qRgb(0, 0, 0), view.pixel(0, q.y0 + 90));
+
+    // On frame 0 a click maps to its own pixel; canvas outside it is ignored.
+    doc_state().current_frame = 0;
+    window->preview_refresh();
+    click(p.x0 + 1, p.y0 + 1);
+    EXPECT_EQ(10, props_get_int(&doc_state().animation.groups[0].frames[0].props, "Origin X"));
+    click(p.x0 + 5 + 3, p.y0 + 50 + 4);
+    EXPECT_EQ(3, props_get_int(&doc_state().animation.groups[0].frames[0].props, "Origin X"));
+    EXPECT_EQ(4, props_get_int(&doc_state().animation.groups[0].frames[0].props, "Origin Y"));
+
+    window->command(IDM_ALIGN_FRAMES);
+    EXPECT_EQ(64, preview().placement().dw);
 }
 
 } // namespace

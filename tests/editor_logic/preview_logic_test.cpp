@@ -1,8 +1,11 @@
 // The preview's arithmetic: zoom steps, placement, scroll ranges, the
-// cross-hair, origin clicks and the sampling of the visible part.
+// cross-hair, origin clicks, zooming about a point, Zoom to Fit, the canvas
+// of aligned frames, and the sampling and compositing of the visible part.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "views/logic/preview_logic.h"
@@ -197,6 +200,183 @@ TEST(PreviewSampling, ShrinkingPicksEveryNthPixel)
     EXPECT_EQ(2u, out[1]);
     EXPECT_EQ(6u, out[3]);
     EXPECT_EQ(2u * 10000 + 4, out[4 + 2]);
+}
+
+// The number the sampler draws at client point (px, py) of a numbered
+// picture (0 outside it).
+uint32_t drawn_at(const std::vector<uint32_t> &src, int w, int h, const PreviewPlacement &p, int px, int py)
+{
+    PreviewRect one{px, py, 1, 1};
+    uint32_t word = 0;
+    preview_sample_part(src.data(), w, h, w, p, one, &word, 1);
+    return word;
+}
+
+TEST(PreviewZoomAbout, TheCentrePixelIsKeptThroughStepsInAndOutAndTheScrollComesBack)
+{
+    struct Case {
+        int w, h, cw, ch, h_pos, v_pos;
+    };
+    const Case cases[] = {
+        {320, 200, 300, 180, 0, 0},     // centred at zoom 1
+        {2048, 2048, 1280, 800, 300, 1000},
+        {64, 64, 301, 199, 0, 0},       // odd client sides
+    };
+    for (const Case &c : cases) {
+        const std::vector<uint32_t> src = numbered(c.w, c.h);
+        float zoom = 1.0f;
+        PreviewPlacement p = preview_place(c.w, c.h, zoom, c.cw, c.ch, c.h_pos, c.v_pos);
+        const int start_h = p.h_pos, start_v = p.v_pos;
+        const int cx = c.cw / 2, cy = c.ch / 2;
+        const uint32_t centre = drawn_at(src, c.w, c.h, p, cx, cy);
+        const bool in[] = {true, true, true, false, false, false};
+        for (bool step_in : in) {
+            const PreviewAnchor a = preview_anchor_at(p, c.w, c.h, cx, cy);
+            zoom = step_in ? preview_zoom_step_in(zoom) : preview_zoom_step_out(zoom);
+            const PreviewScroll s = preview_scroll_keeping(a, c.w, c.h, zoom, c.cw, c.ch, cx, cy);
+            p = preview_place(c.w, c.h, zoom, c.cw, c.ch, s.h_pos, s.v_pos);
+            EXPECT_EQ(centre, drawn_at(src, c.w, c.h, p, cx, cy)) << c.w << " at zoom " << zoom;
+        }
+        EXPECT_EQ(start_h, p.h_pos) << c.w;
+        EXPECT_EQ(start_v, p.v_pos) << c.w;
+    }
+}
+
+TEST(PreviewZoomAbout, WheelZoomKeepsThePixelUnderThePointer)
+{
+    struct Case {
+        float from, to;
+        int h_pos, v_pos, px, py;
+    };
+    const Case cases[] = {
+        {1, 2, 0, 0, 17, 5},     // picture at the top-left corner
+        {2, 4, 100, 37, 299, 0}, // pointer at the right edge
+        {4, 8, 333, 211, 150, 99},
+        {8, 4, 2000, 1500, 3, 197},
+        {64, 32, 64 * 900 + 63, 64 * 5, 1, 1},
+    };
+    const int w = 1024, h = 512, cw = 300, ch = 200;
+    const std::vector<uint32_t> src = numbered(w, h);
+    for (const Case &c : cases) {
+        const PreviewPlacement before = preview_place(w, h, c.from, cw, ch, c.h_pos, c.v_pos);
+        const uint32_t under = drawn_at(src, w, h, before, c.px, c.py);
+        const PreviewAnchor a = preview_anchor_at(before, w, h, c.px, c.py);
+        const PreviewScroll s = preview_scroll_keeping(a, w, h, c.to, cw, ch, c.px, c.py);
+        const PreviewPlacement after = preview_place(w, h, c.to, cw, ch, s.h_pos, s.v_pos);
+        EXPECT_EQ(s.h_pos, after.h_pos) << "inside the range";
+        EXPECT_EQ(under, drawn_at(src, w, h, after, c.px, c.py)) << c.from << " -> " << c.to;
+    }
+}
+
+TEST(PreviewZoomFit, PicksTheLargestStepThatFits)
+{
+    struct Case {
+        int w, h, cw, ch;
+        float expected;
+    };
+    const Case cases[] = {
+        {32, 32, 1280, 800, 16.0f},        // 512 fits, 1024 does not
+        {4096, 4096, 1280, 800, 0.125f},   // 512 fits, 1024 does not
+        {320, 200, 1280, 800, 4.0f},       // 1280 x 800 exactly
+        {1, 1, 1280, 800, 64.0f},          // the top step
+        {32768, 32768, 1280, 800, 0.02f},  // 1/32 is too big: the floor
+    };
+    for (const Case &c : cases)
+        EXPECT_FLOAT_EQ(c.expected, preview_fit_zoom(c.w, c.h, c.cw, c.ch)) << c.w << " x " << c.h;
+}
+
+TEST(PreviewCanvas, FramesOfDifferentSizesShareTheirOriginPoint)
+{
+    const PreviewFrameBox frames[] = {{64, 48, 10, 40}, {30, 100, 15, 90}, {8, 8, 0, 0}};
+    const PreviewCanvas c = preview_canvas_of(frames, 3);
+    // Around the common point: [-10, 54) x [-40, 8), [-15, 15) x [-90, 10)
+    // and [0, 8) x [0, 8).
+    EXPECT_EQ(69, c.w);
+    EXPECT_EQ(100, c.h);
+    ASSERT_EQ(3u, c.offsets.size());
+    EXPECT_EQ(5, c.offsets[0].x);
+    EXPECT_EQ(50, c.offsets[0].y);
+    EXPECT_EQ(0, c.offsets[1].x);
+    EXPECT_EQ(0, c.offsets[1].y);
+    EXPECT_EQ(15, c.origin.x);
+    EXPECT_EQ(90, c.origin.y);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(15, c.offsets[i].x + frames[i].origin_x) << i;
+        EXPECT_EQ(90, c.offsets[i].y + frames[i].origin_y) << i;
+    }
+    // A hostile origin cannot overflow the canvas.
+    const PreviewFrameBox hostile[] = {{64, 48, INT_MAX, INT_MIN}, {30, 100, INT_MIN, 0}};
+    const PreviewCanvas h = preview_canvas_of(hostile, 2);
+    EXPECT_GT(h.w, 0);
+    EXPECT_LE(h.w, 64 + 30 + 2 * PREVIEW_ORIGIN_LIMIT);
+    EXPECT_LE(h.h, 148 + 2 * PREVIEW_ORIGIN_LIMIT);
+    EXPECT_EQ(0, preview_canvas_of(nullptr, 0).w);
+}
+
+// A picture word: bytes red, green, blue, alpha in memory.
+uint32_t rgba(uint8_t r, uint8_t g, uint8_t b, uint8_t a)
+{
+    const uint8_t c[4] = {r, g, b, a};
+    uint32_t word;
+    std::memcpy(&word, c, 4);
+    return word;
+}
+// A composed word.
+constexpr uint32_t argb(uint32_t r, uint32_t g, uint32_t b) { return 0xFF000000u | r << 16 | g << 8 | b; }
+
+TEST(PreviewCompose, CheckerboardUnderAlphaZeroGridFromZoomEightAndEmptyCanvas)
+{
+    // A 4 x 4 frame: red, opaque, but for transparent (0, 0) and (2, 1),
+    // whose colour is green.
+    std::vector<uint32_t> frame(16, rgba(255, 0, 0, 255));
+    frame[0] = rgba(0, 255, 0, 0);
+    frame[1 * 4 + 2] = rgba(0, 255, 0, 0);
+    const PreviewImage image{frame.data(), 4, 4, 4};
+    const uint32_t light = argb(PREVIEW_CHECKER_LIGHT, PREVIEW_CHECKER_LIGHT, PREVIEW_CHECKER_LIGHT);
+    const uint32_t dark = argb(PREVIEW_CHECKER_DARK, PREVIEW_CHECKER_DARK, PREVIEW_CHECKER_DARK);
+    const uint32_t red = argb(255, 0, 0), green = argb(0, 255, 0), empty = argb(171, 171, 171);
+    const uint32_t lined_red = argb(255, 127, 127); // a dark colour mixed halfway with white
+    struct Probe {
+        int x, y;
+        uint32_t expected;
+    };
+    struct Case {
+        float zoom;
+        bool checkerboard, grid;
+        int frame_x, frame_y, canvas_w, canvas_h;
+        std::vector<Probe> probes;
+    };
+    const Case cases[] = {
+        // Zoom 4: pixel (0, 0) covers the light square at (0..3, 0..3),
+        // pixel (2, 1) the dark one at (8..11, 4..7).
+        {4, true, false, 0, 0, 4, 4, {{0, 0, light}, {3, 3, light}, {4, 0, red}, {9, 5, dark}, {12, 5, red}}},
+        {4, false, true, 0, 0, 4, 4, {{0, 0, green}, {9, 5, green}, {4, 0, red}}}, // no grid below zoom 8
+        // Zoom 8: the grid marks the first column and row of every pixel but
+        // the frame's first.
+        {8, false, true, 0, 0, 4, 4,
+         {{8, 3, lined_red}, {9, 9, red}, {3, 8, lined_red}, {0, 0, green}, {15, 15, red}, {15, 16, lined_red}}},
+        // In a 6 x 5 canvas, the frame at (2, 1): the rest is checkerboard,
+        // or workspace without it.
+        {2, true, false, 2, 1, 6, 5, {{0, 0, light}, {1, 9, dark}, {4, 2, light}, {6, 2, red}}},
+        {2, false, false, 2, 1, 6, 5, {{0, 0, empty}, {1, 9, empty}, {4, 2, green}}},
+    };
+    for (const Case &c : cases) {
+        // A client as large as the zoomed canvas: no bars, no margin.
+        const int cw = preview_scaled_size(c.canvas_w, c.zoom), ch = preview_scaled_size(c.canvas_h, c.zoom);
+        const PreviewPlacement p = preview_place(c.canvas_w, c.canvas_h, c.zoom, cw, ch, 0, 0);
+        ASSERT_EQ(0, p.x0);
+        const PreviewRect part = preview_visible_part(p, cw, ch);
+        PreviewPaint paint;
+        paint.checkerboard = c.checkerboard;
+        paint.grid = c.grid;
+        paint.zoom = c.zoom;
+        paint.empty = empty;
+        std::vector<uint32_t> out(static_cast<size_t>(part.w) * part.h, 0xDEADBEEF);
+        preview_compose_part(image, c.frame_x, c.frame_y, c.canvas_w, c.canvas_h, p, part, paint, out.data(), part.w);
+        for (const Probe &probe : c.probes)
+            EXPECT_EQ(probe.expected, out[static_cast<size_t>(probe.y) * part.w + probe.x])
+                << "zoom " << c.zoom << " at " << probe.x << ", " << probe.y;
+    }
 }
 
 } // namespace

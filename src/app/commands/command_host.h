@@ -14,8 +14,13 @@ public:
     // (Re)starts the playback timer as a single shot of `interval_ms`.
     virtual void start_playback_timer(int interval_ms) { (void)interval_ms; }
     virtual void stop_playback_timer() {}
-    // The preview's scroll position back to the top left (after a zoom).
+    // The preview's scroll position back to the top left.
     virtual void reset_preview_scroll() {}
+    // Sets the preview zoom, keeping the picture point at the centre of the
+    // view where it is.
+    virtual void zoom_preview(float zoom) { (void)zoom; }
+    // The zoom step at which the whole frame fits the preview.
+    virtual float preview_zoom_to_fit() { return 1.0f; }
     // Switches the preview's origin-setting mode.
     virtual void set_origin_mode(bool on) { (void)on; }
     // A background load or save has been started: refresh when it ends.

@@ -32,15 +32,29 @@ void view_alpha_channel(CommandHost &host)
 
 namespace {
 
+// The picture is unchanged: the preview only places it anew.
 void zoom_to(CommandHost &host, float zoom)
 {
+    host.zoom_preview(zoom);
     preview_zoom = zoom;
-    host.reset_preview_scroll();
     doc_view().update_title();
+}
+
+// A View option kept in the settings: flipped, checked, shown.
+void toggle(CommandHost &host, int32_t &option, int command)
+{
+    option = option ? 0 : 1;
+    host.set_checked(command, option != 0);
     doc_view().preview_refresh();
 }
 
 } // namespace
+
+void view_checkerboard(CommandHost &host) { toggle(host, settings().checkerboard, IDM_CHECKERBOARD); }
+
+void view_pixel_grid(CommandHost &host) { toggle(host, settings().pixel_grid, IDM_PIXEL_GRID); }
+
+void view_align_frames(CommandHost &host) { toggle(host, settings().align_frames, IDM_ALIGN_FRAMES); }
 
 void view_zoom_in(CommandHost &host)
 {
@@ -58,6 +72,12 @@ void view_zoom_100(CommandHost &host)
 {
     if (doc_has_frame(doc_state()))
         zoom_to(host, 1.0f);
+}
+
+void view_zoom_fit(CommandHost &host)
+{
+    if (doc_has_frame(doc_state()))
+        zoom_to(host, host.preview_zoom_to_fit());
 }
 
 void view_origin_mode(CommandHost &host)

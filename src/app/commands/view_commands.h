@@ -11,6 +11,11 @@ void view_alpha_channel(CommandHost &host);
 void view_zoom_in(CommandHost &host);
 void view_zoom_out(CommandHost &host);
 void view_zoom_100(CommandHost &host);
+void view_zoom_fit(CommandHost &host);
+// View options kept in the settings.
+void view_checkerboard(CommandHost &host);
+void view_pixel_grid(CommandHost &host);
+void view_align_frames(CommandHost &host);
 void view_origin_mode(CommandHost &host);
 void view_image_information(CommandHost &host);
 

@@ -18,6 +18,7 @@ const CommandRule COMMAND_ENABLING[] = {
     {IDM_ZOOM_IN, C::HasFrame},
     {IDM_ZOOM_OUT, C::HasFrame},
     {IDM_ZOOM_100, C::HasFrame},
+    {IDM_ZOOM_FIT, C::HasFrame},
     {IDM_IMAGE_INFORMATION, C::HasFrame},
     {IDM_DEPTH_8BIT_PALETTED, C::HasFrame},
     {IDM_DEPTH_8BIT_GRAYSCALE, C::HasFrame},

@@ -1,6 +1,7 @@
 #include "views/logic/preview_logic.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <vector>
 
@@ -63,8 +64,11 @@ PreviewPlacement preview_place(int w, int h, float zoom, int cw, int ch, int h_p
 PreviewPoint preview_crosshair(const PreviewPlacement &place, float zoom, int ox, int oy)
 {
     const double z = zoom;
-    return {static_cast<int>(std::trunc(place.x0 + (ox + 0.5) * z)),
-            static_cast<int>(std::trunc(place.y0 + (oy + 0.5) * z))};
+    // Held inside the int range: an origin property can be any number.
+    const auto to_int = [](double v) {
+        return static_cast<int>(std::clamp(std::trunc(v), -2147483648.0, 2147483647.0));
+    };
+    return {to_int(place.x0 + (ox + 0.5) * z), to_int(place.y0 + (oy + 0.5) * z)};
 }
 
 bool preview_click_to_origin(const PreviewPlacement &place, float zoom, int x, int y, int *ox, int *oy)
@@ -116,5 +120,189 @@ void preview_sample_part(const uint32_t *source, int w, int h, int source_stride
         uint32_t *target = out + static_cast<int64_t>(j) * out_stride;
         for (int i = 0; i < part.w; ++i)
             target[i] = row[columns[static_cast<size_t>(i)]];
+    }
+}
+
+float preview_fit_zoom(int w, int h, int cw, int ch)
+{
+    if (w <= 0 || h <= 0)
+        return 1.0f;
+    for (float zoom = PREVIEW_ZOOM_MAX; zoom >= PREVIEW_ZOOM_MIN; zoom *= 0.5f)
+        if (preview_scaled_size(w, zoom) <= cw && preview_scaled_size(h, zoom) <= ch)
+            return zoom;
+    return PREVIEW_ZOOM_MIN;
+}
+
+namespace {
+
+double anchor_axis(int start, int zoomed, int side, int point)
+{
+    if (zoomed <= 0 || side <= 0)
+        return side / 2.0;
+    return (static_cast<double>(point) - start) * side / zoomed;
+}
+
+int scroll_axis(double anchor, int zoomed, int side, int max, int point)
+{
+    if (max <= 0 || side <= 0)
+        return 0;
+    // The client column that shows the anchor's pixel first, as the
+    // sampling maps columns (column X shows X * side / zoomed); the small
+    // slack absorbs rounding of exact products such as 2.5 * 4.
+    const double at = std::floor(anchor * zoomed / side + 1e-7) - point;
+    return static_cast<int>(std::clamp(at, 0.0, static_cast<double>(max)));
+}
+
+} // namespace
+
+PreviewAnchor preview_anchor_at(const PreviewPlacement &place, int w, int h, int px, int py)
+{
+    return {anchor_axis(place.x0, place.dw, w, px), anchor_axis(place.y0, place.dh, h, py)};
+}
+
+PreviewScroll preview_scroll_keeping(const PreviewAnchor &anchor, int w, int h, float zoom, int cw, int ch, int px,
+                                     int py)
+{
+    const PreviewPlacement p = preview_place(w, h, zoom, cw, ch, 0, 0);
+    return {scroll_axis(anchor.x, p.dw, w, p.h_max, px), scroll_axis(anchor.y, p.dh, h, p.v_max, py)};
+}
+
+PreviewCanvas preview_canvas_of(const PreviewFrameBox *frames, int count)
+{
+    PreviewCanvas canvas;
+    if (!frames || count <= 0)
+        return canvas;
+    // Each frame covers [-origin, size - origin) around the common point.
+    int64_t left = 0, top = 0, right = 0, bottom = 0;
+    std::vector<int64_t> ox(static_cast<size_t>(count)), oy(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const PreviewFrameBox &f = frames[i];
+        const int64_t w = std::max(f.w, 0), h = std::max(f.h, 0);
+        ox[static_cast<size_t>(i)] = std::clamp<int64_t>(f.origin_x, -PREVIEW_ORIGIN_LIMIT, w + PREVIEW_ORIGIN_LIMIT);
+        oy[static_cast<size_t>(i)] = std::clamp<int64_t>(f.origin_y, -PREVIEW_ORIGIN_LIMIT, h + PREVIEW_ORIGIN_LIMIT);
+        const int64_t l = -ox[static_cast<size_t>(i)], t = -oy[static_cast<size_t>(i)];
+        if (i == 0 || l < left)
+            left = l;
+        if (i == 0 || t < top)
+            top = t;
+        if (i == 0 || l + w > right)
+            right = l + w;
+        if (i == 0 || t + h > bottom)
+            bottom = t + h;
+    }
+    canvas.w = static_cast<int>(right - left);
+    canvas.h = static_cast<int>(bottom - top);
+    canvas.origin = {static_cast<int>(-left), static_cast<int>(-top)};
+    canvas.offsets.resize(static_cast<size_t>(count));
+    for (size_t i = 0; i < canvas.offsets.size(); ++i)
+        canvas.offsets[i] = {static_cast<int>(-ox[i] - left), static_cast<int>(-oy[i] - top)};
+    return canvas;
+}
+
+namespace {
+
+// The alpha byte (the fourth in memory) within a picture word.
+constexpr bool LITTLE_ENDIAN_WORDS = std::endian::native == std::endian::little;
+constexpr uint32_t ALPHA_MASK = LITTLE_ENDIAN_WORDS ? 0xFF000000u : 0x000000FFu;
+
+// A picture word (bytes red, green, blue, alpha) as an opaque 0xFFRRGGBB.
+inline uint32_t opaque_word(uint32_t word)
+{
+    if constexpr (LITTLE_ENDIAN_WORDS)
+        return 0xFF000000u | ((word & 0xFFu) << 16) | (word & 0xFF00u) | ((word >> 16) & 0xFFu);
+    else
+        return 0xFF000000u | (word >> 8);
+}
+
+// A grid pixel: a light pixel mixed halfway with black, a dark one with white.
+uint32_t grid_word(uint32_t word)
+{
+    const uint32_t r = (word >> 16) & 0xFF, g = (word >> 8) & 0xFF, b = word & 0xFF;
+    const uint32_t luma = (r * 2 + g * 5 + b) / 8;
+    const auto mix = [luma](uint32_t c) { return luma >= 128 ? c / 2 : (c + 255) / 2; };
+    return 0xFF000000u | (mix(r) << 16) | (mix(g) << 8) | mix(b);
+}
+
+// One axis of the composition: for each client position, the frame pixel
+// it shows (-1 outside the frame), its checkerboard parity and whether a
+// grid line runs there.
+struct AxisMap {
+    std::vector<int> source;
+    std::vector<uint8_t> parity;
+    std::vector<uint8_t> line;
+};
+
+AxisMap map_axis(int first, int count, int start, int zoomed, int canvas_side, int frame_at, int frame_side,
+                 bool grid)
+{
+    AxisMap m;
+    m.source.resize(static_cast<size_t>(count));
+    m.parity.resize(static_cast<size_t>(count));
+    m.line.resize(static_cast<size_t>(count), 0);
+    const auto canvas_pixel = [&](int64_t d) {
+        return std::clamp<int64_t>(d * canvas_side / zoomed, 0, canvas_side - 1) - frame_at;
+    };
+    for (int i = 0; i < count; ++i) {
+        const int64_t d = static_cast<int64_t>(first) + i - start; // >= 0 inside the drawn canvas
+        const int64_t fx = canvas_pixel(d);
+        const bool inside = fx >= 0 && fx < frame_side;
+        m.source[static_cast<size_t>(i)] = inside ? static_cast<int>(fx) : -1;
+        m.parity[static_cast<size_t>(i)] = static_cast<uint8_t>((d / PREVIEW_CHECKER_SIZE) & 1);
+        if (grid && inside && fx > 0 && d > 0)
+            m.line[static_cast<size_t>(i)] = canvas_pixel(d - 1) != fx ? 1 : 0;
+    }
+    return m;
+}
+
+} // namespace
+
+uint32_t preview_grey_word(uint8_t level) { return 0xFF000000u | level * 0x010101u; }
+
+void preview_compose_part(const PreviewImage &frame, int frame_x, int frame_y, int canvas_w, int canvas_h,
+                          const PreviewPlacement &place, const PreviewRect &part, const PreviewPaint &paint,
+                          uint32_t *out, int out_stride)
+{
+    if (!out || part.empty() || canvas_w <= 0 || canvas_h <= 0 || place.dw <= 0 || place.dh <= 0)
+        return;
+    const bool has_frame = frame.pixels && frame.w > 0 && frame.h > 0 && frame.stride >= frame.w;
+    const bool grid = paint.grid && paint.zoom >= PREVIEW_GRID_MIN_ZOOM;
+    const AxisMap columns =
+        map_axis(part.x, part.w, place.x0, place.dw, canvas_w, frame_x, has_frame ? frame.w : 0, grid);
+    const AxisMap rows = map_axis(part.y, part.h, place.y0, place.dh, canvas_h, frame_y, has_frame ? frame.h : 0, grid);
+    const uint32_t checker[2] = {preview_grey_word(PREVIEW_CHECKER_LIGHT), preview_grey_word(PREVIEW_CHECKER_DARK)};
+    const uint32_t empty = paint.empty | 0xFF000000u;
+    for (int j = 0; j < part.h; ++j) {
+        uint32_t *target = out + static_cast<int64_t>(j) * out_stride;
+        const int sy = rows.source[static_cast<size_t>(j)];
+        const uint8_t row_parity = rows.parity[static_cast<size_t>(j)];
+        if (sy < 0) {
+            // A row of the canvas above or below the frame.
+            for (int i = 0; i < part.w; ++i)
+                target[i] = paint.checkerboard ? checker[row_parity ^ columns.parity[static_cast<size_t>(i)]] : empty;
+            continue;
+        }
+        const uint32_t *row = frame.pixels + static_cast<int64_t>(sy) * frame.stride;
+        for (int i = 0; i < part.w; ++i) {
+            const int sx = columns.source[static_cast<size_t>(i)];
+            uint32_t word = sx >= 0 ? row[sx] : 0;
+            if (sx < 0 && !paint.checkerboard)
+                word = empty;
+            else if (paint.checkerboard && (word & ALPHA_MASK) == 0)
+                word = checker[row_parity ^ columns.parity[static_cast<size_t>(i)]];
+            else
+                word = opaque_word(word);
+            target[i] = word;
+        }
+        if (grid) {
+            if (rows.line[static_cast<size_t>(j)]) {
+                for (int i = 0; i < part.w; ++i)
+                    if (columns.source[static_cast<size_t>(i)] >= 0)
+                        target[i] = grid_word(target[i]);
+            } else {
+                for (int i = 0; i < part.w; ++i)
+                    if (columns.line[static_cast<size_t>(i)])
+                        target[i] = grid_word(target[i]);
+            }
+        }
     }
 }

@@ -1,10 +1,12 @@
 // The arithmetic of the frame preview, free of any toolkit: the zoom steps,
 // where the zoomed picture lies in the control (centred, or scrolled), the
-// scroll ranges, the origin cross-hair, the origin click, and the sampling
-// of the visible part of a zoomed picture.
+// scroll ranges, the origin cross-hair, the origin click, zooming about a
+// point, Zoom to Fit, the canvas of origin-aligned frames, and the sampling
+// and compositing (checkerboard, pixel grid) of the visible part.
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 inline constexpr float PREVIEW_ZOOM_MIN = 0.02f;
 inline constexpr float PREVIEW_ZOOM_MAX = 64.0f;
@@ -66,3 +68,88 @@ PreviewRect preview_visible_part(const PreviewPlacement &place, int cw, int ch);
 // their channel order.
 void preview_sample_part(const uint32_t *source, int w, int h, int source_stride, const PreviewPlacement &place,
                          const PreviewRect &part, uint32_t *out, int out_stride);
+
+// --- Zooming about a point ------------------------------------------------
+
+// Zoom to Fit: the largest zoom step at which a w x h picture fits in a
+// cw x ch client without scroll bars. The steps are 64, 32, ... 2, 1, then
+// 1/2, 1/4, ... (the halvings of Zoom Out), ending at PREVIEW_ZOOM_MIN when
+// not even 1/32 fits.
+float preview_fit_zoom(int w, int h, int cw, int ch);
+
+// A point of the picture, in picture pixels (fractional: 2.5 is the middle
+// of column 2), as the sampling maps client points to picture pixels.
+struct PreviewAnchor {
+    double x = 0, y = 0;
+};
+// The picture point under client point (px, py) of a w x h picture placed
+// by `place` (the picture's centre when it is not drawn at all).
+PreviewAnchor preview_anchor_at(const PreviewPlacement &place, int w, int h, int px, int py);
+// The scroll positions at which the picture point `anchor` lies under client
+// point (px, py) at `zoom` (held inside the scroll ranges). At whole zooms
+// the picture pixel the anchor lies in is the one drawn at (px, py).
+struct PreviewScroll {
+    int h_pos = 0, v_pos = 0;
+};
+PreviewScroll preview_scroll_keeping(const PreviewAnchor &anchor, int w, int h, float zoom, int cw, int ch, int px,
+                                     int py);
+
+// --- Origin-aligned frames ---------------------------------------------------
+
+// One frame of a group: its size and its origin pixel.
+struct PreviewFrameBox {
+    int w = 0, h = 0;
+    int origin_x = 0, origin_y = 0;
+};
+// Origins further than this from their frame are held at it, so that a
+// hostile property cannot make the canvas overflow.
+inline constexpr int PREVIEW_ORIGIN_LIMIT = 1 << 16;
+// The canvas holding every frame with all origins on one point: its size,
+// that point, and for each frame where its top-left pixel lies in it.
+// Without frames the canvas is empty.
+struct PreviewCanvas {
+    int w = 0, h = 0;
+    PreviewPoint origin;
+    std::vector<PreviewPoint> offsets;
+};
+PreviewCanvas preview_canvas_of(const PreviewFrameBox *frames, int count);
+
+// --- Compositing ---------------------------------------------------------------
+
+// From this zoom on the pixel grid is drawn.
+inline constexpr float PREVIEW_GRID_MIN_ZOOM = 8.0f;
+// The checkerboard's squares, in client pixels, and their grey levels.
+inline constexpr int PREVIEW_CHECKER_SIZE = 8;
+inline constexpr uint8_t PREVIEW_CHECKER_LIGHT = 204;
+inline constexpr uint8_t PREVIEW_CHECKER_DARK = 153;
+
+// A picture as 32-bit words whose bytes are red, green, blue, alpha in
+// memory order.
+struct PreviewImage {
+    const uint32_t *pixels = nullptr;
+    int w = 0, h = 0;
+    int stride = 0; // pixels per row
+};
+// What is drawn beside the colours.
+struct PreviewPaint {
+    bool checkerboard = false; // alpha-0 pixels and empty canvas over the checkerboard
+    bool grid = false;         // lines between picture pixels (from PREVIEW_GRID_MIN_ZOOM)
+    float zoom = 1.0f;
+    uint32_t empty = 0; // 0xRRGGBB of canvas outside the frame without the checkerboard
+};
+// An opaque grey as written by the compositing: 0xFF, then level three times.
+uint32_t preview_grey_word(uint8_t level);
+
+// Fills `out` (part.w x part.h words, rows of `out_stride` words) with the
+// client pixels inside `part` of a canvas_w x canvas_h canvas placed by
+// `place`, in which `frame` lies with its top-left pixel at (frame_x,
+// frame_y). Nearest neighbour as preview_sample_part. Every word written is
+// an opaque 0xFFRRGGBB (the toolkit's native 32-bit layout, which it draws
+// without converting): colours keep their channels, alpha-0 pixels (and
+// canvas outside the frame) show the checkerboard fixed to the canvas when
+// asked, else `paint.empty` outside the frame; the grid darkens or lightens
+// the first client column and row of every picture pixel but the frame's
+// first.
+void preview_compose_part(const PreviewImage &frame, int frame_x, int frame_y, int canvas_w, int canvas_h,
+                          const PreviewPlacement &place, const PreviewRect &part, const PreviewPaint &paint,
+                          uint32_t *out, int out_stride);

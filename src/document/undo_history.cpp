@@ -130,33 +130,23 @@ void UndoHistory::record(const Animation &doc)
     trim();
 }
 
-bool UndoHistory::undo(Animation &doc)
+bool UndoHistory::step(std::deque<Snapshot> &from, std::deque<Snapshot> &to, Animation &doc)
 {
-    if (undo_.empty())
+    if (from.empty())
         return false;
-    push(redo_, doc, anim_snapshot_bytes(doc), current_);
-    Snapshot &back = undo_.back();
+    push(to, doc, anim_snapshot_bytes(doc), current_);
+    Snapshot &back = from.back();
     doc = back.animation;
     current_ = back.state;
     bytes_ -= back.bytes;
-    undo_.pop_back();
+    from.pop_back();
     trim();
     return true;
 }
 
-bool UndoHistory::redo(Animation &doc)
-{
-    if (redo_.empty())
-        return false;
-    push(undo_, doc, anim_snapshot_bytes(doc), current_);
-    Snapshot &back = redo_.back();
-    doc = back.animation;
-    current_ = back.state;
-    bytes_ -= back.bytes;
-    redo_.pop_back();
-    trim();
-    return true;
-}
+bool UndoHistory::undo(Animation &doc) { return step(undo_, redo_, doc); }
+
+bool UndoHistory::redo(Animation &doc) { return step(redo_, undo_, doc); }
 
 void UndoHistory::mark_saved() { saved_ = current_; }
 

@@ -68,6 +68,8 @@ private:
 
     void push(std::deque<Snapshot> &side, Animation &doc, size_t bytes, uint64_t state);
     void drop_redo();
+    // Moves `doc` onto `to` and the newest snapshot of `from` into it.
+    bool step(std::deque<Snapshot> &from, std::deque<Snapshot> &to, Animation &doc);
     // Drops the oldest undo steps, then the farthest redo steps, until both
     // limits hold.
     void trim();

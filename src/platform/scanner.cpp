@@ -329,9 +329,12 @@ bool scanner_list_devices(std::vector<ScannerDevice> &devices, std::string &erro
         const SANE_Device *device = *d;
         const std::string name = device->name ? device->name : "";
         std::string label = device->vendor ? device->vendor : "";
-        if (device->model && *device->model)
-            label += (label.empty() ? "" : " ") + std::string(device->model);
-        label += " (" + name + ")";
+        if (device->model && *device->model) {
+            if (!label.empty())
+                label += ' ';
+            label += device->model;
+        }
+        label.append(" (").append(name).append(")");
         devices.push_back({name, label});
     }
     return true;

@@ -6,8 +6,10 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <vector>
 
 #include <dirent.h>
+#include <sys/uio.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -395,7 +397,39 @@ bool OutputFile::write(const void *data, size_t size)
     return true;
 }
 
-bool OutputFile::write(const ByteWriter &out) { return write(out.data().data(), out.size()); }
+bool OutputFile::write(const ByteWriter &out)
+{
+    if (!file_)
+        return fail(EBADF);
+    // The writer's pieces go out in gathering writes of up to IOV_MAX
+    // pieces each, large pixel blocks straight from the images.
+    std::vector<iovec> pieces;
+    out.pieces([&pieces](const uint8_t *data, size_t size) {
+        if (size)
+            pieces.push_back({const_cast<uint8_t *>(data), size});
+    });
+    size_t next = 0;
+    while (next < pieces.size()) {
+        const int count = static_cast<int>(pieces.size() - next < IOV_MAX ? pieces.size() - next : IOV_MAX);
+        const ssize_t n = ::writev(file_->fd(), pieces.data() + next, count);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return fail(n < 0 ? errno : EIO);
+        // Past the pieces written whole; a piece written in part goes on
+        // from where the write stopped.
+        size_t done = static_cast<size_t>(n);
+        while (next < pieces.size() && done >= pieces[next].iov_len) {
+            done -= pieces[next].iov_len;
+            ++next;
+        }
+        if (done) {
+            pieces[next].iov_base = static_cast<uint8_t *>(pieces[next].iov_base) + done;
+            pieces[next].iov_len -= done;
+        }
+    }
+    return true;
+}
 
 FILE *OutputFile::stream()
 {

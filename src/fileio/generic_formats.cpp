@@ -18,6 +18,7 @@
 #include "fileio/child_decode.h"
 #include "fileio/image_limits.h"
 #include "fileio/safe_save.h"
+#include "fileio/tga_writer.h"
 #include "platform/platform.h"
 #include "plugins/host_table.h"
 
@@ -384,10 +385,17 @@ int32_t generic_image_save(const char *path, Animation *anim)
         return 0;
     anim_bind_frame(anim, 0, 0);
     if (ilGetInteger(IL_IMAGE_FORMAT) != IL_COLOUR_INDEX) {
-        // The commonest bitmap is written by a writer of our own that gives
-        // the library's bytes faster.
+        // The commonest bitmap and Targa files are written by writers of
+        // our own that give the library's bytes faster.
         if (type == IL_BMP && bmp_direct_applies())
             return bmp_save_bound(path) ? 1 : 0;
+        if (type == IL_TGA && tga_direct_applies()) {
+            ByteWriter out;
+            if (tga_encode_bound(out)) {
+                OutputFile file;
+                return file.open(path) && file.write(out) && file.finish() ? 1 : 0;
+            }
+        }
         return save_bound_image(path, type) ? 1 : 0;
     }
 

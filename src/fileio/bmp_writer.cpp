@@ -1,10 +1,12 @@
 #include "fileio/bmp_writer.h"
 
 #include <cerrno>
+#include <cstring>
 
 #include <IL/il.h>
 
 #include "fileio/byte_io.h"
+#include "fileio/pixel_rows.h"
 #include "fileio/safe_save.h"
 
 namespace {
@@ -12,15 +14,15 @@ namespace {
 constexpr uint32_t FILE_HEADER_SIZE = 14;
 constexpr uint32_t INFO_HEADER_SIZE = 40;
 
-// Appends the file for the bound image to `out`; false when it does not
-// apply.
-bool encode(ByteWriter &out)
+// Hands the file for the bound image to `emit` piece by piece; false when
+// it does not apply or `emit` fails.
+template <class Emit>
+bool encode(Emit emit)
 {
     if (!bmp_direct_applies())
         return false;
     const uint64_t width = static_cast<uint64_t>(ilGetInteger(IL_IMAGE_WIDTH));
     const uint64_t height = static_cast<uint64_t>(ilGetInteger(IL_IMAGE_HEIGHT));
-    const bool bgr = ilGetInteger(IL_IMAGE_FORMAT) == IL_BGR;
     const uint8_t *data = ilGetData();
     const uint64_t row = width * 3;
     const uint64_t padded = (row + 3) & ~uint64_t(3);
@@ -29,36 +31,21 @@ bool encode(ByteWriter &out)
     if (!data || size > UINT32_MAX || held < row * height)
         return false;
 
-    out.reserve(static_cast<size_t>(size));
-    out.u8('B');
-    out.u8('M');
-    out.u32(static_cast<uint32_t>(size));
-    out.u32(0); // reserved
-    out.u32(FILE_HEADER_SIZE + INFO_HEADER_SIZE);
-    out.u32(INFO_HEADER_SIZE);
-    out.i32(static_cast<int32_t>(width));
-    out.i32(static_cast<int32_t>(height)); // positive: bottom row first
-    out.u16(1);                            // planes
-    out.u16(24);                           // bits per pixel
-    out.zeros(24); // no compression; image size, resolutions and colour counts 0
-
-    const size_t start = out.size();
-    out.zeros(static_cast<size_t>(padded * height));
-    uint8_t *dst = out.data().data() + start;
-    for (uint64_t y = 0; y < height; ++y) {
-        const uint8_t *src = data + (height - 1 - y) * row;
-        uint8_t *to = dst + y * padded;
-        if (bgr) {
-            std::memcpy(to, src, static_cast<size_t>(row));
-            continue;
-        }
-        for (uint64_t x = 0; x < width; ++x) {
-            to[3 * x] = src[3 * x + 2];
-            to[3 * x + 1] = src[3 * x + 1];
-            to[3 * x + 2] = src[3 * x];
-        }
-    }
-    return true;
+    ByteWriter head;
+    head.u8('B');
+    head.u8('M');
+    head.u32(static_cast<uint32_t>(size));
+    head.u32(0); // reserved
+    head.u32(FILE_HEADER_SIZE + INFO_HEADER_SIZE);
+    head.u32(INFO_HEADER_SIZE);
+    head.i32(static_cast<int32_t>(width));
+    head.i32(static_cast<int32_t>(height)); // positive: bottom row first
+    head.u16(1);                            // planes
+    head.u16(24);                           // bits per pixel
+    head.zeros(24); // no compression; image size, resolutions and colour counts 0
+    if (!emit(head.data().data(), head.size()))
+        return false;
+    return emit_rows_bottom_first(data, width, height, padded, ilGetInteger(IL_IMAGE_FORMAT) == IL_BGR, emit);
 }
 
 } // namespace
@@ -74,19 +61,25 @@ bool bmp_direct_applies()
 
 std::vector<uint8_t> bmp_encode_bound()
 {
-    ByteWriter out;
-    if (!encode(out))
-        return {};
-    return out.data();
+    std::vector<uint8_t> out;
+    const bool encoded = encode([&out](const uint8_t *p, size_t n) {
+        out.insert(out.end(), p, p + n);
+        return true;
+    });
+    return encoded ? out : std::vector<uint8_t>();
 }
 
 bool bmp_save_bound(const char *path)
 {
-    ByteWriter out;
-    if (!encode(out)) {
+    if (!bmp_direct_applies()) {
         errno = EINVAL;
         return false;
     }
     OutputFile file;
-    return file.open(path) && file.write(out) && file.finish();
+    if (!file.open(path))
+        return false;
+    const bool encoded = encode([&file](const uint8_t *p, size_t n) { return file.write(p, n); });
+    if (!encoded && !errno)
+        errno = EINVAL;
+    return encoded && file.finish();
 }

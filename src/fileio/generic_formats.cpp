@@ -389,12 +389,10 @@ int32_t generic_image_save(const char *path, Animation *anim)
         // our own that give the library's bytes faster.
         if (type == IL_BMP && bmp_direct_applies())
             return bmp_save_bound(path) ? 1 : 0;
-        if (type == IL_TGA && tga_direct_applies()) {
-            ByteWriter out;
-            if (tga_encode_bound(out)) {
-                OutputFile file;
-                return file.open(path) && file.write(out) && file.finish() ? 1 : 0;
-            }
+        if (type == IL_TGA) {
+            const int saved = tga_save_bound(path);
+            if (saved >= 0)
+                return saved;
         }
         return save_bound_image(path, type) ? 1 : 0;
     }

@@ -7,6 +7,8 @@
 #include <IL/il.h>
 
 #include "fileio/byte_io.h"
+#include "fileio/pixel_rows.h"
+#include "fileio/safe_save.h"
 
 namespace {
 
@@ -56,7 +58,10 @@ std::vector<uint8_t> one_pixel_file()
     return file;
 }
 
-bool encode(ByteWriter &out)
+// Hands the file for the bound image to `emit` piece by piece; false when
+// it does not apply or `emit` fails.
+template <class Emit>
+bool encode(Emit emit)
 {
     if (!tga_direct_applies())
         return false;
@@ -65,7 +70,6 @@ bool encode(ByteWriter &out)
         return false;
     const uint64_t width = static_cast<uint64_t>(ilGetInteger(IL_IMAGE_WIDTH));
     const uint64_t height = static_cast<uint64_t>(ilGetInteger(IL_IMAGE_HEIGHT));
-    const bool bgr = ilGetInteger(IL_IMAGE_FORMAT) == IL_BGR;
     const uint8_t *data = ilGetData();
     const uint64_t row = width * 3;
     const uint64_t held = static_cast<uint64_t>(ilGetInteger(IL_IMAGE_SIZE_OF_DATA));
@@ -74,35 +78,24 @@ bool encode(ByteWriter &out)
     if (!data || width > 0xFFFF || height > 0xFFFF || held < row * height || pixels_end > UINT32_MAX - tail)
         return false;
 
-    out.reserve(static_cast<size_t>(pixels_end + tail));
-    out.bytes(model.data(), 8); // no image ID, no colour map, true colour
-    out.zeros(4);               // origin 0, 0
-    out.u16(static_cast<uint16_t>(width));
-    out.u16(static_cast<uint16_t>(height));
-    out.bytes(model.data() + 16, 2); // bits per pixel and descriptor
-
-    // Rows bottom first, blue, green, red.
-    const size_t start = out.size();
-    out.zeros(static_cast<size_t>(row * height));
-    uint8_t *dst = out.data().data() + start;
-    for (uint64_t y = 0; y < height; ++y) {
-        const uint8_t *src = data + (height - 1 - y) * row;
-        uint8_t *to = dst + y * row;
-        if (bgr) {
-            std::memcpy(to, src, static_cast<size_t>(row));
-            continue;
-        }
-        for (uint64_t x = 0; x < width; ++x) {
-            to[3 * x] = src[3 * x + 2];
-            to[3 * x + 1] = src[3 * x + 1];
-            to[3 * x + 2] = src[3 * x];
-        }
-    }
+    // The model's header (no image ID, no colour map, true colour; bits per
+    // pixel and descriptor) with this image's sides and the origin 0, 0.
+    uint8_t head[HEADER_SIZE];
+    std::memcpy(head, model.data(), HEADER_SIZE);
+    std::memset(head + 8, 0, 4);
+    head[12] = static_cast<uint8_t>(width);
+    head[13] = static_cast<uint8_t>(width >> 8);
+    head[14] = static_cast<uint8_t>(height);
+    head[15] = static_cast<uint8_t>(height >> 8);
+    if (!emit(head, HEADER_SIZE))
+        return false;
+    if (!emit_rows_bottom_first(data, width, height, row, ilGetInteger(IL_IMAGE_FORMAT) == IL_BGR, emit))
+        return false;
     // The extension area and the footer, which points at it.
-    const size_t tail_at = out.size();
-    out.bytes(model.data() + HEADER_SIZE + 3, tail);
-    out.patch_u32(tail_at + tail - FOOTER_SIZE, static_cast<uint32_t>(pixels_end));
-    return true;
+    ByteWriter end;
+    end.bytes(model.data() + HEADER_SIZE + 3, tail);
+    end.patch_u32(tail - FOOTER_SIZE, static_cast<uint32_t>(pixels_end));
+    return emit(end.data().data(), end.size());
 }
 
 } // namespace
@@ -117,4 +110,29 @@ bool tga_direct_applies()
            && !ilGetInteger(IL_TGA_CREATE_STAMP);
 }
 
-bool tga_encode_bound(ByteWriter &out) { return encode(out); }
+bool tga_encode_bound(ByteWriter &out)
+{
+    ByteWriter file;
+    const bool encoded = encode([&file](const uint8_t *p, size_t n) {
+        file.bytes(p, n);
+        return true;
+    });
+    if (encoded)
+        out.bytes(file.data().data(), file.size());
+    return encoded;
+}
+
+int tga_save_bound(const char *path)
+{
+    if (!tga_direct_applies())
+        return -1;
+    // The model file is made first: when it is not as expected, nothing
+    // has been written and the library's writer takes over.
+    if (one_pixel_file().empty())
+        return -1;
+    OutputFile file;
+    if (!file.open(path))
+        return 0;
+    const bool encoded = encode([&file](const uint8_t *p, size_t n) { return file.write(p, n); });
+    return encoded && file.finish() ? 1 : 0;
+}

@@ -20,3 +20,8 @@ bool tga_direct_applies();
 // one pixel is not of the expected form (the library's writer is then
 // the one to use).
 bool tga_encode_bound(ByteWriter &out);
+
+// Writes the bound image to `path` through the safe save: 1 when written,
+// 0 (errno set) when the file could not be written, -1 when this writer
+// does not take the image and nothing was written.
+int tga_save_bound(const char *path);

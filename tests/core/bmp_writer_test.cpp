@@ -5,6 +5,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <IL/il.h>
@@ -47,25 +48,29 @@ TEST_F(BmpWriter, GivesTheLibrarysBytesForEveryRowPaddingAndChannelOrder)
     std::mt19937 random(15);
     const uint32_t image = host().gen_image();
     host().bind_image(image);
-    // Widths 1 to 5 need 3, 2, 1, 0 and 3 bytes of row padding.
+    // Widths 1 to 5 need 3, 2, 1, 0 and 3 bytes of row padding; 701 x 600
+    // is written in more than one piece.
+    std::vector<std::pair<int, int>> sizes = {{701, 600}};
+    for (int w = 1; w <= 5; ++w)
+        for (int h = 1; h <= 3; h += 2)
+            sizes.emplace_back(w, h);
     for (const ILenum format : {IL_RGB, IL_BGR})
-        for (int w = 1; w <= 5; ++w)
-            for (int h = 1; h <= 3; h += 2) {
-                std::vector<uint8_t> pixels(static_cast<size_t>(w * h * 3));
-                for (uint8_t &p : pixels)
-                    p = static_cast<uint8_t>(random());
-                ilTexImage(w, h, 1, 3, format, IL_UNSIGNED_BYTE, pixels.data());
-                host().set_upper_left_origin();
-                SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h) + (format == IL_BGR ? " BGR" : " RGB"));
-                ASSERT_TRUE(bmp_direct_applies());
-                const std::vector<uint8_t> ours = bmp_encode_bound();
-                ASSERT_EQ(ours.size(), 54u + static_cast<size_t>((w * 3 + 3) / 4 * 4 * h));
-                EXPECT_EQ(ours, library_file(IL_BMP));
-                ASSERT_TRUE(tga_direct_applies());
-                const std::vector<uint8_t> tga = our_tga();
-                ASSERT_GT(tga.size(), 18u + static_cast<size_t>(w * h * 3));
-                EXPECT_EQ(tga, library_file(IL_TGA));
-            }
+        for (const auto &[w, h] : sizes) {
+            std::vector<uint8_t> pixels(static_cast<size_t>(w * h * 3));
+            for (uint8_t &p : pixels)
+                p = static_cast<uint8_t>(random());
+            ilTexImage(w, h, 1, 3, format, IL_UNSIGNED_BYTE, pixels.data());
+            host().set_upper_left_origin();
+            SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h) + (format == IL_BGR ? " BGR" : " RGB"));
+            ASSERT_TRUE(bmp_direct_applies());
+            const std::vector<uint8_t> ours = bmp_encode_bound();
+            ASSERT_EQ(ours.size(), 54u + static_cast<size_t>((w * 3 + 3) / 4 * 4 * h));
+            EXPECT_EQ(ours, library_file(IL_BMP));
+            ASSERT_TRUE(tga_direct_applies());
+            const std::vector<uint8_t> tga = our_tga();
+            ASSERT_GT(tga.size(), 18u + static_cast<size_t>(w * h * 3));
+            EXPECT_EQ(tga, library_file(IL_TGA));
+        }
     // Layouts it leaves to the library.
     set_rgba_pixels(2, 2, std::vector<uint8_t>(16, 7));
     EXPECT_FALSE(bmp_direct_applies());

@@ -226,8 +226,21 @@ bool AtomicFile::truncate()
     return true;
 }
 
+namespace {
+
+// Writes of at least this many bytes start the file's writeback at once.
+constexpr size_t WRITEBACK_STEP = size_t(1) << 20;
+
+// Starts writing the file's dirty pages to disk without waiting for them,
+// so that the disk works while the rest of the file is encoded and the
+// closing fsync has less left to wait for.
+void start_writeback(int fd) { sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE); }
+
+} // namespace
+
 bool AtomicFile::write_all(const void *data, size_t size)
 {
+    const size_t total = size;
     const auto *p = static_cast<const uint8_t *>(data);
     while (size > 0) {
         const ssize_t n = ::write(fd_, p, size);
@@ -245,6 +258,8 @@ bool AtomicFile::write_all(const void *data, size_t size)
         p += n;
         size -= static_cast<size_t>(n);
     }
+    if (total >= WRITEBACK_STEP)
+        start_writeback(fd_);
     return true;
 }
 
@@ -416,6 +431,8 @@ bool OutputFile::write(const ByteWriter &out)
             continue;
         if (n <= 0)
             return fail(n < 0 ? errno : EIO);
+        if (static_cast<size_t>(n) >= WRITEBACK_STEP)
+            start_writeback(file_->fd());
         // Past the pieces written whole; a piece written in part goes on
         // from where the write stopped.
         size_t done = static_cast<size_t>(n);

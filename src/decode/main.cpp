@@ -28,6 +28,7 @@
 #include <IL/il.h>
 
 #include "fileio/decode_protocol.h"
+#include "fileio/huge_pages.h"
 #include "fileio/pixel_layout.h"
 
 using namespace decode_protocol;
@@ -121,9 +122,73 @@ bool select_frame(ILuint image, ILuint i)
 
 namespace {
 
+// The library's own file reading, with a stdio buffer of 1 MiB instead of
+// 4 KiB: the same reads in a few hundred times fewer system calls.
+extern "C" {
+void ILAPIENTRY iDefaultCloseR(ILHANDLE handle);
+ILboolean ILAPIENTRY iDefaultEof(ILHANDLE handle);
+ILint ILAPIENTRY iDefaultGetc(ILHANDLE handle);
+ILint ILAPIENTRY iDefaultRead(void *buffer, ILuint size, ILuint count, ILHANDLE handle);
+ILint ILAPIENTRY iDefaultRSeek(ILHANDLE handle, ILint offset, ILint mode);
+ILint ILAPIENTRY iDefaultRTell(ILHANDLE handle);
+}
+
+// stdio takes the size of a buffer only with the buffer itself. A loader
+// may have a few files open at once; one past these keeps stdio's buffer.
+struct ReadBuffer {
+    FILE *file;
+    char *buffer;
+};
+ReadBuffer read_buffers[4] = {};
+constexpr size_t READ_BUFFER_SIZE = size_t(1) << 20;
+
+ILHANDLE ILAPIENTRY open_buffered(ILconst_string name)
+{
+    FILE *file = std::fopen(name, "rb");
+    if (!file)
+        return nullptr;
+    for (ReadBuffer &slot : read_buffers) {
+        if (slot.file)
+            continue;
+        slot.buffer = static_cast<char *>(std::malloc(READ_BUFFER_SIZE));
+        if (slot.buffer && std::setvbuf(file, slot.buffer, _IOFBF, READ_BUFFER_SIZE) == 0) {
+            slot.file = file;
+        } else {
+            std::free(slot.buffer);
+            slot.buffer = nullptr;
+        }
+        break;
+    }
+    return file;
+}
+
+void ILAPIENTRY close_buffered(ILHANDLE handle)
+{
+    iDefaultCloseR(handle);
+    for (ReadBuffer &slot : read_buffers) {
+        if (slot.file && slot.file == handle) {
+            std::free(slot.buffer);
+            slot = ReadBuffer{};
+        }
+    }
+}
+
+// Large images in memory advised for huge pages, for fewer page faults.
+void *ILAPIENTRY image_alloc(const ILsizei size)
+{
+    void *data = std::malloc(size ? size : 1);
+    if (data)
+        advise_huge_pages(data, size);
+    return data;
+}
+
+void ILAPIENTRY image_free(const void *data) { std::free(const_cast<void *>(data)); }
+
 void start_library()
 {
+    ilSetMemory(image_alloc, image_free);
     ilInit();
+    ilSetRead(open_buffered, close_buffered, iDefaultEof, iDefaultGetc, iDefaultRead, iDefaultRSeek, iDefaultRTell);
     ilEnable(IL_ORIGIN_SET);
     ilOriginFunc(IL_ORIGIN_UPPER_LEFT);
     ilDisable(IL_FORMAT_SET);

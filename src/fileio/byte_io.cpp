@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "fileio/huge_pages.h"
 #include "fileio/safe_save.h"
 
 uint64_t checked_area(int64_t width, int64_t height, int64_t max_side, int64_t bytes_per_pixel)
@@ -19,6 +20,75 @@ uint64_t checked_area(int64_t width, int64_t height, int64_t max_side, int64_t b
     if (area > UINT64_MAX / static_cast<uint64_t>(bytes_per_pixel))
         return 0;
     return area * static_cast<uint64_t>(bytes_per_pixel);
+}
+
+namespace {
+
+// Blocks smaller than this are copied: a reference to them costs more than
+// the copy saves.
+constexpr size_t MIN_BORROWED = 16384;
+
+} // namespace
+
+void ByteWriter::borrow(const void *data, size_t n)
+{
+    if (n < MIN_BORROWED) {
+        bytes(data, n);
+        return;
+    }
+    borrowed_ += n;
+    pieces_.push_back({out_.size(), borrowed_, static_cast<const uint8_t *>(data), n});
+}
+
+void ByteWriter::patch_u32(size_t offset, uint32_t v)
+{
+    // The own bytes before `offset` are those of the stream less the
+    // borrowed blocks that end at or before it.
+    size_t own = offset;
+    if (!pieces_.empty()) {
+        // The last block that starts at or before the offset.
+        size_t low = 0, high = pieces_.size();
+        while (low < high) {
+            const size_t middle = (low + high) / 2;
+            const Piece &piece = pieces_[middle];
+            const size_t starts = piece.own_at + piece.borrowed_through - piece.size;
+            if (starts <= offset)
+                low = middle + 1;
+            else
+                high = middle;
+        }
+        bool into_borrowed = false;
+        if (low < pieces_.size()) {
+            const Piece &next = pieces_[low];
+            into_borrowed = offset + 4 > next.own_at + next.borrowed_through - next.size;
+        }
+        if (into_borrowed) {
+            flatten();
+        } else if (low > 0) {
+            const Piece &piece = pieces_[low - 1];
+            const size_t starts = piece.own_at + piece.borrowed_through - piece.size;
+            if (offset + 4 > starts && offset < starts + piece.size) {
+                // Into a borrowed block: those bytes are not ours to change.
+                flatten();
+            } else {
+                own = offset - piece.borrowed_through;
+            }
+        }
+    }
+    for (int i = 0; i < 4; ++i)
+        out_[own + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+void ByteWriter::flatten() const
+{
+    if (pieces_.empty())
+        return;
+    std::vector<uint8_t> all;
+    all.reserve(size());
+    pieces([&all](const uint8_t *p, size_t n) { all.insert(all.end(), p, p + n); });
+    out_.swap(all);
+    pieces_.clear();
+    borrowed_ = 0;
 }
 
 bool read_file(const char *path, std::vector<uint8_t> &out, size_t max_bytes)
@@ -43,6 +113,10 @@ bool read_file(const char *path, std::vector<uint8_t> &out, size_t max_bytes)
     size_t expected = S_ISREG(st.st_mode) && st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0;
     if (expected > max_bytes)
         return fail(EFBIG);
+    // One byte more than the file, to see that it has ended; a large file
+    // is read into memory advised for huge pages before it is touched.
+    out.reserve(expected ? expected + 1 : 65536);
+    advise_huge_pages(out.data(), out.capacity());
     out.resize(expected ? expected + 1 : 65536);
     size_t filled = 0;
     for (;;) {

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "fileio/huge_pages.h"
+
 class ByteReader {
 public:
     ByteReader(const uint8_t *data, size_t size) : data_(data), size_(size) {}
@@ -76,6 +78,16 @@ public:
         }
         pos_ += take;
     }
+    // The next n bytes where they lie, and moves past them; null (and
+    // nothing moved) when fewer than n remain.
+    const uint8_t *take(size_t n)
+    {
+        if (!fits(n))
+            return nullptr;
+        const uint8_t *at = data_ + pos_;
+        pos_ += n;
+        return at;
+    }
     // A fixed-size, NUL-padded text field (a name of `n` bytes).
     std::string fixed_string(size_t n)
     {
@@ -95,7 +107,11 @@ class ByteWriter {
 public:
     // Room for `n` bytes in all, so that a writer that knows its size
     // does not grow the buffer piece by piece.
-    void reserve(size_t n) { out_.reserve(n); }
+    void reserve(size_t n)
+    {
+        out_.reserve(n);
+        advise_huge_pages(out_.data() + out_.size(), out_.capacity() - out_.size());
+    }
     void u8(uint8_t v) { out_.push_back(v); }
     void u16(uint16_t v)
     {
@@ -119,6 +135,11 @@ public:
         const auto *p = static_cast<const uint8_t *>(data);
         out_.insert(out_.end(), p, p + n);
     }
+    // Appends n bytes by reference: they are read where they lie when the
+    // writer is written to a file (or its data() asked for), so they must
+    // stay alive and unchanged until then. Saves copying large pixel blocks
+    // that go to the file as they are.
+    void borrow(const void *data, size_t n);
     void zeros(size_t n) { out_.insert(out_.end(), n, 0); }
     // A NUL-padded text field of exactly n bytes (truncated if longer).
     void fixed_string(const std::string &text, size_t n)
@@ -128,17 +149,49 @@ public:
         zeros(n - take);
     }
     // Overwrites 4 bytes at an earlier offset (for sizes known afterwards).
-    void patch_u32(size_t offset, uint32_t v)
+    void patch_u32(size_t offset, uint32_t v);
+    size_t size() const { return out_.size() + borrowed_; }
+    // All the bytes in one buffer (borrowed ones copied in first).
+    const std::vector<uint8_t> &data() const
     {
-        for (int i = 0; i < 4; ++i)
-            out_[offset + i] = static_cast<uint8_t>(v >> (8 * i));
+        flatten();
+        return out_;
     }
-    size_t size() const { return out_.size(); }
-    const std::vector<uint8_t> &data() const { return out_; }
-    std::vector<uint8_t> &data() { return out_; }
+    std::vector<uint8_t> &data()
+    {
+        flatten();
+        return out_;
+    }
+    // Calls emit(pointer, size) for the bytes in order, borrowed ones where
+    // they lie, without copying them together.
+    template <class Emit>
+    void pieces(Emit emit) const
+    {
+        size_t own = 0;
+        for (const Piece &piece : pieces_) {
+            if (piece.own_at > own)
+                emit(out_.data() + own, piece.own_at - own);
+            emit(piece.data, piece.size);
+            own = piece.own_at;
+        }
+        if (out_.size() > own)
+            emit(out_.data() + own, out_.size() - own);
+    }
 
 private:
-    std::vector<uint8_t> out_;
+    // A borrowed block: it follows the first own_at bytes of out_, and
+    // borrowed_through counts it and all the borrowed bytes before it.
+    struct Piece {
+        size_t own_at;
+        size_t borrowed_through;
+        const uint8_t *data;
+        size_t size;
+    };
+    void flatten() const;
+
+    mutable std::vector<uint8_t> out_;
+    mutable std::vector<Piece> pieces_;
+    mutable size_t borrowed_ = 0;
 };
 
 // Width x height (x bytes per pixel) when both sides lie in 1..max_side and

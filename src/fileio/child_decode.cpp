@@ -239,6 +239,7 @@ struct DecodeServer {
     int sock = -1;
     std::string program;
     bool refused = false; // the program does not serve: do not ask again
+    bool asked = false;   // a decode has been asked for in this process
 
     void stop()
     {
@@ -425,7 +426,13 @@ void run(const char *path, const DecodeRequest &request, FrameSink *sink, Decode
     Child child;
     DecodeServer &decoders = server();
     std::lock_guard<std::mutex> one_at_a_time(decoders.mutex);
-    const bool served = server_wanted && decoders.ready(args[0]) && decoders.start(request, cpu_seconds, path, child);
+    // The first decode starts the program itself: a process that decodes
+    // one file (a conversion) would only add the server's start and its
+    // messages. The server comes with the second.
+    const bool first = !decoders.asked;
+    decoders.asked = true;
+    const bool served =
+        server_wanted && !first && decoders.ready(args[0]) && decoders.start(request, cpu_seconds, path, child);
     if (!served && !start_child(args, child, result.detail)) {
         result.outcome = DecodeOutcome::Unavailable;
         return;

@@ -12,11 +12,13 @@
 
 #include "document/animation.h"
 #include "fileio/bmp_reader.h"
+#include "fileio/bmp_writer.h"
 #include "fileio/byte_io.h"
 #include "fileio/format_table.h"
 #include "fileio/child_decode.h"
 #include "fileio/image_limits.h"
 #include "fileio/safe_save.h"
+#include "fileio/tga_writer.h"
 #include "platform/platform.h"
 #include "plugins/host_table.h"
 
@@ -382,8 +384,18 @@ int32_t generic_image_save(const char *path, Animation *anim)
     if (!frames_fit_for_saving(anim, GENERIC_MAX_SIDE, true, LIBRARY_MAX_IMAGE_BYTES))
         return 0;
     anim_bind_frame(anim, 0, 0);
-    if (ilGetInteger(IL_IMAGE_FORMAT) != IL_COLOUR_INDEX)
+    if (ilGetInteger(IL_IMAGE_FORMAT) != IL_COLOUR_INDEX) {
+        // The commonest bitmap and Targa files are written by writers of
+        // our own that give the library's bytes faster.
+        if (type == IL_BMP && bmp_direct_applies())
+            return bmp_save_bound(path) ? 1 : 0;
+        if (type == IL_TGA) {
+            const int saved = tga_save_bound(path);
+            if (saved >= 0)
+                return saved;
+        }
         return save_bound_image(path, type) ? 1 : 0;
+    }
 
     // Indexed images that the library would mishandle are saved from a
     // copy; the document's frame stays as it is.

@@ -5,12 +5,14 @@
 #include <IL/il.h>
 #include <IL/ilu.h>
 
+#include "fileio/huge_pages.h"
 #include "plugins/image_ops.h"
 
 namespace {
 
 void initialise()
 {
+    ilSetMemory(image_memory_alloc, image_memory_free);
     ilInit();
     iluInit();
     // Every image the program holds keeps its top row first, whatever the

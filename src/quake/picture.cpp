@@ -83,16 +83,24 @@ void write_bound_pixels(ByteWriter &out, int out_w, int out_h)
     const int w = host().width();
     const int h = host().height();
     const uint8_t *data = bound_is_8bit() ? host().get_data() : nullptr;
-    const size_t start = out.size();
-    out.zeros(static_cast<size_t>(out_w) * static_cast<size_t>(out_h));
-    if (data && w > 0 && h > 0) {
-        const int rows = out_h < h ? out_h : h;
-        const int columns = out_w < w ? out_w : w;
-        uint8_t *dst = out.data().data() + start;
-        for (int y = 0; y < rows; ++y)
-            std::memcpy(dst + static_cast<size_t>(y) * out_w, data + static_cast<size_t>(y) * w,
-                        static_cast<size_t>(columns));
+    const int rows = data && w > 0 && h > 0 ? (out_h < h ? out_h : h) : 0;
+    const int columns = out_w < w ? out_w : w;
+    if (rows > 0 && columns == out_w && columns == w) {
+        // The usual case: the image's rows are the output's, in one piece,
+        // which goes to the file from the image itself unless the image is
+        // turned back over below.
+        const size_t size = static_cast<size_t>(rows) * static_cast<size_t>(out_w);
+        if (flip)
+            out.bytes(data, size);
+        else
+            out.borrow(data, size);
+    } else {
+        for (int y = 0; y < rows; ++y) {
+            out.bytes(data + static_cast<size_t>(y) * static_cast<size_t>(w), static_cast<size_t>(columns));
+            out.zeros(static_cast<size_t>(out_w - columns));
+        }
     }
+    out.zeros(static_cast<size_t>(out_h - rows) * static_cast<size_t>(out_w));
     if (flip)
         host().flip();
 }
@@ -159,6 +167,12 @@ void indexed_pixels_read(ByteReader &in, Frame *frame, int width, int height)
         // Nothing sensible to read: a single pixel of index 0 stands in.
         const uint8_t zero = 0;
         set_bound_indexed(1, 1, &zero);
+        return;
+    }
+    // Pixels that lie whole in the buffer go to the image from where they
+    // are; a short read is completed with zeros in a copy.
+    if (const uint8_t *whole = in.take(static_cast<size_t>(area))) {
+        set_bound_indexed(width, height, whole);
         return;
     }
     std::vector<uint8_t> pixels(static_cast<size_t>(area));

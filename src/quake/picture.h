@@ -18,7 +18,9 @@ int32_t palette_lmp_save(const char *path, const uint8_t *rgba, int32_t count);
 // Block codecs. Readers never read outside `in`; missing bytes read as 0.
 // They leave the palette of the images they fill to the caller. Writers
 // append at the end of `out`; a frame that is not 8-bit is first remapped
-// to default_palette and stays so in the document.
+// to default_palette and stays so in the document. Writers append large
+// pixel blocks by reference (ByteWriter::borrow): the images must stay as
+// they are until `out` is written or its data() taken.
 
 // Width and height (int32 each), then the indexes. 0, having consumed only
 // the 8 size bytes, when a side lies outside 1..16384; else 1.

@@ -76,14 +76,19 @@ bool read_frame(ByteReader &in, Frame *frame, const SpritePixels &pixels, FrameR
                                              reading.allowance.why(width, height, bytes, in.remaining()).c_str()));
             return false;
         }
-        // Bytes the file lacks stay zero (ByteReader fills them).
-        std::vector<uint8_t> data(static_cast<size_t>(bytes));
-        in.bytes(data.data(), data.size());
+        // Pixels that lie whole in the file go to the image from where they
+        // are; bytes the file lacks stay zero (ByteReader fills them).
+        std::vector<uint8_t> data;
+        const uint8_t *whole = in.take(static_cast<size_t>(bytes));
+        if (!whole) {
+            data.resize(static_cast<size_t>(bytes));
+            in.bytes(data.data(), data.size());
+        }
         host().bind_image(frame->image);
         const bool indexed = pixels.bytes_per_pixel == 1;
         ilTexImage(static_cast<ILuint>(width), static_cast<ILuint>(height), 1,
                    static_cast<ILubyte>(pixels.bytes_per_pixel), indexed ? IL_COLOUR_INDEX : IL_RGBA,
-                   IL_UNSIGNED_BYTE, data.data());
+                   IL_UNSIGNED_BYTE, const_cast<uint8_t *>(whole ? whole : data.data()));
         ilRegisterOrigin(IL_ORIGIN_UPPER_LEFT);
         if (indexed)
             host().set_palette(pixels.palette, pixels.palette_count);
@@ -202,7 +207,12 @@ void write_pixels(ByteWriter &out, int width, int height, int bytes_per_pixel)
     const size_t held = static_cast<size_t>(ilGetInteger(IL_IMAGE_SIZE_OF_DATA));
     const uint8_t *data = ilGetData();
     const size_t take = data ? (held < wanted ? held : wanted) : 0;
-    out.bytes(data, take);
+    // Large frames go to the file from the image itself, unless the image
+    // is turned back over below.
+    if (flip)
+        out.bytes(data, take);
+    else
+        out.borrow(data, take);
     out.zeros(wanted - take);
     if (flip)
         iluFlipImage();

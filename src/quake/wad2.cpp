@@ -5,12 +5,17 @@
 #include "quake/wad2.h"
 
 #include <cerrno>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include <IL/il.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "document/animation.h"
 #include "document/props.h"
@@ -49,6 +54,115 @@ DirectoryEntry read_entry(ByteReader &in)
     return entry;
 }
 
+// The archive file, read a part at a time: a lump's bytes are read when it
+// is decoded, into a buffer used again for the next one, rather than the
+// whole file being held in memory beside the images made from it. Files
+// that cannot be read at an offset (a pipe) are read whole first.
+class Archive {
+public:
+    Archive() = default;
+    Archive(const Archive &) = delete;
+    Archive &operator=(const Archive &) = delete;
+    ~Archive()
+    {
+        if (fd_ >= 0)
+            close(fd_);
+    }
+
+    // False with errno set when the file cannot be opened or read.
+    bool open(const char *path)
+    {
+        fd_ = ::open(path, O_RDONLY | O_CLOEXEC);
+        if (fd_ < 0)
+            return false;
+        struct stat st;
+        if (fstat(fd_, &st) != 0)
+            return false;
+        if (S_ISDIR(st.st_mode)) {
+            errno = EISDIR;
+            return false;
+        }
+        if (S_ISREG(st.st_mode)) {
+            if (static_cast<uint64_t>(st.st_size) > MAX_FILE) {
+                errno = EFBIG;
+                return false;
+            }
+            size_ = static_cast<uint64_t>(st.st_size);
+            return true;
+        }
+        whole_ = true;
+        if (!read_file(path, all_, MAX_FILE))
+            return false;
+        size_ = all_.size();
+        return true;
+    }
+
+    uint64_t size() const { return size_; }
+
+    // Up to `n` bytes from `offset`, fewer where the file ends (or, should
+    // it shrink meanwhile, where it now ends). Valid until the next call.
+    ByteReader part(uint64_t offset, uint64_t n) { return read_into(buffer_, offset, n); }
+    // The same into a buffer of its own, for a lump's header.
+    ByteReader head(uint64_t offset, uint64_t n) { return read_into(head_, offset, n); }
+
+    // The whole file, for telling what a file that is no archive holds.
+    const std::vector<uint8_t> &whole()
+    {
+        if (!whole_) {
+            all_.clear();
+            ByteReader in = part(0, size_);
+            all_.assign(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(in.size()));
+            whole_ = true;
+        }
+        return all_;
+    }
+
+private:
+    static constexpr uint64_t MAX_FILE = uint64_t(1) << 30;
+
+    ByteReader read_into(std::vector<uint8_t> &buffer, uint64_t offset, uint64_t n)
+    {
+        if (offset >= size_ || n == 0)
+            return ByteReader(nullptr, 0);
+        const uint64_t take = n < size_ - offset ? n : size_ - offset;
+        if (whole_)
+            return ByteReader(all_.data() + offset, static_cast<size_t>(take));
+        if (buffer.size() < take)
+            buffer.resize(static_cast<size_t>(take));
+        size_t filled = 0;
+        while (filled < take) {
+            const ssize_t got = pread(fd_, buffer.data() + filled, static_cast<size_t>(take) - filled,
+                                      static_cast<off_t>(offset + filled));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                break;
+            filled += static_cast<size_t>(got);
+        }
+        return ByteReader(buffer.data(), filled);
+    }
+
+    int fd_ = -1;
+    uint64_t size_ = 0;
+    bool whole_ = false;
+    std::vector<uint8_t> all_;
+    std::vector<uint8_t> buffer_;
+    std::vector<uint8_t> head_;
+};
+
+// The bytes a lump's header takes at most (a mip texture's).
+constexpr uint64_t LUMP_HEAD_SIZE = MIP_HEADER_SIZE;
+
+// True when the first bytes of `body` are those of `head`: the lump did not
+// change between the reading of its header and of its body.
+bool same_head(const ByteReader &head, const uint8_t *body, size_t body_size)
+{
+    const size_t n = head.size() < body_size ? head.size() : body_size;
+    ByteReader copy = head;
+    const uint8_t *bytes = copy.take(n);
+    return n == 0 || (bytes && std::memcmp(bytes, body, n) == 0);
+}
+
 void report_progress(int64_t done, int64_t total)
 {
     platform().set_progress(total > 0 ? static_cast<int>(done * 100 / total) : 0);
@@ -83,14 +197,23 @@ uint64_t mip_levels_size(uint32_t width, uint32_t height)
     return total;
 }
 
-bool lump_bytes(const std::vector<uint8_t> &bytes, const DirectoryEntry &entry, size_t &offset, size_t &size);
+bool lump_bytes(uint64_t file_size, const DirectoryEntry &entry, size_t &offset, size_t &size);
+uint64_t kept_cost(uint64_t file_size, const DirectoryEntry &entry);
+
+// What one frame costs the document beside its pixels: the 256-entry palette
+// every frame of an archive carries, and the image's own record.
+constexpr uint64_t FRAME_OVERHEAD = 256 * 4 + 256;
 
 // Keeps a lump the editor cannot show as a group of its own, byte for byte.
 // False when its bytes do not lie in the file.
-bool keep_lump(const std::vector<uint8_t> &bytes, const DirectoryEntry &entry, Animation *anim)
+bool keep_lump(Archive &file, const DirectoryEntry &entry, Animation *anim)
 {
     size_t offset = 0, size = 0;
-    if (!lump_bytes(bytes, entry, offset, size))
+    if (!lump_bytes(file.size(), entry, offset, size))
+        return false;
+    ByteReader in = file.part(offset, size);
+    const uint8_t *bytes = in.take(size);
+    if (size && !bytes)
         return false;
     Group *group = add_lump_group(anim, entry, ENTRY_OTHER, 1);
     props_set_int(&group->props, PROP_LUMP_TYPE, entry.type, PROPERTY_INTEGER);
@@ -99,7 +222,7 @@ bool keep_lump(const std::vector<uint8_t> &bytes, const DirectoryEntry &entry, A
     const size_t height = size < 1 ? 1 : (size + width - 1) / width;
     std::vector<uint8_t> pixels(width * height, 0);
     if (size)
-        std::memcpy(pixels.data(), bytes.data() + offset, size);
+        std::memcpy(pixels.data(), bytes, size);
     host().bind_image(group->frames[0].image);
     ilTexImage(static_cast<ILuint>(width), static_cast<ILuint>(height), 1, 1, IL_COLOUR_INDEX, IL_UNSIGNED_BYTE,
                pixels.data());
@@ -108,37 +231,63 @@ bool keep_lump(const std::vector<uint8_t> &bytes, const DirectoryEntry &entry, A
 }
 
 // Reads one lump into the animation (and the archive palette). Returns false
-// when the lump does not fit in the file and was skipped.
-bool read_lump(const std::vector<uint8_t> &bytes, const DirectoryEntry &entry, Animation *anim, uint8_t *palette,
-               bool *has_palette)
+// when the lump does not fit in the file and was skipped. `cost` is what it
+// keeps, as lump_cost counts it from the same header; a lump that would
+// keep more than `allowed` is not read and sets `over`.
+bool read_lump(Archive &file, const DirectoryEntry &entry, Animation *anim, uint8_t *palette, bool *has_palette,
+               uint64_t allowed, uint64_t &cost, bool &over)
 {
+    cost = 0;
+    auto afford = [&](uint64_t c) {
+        cost = c;
+        over = c > allowed;
+        return !over;
+    };
     const bool known = entry.type == TYPE_PICTURE || entry.type == TYPE_MIP_TEXTURE || entry.type == TYPE_RAW;
-    if (entry.type == TYPE_PALETTE && entry.offset >= 0 && static_cast<uint64_t>(entry.offset) <= bytes.size()) {
+    if (entry.type == TYPE_PALETTE && entry.offset >= 0 && static_cast<uint64_t>(entry.offset) <= file.size()) {
         // The palette gives every picture its colours, and is kept to be
         // written back.
-        ByteReader in(bytes.data() + entry.offset, bytes.size() - static_cast<size_t>(entry.offset));
+        ByteReader in = file.part(static_cast<uint64_t>(entry.offset), PALETTE_SIZE);
         if (in.fits(PALETTE_SIZE)) {
             quake_palette_read(in, palette);
             *has_palette = true;
         }
     }
-    if (!known)
-        return keep_lump(bytes, entry, anim);
-    if (entry.offset < 0 || static_cast<uint64_t>(entry.offset) > bytes.size())
+    const uint64_t kept = kept_cost(file.size(), entry);
+    if (!known) {
+        return afford(kept) && keep_lump(file, entry, anim);
+    }
+    if (entry.offset < 0 || static_cast<uint64_t>(entry.offset) > file.size())
         return false;
     // The lump may run to the end of the file; its size fields are not
     // trusted, only what its own header says, checked against the bytes left.
-    ByteReader in(bytes.data() + entry.offset, bytes.size() - static_cast<size_t>(entry.offset));
+    const uint64_t offset = static_cast<uint64_t>(entry.offset);
+    const uint64_t left = file.size() - offset;
+    const ByteReader head_bytes = file.head(offset, LUMP_HEAD_SIZE);
+    // The body the header announces, read whole; false when the file does
+    // not hold it (or no longer holds what the header was read from).
+    auto body = [&](uint64_t n, ByteReader &in) {
+        if (n > left)
+            return false;
+        in = file.part(offset, n);
+        const uint8_t *bytes = in.take(static_cast<size_t>(n));
+        if (n && !bytes)
+            return false;
+        in = ByteReader(bytes, static_cast<size_t>(n));
+        return same_head(head_bytes, bytes, static_cast<size_t>(n));
+    };
+    ByteReader in(nullptr, 0);
 
     switch (entry.type) {
     case TYPE_PICTURE: {
-        ByteReader head = in;
+        ByteReader head = head_bytes;
         const int32_t width = head.i32();
         const int32_t height = head.i32();
         const uint64_t area = checked_area(width, height);
-        if (!area)
-            return keep_lump(bytes, entry, anim);
-        if (!in.fits(PICTURE_HEAD_SIZE + area))
+        if (!area) {
+            return afford(kept) && keep_lump(file, entry, anim);
+        }
+        if (!afford(area + FRAME_OVERHEAD) || !body(PICTURE_HEAD_SIZE + area, in))
             return false;
         Group *group = add_lump_group(anim, entry, ENTRY_PICTURE, 1);
         // A picture of unusable size leaves the frame empty.
@@ -148,20 +297,22 @@ bool read_lump(const std::vector<uint8_t> &bytes, const DirectoryEntry &entry, A
     case TYPE_MIP_TEXTURE:
         if (entry.name == CONCHARS_NAME) {
             // The console font: raw pixels despite its lump type.
-            if (!in.fits(static_cast<uint64_t>(CONCHARS_SIDE) * CONCHARS_SIDE))
+            const uint64_t side = CONCHARS_SIDE;
+            if (!afford(side * side + FRAME_OVERHEAD) || !body(side * side, in))
                 return false;
             Group *group = add_lump_group(anim, entry, ENTRY_RAW, 1);
             indexed_pixels_read(in, &group->frames[0], CONCHARS_SIDE, CONCHARS_SIDE);
             return true;
         } else {
-            ByteReader head = in;
+            ByteReader head = head_bytes;
             head.skip(MIP_WIDTH_OFFSET);
             const uint32_t width = head.u32();
             const uint32_t height = head.u32();
             const uint64_t levels = mip_levels_size(width, height);
-            if (levels == 0)
-                return keep_lump(bytes, entry, anim);
-            if (!in.fits(MIP_HEADER_SIZE + levels))
+            if (levels == 0) {
+                return afford(kept) && keep_lump(file, entry, anim);
+            }
+            if (!afford(levels + 4 + 4 * FRAME_OVERHEAD) || !body(MIP_HEADER_SIZE + levels, in))
                 return false;
             Group *group = add_lump_group(anim, entry, ENTRY_MIP_TEXTURE, 0);
             mip_texture_read(in, group);
@@ -177,9 +328,11 @@ bool read_lump(const std::vector<uint8_t> &bytes, const DirectoryEntry &entry, A
             width = 320;
             height = 200;
         }
-        if (!width)
-            return keep_lump(bytes, entry, anim);
-        if (!in.fits(static_cast<uint64_t>(width) * height))
+        if (!width) {
+            return afford(kept) && keep_lump(file, entry, anim);
+        }
+        if (!afford(static_cast<uint64_t>(width) * height + FRAME_OVERHEAD)
+            || !body(static_cast<uint64_t>(width) * height, in))
             return false;
         Group *group = add_lump_group(anim, entry, ENTRY_RAW, 1);
         indexed_pixels_read(in, &group->frames[0], width, height);
@@ -190,20 +343,14 @@ bool read_lump(const std::vector<uint8_t> &bytes, const DirectoryEntry &entry, A
     }
 }
 
-// What one frame costs the document beside its pixels: the 256-entry palette
-// every frame of an archive carries, and the image's own record.
-constexpr uint64_t FRAME_OVERHEAD = 256 * 4 + 256;
-
-// The bytes the reader would keep for one lump (pixels and frame overhead),
-// computed from the same checks as read_lump without decoding anything.
 // The bytes of a lump that lie in the file, as its directory entry gives
 // them; false when they do not.
-bool lump_bytes(const std::vector<uint8_t> &bytes, const DirectoryEntry &entry, size_t &offset, size_t &size)
+bool lump_bytes(uint64_t file_size, const DirectoryEntry &entry, size_t &offset, size_t &size)
 {
     if (entry.offset < 0 || entry.disk_size < 0)
         return false;
     const uint64_t end = static_cast<uint64_t>(entry.offset) + static_cast<uint64_t>(entry.disk_size);
-    if (end > bytes.size())
+    if (end > file_size)
         return false;
     offset = static_cast<size_t>(entry.offset);
     size = static_cast<size_t>(entry.disk_size);
@@ -211,18 +358,22 @@ bool lump_bytes(const std::vector<uint8_t> &bytes, const DirectoryEntry &entry, 
 }
 
 // What keeping a lump as it is takes.
-uint64_t kept_cost(const std::vector<uint8_t> &bytes, const DirectoryEntry &entry)
+uint64_t kept_cost(uint64_t file_size, const DirectoryEntry &entry)
 {
     size_t offset = 0, size = 0;
-    return lump_bytes(bytes, entry, offset, size) ? size + OTHER_LUMP_WIDTH + FRAME_OVERHEAD : 0;
+    return lump_bytes(file_size, entry, offset, size) ? size + OTHER_LUMP_WIDTH + FRAME_OVERHEAD : 0;
 }
 
-uint64_t lump_cost(const std::vector<uint8_t> &bytes, const DirectoryEntry &entry)
+// The bytes the reader would keep for one lump (pixels and frame overhead),
+// computed from the same checks as read_lump from the lump's header alone.
+uint64_t lump_cost(Archive &file, const DirectoryEntry &entry)
 {
-    if (entry.offset < 0 || static_cast<uint64_t>(entry.offset) > bytes.size())
+    if (entry.offset < 0 || static_cast<uint64_t>(entry.offset) > file.size())
         return 0;
-    const ByteReader in(bytes.data() + entry.offset, bytes.size() - static_cast<size_t>(entry.offset));
-    ByteReader head = in;
+    const uint64_t offset = static_cast<uint64_t>(entry.offset);
+    const uint64_t left = file.size() - offset;
+    const bool known = entry.type == TYPE_PICTURE || entry.type == TYPE_MIP_TEXTURE || entry.type == TYPE_RAW;
+    ByteReader head = known ? file.head(offset, LUMP_HEAD_SIZE) : ByteReader(nullptr, 0);
     switch (entry.type) {
     case TYPE_PICTURE: {
         const int32_t width = head.i32();
@@ -230,13 +381,13 @@ uint64_t lump_cost(const std::vector<uint8_t> &bytes, const DirectoryEntry &entr
         const uint64_t area = checked_area(width, height);
         // A picture that does not fit is skipped; one of unusable size keeps
         // a single pixel.
-        if (area && !in.fits(PICTURE_HEAD_SIZE + area))
+        if (area && PICTURE_HEAD_SIZE + area > left)
             return 0;
-        return area ? area + FRAME_OVERHEAD : kept_cost(bytes, entry);
+        return area ? area + FRAME_OVERHEAD : kept_cost(file.size(), entry);
     }
     case TYPE_MIP_TEXTURE: {
         if (entry.name == CONCHARS_NAME)
-            return in.fits(static_cast<uint64_t>(CONCHARS_SIDE) * CONCHARS_SIDE)
+            return static_cast<uint64_t>(CONCHARS_SIDE) * CONCHARS_SIDE <= left
                        ? static_cast<uint64_t>(CONCHARS_SIDE) * CONCHARS_SIDE + FRAME_OVERHEAD
                        : 0;
         head.skip(MIP_WIDTH_OFFSET);
@@ -244,16 +395,16 @@ uint64_t lump_cost(const std::vector<uint8_t> &bytes, const DirectoryEntry &entr
         const uint32_t height = head.u32();
         const uint64_t levels = mip_levels_size(width, height);
         if (levels == 0)
-            return kept_cost(bytes, entry);
-        if (!in.fits(MIP_HEADER_SIZE + levels))
+            return kept_cost(file.size(), entry);
+        if (MIP_HEADER_SIZE + levels > left)
             return 0;
         return levels + 4 + 4 * FRAME_OVERHEAD;
     }
     case TYPE_RAW:
         if (entry.size == RAW_SMALL_SIZE || entry.size == RAW_LARGE_SIZE)
-            return in.fits(static_cast<uint64_t>(entry.size)) ? static_cast<uint64_t>(entry.size) + FRAME_OVERHEAD : 0;
-        return kept_cost(bytes, entry);
-    default: return kept_cost(bytes, entry);
+            return static_cast<uint64_t>(entry.size) <= left ? static_cast<uint64_t>(entry.size) + FRAME_OVERHEAD : 0;
+        return kept_cost(file.size(), entry);
+    default: return kept_cost(file.size(), entry);
     }
 }
 
@@ -328,15 +479,14 @@ bool confirm_sizes(Animation *anim)
 // True when the lumps the directory names, overlapping or not, decode to no
 // more than the pixel budget; else says so and gives up. Runs before any
 // lump is decoded, so a refused archive costs nothing.
-bool directory_within_budget(const char *path, const std::vector<uint8_t> &bytes, size_t directory, int32_t count,
+bool directory_within_budget(const char *path, Archive &file, const std::vector<uint8_t> &directory, int32_t count,
                              Animation *anim)
 {
-    ByteReader in(bytes);
-    in.seek(directory);
+    ByteReader in(directory);
     uint64_t total = 0;
     const uint64_t budget = pixel_budget();
     for (int32_t i = 0; i < count; ++i) {
-        total += lump_cost(bytes, read_entry(in));
+        total += lump_cost(file, read_entry(in));
         if (total > budget) {
             give_up(anim, format_text("Cannot read %s: the %i lumps of its WAD2 directory decode to more than the "
                                       "limit of %s of pixel data",
@@ -351,16 +501,17 @@ bool directory_within_budget(const char *path, const std::vector<uint8_t> &bytes
 
 int32_t wad2_load(const char *path, Animation *anim)
 {
-    std::vector<uint8_t> bytes;
-    if (!read_file(path, bytes))
+    Archive file;
+    if (!file.open(path))
         return 0;
-    ByteReader in(bytes);
+    ByteReader in = file.head(0, HEADER_SIZE);
     if (in.u32() != MAGIC) {
+        const std::vector<uint8_t> &bytes = file.whole();
         refuse_foreign_file(path, bytes.data(), bytes.size(), "Quake WAD2 archive", true);
         return 0;
     }
     // The checks run in order, each before anything it guards is read.
-    if (bytes.size() < HEADER_SIZE) {
+    if (file.size() < HEADER_SIZE) {
         give_up(anim, "WAD2 file is too short for its header");
         return 0;
     }
@@ -370,30 +521,51 @@ int32_t wad2_load(const char *path, Animation *anim)
         give_up(anim, format_text("WAD2 directory has a negative entry count (%i)", count));
         return 0;
     }
-    if (directory < 0 || static_cast<uint64_t>(directory) > bytes.size()) {
+    if (directory < 0 || static_cast<uint64_t>(directory) > file.size()) {
         give_up(anim, format_text("WAD2 directory offset %i lies outside the file", directory));
         return 0;
     }
-    if (static_cast<uint64_t>(count) > (bytes.size() - static_cast<size_t>(directory)) / ENTRY_SIZE) {
+    if (static_cast<uint64_t>(count) > (file.size() - static_cast<uint64_t>(directory)) / ENTRY_SIZE) {
         give_up(anim, format_text("WAD2 directory of %i entries does not fit in the file", count));
         return 0;
     }
+    // The directory is kept apart: the lumps are read through the same
+    // buffer one after another.
+    const uint64_t directory_size = static_cast<uint64_t>(count) * ENTRY_SIZE;
+    ByteReader listed = file.part(static_cast<uint64_t>(directory), directory_size);
+    std::vector<uint8_t> entries(static_cast<size_t>(directory_size), 0);
+    listed.bytes(entries.data(), entries.size());
 
-    if (!directory_within_budget(path, bytes, static_cast<size_t>(directory), count, anim))
+    if (!directory_within_budget(path, file, entries, count, anim))
         return 0;
 
     uint8_t palette[1024] = {};
     bool has_palette = false;
     std::vector<std::string> skipped;
-    in.seek(static_cast<size_t>(directory));
+    ByteReader directory_in(entries);
+    // Counted again as the lumps are read: a file changed since the check
+    // above still cannot make the document exceed the budget.
+    uint64_t total = 0;
+    const uint64_t budget = pixel_budget();
     for (int32_t i = 0; i < count; ++i) {
-        const DirectoryEntry entry = read_entry(in);
+        const DirectoryEntry entry = read_entry(directory_in);
         report_progress(i, count);
         // The all-zero entry the writer leaves for a group without frames.
         if (entry.offset == 0 && entry.disk_size == 0 && entry.size == 0 && entry.type == 0 && entry.name.empty())
             continue;
-        if (!read_lump(bytes, entry, anim, palette, &has_palette))
+        uint64_t cost = 0;
+        bool over = false;
+        const bool read = read_lump(file, entry, anim, palette, &has_palette, budget - total, cost, over);
+        if (over) {
+            give_up(anim, format_text("Cannot read %s: the %i lumps of its WAD2 directory decode to more than the "
+                                      "limit of %s of pixel data",
+                                      path, count, size_text(budget).c_str()));
+            return 0;
+        }
+        if (!read)
             skipped.push_back(entry.name);
+        else
+            total += cost;
     }
 
     // A palette lump applies to every picture, wherever it stands.

@@ -50,14 +50,7 @@ bool encode(Emit emit)
 
 } // namespace
 
-bool bmp_direct_applies()
-{
-    const ILint format = ilGetInteger(IL_IMAGE_FORMAT);
-    return (format == IL_RGB || format == IL_BGR) && ilGetInteger(IL_IMAGE_TYPE) == IL_UNSIGNED_BYTE
-           && ilGetInteger(IL_IMAGE_BYTES_PER_PIXEL) == 3 && ilGetInteger(IL_IMAGE_DEPTH) == 1
-           && ilGetInteger(IL_IMAGE_WIDTH) > 0 && ilGetInteger(IL_IMAGE_HEIGHT) > 0
-           && ilGetInteger(IL_IMAGE_ORIGIN) == IL_ORIGIN_UPPER_LEFT;
-}
+bool bmp_direct_applies() { return bound_image_is_plain_rgb24(); }
 
 std::vector<uint8_t> bmp_encode_bound()
 {

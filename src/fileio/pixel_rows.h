@@ -9,6 +9,19 @@
 #include <cstring>
 #include <vector>
 
+#include <IL/il.h>
+
+// The bound image is what both writers take: 24-bit RGB or BGR, one byte a
+// channel, one layer, top row first.
+inline bool bound_image_is_plain_rgb24()
+{
+    const ILint format = ilGetInteger(IL_IMAGE_FORMAT);
+    return (format == IL_RGB || format == IL_BGR) && ilGetInteger(IL_IMAGE_TYPE) == IL_UNSIGNED_BYTE
+           && ilGetInteger(IL_IMAGE_BYTES_PER_PIXEL) == 3 && ilGetInteger(IL_IMAGE_DEPTH) == 1
+           && ilGetInteger(IL_IMAGE_WIDTH) > 0 && ilGetInteger(IL_IMAGE_HEIGHT) > 0
+           && ilGetInteger(IL_IMAGE_ORIGIN) == IL_ORIGIN_UPPER_LEFT;
+}
+
 // `pixels` holds height rows of width pixels, top row first, red first
 // unless `bgr`. False when `emit(const uint8_t *, size_t)` returns false.
 template <class Emit>

@@ -58,16 +58,19 @@ std::vector<uint8_t> one_pixel_file()
     return file;
 }
 
-// Hands the file for the bound image to `emit` piece by piece; false when
-// it does not apply or `emit` fails.
-template <class Emit>
-bool encode(Emit emit)
+// The library's one-pixel file when this writer takes the bound image;
+// empty otherwise (the library's writer is then the one to use).
+std::vector<uint8_t> model_for_bound()
 {
-    if (!tga_direct_applies())
-        return false;
-    const std::vector<uint8_t> model = one_pixel_file();
-    if (model.empty())
-        return false;
+    return tga_direct_applies() ? one_pixel_file() : std::vector<uint8_t>();
+}
+
+// Hands the file for the bound image to `emit` piece by piece, shaped on
+// `model` (from model_for_bound, not empty); false when the image's sizes
+// do not fit the format or `emit` fails.
+template <class Emit>
+bool encode(const std::vector<uint8_t> &model, Emit emit)
+{
     const uint64_t width = static_cast<uint64_t>(ilGetInteger(IL_IMAGE_WIDTH));
     const uint64_t height = static_cast<uint64_t>(ilGetInteger(IL_IMAGE_HEIGHT));
     const uint8_t *data = ilGetData();
@@ -102,18 +105,16 @@ bool encode(Emit emit)
 
 bool tga_direct_applies()
 {
-    const ILint format = ilGetInteger(IL_IMAGE_FORMAT);
-    return (format == IL_RGB || format == IL_BGR) && ilGetInteger(IL_IMAGE_TYPE) == IL_UNSIGNED_BYTE
-           && ilGetInteger(IL_IMAGE_BYTES_PER_PIXEL) == 3 && ilGetInteger(IL_IMAGE_DEPTH) == 1
-           && ilGetInteger(IL_IMAGE_WIDTH) > 0 && ilGetInteger(IL_IMAGE_HEIGHT) > 0
-           && ilGetInteger(IL_IMAGE_ORIGIN) == IL_ORIGIN_UPPER_LEFT && !ilGetInteger(IL_TGA_RLE)
-           && !ilGetInteger(IL_TGA_CREATE_STAMP);
+    return bound_image_is_plain_rgb24() && !ilGetInteger(IL_TGA_RLE) && !ilGetInteger(IL_TGA_CREATE_STAMP);
 }
 
 bool tga_encode_bound(ByteWriter &out)
 {
+    const std::vector<uint8_t> model = model_for_bound();
+    if (model.empty())
+        return false;
     ByteWriter file;
-    const bool encoded = encode([&file](const uint8_t *p, size_t n) {
+    const bool encoded = encode(model, [&file](const uint8_t *p, size_t n) {
         file.bytes(p, n);
         return true;
     });
@@ -124,15 +125,14 @@ bool tga_encode_bound(ByteWriter &out)
 
 int tga_save_bound(const char *path)
 {
-    if (!tga_direct_applies())
-        return -1;
     // The model file is made first: when it is not as expected, nothing
     // has been written and the library's writer takes over.
-    if (one_pixel_file().empty())
+    const std::vector<uint8_t> model = model_for_bound();
+    if (model.empty())
         return -1;
     OutputFile file;
     if (!file.open(path))
         return 0;
-    const bool encoded = encode([&file](const uint8_t *p, size_t n) { return file.write(p, n); });
+    const bool encoded = encode(model, [&file](const uint8_t *p, size_t n) { return file.write(p, n); });
     return encoded && file.finish() ? 1 : 0;
 }

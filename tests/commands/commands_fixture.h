@@ -26,20 +26,8 @@ public:
     std::vector<Check> checks;
 };
 
-class CommandsTest : public CoreTest {
+class CommandsTest : public DocumentTest {
 protected:
-    void SetUp() override
-    {
-        CoreTest::SetUp();
-        doc_reset();
-    }
-    void TearDown() override
-    {
-        doc_reset();
-        CoreTest::TearDown();
-    }
-
-    static DocumentState &doc() { return doc_state(); }
     // Appends a group of `frames` frames, frame j a (j+1) x 2 RGBA image.
     static Group *add_group(const char *name, int frames);
     static std::vector<std::string> group_names();

@@ -12,20 +12,8 @@
 
 namespace {
 
-class UndoHistoryTest : public CoreTest {
+class UndoHistoryTest : public DocumentTest {
 protected:
-    void SetUp() override
-    {
-        CoreTest::SetUp();
-        doc_reset();
-    }
-    void TearDown() override
-    {
-        doc_reset();
-        CoreTest::TearDown();
-    }
-
-    static DocumentState &doc() { return doc_state(); }
     // Which edit the document shows: the "n" property each edit sets.
     static int shown() { return props_get_int(&doc().animation.props, "n"); }
     static void edit(int n)

@@ -10,6 +10,7 @@
 #include <IL/il.h>
 #include <IL/ilu.h>
 
+#include "document/document_state.h"
 #include "fileio/generic_formats.h"
 #include "plugins/host_table.h"
 #include "quake/quake_palette.h"
@@ -118,6 +119,20 @@ void CoreTest::TearDown()
     for (const std::string &u : ui.unexpected())
         ADD_FAILURE() << "unexpected " << u;
 }
+
+void DocumentTest::SetUp()
+{
+    CoreTest::SetUp();
+    doc_reset();
+}
+
+void DocumentTest::TearDown()
+{
+    doc_reset();
+    CoreTest::TearDown();
+}
+
+DocumentState &DocumentTest::doc() { return doc_state(); }
 
 std::vector<std::string> CoreTest::message_texts() const
 {

@@ -44,3 +44,15 @@ protected:
     ScriptedPlatform ui;
     Animation anim{};
 };
+
+struct DocumentState;
+
+// CoreTest over the process-wide document, which is empty (no groups, no
+// undo steps, unmodified) when each test starts and after it ends.
+class DocumentTest : public CoreTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    static DocumentState &doc();
+};

@@ -43,36 +43,21 @@ void ByteWriter::borrow(const void *data, size_t n)
 void ByteWriter::patch_u32(size_t offset, uint32_t v)
 {
     // The own bytes before `offset` are those of the stream less the
-    // borrowed blocks that end at or before it.
+    // borrowed blocks that end at or before it. Patches land near the end
+    // (a size just learnt), so the blocks are looked at from the last.
     size_t own = offset;
-    if (!pieces_.empty()) {
-        // The last block that starts at or before the offset.
-        size_t low = 0, high = pieces_.size();
-        while (low < high) {
-            const size_t middle = (low + high) / 2;
-            const Piece &piece = pieces_[middle];
-            const size_t starts = piece.own_at + piece.borrowed_through - piece.size;
-            if (starts <= offset)
-                low = middle + 1;
-            else
-                high = middle;
+    for (size_t i = pieces_.size(); i-- > 0;) {
+        const Piece &piece = pieces_[i];
+        const size_t starts = piece.own_at + piece.borrowed_through - piece.size;
+        if (offset >= starts + piece.size) {
+            own = offset - piece.borrowed_through;
+            break;
         }
-        bool into_borrowed = false;
-        if (low < pieces_.size()) {
-            const Piece &next = pieces_[low];
-            into_borrowed = offset + 4 > next.own_at + next.borrowed_through - next.size;
-        }
-        if (into_borrowed) {
+        if (offset + 4 > starts) {
+            // Into a borrowed block: those bytes are not ours to change.
             flatten();
-        } else if (low > 0) {
-            const Piece &piece = pieces_[low - 1];
-            const size_t starts = piece.own_at + piece.borrowed_through - piece.size;
-            if (offset + 4 > starts && offset < starts + piece.size) {
-                // Into a borrowed block: those bytes are not ours to change.
-                flatten();
-            } else {
-                own = offset - piece.borrowed_through;
-            }
+            own = offset;
+            break;
         }
     }
     for (int i = 0; i < 4; ++i)

@@ -1,12 +1,14 @@
 // vorn-cli convert: load one file and save it in the format of another name;
 // several inputs make one group of the frames of each input's first group.
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "cli/cli.h"
 #include "document/animation.h"
 #include "document/props.h"
 #include "fileio/format_table.h"
+#include "fileio/generic_formats.h"
 
 int cli_convert(const Args &arguments)
 {
@@ -30,6 +32,11 @@ int cli_convert(const Args &arguments)
     anim_init(&anim);
     int status = 0;
     if (paths.size() == 2) {
+        // A file bound for a one-image format is read for its first frame
+        // alone: a long animation is not decoded to keep one picture.
+        std::optional<FirstFrameScope> first_frame;
+        if (save_writes_first_frame_only(out.c_str()))
+            first_frame.emplace();
         file_load(paths[0].c_str(), &anim);
         if (anim.group_count == 0)
             status = run.fail(paths[0] + " gave no image; nothing written");

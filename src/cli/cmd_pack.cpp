@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "document/animation.h"
 #include "document/props.h"
 #include "fileio/format_table.h"
+#include "fileio/generic_formats.h"
 #include "plugins/host_table.h"
 
 namespace fs = std::filesystem;
@@ -42,7 +44,12 @@ int append_frames_of(CliRun &run, const std::string &path, Group *group, bool fi
 {
     Animation scratch;
     anim_init(&scratch);
-    file_load(path.c_str(), &scratch);
+    {
+        std::optional<FirstFrameScope> first_frame;
+        if (first_only)
+            first_frame.emplace();
+        file_load(path.c_str(), &scratch);
+    }
     int appended = 0;
     if (scratch.group_count > 0 && scratch.groups[0].frame_count > 0) {
         // A view of the first group, shortened when only its first frame is

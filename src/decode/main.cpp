@@ -7,7 +7,7 @@
 // before it touches the file, and writes nothing but the pipe. Whatever
 // happens to it here (a crash, a corrupted heap, a limit hit) ends with it.
 //
-//   vorn-decode [--palette-only] MAX_SIDE BUDGET_BYTES CPU_SECONDS PATH
+//   vorn-decode [--palette-only] [--first-frame] MAX_SIDE BUDGET_BYTES CPU_SECONDS PATH
 //   vorn-decode --serve      (requests on standard input, see serve())
 #include <cerrno>
 #include <cstdio>
@@ -19,6 +19,10 @@
 
 #include <csignal>
 
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -28,6 +32,7 @@
 #include <IL/il.h>
 
 #include "fileio/decode_protocol.h"
+#include "fileio/gif_scan.h"
 #include "fileio/huge_pages.h"
 #include "fileio/pixel_layout.h"
 
@@ -195,15 +200,54 @@ void start_library()
     ilDisable(IL_TYPE_SET);
 }
 
+// The GIF `path` cut after its first image and closed with a trailer, in
+// `prefix`; false when the file is no GIF with a complete first image, or
+// holds nothing after it.
+bool gif_first_image(const char *path, std::vector<uint8_t> &prefix)
+{
+    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat info{};
+    void *mapped = MAP_FAILED;
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
+        mapped = mmap(nullptr, static_cast<size_t>(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+    close(fd);
+    if (mapped == MAP_FAILED)
+        return false;
+    const auto *data = static_cast<const uint8_t *>(mapped);
+    const size_t size = static_cast<size_t>(info.st_size);
+    const size_t length = gif_first_image_length(data, size);
+    const bool cut = length > 0 && length + 1 < size;
+    if (cut) {
+        prefix.assign(data, data + length);
+        prefix.push_back(0x3B); // the trailer
+    }
+    munmap(mapped, size);
+    return cut;
+}
+
+// Loads `path` into the bound image. For the first frame alone, a GIF is
+// handed over without the frames after it, which are then never decoded.
+bool load(const char *path, bool first_frame)
+{
+    std::vector<uint8_t> prefix;
+    if (first_frame && ilTypeFromExt(path) == IL_GIF && gif_first_image(path, prefix)
+        && prefix.size() <= UINT32_MAX)
+        return ilLoadL(IL_GIF, prefix.data(), static_cast<ILuint>(prefix.size()));
+    return ilLoadImage(path);
+}
+
 // Decodes `path` and writes the stream to standard output. The library is
 // started and the limits are set.
-int decode(bool palette_only, long long max_side, uint64_t budget, const char *path)
+int decode(uint32_t flags, long long max_side, uint64_t budget, const char *path)
 {
+    const bool palette_only = (flags & PALETTE_ONLY) != 0;
     StreamHeader header{};
     ILuint image = 0;
     ilGenImages(1, &image);
     ilBindImage(image);
-    if (!ilLoadImage(path)) {
+    if (!load(path, (flags & FIRST_FRAME) != 0)) {
         header.status = LIBRARY_ERROR;
         header.error_code = static_cast<uint32_t>(ilGetError());
         return finish(header);
@@ -215,7 +259,7 @@ int decode(bool palette_only, long long max_side, uint64_t budget, const char *p
     uint32_t count = 0;
     uint64_t total = 0;
     for (ILuint i = 0; i < MAX_FRAMES; ++i) {
-        if (palette_only && i > 0)
+        if ((flags & (PALETTE_ONLY | FIRST_FRAME)) && i > 0)
             break;
         if (i > 0 && static_cast<ILint>(i) > following)
             break;
@@ -355,7 +399,7 @@ void set_limits(const char *path, uint64_t budget, long long cpu_seconds)
             close(stream);
             close(STDIN_FILENO);
             set_limits(request.path, request.budget, request.cpu_seconds);
-            _exit(decode(request.palette_only != 0, request.max_side, request.budget, request.path));
+            _exit(decode(request.flags, request.max_side, request.budget, request.path));
         }
         close(stream);
         const ServeReply started{MAGIC, pid, 0, 0};
@@ -384,11 +428,15 @@ int main(int argc, char **argv)
         return serve();
 #endif
     }
-    bool palette_only = false;
+    uint32_t flags = 0;
     int arg = 1;
-    if (arg < argc && std::strcmp(argv[arg], "--palette-only") == 0) {
-        palette_only = true;
-        ++arg;
+    for (; arg < argc; ++arg) {
+        if (std::strcmp(argv[arg], "--palette-only") == 0)
+            flags |= PALETTE_ONLY;
+        else if (std::strcmp(argv[arg], "--first-frame") == 0)
+            flags |= FIRST_FRAME;
+        else
+            break;
     }
     if (argc - arg != 4)
         return 2;
@@ -418,5 +466,5 @@ int main(int argc, char **argv)
 #endif
     set_limits(path, budget, cpu_seconds);
     start_library();
-    return decode(palette_only, max_side, budget, path);
+    return decode(flags, max_side, budget, path);
 }

@@ -289,7 +289,7 @@ struct DecodeServer {
         if (std::strlen(path) >= sizeof packet.path)
             return false;
         packet.magic = MAGIC;
-        packet.palette_only = request.palette_only ? 1 : 0;
+        packet.flags = (request.palette_only ? PALETTE_ONLY : 0) | (request.first_frame_only ? FIRST_FRAME : 0);
         packet.max_side = request.max_side;
         packet.cpu_seconds = cpu_seconds;
         packet.budget = request.budget;
@@ -416,6 +416,8 @@ void run(const char *path, const DecodeRequest &request, FrameSink *sink, Decode
         std::vector<std::string> a{decoder_path()};
         if (request.palette_only)
             a.emplace_back("--palette-only");
+        if (request.first_frame_only)
+            a.emplace_back("--first-frame");
         a.push_back(std::to_string(request.max_side));
         a.push_back(std::to_string(request.budget));
         a.push_back(std::to_string(result.timeout_ms / 1000 + 1)); // CPU seconds
@@ -471,7 +473,8 @@ void run(const char *path, const DecodeRequest &request, FrameSink *sink, Decode
         finish_child(child, false, result.peak_kib, static_cast<long>(header.peak_kib));
         return;
     }
-    if (header.frame_count < 1 || header.frame_count > MAX_FRAMES) {
+    if (header.frame_count < 1 || header.frame_count > MAX_FRAMES
+        || (header.frame_count > 1 && (request.first_frame_only || request.palette_only))) {
         finish_child(child, true, result.peak_kib);
         result.outcome = DecodeOutcome::BadLayout;
         return;

@@ -46,6 +46,7 @@ struct DecodeRequest {
     int32_t max_side = GENERIC_MAX_SIDE;
     uint64_t budget = pixel_budget();
     bool palette_only = false; // frames carry their palettes but no pixels
+    bool first_frame_only = false; // the file's first frame alone
 };
 
 struct DecodeResult {

@@ -66,12 +66,17 @@ static_assert(sizeof(FrameHeader) == 48);
 // sequenced-packet socket, the write end of the stream's pipe attached.
 struct ServeRequest {
     uint32_t magic;
-    uint32_t palette_only;
+    uint32_t flags; // PALETTE_ONLY, FIRST_FRAME
     int32_t max_side;
     uint32_t cpu_seconds;
     uint64_t budget;
     char path[4096];
 };
+
+// What a decode is asked to send: each frame's palette and no pixels, and
+// only the file's first frame (a GIF's later frames are not even decoded).
+inline constexpr uint32_t PALETTE_ONLY = 1;
+inline constexpr uint32_t FIRST_FRAME = 2;
 
 // The server's replies: one when it has started the decoder (pid, or -1 when
 // it could not), one when the decoder has ended (its wait status and the

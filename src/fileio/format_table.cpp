@@ -286,6 +286,30 @@ int file_save(const char *path, Animation *anim)
     return 0;
 }
 
+bool save_writes_first_frame_only(const char *path)
+{
+    for (int i = 0; i < plugin_count(); ++i) {
+        const PluginFormatTable *formats = plugin_record(i).formats;
+        if (formats && formats->save_image)
+            return false;
+    }
+    if (!std::strchr(path, '.'))
+        return false;
+    const SaveImageFn first_frame_writers[] = {codec_guard::save<lmp_save>, codec_guard::save<mip_save>,
+                                               codec_guard::save<generic_image_save>};
+    for (int i = 0; FormatTable[i].description; ++i) {
+        const FormatRow &row = FormatTable[i];
+        if (!row.save_image || !extension_matches(row.pattern, path))
+            continue;
+        bool first_frame_only = false;
+        for (SaveImageFn writer : first_frame_writers)
+            first_frame_only = first_frame_only || row.save_image == writer;
+        if (!first_frame_only)
+            return false;
+    }
+    return true; // the matching rows and the generic writer that follows them
+}
+
 int palette_file_load(const char *path, uint8_t *rgba1024)
 {
     // The image rows below all read the same file: one decode serves them.

@@ -32,6 +32,12 @@ int file_save(const char *path, Animation *anim);
 int palette_file_load(const char *path, uint8_t *rgba1024);
 void palette_file_save(const char *path, const uint8_t *rgba, int count);
 
+// True when saving to `path` writes nothing but the first frame of the
+// first group (the common image formats, .lmp pictures, .mip textures), so
+// that a file loaded only to be saved there needs no other frame. False
+// whenever a plug-in could take the save.
+bool save_writes_first_frame_only(const char *path);
+
 int extension_matches(const char *pattern, const char *path);
 // The double-NUL filter list for one kind; the string holds every NUL.
 std::string build_file_filter(int kind);

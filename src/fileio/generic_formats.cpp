@@ -136,7 +136,12 @@ struct PaletteCache {
 };
 thread_local PaletteCache palette_cache;
 
+thread_local int first_frame_scopes = 0;
+
 } // namespace
+
+FirstFrameScope::FirstFrameScope() { ++first_frame_scopes; }
+FirstFrameScope::~FirstFrameScope() { --first_frame_scopes; }
 
 PaletteDecodeScope::PaletteDecodeScope() { ++palette_cache.scopes; }
 PaletteDecodeScope::~PaletteDecodeScope()
@@ -243,6 +248,7 @@ int32_t generic_image_load(const char *path, Animation *anim)
     DecodeRequest request;
     request.max_side = GENERIC_MAX_SIDE;
     request.budget = pixel_budget();
+    request.first_frame_only = first_frame_scopes > 0;
     const DecodeResult decoded = decode_in_child(path, request, &images);
     group = &anim->groups[index];
     if (decoded.outcome != DecodeOutcome::Decoded || group->frame_count != static_cast<int>(decoded.frames.size())) {

@@ -12,6 +12,17 @@ void generic_set_gif_hack(bool on);
 bool generic_gif_hack();
 
 int32_t generic_image_load(const char *path, Animation *anim);
+// While one of these lives on the calling thread, generic_image_load takes
+// only the first frame of each file: for a caller that uses no other (a
+// conversion to a one-image format, a frame replaced from a file). The
+// decoder sends no other frame, and leaves a GIF's later frames undecoded.
+class FirstFrameScope {
+public:
+    FirstFrameScope();
+    ~FirstFrameScope();
+    FirstFrameScope(const FirstFrameScope &) = delete;
+    FirstFrameScope &operator=(const FirstFrameScope &) = delete;
+};
 int32_t generic_image_save(const char *path, Animation *anim);
 int32_t image_palette_load(const char *path, uint8_t *rgba1024);
 // While one of these lives on the calling thread, image_palette_load decodes

@@ -126,6 +126,20 @@ TEST(ExtensionMatching, ComparesTheTailsFromTheLastDot)
     EXPECT_EQ(extension_matches("*.bmp", "/a.bmp/b.bmp"), 1);
 }
 
+TEST(FormatTableRows, SavesThatKeepOnlyTheFirstFrameAreKnownByTheirWriter)
+{
+    const struct {
+        const char *path;
+        bool first_frame_only;
+    } cases[] = {
+        {"a.bmp", true},  {"a.png", true},   {"a.tga", true},  {"pic.lmp", true},  {"palette.lmp", true},
+        {"t.mip", true},  {"a.xyz", true},   {"s.spr", false}, {"s.spr32", false}, {"t.wad", false},
+        {"noext", false},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(save_writes_first_frame_only(c.path), c.first_frame_only) << c.path;
+}
+
 TEST(FormatTableRows, FortyRowsThenAnEmptyRow)
 {
     int rows = 0;

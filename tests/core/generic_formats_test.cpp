@@ -110,6 +110,33 @@ TEST_F(GenericFormatsTest, AnimatedGifGivesOneFramePerImageWithItsDuration)
     EXPECT_TRUE(ui.messages().empty()) << ui.transcript();
 }
 
+TEST_F(GenericFormatsTest, FirstFrameScopeLoadsTheFirstFrameAloneAsTheWholeLoadGivesIt)
+{
+    const std::string path = data_path("images/giflib_welcome2.gif");
+    generic_image_load(path.c_str(), &anim);
+    ASSERT_EQ(anim.group_count, 1);
+    ASSERT_GT(anim.groups[0].frame_count, 1);
+    Animation first;
+    anim_init(&first);
+    {
+        const FirstFrameScope scope;
+        generic_image_load(path.c_str(), &first);
+    }
+    ASSERT_EQ(first.group_count, 1);
+    ASSERT_EQ(first.groups[0].frame_count, 1);
+    const Frame &whole = anim.groups[0].frames[0];
+    const Frame &alone = first.groups[0].frames[0];
+    EXPECT_EQ(rgba_of(alone.image), rgba_of(whole.image));
+    EXPECT_EQ(props_get_float(&alone.props, "Duration"), props_get_float(&whole.props, "Duration"));
+    anim_destroy(&first);
+    // The scope has ended: every frame again.
+    Animation again;
+    anim_init(&again);
+    generic_image_load(path.c_str(), &again);
+    EXPECT_EQ(again.groups[0].frame_count, anim.groups[0].frame_count);
+    anim_destroy(&again);
+}
+
 TEST_F(GenericFormatsTest, GifHackComposesTransparentPixelsOverThePreviousFrame)
 {
     const std::string path = data_path("images/giflib_welcome2.gif");

@@ -16,6 +16,7 @@
 #include "fileio/child_decode.h"
 #include "fileio/format_table.h"
 #include "fileio/generic_formats.h"
+#include "fileio/gif_scan.h"
 #include "fileio/image_limits.h"
 #include "plugins/host_table.h"
 #include "support/test_support.h"
@@ -389,6 +390,55 @@ TEST_F(HostileFiles, ServedAndStartedDecodersGiveTheSameFrames)
         }
         EXPECT_GT(served.peak_kib, 0);
     }
+}
+
+TEST_F(HostileFiles, FirstFrameDecodeGivesExactlyTheWholeDecodesFirstFrame)
+{
+    for (const char *name : {"images/giflib_fire.gif", "images/giflib_welcome2.gif",
+                             "images/giflib_treescap-interlaced.gif", "images/giflib_x-trans.gif",
+                             "images/pngsuite_basn3p08.png"}) {
+        SCOPED_TRACE(name);
+        const DecodeResult whole = decode_in_child(data_path(name).c_str());
+        DecodeRequest request;
+        request.first_frame_only = true;
+        const DecodeResult first = decode_in_child(data_path(name).c_str(), request);
+        ASSERT_EQ(whole.outcome, DecodeOutcome::Decoded);
+        ASSERT_EQ(first.outcome, DecodeOutcome::Decoded);
+        ASSERT_EQ(first.frames.size(), 1u);
+        EXPECT_EQ(std::memcmp(&first.frames[0].head, &whole.frames[0].head, sizeof first.frames[0].head), 0);
+        EXPECT_EQ(first.frames[0].palette, whole.frames[0].palette);
+        EXPECT_EQ(first.frames[0].pixels, whole.frames[0].pixels);
+    }
+}
+
+TEST(GifScan, FirstImageEndsWhereTheNextBlockBeginsAndCutsAreRefused)
+{
+    const Bytes animated = read_bytes(data_path("images/giflib_fire.gif"));
+    const size_t length = gif_first_image_length(animated.data(), animated.size());
+    ASSERT_GT(length, 13u);
+    ASSERT_LT(length, animated.size());
+    EXPECT_TRUE(animated[length] == 0x21 || animated[length] == 0x2C) << int(animated[length]);
+    // Every cut before the first image is complete gives 0, read in bounds
+    // (the sanitizer build watches the reads).
+    for (size_t n = 0; n < length; ++n) {
+        const Bytes cut(animated.begin(), animated.begin() + static_cast<std::ptrdiff_t>(n));
+        ASSERT_EQ(gif_first_image_length(cut.data(), cut.size()), 0u) << n;
+    }
+    const Bytes single = read_bytes(data_path("images/giflib_treescap-interlaced.gif"));
+    const size_t single_length = gif_first_image_length(single.data(), single.size());
+    ASSERT_GT(single_length, 0u);
+    EXPECT_EQ(single[single_length], 0x3B); // the trailer follows
+    // A block of no known kind after the colour table, and a file that is
+    // not a GIF.
+    const auto after_table = static_cast<std::ptrdiff_t>(13 + 3 * (size_t(2) << (single[10] & 7)));
+    Bytes damaged(single.begin(), single.begin() + after_table);
+    damaged.push_back(0x99);
+    damaged.insert(damaged.end(), single.begin() + after_table, single.end());
+    EXPECT_EQ(gif_first_image_length(damaged.data(), damaged.size()), 0u);
+    Bytes renamed = single;
+    renamed[3] = '9';
+    renamed[4] = '0';
+    EXPECT_EQ(gif_first_image_length(renamed.data(), renamed.size()), 0u);
 }
 
 TEST_F(HostileFiles, PaletteDispatchDecodesTheFileOnce)

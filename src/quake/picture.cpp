@@ -30,7 +30,6 @@
 namespace {
 
 constexpr int MIP_LEVELS = 4;
-constexpr size_t MIP_HEADER_SIZE = 40;
 constexpr size_t MIP_NAME_SIZE = 16;
 constexpr size_t QUAKE_PALETTE_SIZE = 768;
 constexpr int COLORMAP_WIDTH = 256;

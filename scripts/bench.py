@@ -7,6 +7,7 @@ programs.
     scripts/bench.py BUILD_DIR [--runs N]
 """
 import os
+import resource
 import shutil
 import struct
 import subprocess
@@ -115,32 +116,39 @@ def image_magick():
     return shutil.which("convert")
 
 
-def median_time(command, runs, sync=None):
-    """The median time of `command`; with `sync`, until that file it wrote
-    is on disk as well."""
-    times = []
-    for _ in range(runs):
-        start = time.perf_counter()
-        subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
-        if sync:
-            fd = os.open(sync, os.O_RDONLY)
-            os.fsync(fd)
-            os.close(fd)
-        times.append(time.perf_counter() - start)
-    times.sort()
-    return times[len(times) // 2]
+def timed(command, sync=None):
+    """The wall time of one run of `command` and the CPU time (user and
+    system, of it and its children) it took; with `sync`, until that file it
+    wrote is on disk as well."""
+    before = resource.getrusage(resource.RUSAGE_CHILDREN)
+    start = time.perf_counter()
+    subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+    if sync:
+        fd = os.open(sync, os.O_RDONLY)
+        os.fsync(fd)
+        os.close(fd)
+    wall = time.perf_counter() - start
+    after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    cpu = (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
+    return wall, cpu
+
+
+def median(values):
+    values = sorted(values)
+    return values[len(values) // 2]
 
 
 def compare(name, ours, theirs, runs, reference_name, sync=None):
-    """Alternates the two commands and reports the ratio of their medians."""
+    """Alternates the two commands and reports the ratios of their median
+    wall times and of their median CPU times (which a busy machine moves
+    less)."""
     a, b = [], []
     for _ in range(runs):
-        a.append(median_time(ours, 1))
-        b.append(median_time(theirs, 1, sync))
-    a.sort()
-    b.sort()
-    ratio = a[len(a) // 2] / b[len(b) // 2]
-    print("| %-44s | %-12s | %6.2f |" % (name, reference_name, ratio))
+        a.append(timed(ours))
+        b.append(timed(theirs, sync))
+    ratio = median(t[0] for t in a) / median(t[0] for t in b)
+    cpu_ratio = median(t[1] for t in a) / max(median(t[1] for t in b), 1e-6)
+    print("| %-44s | %-12s | %6.2f | %6.2f |" % (name, reference_name, ratio, cpu_ratio))
     return ratio
 
 
@@ -166,8 +174,8 @@ def main():
             pal = open(os.path.join(work, "palette.lmp"), "rb").read()
             png(os.path.join(work, "palette.png"), 16, 16, lambda x, y: pal[(y * 16 + x) * 3:(y * 16 + x) * 3 + 3])
 
-        print("| %-44s | %-12s | %6s |" % ("vorn-cli command", "against", "ratio"))
-        print("|%s|%s|%s|" % ("-" * 46, "-" * 14, "-" * 8))
+        print("| %-44s | %-12s | %6s | %6s |" % ("vorn-cli command", "against", "ratio", "CPU"))
+        print("|%s|%s|%s|%s|" % ("-" * 46, "-" * 14, "-" * 8, "-" * 8))
         w = lambda name: os.path.join(work, name)
         for n in (200, 1000):
             command = [cli, "convert", w("w%d.wad" % n), w("out.wad"), "--yes"]

@@ -1,7 +1,6 @@
 // vorn-cli convert: load one file and save it in the format of another name;
 // several inputs make one group of the frames of each input's first group.
 #include <cstdio>
-#include <optional>
 #include <string>
 
 #include "cli/cli.h"
@@ -34,9 +33,7 @@ int cli_convert(const Args &arguments)
     if (paths.size() == 2) {
         // A file bound for a one-image format is read for its first frame
         // alone: a long animation is not decoded to keep one picture.
-        std::optional<FirstFrameScope> first_frame;
-        if (save_writes_first_frame_only(out.c_str()))
-            first_frame.emplace();
+        const FirstFrameScope first_frame(save_writes_first_frame_only(out.c_str()));
         file_load(paths[0].c_str(), &anim);
         if (anim.group_count == 0)
             status = run.fail(paths[0] + " gave no image; nothing written");

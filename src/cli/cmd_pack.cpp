@@ -8,7 +8,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -45,9 +44,7 @@ int append_frames_of(CliRun &run, const std::string &path, Group *group, bool fi
     Animation scratch;
     anim_init(&scratch);
     {
-        std::optional<FirstFrameScope> first_frame;
-        if (first_only)
-            first_frame.emplace();
+        const FirstFrameScope first_frame(first_only);
         file_load(path.c_str(), &scratch);
     }
     int appended = 0;

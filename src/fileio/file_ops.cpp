@@ -11,6 +11,7 @@
 #include "document/animation.h"
 #include "document/document_state.h"
 #include "fileio/format_table.h"
+#include "fileio/generic_formats.h"
 #include "fileio/image_limits.h"
 #include "platform/platform.h"
 
@@ -177,6 +178,7 @@ int load_via_dialog(Animation *anim)
     const std::string path = platform().open_file_dialog(build_file_filter(FILE_OP_LOAD_IMAGE), "Open");
     if (path.empty())
         return 0;
+    const FirstFrameScope first_frame;
     file_load(path.c_str(), anim);
     return 1;
 }

@@ -54,7 +54,8 @@ int save_document(const char *path, Animation *anim, bool synchronous);
 void save_worker(const std::string &path, Animation *anim);
 
 // Open dialog, then the chosen file loaded into the empty `anim` on the
-// calling thread. 1 when a file was chosen.
+// calling thread, for a caller that uses its first frame: a file of the
+// image library's formats gives that frame alone. 1 when a file was chosen.
 int load_via_dialog(Animation *anim);
 // Multi-file open dialog; every chosen file's first group's frames are
 // appended, in the listed order, to group 0 ("[no group]") of `anim`, which

@@ -140,8 +140,8 @@ thread_local int first_frame_scopes = 0;
 
 } // namespace
 
-FirstFrameScope::FirstFrameScope() { ++first_frame_scopes; }
-FirstFrameScope::~FirstFrameScope() { --first_frame_scopes; }
+FirstFrameScope::FirstFrameScope(bool on) : on_(on) { first_frame_scopes += on_ ? 1 : 0; }
+FirstFrameScope::~FirstFrameScope() { first_frame_scopes -= on_ ? 1 : 0; }
 
 PaletteDecodeScope::PaletteDecodeScope() { ++palette_cache.scopes; }
 PaletteDecodeScope::~PaletteDecodeScope()

@@ -16,12 +16,16 @@ int32_t generic_image_load(const char *path, Animation *anim);
 // only the first frame of each file: for a caller that uses no other (a
 // conversion to a one-image format, a frame replaced from a file). The
 // decoder sends no other frame, and leaves a GIF's later frames undecoded.
+// One made with `on` false changes nothing.
 class FirstFrameScope {
 public:
-    FirstFrameScope();
+    explicit FirstFrameScope(bool on = true);
     ~FirstFrameScope();
     FirstFrameScope(const FirstFrameScope &) = delete;
     FirstFrameScope &operator=(const FirstFrameScope &) = delete;
+
+private:
+    bool on_;
 };
 int32_t generic_image_save(const char *path, Animation *anim);
 int32_t image_palette_load(const char *path, uint8_t *rgba1024);

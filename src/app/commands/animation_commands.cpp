@@ -5,7 +5,6 @@
 #include "document/animation.h"
 #include "document/props.h"
 #include "fileio/file_ops.h"
-#include "fileio/generic_formats.h"
 #include "platform/platform.h"
 #include "plugins/host_table.h"
 
@@ -108,12 +107,7 @@ void frame_import_replace(CommandHost &)
         return;
     Animation loaded;
     anim_init(&loaded);
-    bool chosen = false;
-    {
-        // Only the file's first frame is used: no other is decoded.
-        const FirstFrameScope first_frame;
-        chosen = load_via_dialog(&loaded) != 0;
-    }
+    const bool chosen = load_via_dialog(&loaded) != 0;
     if (!chosen || loaded.group_count < 1 || !loaded.groups || loaded.groups[0].frame_count < 1) {
         anim_destroy(&loaded);
         return;

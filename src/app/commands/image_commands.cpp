@@ -5,7 +5,6 @@
 #include "app/commands/document_access.h"
 #include "document/animation.h"
 #include "fileio/file_ops.h"
-#include "fileio/generic_formats.h"
 #include "platform/platform.h"
 #include "plugins/host_table.h"
 #include "views/logic/adjust_logic.h"
@@ -101,12 +100,7 @@ void image_import_alpha(CommandHost &)
         return;
     Animation loaded;
     anim_init(&loaded);
-    bool chosen = false;
-    {
-        // Only the file's first frame is used: no other is decoded.
-        const FirstFrameScope first_frame;
-        chosen = load_via_dialog(&loaded) != 0;
-    }
+    const bool chosen = load_via_dialog(&loaded) != 0;
     if (chosen && loaded.group_count > 0 && loaded.groups[0].frame_count > 0) {
         doc_begin_edit(1);
         frame_set_alpha_from(doc_current_frame(doc_state())->image, loaded.groups[0].frames[0].image);

@@ -1,6 +1,7 @@
 // The Image menu and the alpha and information commands of Edit and View:
 // colour depth over the whole animation, exact geometry, the Adjust
-// dialog's OK, Cancel and preview, resize, and the alpha channel in and out.
+// dialog's OK, Cancel and preview, resize, and the alpha channel in and out;
+// what sprite frames rely on: transparency, palette and origin.
 #include <IL/il.h>
 #include <IL/ilu.h>
 
@@ -10,9 +11,9 @@
 #include "app/commands/edit_commands.h"
 #include "app/commands/image_commands.h"
 #include "app/commands/view_commands.h"
-#include "document/props.h"
 #include "commands_fixture.h"
 #include "document/animation.h"
+#include "document/props.h"
 #include "plugins/host_table.h"
 #include "plugins/image_ops.h"
 #include "views/logic/adjust_logic.h"

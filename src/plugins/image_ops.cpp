@@ -8,6 +8,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include "quake/palette_matcher.h"
+#include "quake/quake_palette.h"
+
 namespace {
 
 // The palette of the bound image, so that it survives ilTexImage.
@@ -36,7 +39,170 @@ void restore_palette(SavedPalette &saved)
         ilRegisterPal(saved.bytes.data(), static_cast<ILuint>(saved.bytes.size()), saved.type);
 }
 
+// The saved palette as RGBA entries (at most 256); empty when its type is
+// not one the library defines.
+std::vector<uint8_t> rgba_entries(const SavedPalette &saved)
+{
+    size_t size;
+    int r, g, b, a; // byte positions, a < 0: no alpha
+    switch (saved.type) {
+    case IL_PAL_RGB24: size = 3, r = 0, g = 1, b = 2, a = -1; break;
+    case IL_PAL_BGR24: size = 3, r = 2, g = 1, b = 0, a = -1; break;
+    case IL_PAL_RGB32: size = 4, r = 0, g = 1, b = 2, a = -1; break;
+    case IL_PAL_BGR32: size = 4, r = 2, g = 1, b = 0, a = -1; break;
+    case IL_PAL_RGBA32: size = 4, r = 0, g = 1, b = 2, a = 3; break;
+    case IL_PAL_BGRA32: size = 4, r = 2, g = 1, b = 0, a = 3; break;
+    default: return {};
+    }
+    size_t count = saved.bytes.size() / size;
+    if (count > 256)
+        count = 256;
+    std::vector<uint8_t> rgba(count * 4);
+    for (size_t i = 0; i < count; ++i) {
+        const uint8_t *e = &saved.bytes[i * size];
+        rgba[i * 4] = e[r], rgba[i * 4 + 1] = e[g], rgba[i * 4 + 2] = e[b];
+        rgba[i * 4 + 3] = a < 0 ? 255 : e[a];
+    }
+    return rgba;
+}
+
+// Gives every transparent pixel of a w x h RGBA picture the colour of its
+// nearest opaque pixel (in steps to a side), so that a filter that mixes
+// neighbours finds the picture's own colours past its edges.
+void spread_opaque_colours(std::vector<uint8_t> &rgba, size_t w, size_t h, const std::vector<bool> &transparent)
+{
+    // Pixel numbers are kept in 32 bits; a picture with more pixels than
+    // that (far past any Quake picture) keeps its colours as they are.
+    if (w * h > UINT32_MAX)
+        return;
+    std::vector<uint32_t> queue;
+    std::vector<bool> coloured(w * h);
+    for (size_t p = 0; p < w * h; ++p)
+        if (!transparent[p]) {
+            coloured[p] = true;
+            queue.push_back(static_cast<uint32_t>(p));
+        }
+    if (queue.empty() || queue.size() == w * h)
+        return;
+    for (size_t next = 0; next < queue.size(); ++next) {
+        const size_t p = queue[next];
+        const size_t x = p % w, y = p / w;
+        const size_t sides[4] = {x > 0 ? p - 1 : p, x + 1 < w ? p + 1 : p, y > 0 ? p - w : p,
+                                 y + 1 < h ? p + w : p};
+        for (const size_t q : sides)
+            if (!coloured[q]) {
+                coloured[q] = true;
+                std::memcpy(&rgba[q * 4], &rgba[p * 4], 3);
+                queue.push_back(static_cast<uint32_t>(q));
+            }
+    }
+}
+
+// Back to the indexes, the palette and the row order the image had.
+bool store_indexed(size_t w, size_t h, const std::vector<uint8_t> &indexes, ILint origin, SavedPalette &palette)
+{
+    if (!ilTexImage(static_cast<ILuint>(w), static_cast<ILuint>(h), 1, 1, IL_COLOUR_INDEX, IL_UNSIGNED_BYTE,
+                    const_cast<uint8_t *>(indexes.data())))
+        return false;
+    ilRegisterOrigin(static_cast<ILenum>(origin));
+    restore_palette(palette);
+    return true;
+}
+
 } // namespace
+
+bool image_edit_in_true_colour(PixelMotion motion, const std::function<bool()> &edit)
+{
+    const ILint iw = ilGetInteger(IL_IMAGE_WIDTH);
+    const ILint ih = ilGetInteger(IL_IMAGE_HEIGHT);
+    const uint8_t *data = ilGetData();
+    if (ilGetInteger(IL_IMAGE_FORMAT) != IL_COLOUR_INDEX || ilGetInteger(IL_IMAGE_BYTES_PER_PIXEL) != 1
+        || ilGetInteger(IL_IMAGE_DEPTH) != 1 || iw <= 0 || ih <= 0 || !data)
+        return edit();
+    SavedPalette palette = save_palette();
+    const std::vector<uint8_t> entries = rgba_entries(palette);
+    if (entries.empty())
+        return edit();
+    const int count = static_cast<int>(entries.size() / 4);
+    const ILint origin = ilGetInteger(IL_IMAGE_ORIGIN);
+    const size_t w = static_cast<size_t>(iw), h = static_cast<size_t>(ih);
+    // Indexes past the palette show as its first entry, as the library's
+    // own conversion leaves them.
+    std::vector<uint8_t> before(data, data + w * h);
+    for (uint8_t &index : before)
+        if (index >= count)
+            index = 0;
+    auto is_transparent = [&](int index) { return entries[static_cast<size_t>(index) * 4 + 3] == 0; };
+
+    std::vector<bool> transparent(w * h);
+    std::vector<uint8_t> rgba(w * h * 4);
+    for (size_t p = 0; p < w * h; ++p) {
+        std::memcpy(&rgba[p * 4], &entries[before[p] * 4u], 3);
+        transparent[p] = is_transparent(before[p]);
+        // Only a resampling edit reads the alpha back; the others see an
+        // opaque picture, whose every channel they treat alike.
+        rgba[p * 4 + 3] = motion == PixelMotion::Resampled && transparent[p] ? 0 : 255;
+    }
+    spread_opaque_colours(rgba, w, h, transparent);
+    if (!ilTexImage(static_cast<ILuint>(w), static_cast<ILuint>(h), 1, 4, IL_RGBA, IL_UNSIGNED_BYTE, rgba.data()))
+        return false;
+    ilRegisterOrigin(static_cast<ILenum>(origin));
+
+    const bool ok = edit();
+    const ILint ow = ilGetInteger(IL_IMAGE_WIDTH), oh = ilGetInteger(IL_IMAGE_HEIGHT);
+    if (!ok || ow <= 0 || oh <= 0 || ilGetInteger(IL_IMAGE_DEPTH) != 1 || !ilConvertImage(IL_RGBA, IL_UNSIGNED_BYTE)
+        || !ilGetData()) {
+        store_indexed(w, h, before, origin, palette);
+        return false;
+    }
+    const size_t nw = static_cast<size_t>(ow), nh = static_cast<size_t>(oh);
+    const uint8_t *out = ilGetData();
+    // A filter that changed the size after all is treated as resampling.
+    if (motion == PixelMotion::InPlace && (nw != w || nh != h))
+        motion = PixelMotion::Resampled;
+
+    // Opaque pixels are matched among the opaque entries alone; a palette
+    // without one leaves no choice but the whole palette.
+    std::vector<uint8_t> opaque_entries;
+    std::vector<uint8_t> opaque_index;
+    for (int i = 0; i < count; ++i)
+        if (!is_transparent(i)) {
+            opaque_entries.insert(opaque_entries.end(), &entries[i * 4u], &entries[i * 4u] + 4);
+            opaque_index.push_back(static_cast<uint8_t>(i));
+        }
+    if (opaque_index.empty()) {
+        opaque_entries = entries;
+        for (int i = 0; i < count; ++i)
+            opaque_index.push_back(static_cast<uint8_t>(i));
+    }
+    PaletteMatcher matcher(opaque_entries.data(), static_cast<int>(opaque_index.size()));
+    if (nw * nh >= (size_t(1) << 16))
+        matcher.enable_colour_table();
+    const uint8_t first_transparent = static_cast<uint8_t>(nearest_palette_index(entries.data(), count, 0, 0, 0, 0));
+
+    std::vector<uint8_t> indexes(nw * nh);
+    for (size_t y = 0; y < nh; ++y) {
+        for (size_t x = 0; x < nw; ++x) {
+            const size_t p = y * nw + x;
+            const uint8_t *c = out + p * 4;
+            // The index the pixel had, where it has one.
+            int was = -1;
+            if (motion == PixelMotion::InPlace)
+                was = before[p];
+            else if (motion == PixelMotion::Scaled)
+                was = before[(2 * y + 1) * h / (2 * nh) * w + (2 * x + 1) * w / (2 * nw)];
+            const bool clear = was >= 0 ? is_transparent(was) : c[3] < 128;
+            if (clear) {
+                indexes[p] = was >= 0 ? static_cast<uint8_t>(was) : first_transparent;
+            } else if (was >= 0 && !is_transparent(was) && std::memcmp(c, &entries[was * 4u], 3) == 0) {
+                indexes[p] = static_cast<uint8_t>(was);
+            } else {
+                indexes[p] = opaque_index[static_cast<size_t>(matcher.nearest(c[0], c[1], c[2]))];
+            }
+        }
+    }
+    return store_indexed(nw, nh, indexes, origin, palette);
+}
 
 bool image_rotate_quarters(int quarters)
 {
@@ -95,21 +261,20 @@ bool image_rotate(float degrees)
     if (ilGetInteger(IL_IMAGE_WIDTH) < 2 || ilGetInteger(IL_IMAGE_HEIGHT) < 2)
         return false;
     // The library crashes rotating small colour-indexed images, and would
-    // re-quantise the result anyway: turn a true-colour copy instead.
-    const bool indexed = ilGetInteger(IL_IMAGE_FORMAT) == IL_COLOUR_INDEX;
-    if (indexed && !ilConvertImage(IL_RGBA, IL_UNSIGNED_BYTE))
-        return false;
-    // The library turns counter-clockwise with rows bottom first, so
-    // clockwise on an image held top row first: mirror the rows around it.
-    const bool top_first = ilGetInteger(IL_IMAGE_ORIGIN) != IL_ORIGIN_LOWER_LEFT;
-    if (top_first)
-        iluFlipImage();
-    const bool ok = iluRotate(degrees) != IL_FALSE;
-    if (top_first)
-        iluFlipImage();
-    if (indexed)
-        image_to_indexed();
-    return ok;
+    // re-quantise the result anyway: a colour-indexed image is turned as a
+    // true-colour picture. The corners the turn uncovers come out cleared,
+    // alpha 0, so they are transparent where the palette has such an entry.
+    return image_edit_in_true_colour(PixelMotion::Resampled, [degrees] {
+        // The library turns counter-clockwise with rows bottom first, so
+        // clockwise on an image held top row first: mirror the rows around it.
+        const bool top_first = ilGetInteger(IL_IMAGE_ORIGIN) != IL_ORIGIN_LOWER_LEFT;
+        if (top_first)
+            iluFlipImage();
+        const bool ok = iluRotate(degrees) != IL_FALSE;
+        if (top_first)
+            iluFlipImage();
+        return ok;
+    });
 }
 
 bool image_to_indexed()

@@ -1,6 +1,7 @@
 // The Image menu and the alpha and information commands of Edit and View:
 // colour depth over the whole animation, exact geometry, the Adjust
-// dialog's OK, Cancel and preview, resize, and the alpha channel in and out.
+// dialog's OK, Cancel and preview, resize, and the alpha channel in and out;
+// what sprite frames rely on: transparency, palette and origin.
 #include <IL/il.h>
 #include <IL/ilu.h>
 
@@ -12,6 +13,7 @@
 #include "app/commands/view_commands.h"
 #include "commands_fixture.h"
 #include "document/animation.h"
+#include "document/props.h"
 #include "plugins/host_table.h"
 #include "plugins/image_ops.h"
 #include "views/logic/adjust_logic.h"
@@ -614,6 +616,238 @@ TEST_F(ImageCommands, ResizeOneFrameBoundsTheSizeAndUndoes)
     edit_undo(window);
     EXPECT_EQ(10, image_width(current().image));
 
+}
+
+// --- Sprite frames: 8-bit, index 255 transparent, an origin.
+
+// Black (0) and white (1) opaque, far reds, and a transparent mid grey at
+// 255: the colour a blur of black and white comes nearest to, which no
+// opaque pixel may take.
+std::vector<uint8_t> sprite_palette()
+{
+    std::vector<uint8_t> palette(256 * 4);
+    for (int i = 0; i < 256; ++i)
+        palette[i * 4] = static_cast<uint8_t>(i), palette[i * 4 + 3] = 255;
+    const uint8_t fixed[][4] = {{0, 0, 0, 255}, {255, 255, 255, 255}};
+    std::copy_n(&fixed[0][0], 8, palette.begin());
+    const uint8_t clear[4] = {128, 128, 128, 0};
+    std::copy_n(clear, 4, palette.begin() + 255 * 4);
+    return palette;
+}
+
+// 16 x 16: a black and white checkered 8 x 12 block at (4, 2) with a 2 x 2
+// hole at (6, 6), on index 255. Every edge of the mask lies on even
+// coordinates, so halving or doubling it has one right answer.
+constexpr int SPRITE_SIDE = 16;
+bool sprite_clear(int x, int y)
+{
+    const bool block = x >= 4 && x < 12 && y >= 2 && y < 14;
+    const bool hole = x >= 6 && x < 8 && y >= 6 && y < 8;
+    return !block || hole;
+}
+std::vector<uint8_t> sprite_indexes()
+{
+    std::vector<uint8_t> indexes(SPRITE_SIDE * SPRITE_SIDE);
+    for (int y = 0; y < SPRITE_SIDE; ++y)
+        for (int x = 0; x < SPRITE_SIDE; ++x)
+            indexes[y * SPRITE_SIDE + x] = sprite_clear(x, y) ? 255 : static_cast<uint8_t>((x + y) % 2);
+    return indexes;
+}
+
+struct SpriteEdit {
+    const char *name;
+    void (*run)(CommandHost &window, DialogUser &user);
+    int side;                        // the frame's side afterwards
+    bool (*was_clear)(int x, int y); // transparency of the new frame's pixel, from the old mask
+};
+
+ResizeChoice resize_to(int side, int filter)
+{
+    ResizeChoice choice;
+    choice.pixel_width = choice.pixel_height = side;
+    choice.filter = filter;
+    return choice;
+}
+
+const SpriteEdit SPRITE_EDITS[] = {
+    {"Blur (Gaussian) 3",
+     [](CommandHost &w, DialogUser &u) {
+         u.scripts.push_back({{Step::Slide, "", 3}, {Step::Ok}});
+         image_blur_gaussian(w);
+     },
+     16, [](int x, int y) { return sprite_clear(x, y); }},
+    {"Sharpen 1.5",
+     [](CommandHost &w, DialogUser &u) {
+         u.scripts.push_back({{Step::Slide, "", 1500}, {Step::Ok}});
+         image_sharpen(w);
+     },
+     16, [](int x, int y) { return sprite_clear(x, y); }},
+    {"Pixel Resize to half",
+     [](CommandHost &w, DialogUser &u) {
+         u.queue_resize_choice(resize_to(8, 0));
+         image_resize(w);
+     },
+     8, [](int x, int y) { return sprite_clear(2 * x, 2 * y); }},
+    {"Bilinear Resize to half",
+     [](CommandHost &w, DialogUser &u) {
+         u.queue_resize_choice(resize_to(8, 2));
+         image_resize(w);
+     },
+     8, [](int x, int y) { return sprite_clear(2 * x, 2 * y); }},
+    {"Bilinear Resize to double",
+     [](CommandHost &w, DialogUser &u) {
+         u.queue_resize_choice(resize_to(32, 2));
+         image_resize(w);
+     },
+     32, [](int x, int y) { return sprite_clear(x / 2, y / 2); }},
+    {"Rotate 90",
+     [](CommandHost &w, DialogUser &u) {
+         u.scripts.push_back({{Step::Slide, "", 900}, {Step::Ok}});
+         image_rotate(w);
+     },
+     // A left turn brings the right column to the top row.
+     16, [](int x, int y) { return sprite_clear(SPRITE_SIDE - 1 - y, x); }},
+};
+
+TEST_F(ImageCommands, EditsOfASpriteFrameKeepItsTransparencyAndPalette)
+{
+    for (const SpriteEdit &edit : SPRITE_EDITS) {
+        SCOPED_TRACE(edit.name);
+        indexed_frame(SPRITE_SIDE, SPRITE_SIDE, sprite_indexes(), sprite_palette());
+        user.previews.clear();
+        edit.run(window, user);
+        const uint32_t image = current().image;
+        ASSERT_EQ(IMAGE_INDEXED, type_of(image));
+        EXPECT_EQ(sprite_palette(), std::vector<uint8_t>(host().get_palette(), host().get_palette() + 1024));
+        ASSERT_EQ(edit.side, image_width(image));
+        ASSERT_EQ(edit.side, image_height(image));
+        const std::vector<uint8_t> out = raw_of(image);
+        int wrong = 0;
+        for (int y = 0; y < edit.side; ++y)
+            for (int x = 0; x < edit.side; ++x)
+                wrong += edit.was_clear(x, y) != (out[y * edit.side + x] == 255);
+        EXPECT_EQ(0, wrong) << "pixels whose transparency changed";
+        // The preview showed what OK did.
+        if (!user.previews.empty()) {
+            EXPECT_EQ(user.previews.back(), rgba_of(image));
+        }
+        edit_undo(window);
+        EXPECT_EQ(sprite_indexes(), raw_of(current().image));
+        doc_reset();
+    }
+}
+
+// Origins are pixel edges from the top-left corner: a point, not a pixel.
+struct OriginEdit {
+    const char *name;
+    void (*run)(CommandHost &window, DialogUser &user);
+    bool whole_group;
+    // Where the point (x, y) of a 64 x 64 frame lands, by the geometry of
+    // the edit around the frame's centre (32, 32).
+    std::pair<long, long> (*moved)(long x, long y);
+};
+
+const OriginEdit ORIGIN_EDITS[] = {
+    {"Resize 64 to 32",
+     [](CommandHost &w, DialogUser &u) {
+         u.queue_resize_choice(resize_to(32, 0));
+         image_resize(w);
+     },
+     false, [](long x, long y) { return std::pair{x / 2, y / 2}; }},
+    {"Resize the group to 50%",
+     [](CommandHost &w, DialogUser &u) {
+         ResizeChoice half;
+         half.whole_group = half.percent_mode = true;
+         half.percent_width = half.percent_height = 50;
+         u.queue_resize_choice(half);
+         image_resize(w);
+         resize_whole_group = false;
+     },
+     true, [](long x, long y) { return std::pair{x / 2, y / 2}; }},
+    {"Rotate 90",
+     [](CommandHost &w, DialogUser &u) {
+         u.scripts.push_back({{Step::Slide, "", 900}, {Step::Ok}});
+         image_rotate(w);
+     },
+     // Turned left on screen (y down), the offset (dx, dy) becomes (dy, -dx).
+     false, [](long x, long y) { return std::pair{32 + (y - 32), 32 - (x - 32)}; }},
+    {"Rotate 270",
+     [](CommandHost &w, DialogUser &u) {
+         u.scripts.push_back({{Step::Slide, "", 2700}, {Step::Ok}});
+         image_rotate(w);
+     },
+     false, [](long x, long y) { return std::pair{32 - (y - 32), 32 + (x - 32)}; }},
+    {"Mirror", [](CommandHost &w, DialogUser &) { image_mirror(w); }, false,
+     [](long x, long y) { return std::pair{32 - (x - 32), y}; }},
+    {"Flip", [](CommandHost &w, DialogUser &) { image_flip(w); }, false,
+     [](long x, long y) { return std::pair{x, 32 - (y - 32)}; }},
+};
+
+TEST_F(ImageCommands, OriginsFollowResizeRotateFlipAndMirrorAndUndoBack)
+{
+    const long origins[][2] = {{32, 32}, {10, 50}};
+    for (const OriginEdit &edit : ORIGIN_EDITS) {
+        SCOPED_TRACE(edit.name);
+        Group *group = add_group("g", 2);
+        for (int f = 0; f < 2; ++f) {
+            host().bind_image(group->frames[f].image);
+            set_rgba_pixels(64, 64, seeded_rgba(64, 64, 7, static_cast<unsigned>(f)));
+            props_set_int(&group->frames[f].props, "Origin X", static_cast<int>(origins[f][0]), PROPERTY_INTEGER);
+            props_set_int(&group->frames[f].props, "Origin Y", static_cast<int>(origins[f][1]), PROPERTY_INTEGER);
+        }
+        settle();
+        const std::vector<uint8_t> pixels = rgba_of(group->frames[0].image);
+        edit.run(window, user);
+        for (int f = 0; f < 2; ++f) {
+            const Frame &frame = doc().animation.groups[0].frames[f];
+            const bool moved = f == 0 || edit.whole_group;
+            const auto expected = moved ? edit.moved(origins[f][0], origins[f][1])
+                                        : std::pair{origins[f][0], origins[f][1]};
+            EXPECT_EQ(expected.first, props_get_int(&frame.props, "Origin X")) << "frame " << f;
+            EXPECT_EQ(expected.second, props_get_int(&frame.props, "Origin Y")) << "frame " << f;
+        }
+        EXPECT_NE(pixels, rgba_of(doc().animation.groups[0].frames[0].image));
+        edit_undo(window);
+        for (int f = 0; f < 2; ++f) {
+            const Frame &frame = doc().animation.groups[0].frames[f];
+            EXPECT_EQ(origins[f][0], props_get_int(&frame.props, "Origin X")) << "undone, frame " << f;
+            EXPECT_EQ(origins[f][1], props_get_int(&frame.props, "Origin Y")) << "undone, frame " << f;
+        }
+        EXPECT_EQ(pixels, rgba_of(doc().animation.groups[0].frames[0].image));
+        doc_reset();
+    }
+}
+
+
+TEST_F(ImageCommands, OtherAnglesMoveTheOriginWithThePixelsAroundIt)
+{
+    // The four pixels around the origin (15, 10) are black on grey; after
+    // the turn the origin lies among them, give or take the library's
+    // nearest-pixel sampling.
+    const int w = 21, h = 13, ox = 15, oy = 10;
+    std::vector<uint8_t> rgba(static_cast<size_t>(w) * h * 4, 200);
+    for (int y = oy - 1; y <= oy; ++y)
+        for (int x = ox - 1; x <= ox; ++x)
+            std::fill_n(&rgba[(static_cast<size_t>(y) * w + x) * 4], 3, 0);
+    for (const int tenths : {300, 1200, 2000}) {
+        Frame &frame = rgba_frame(w, h, rgba);
+        props_set_int(&frame.props, "Origin X", ox, PROPERTY_INTEGER);
+        props_set_int(&frame.props, "Origin Y", oy, PROPERTY_INTEGER);
+        user.scripts.push_back({{Step::Slide, "", tenths}, {Step::Ok}});
+        image_rotate(window);
+        const int nw = image_width(current().image), nh = image_height(current().image);
+        const std::vector<uint8_t> out = rgba_of(current().image);
+        double sx = 0, sy = 0;
+        int n = 0;
+        for (int y = 0; y < nh; ++y)
+            for (int x = 0; x < nw; ++x)
+                if (at(out, nw, x, y)[3] > 0 && at(out, nw, x, y)[0] == 0)
+                    sx += x + 0.5, sy += y + 0.5, ++n;
+        ASSERT_GT(n, 0) << tenths;
+        EXPECT_NEAR(sx / n, props_get_int(&current().props, "Origin X"), 1.0) << tenths;
+        EXPECT_NEAR(sy / n, props_get_int(&current().props, "Origin Y"), 1.0) << tenths;
+        doc_reset();
+    }
 }
 
 } // namespace

@@ -1,12 +1,18 @@
 #include "app/commands/image_commands.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <iterator>
 
 #include "app/commands/document_access.h"
 #include "document/animation.h"
+#include "document/props.h"
 #include "fileio/file_ops.h"
 #include "platform/platform.h"
 #include "plugins/host_table.h"
+#include "plugins/image_ops.h"
 #include "views/logic/adjust_logic.h"
 #include "views/logic/preview_logic.h"
 #include "views/logic/resize_logic.h"
@@ -40,30 +46,128 @@ void change_depth(ImageTypeCode type)
     doc_view().preview_refresh();
 }
 
+// --- The frame's origin ("Origin X", "Origin Y") moves with its pixels.
+// It is the hot spot measured from the frame's top-left corner in pixel
+// edges, as the engines place a sprite: the picture spans -x .. w - x
+// around it. A centred origin (32 of 64) thus stays centred through a
+// mirror (64 - 32), where counting pixel centres (63 - 32) would move it.
+
+struct Origin {
+    long x, y;
+};
+
+bool has_origin(const Frame &frame)
+{
+    return props_find(&frame.props, "Origin X") > 0 || props_find(&frame.props, "Origin Y") > 0;
+}
+
+// Sets the origin moved by `move` from (x, y); a frame without an origin
+// gets none.
+template <typename Move> void move_origin(Frame &frame, Move move)
+{
+    if (!has_origin(frame))
+        return;
+    const Origin to =
+        move(Origin{props_get_int(&frame.props, "Origin X"), props_get_int(&frame.props, "Origin Y")});
+    auto bounded = [](long v) { return static_cast<int>(v < INT32_MIN ? INT32_MIN : v > INT32_MAX ? INT32_MAX : v); };
+    props_set_int(&frame.props, "Origin X", bounded(to.x), PROPERTY_INTEGER);
+    props_set_int(&frame.props, "Origin Y", bounded(to.y), PROPERTY_INTEGER);
+}
+
+// A frame of w x h scaled to nw x nh: each coordinate in proportion, rounded.
+void scale_origin(Frame &frame, int w, int h, int nw, int nh)
+{
+    move_origin(frame, [&](Origin o) {
+        return Origin{std::lround(static_cast<double>(o.x) * nw / w), std::lround(static_cast<double>(o.y) * nh / h)};
+    });
+}
+
+// A frame of w x h turned by `degrees` counter-clockwise as shown into one
+// nh high. Quarter turns are ours and exact. Other angles take the
+// library's turn, which samples the nearest pixel: it turns the rows as
+// held (bottom first, image_rotate mirrors them around it) about their
+// corner and shifts the result by the least corner coordinates, each
+// truncated toward zero, into a picture whose size it gets its own way.
+void turn_origin(Frame &frame, float degrees, int w, int h, int nh)
+{
+    const float quarters = degrees / 90.0f;
+    if (quarters == std::trunc(quarters)) {
+        const int q = ((static_cast<int>(std::fmod(quarters, 4.0f)) % 4) + 4) % 4;
+        move_origin(frame, [&](Origin o) {
+            switch (q) {
+            case 1: return Origin{o.y, w - o.x};     // left: the right edge comes to the top
+            case 2: return Origin{w - o.x, h - o.y}; // half
+            case 3: return Origin{h - o.y, o.x};     // right: the bottom edge comes to the left
+            default: return o;
+            }
+        });
+        return;
+    }
+    float angle = static_cast<float>(std::fmod(static_cast<double>(degrees), 360.0));
+    if (angle < 0)
+        angle += 360.0f;
+    const double radians = 3.1415926535897932384626 * static_cast<double>(angle) / 180.0;
+    const double c = std::cos(radians), s = std::sin(radians);
+    const double corners_x[] = {0, -h * s, w * c - h * s, w * c};
+    const double corners_y[] = {0, h * c, h * c + w * s, w * s};
+    const double least_x = std::trunc(*std::min_element(std::begin(corners_x), std::end(corners_x)));
+    const double least_y = std::trunc(*std::min_element(std::begin(corners_y), std::end(corners_y)));
+    move_origin(frame, [&](Origin o) {
+        const double x = static_cast<double>(o.x), y = static_cast<double>(h - o.y); // rows bottom first
+        const double turned_x = x * c - y * s - least_x, turned_y = x * s + y * c - least_y;
+        return Origin{std::lround(turned_x), std::lround(nh - turned_y)};
+    });
+}
+
+// --- Filters. A colour-indexed frame is filtered in true colour and keeps
+// its palette and its transparent pixels (image_edit_in_true_colour).
+
+template <typename Filter> void in_place(Filter filter)
+{
+    image_edit_in_true_colour(PixelMotion::InPlace, [&] { return filter() != 0; });
+}
+
 void apply_filter(int32_t (*filter)())
 {
     if (!bound_current_frame())
         return;
     doc_begin_edit(1);
     host().bind_image(doc_current_frame(doc_state())->image);
-    filter();
+    in_place(filter);
+    doc_view().preview_refresh();
+}
+
+// Flip and mirror move every pixel as it is (indexes included).
+void flip_frame(bool rows)
+{
+    if (!bound_current_frame())
+        return;
+    doc_begin_edit(1);
+    Frame &frame = *doc_current_frame(doc_state());
+    host().bind_image(frame.image);
+    const int w = host().width(), h = host().height();
+    if (rows ? host().flip() : host().mirror())
+        move_origin(frame, [&](Origin o) { return rows ? Origin{o.x, h - o.y} : Origin{w - o.x, o.y}; });
     doc_view().preview_refresh();
 }
 
 // --- The filters of the Adjust dialog: each works on the bound image with
-// the dialog's current value.
+// the dialog's current value, for the preview's copy as for OK.
 
 uint32_t iterations() { return adjust_state().value > 0 ? static_cast<uint32_t>(adjust_state().value) : 0; }
 
-void apply_contrast() { host().contrast(adjust_number(adjust_state())); }
-void apply_blur_average() { host().blur_average(iterations()); }
-void apply_blur_gaussian() { host().blur_gaussian(iterations()); }
-void apply_noisify() { host().noisify(adjust_number(adjust_state())); }
+void apply_contrast() { in_place([] { return host().contrast(adjust_number(adjust_state())); }); }
+void apply_blur_average() { in_place([] { return host().blur_average(iterations()); }); }
+void apply_blur_gaussian() { in_place([] { return host().blur_gaussian(iterations()); }); }
+void apply_noisify() { in_place([] { return host().noisify(adjust_number(adjust_state())); }); }
 // A block of less than one pixel is no block: the library would divide by it.
-void apply_pixelize() { host().pixelize(iterations() > 0 ? iterations() : 1); }
-void apply_sharpen() { host().sharpen(adjust_number(adjust_state()) + 1.0f); }
-void apply_gamma() { host().gamma_correct(adjust_number(adjust_state())); }
-void apply_rotate() { host().rotate(adjust_number(adjust_state())); }
+void apply_pixelize() { in_place([] { return host().pixelize(iterations() > 0 ? iterations() : 1); }); }
+void apply_sharpen() { in_place([] { return host().sharpen(adjust_number(adjust_state()) + 1.0f); }); }
+void apply_gamma() { in_place([] { return host().gamma_correct(adjust_number(adjust_state())); }); }
+// Whether the latest turn succeeded: OK's turn of the frame comes after
+// every preview's.
+bool turn_done = false;
+void apply_rotate() { turn_done = host().rotate(adjust_number(adjust_state())) != 0; }
 
 struct AdjustFilter {
     const char *title;
@@ -136,8 +240,8 @@ void image_alienify(CommandHost &) { apply_filter(host().alienify); }
 void image_edge_detect(CommandHost &) { apply_filter(host().edge_detect); }
 void image_emboss(CommandHost &) { apply_filter(host().emboss); }
 void image_negative(CommandHost &) { apply_filter(host().negative); }
-void image_flip(CommandHost &) { apply_filter(host().flip); }
-void image_mirror(CommandHost &) { apply_filter(host().mirror); }
+void image_flip(CommandHost &) { flip_frame(true); }
+void image_mirror(CommandHost &) { flip_frame(false); }
 
 void image_contrast(CommandHost &) { run_adjust({"Adjust Contrast", 0, 1000, 1000, 1000, apply_contrast}); }
 void image_blur_average(CommandHost &) { run_adjust({"Blur (Average)", 0, 5, 1, 0, apply_blur_average}); }
@@ -146,7 +250,20 @@ void image_noisify(CommandHost &) { run_adjust({"Noisify", 0, 1000, 1000, 0, app
 void image_pixelize(CommandHost &) { run_adjust({"Pixelize", 1, 100, 1, 0, apply_pixelize}); }
 void image_sharpen(CommandHost &) { run_adjust({"Sharpen", 0, 1500, 1000, 0, apply_sharpen}); }
 void image_gamma(CommandHost &) { run_adjust({"Gamma Correction", 0, 2000, 1000, 1000, apply_gamma}); }
-void image_rotate(CommandHost &) { run_adjust({"Rotate", 0, 3600, 10, 0, apply_rotate}); }
+void image_rotate(CommandHost &)
+{
+    if (!bound_current_frame())
+        return;
+    const int w = host().width(), h = host().height();
+    turn_done = false;
+    run_adjust({"Rotate", 0, 3600, 10, 0, apply_rotate});
+    // Cancel brings the value back to 0, as does OK on no turn at all.
+    Frame *frame = doc_current_frame(doc_state());
+    if (adjust_state().value == 0 || !turn_done || !frame)
+        return;
+    host().bind_image(frame->image);
+    turn_origin(*frame, adjust_number(adjust_state()), w, h, host().height());
+}
 
 void image_resize(CommandHost &)
 {
@@ -168,19 +285,21 @@ void image_resize(CommandHost &)
     DocumentState &doc = doc_state();
     if (choice.filter >= 0)
         host().set_scaling_filter(choice.filter);
-    auto scale_frame = [&](const Frame &frame) {
+    auto scale_frame = [&](Frame &frame) {
         host().bind_image(frame.image);
         const int fw = host().width(), fh = host().height();
         // A frame without pixels has no proportions to keep.
         if (fw <= 0 || fh <= 0)
             return;
         const ResizeTarget target = resize_target(choice, fw, fh);
-        host().scale(target.width, target.height);
+        if (image_edit_in_true_colour(PixelMotion::Scaled,
+                                      [&] { return host().scale(target.width, target.height) != 0; }))
+            scale_origin(frame, fw, fh, target.width, target.height);
     };
     if (!choice.whole_group) {
         scale_frame(*doc_current_frame(doc));
     } else {
-        const Group *group = doc_current_group(doc);
+        Group *group = doc_current_group(doc);
         for (int f = 0; f < group->frame_count; ++f)
             scale_frame(group->frames[f]);
     }

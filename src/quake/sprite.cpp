@@ -98,7 +98,7 @@ int32_t quake_sprite_load(const char *path, Animation *anim)
 
 int32_t quake_sprite_save(const char *path, Animation *anim)
 {
-    if (!sprite_frames_fit(anim))
+    if (!sprite_frames_fit(anim, 1))
         return 0;
     // GLQuake uploads sprite frames as textures whose width must be a
     // multiple of 4; ask once per group about the first offending frame.

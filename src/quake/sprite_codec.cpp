@@ -396,9 +396,6 @@ int32_t sprite_read_entries(ByteReader &in, const SpriteHeader &header, const Sp
     const bool read = grouped ? read_grouped(in, header, pixels, anim) : read_ungrouped(in, header, pixels, anim);
     if (!read)
         return 0;
-    // Indexes beyond a version 2 palette of fewer than 256 colours are kept
-    // as the file has them: whatever reads colours for pixels (conversions,
-    // the preview, the savers) takes entry 0 for them itself.
     if (in.short_read())
         show_warning("Sprite file is truncated; the missing bytes were read as zeros");
     return 1;

@@ -515,10 +515,10 @@ void refuse_archive(const char *path, Archive &file, int32_t count, const LumpEx
                     const LumpAllowance &allowed, Animation *anim)
 {
     if (taken.span > allowed.span)
-        give_up(anim, format_text("Cannot read %s: the %i entries of its WAD2 directory share lump bytes and would "
-                                  "decode them more than %llu times over (to over %s of pixels from a file of %s)",
-                                  path, count, static_cast<unsigned long long>(SHARED_BYTES_FACTOR),
-                                  size_text(allowed.span).c_str(), size_text(file.size()).c_str()));
+        give_up(anim, format_text("Cannot read %s: the %i entries of its WAD2 directory share lump bytes, which "
+                                  "would decode to over %s of pixels, more than %llu times the file's %s",
+                                  path, count, size_text(allowed.span).c_str(),
+                                  static_cast<unsigned long long>(SHARED_BYTES_FACTOR), size_text(file.size()).c_str()));
     else
         give_up(anim, format_text("Cannot read %s: the %i lumps of its WAD2 directory decode to more than the "
                                   "limit of %s of pixel data",

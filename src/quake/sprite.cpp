@@ -7,6 +7,9 @@
 #include <cstring>
 #include <vector>
 
+#include <IL/il.h>
+
+#include "document/animation.h"
 #include "document/props.h"
 #include "fileio/byte_io.h"
 #include "fileio/safe_save.h"
@@ -39,6 +42,45 @@ int read_palette_block(ByteReader &in, uint8_t *palette)
         }
     }
     return count < 256 ? count : 256;
+}
+
+// The highest palette index any 8-bit frame uses; -1 when there is none.
+int highest_index_used(const Animation *anim)
+{
+    int highest = -1;
+    for (int g = 0; g < anim->group_count; ++g)
+        for (int f = 0; f < anim->groups[g].frame_count; ++f) {
+            anim_bind_frame(anim, g, f);
+            if (ilGetInteger(IL_IMAGE_FORMAT) != IL_COLOUR_INDEX || ilGetInteger(IL_IMAGE_BYTES_PER_PIXEL) != 1)
+                continue;
+            const uint8_t *data = host().get_data();
+            const uint64_t n = bound_image_bytes();
+            for (uint64_t i = 0; data && i < n && highest < 255; ++i)
+                if (data[i] > highest)
+                    highest = data[i];
+        }
+    return highest;
+}
+
+// A version 2 palette may hold fewer colours than the frames' indexes reach.
+// Such indexes are kept, and the palette grows with black entries up to the
+// highest one used, so that every pixel shows, converts and saves back as
+// the index it has rather than as one the libraries would substitute.
+void cover_indexes_used(const char *path, Animation *anim, uint8_t *palette, int count)
+{
+    const int highest = highest_index_used(anim);
+    if (highest < count)
+        return;
+    // Entries past `count` are still the zeros they were made with.
+    for (int g = 0; g < anim->group_count; ++g)
+        for (int f = 0; f < anim->groups[g].frame_count; ++f) {
+            anim_bind_frame(anim, g, f);
+            if (ilGetInteger(IL_IMAGE_FORMAT) == IL_COLOUR_INDEX)
+                host().set_palette(palette, highest + 1);
+        }
+    show_warning(format_text("Sprite %s: its palette holds %i colour%s but its pixels use indexes up to %i; the "
+                             "indexes are kept and entries %i to %i were added as black",
+                             path, count, count == 1 ? "" : "s", highest, count, highest));
 }
 
 } // namespace
@@ -93,12 +135,16 @@ int32_t quake_sprite_load(const char *path, Animation *anim)
         pixels.palette = own_palette;
         pixels.palette_count = count;
     }
-    return sprite_read_entries(in, header, pixels, anim);
+    if (!sprite_read_entries(in, header, pixels, anim))
+        return 0;
+    if (header.version == VERSION_PALETTED && pixels.palette_count < 256)
+        cover_indexes_used(path, anim, own_palette, pixels.palette_count);
+    return 1;
 }
 
 int32_t quake_sprite_save(const char *path, Animation *anim)
 {
-    if (!sprite_frames_fit(anim))
+    if (!sprite_frames_fit(anim, 1))
         return 0;
     // GLQuake uploads sprite frames as textures whose width must be a
     // multiple of 4; ask once per group about the first offending frame.

@@ -28,7 +28,7 @@ int32_t sprite32_load(const char *path, Animation *anim)
 
 int32_t sprite32_save(const char *path, Animation *anim)
 {
-    if (!sprite_frames_fit(anim))
+    if (!sprite_frames_fit(anim, 4))
         return 0;
     return sprite_write(path, anim, VERSION_TRUECOLOUR);
 }

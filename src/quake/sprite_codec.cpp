@@ -269,6 +269,31 @@ void write_palette_block(ByteWriter &out, Frame *first, std::vector<uint8_t> &wr
     written.assign(palette, palette + static_cast<size_t>(count) * 4);
 }
 
+// Quake refuses a group interval of 0 or less, DarkPlaces one below a
+// hundredth of a second.
+constexpr float MIN_INTERVAL = 0.01f;
+// What engines show a frame of a sprite without timing for, and what the
+// preview plays a frame without a duration for.
+constexpr float UNTIMED_FRAME = 0.1f;
+
+// The intervals written for a group: its frames' "Duration", except that
+// one an engine would refuse (not a number, infinite or too short) is
+// written as 0.1 s. Adds the frames so changed to `changed`.
+std::vector<float> group_intervals(const Group &group, int &changed)
+{
+    std::vector<float> intervals;
+    intervals.reserve(static_cast<size_t>(group.frame_count));
+    for (int j = 0; j < group.frame_count; ++j) {
+        float interval = props_get_float(&group.frames[j].props, PROP_DURATION);
+        if (!std::isfinite(interval) || interval < MIN_INTERVAL) {
+            interval = UNTIMED_FRAME;
+            ++changed;
+        }
+        intervals.push_back(interval);
+    }
+    return intervals;
+}
+
 } // namespace
 
 SpriteHeader sprite_read_header(ByteReader &in)
@@ -371,17 +396,34 @@ int32_t sprite_read_entries(ByteReader &in, const SpriteHeader &header, const Sp
     const bool read = grouped ? read_grouped(in, header, pixels, anim) : read_ungrouped(in, header, pixels, anim);
     if (!read)
         return 0;
-    // Indexes beyond a version 2 palette of fewer than 256 colours are kept
-    // as the file has them: whatever reads colours for pixels (conversions,
-    // the preview, the savers) takes entry 0 for them itself.
     if (in.short_read())
         show_warning("Sprite file is truncated; the missing bytes were read as zeros");
     return 1;
 }
 
-bool sprite_frames_fit(const Animation *anim)
+bool sprite_frames_fit(const Animation *anim, int bytes_per_pixel)
 {
-    return frames_fit_for_saving(anim, MAX_SIDE, false, LIBRARY_MAX_IMAGE_BYTES);
+    if (!frames_fit_for_saving(anim, MAX_SIDE, false, LIBRARY_MAX_IMAGE_BYTES))
+        return false;
+    // Frames are converted in place to the layout written, so 8-bit frames
+    // saved as 32-bit ones grow fourfold: counted as they will be, a save
+    // that would take the document past the pixel budget is refused before
+    // any frame is converted.
+    uint64_t total = 0;
+    for (int g = 0; g < anim->group_count; ++g)
+        for (int f = 0; f < anim->groups[g].frame_count; ++f) {
+            host().bind_image(anim->groups[g].frames[f].image);
+            total += static_cast<uint64_t>(host().width()) * static_cast<uint64_t>(host().height())
+                     * static_cast<uint64_t>(bytes_per_pixel);
+        }
+    const uint64_t limit = pixel_budget() < LIBRARY_MAX_IMAGE_BYTES ? pixel_budget() : LIBRARY_MAX_IMAGE_BYTES;
+    if (total <= limit)
+        return true;
+    show_warning(format_text("Unable to save: as %i-bit frames the images would take %s of pixel data; the limit "
+                             "is %s",
+                             bytes_per_pixel * 8, size_text(total).c_str(), size_text(limit).c_str()));
+    save_refused();
+    return false;
 }
 
 int32_t sprite_write(const char *path, Animation *anim, int32_t version)
@@ -456,6 +498,9 @@ int32_t sprite_write(const char *path, Animation *anim, int32_t version)
         write_palette_block(out, &anim->groups[0].frames[0], implied, half_life);
     const int implied_count = static_cast<int>(implied.size() / 4);
 
+    // Frames whose interval an engine would refuse, and their groups.
+    int retimed_frames = 0;
+    int retimed_groups = 0;
     if (!grouped) {
         Group &group = anim->groups[0];
         for (int j = 0; j < group.frame_count; ++j) {
@@ -474,8 +519,11 @@ int32_t sprite_write(const char *path, Animation *anim, int32_t version)
             }
             out.i32(1);
             out.i32(group.frame_count);
-            for (int j = 0; j < group.frame_count; ++j)
-                out.f32(props_get_float(&group.frames[j].props, PROP_DURATION));
+            const int before = retimed_frames;
+            for (float interval : group_intervals(group, retimed_frames))
+                out.f32(interval);
+            if (retimed_frames > before)
+                ++retimed_groups;
             for (int j = 0; j < group.frame_count; ++j)
                 write_frame(out, &group.frames[j], bytes_per_pixel, implied.data(), implied_count);
         }
@@ -483,5 +531,13 @@ int32_t sprite_write(const char *path, Animation *anim, int32_t version)
     if (!file.write(out) || !file.finish())
         return 0;
     remaps.tell(path);
+    if (retimed_frames > 0)
+        platform().show_message(
+            format_text("%s: %i frame%s in %i group%s had no duration of %.2f s or more; written with %.1f s "
+                        "each",
+                        path, retimed_frames, retimed_frames == 1 ? "" : "s", retimed_groups,
+                        retimed_groups == 1 ? "" : "s", static_cast<double>(MIN_INTERVAL),
+                        static_cast<double>(UNTIMED_FRAME)),
+            MessageIcon::Information);
     return 1;
 }

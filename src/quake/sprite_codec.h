@@ -58,8 +58,9 @@ int32_t sprite_read_entries(ByteReader &in, const SpriteHeader &header, const Sp
 void sprite_give_up(Animation *anim, const std::string &message);
 
 // True when every frame is one the sprite writer can write (sides in
-// 1..16384, a sound layout, the whole file below 2 GiB); else says why.
-bool sprite_frames_fit(const Animation *anim);
+// 1..16384, a sound layout, the whole file below 2 GiB) and the frames, at
+// `bytes_per_pixel`, stay within the pixel budget; else says why.
+bool sprite_frames_fit(const Animation *anim, int bytes_per_pixel);
 
 // Writes `anim` as a sprite of the given version (1, 2 or 32) to `path`.
 // Frames are converted in place to the version's pixel layout. Returns 1,

@@ -197,8 +197,27 @@ uint64_t mip_levels_size(uint32_t width, uint32_t height)
     return total;
 }
 
+// What reading one lump takes: `cost`, the bytes the document keeps for it
+// (pixels and frame overhead), and `span`, the bytes of the file its pixels
+// come from.
+struct LumpExtent {
+    uint64_t cost = 0;
+    uint64_t span = 0;
+};
+
 bool lump_bytes(uint64_t file_size, const DirectoryEntry &entry, size_t &offset, size_t &size);
-uint64_t kept_cost(uint64_t file_size, const DirectoryEntry &entry);
+LumpExtent kept_extent(uint64_t file_size, const DirectoryEntry &entry);
+
+// Lumps that do not overlap draw their pixels from at most the whole file;
+// directory entries that share bytes could make one lump's pixels many
+// times over. The bytes all lumps draw on may be this many times the file's.
+constexpr uint64_t SHARED_BYTES_FACTOR = 4;
+
+// What the reading of one archive may still take.
+struct LumpAllowance {
+    uint64_t cost;
+    uint64_t span;
+};
 
 // What one frame costs the document beside its pixels: the 256-entry palette
 // every frame of an archive carries, and the image's own record.
@@ -231,16 +250,16 @@ bool keep_lump(Archive &file, const DirectoryEntry &entry, Animation *anim)
 }
 
 // Reads one lump into the animation (and the archive palette). Returns false
-// when the lump does not fit in the file and was skipped. `cost` is what it
-// keeps, as lump_cost counts it from the same header; a lump that would
-// keep more than `allowed` is not read and sets `over`.
+// when the lump does not fit in the file and was skipped. `taken` is what it
+// takes, as lump_extent counts it from the same header; a lump that would
+// take more than `allowed` is not read and sets `over`.
 bool read_lump(Archive &file, const DirectoryEntry &entry, Animation *anim, uint8_t *palette, bool *has_palette,
-               uint64_t allowed, uint64_t &cost, bool &over)
+               const LumpAllowance &allowed, LumpExtent &taken, bool &over)
 {
-    cost = 0;
-    auto afford = [&](uint64_t c) {
-        cost = c;
-        over = c > allowed;
+    taken = {};
+    auto afford = [&](LumpExtent extent) {
+        taken = extent;
+        over = extent.cost > allowed.cost || extent.span > allowed.span;
         return !over;
     };
     const bool known = entry.type == TYPE_PICTURE || entry.type == TYPE_MIP_TEXTURE || entry.type == TYPE_RAW;
@@ -253,7 +272,7 @@ bool read_lump(Archive &file, const DirectoryEntry &entry, Animation *anim, uint
             *has_palette = true;
         }
     }
-    const uint64_t kept = kept_cost(file.size(), entry);
+    const LumpExtent kept = kept_extent(file.size(), entry);
     if (!known) {
         return afford(kept) && keep_lump(file, entry, anim);
     }
@@ -265,7 +284,9 @@ bool read_lump(Archive &file, const DirectoryEntry &entry, Animation *anim, uint
     const uint64_t left = file.size() - offset;
     const ByteReader head_bytes = file.head(offset, LUMP_HEAD_SIZE);
     // The body the header announces, read whole; false when the file does
-    // not hold it (or no longer holds what the header was read from).
+    // not hold it (or no longer holds what the header was read from). Read
+    // before the lump is counted, as lump_extent counts only lumps that fit;
+    // it takes no more than the file's own bytes.
     auto body = [&](uint64_t n, ByteReader &in) {
         if (n > left)
             return false;
@@ -287,7 +308,7 @@ bool read_lump(Archive &file, const DirectoryEntry &entry, Animation *anim, uint
         if (!area) {
             return afford(kept) && keep_lump(file, entry, anim);
         }
-        if (!afford(area + FRAME_OVERHEAD) || !body(PICTURE_HEAD_SIZE + area, in))
+        if (!body(PICTURE_HEAD_SIZE + area, in) || !afford({area + FRAME_OVERHEAD, PICTURE_HEAD_SIZE + area}))
             return false;
         Group *group = add_lump_group(anim, entry, ENTRY_PICTURE, 1);
         // A picture of unusable size leaves the frame empty.
@@ -298,7 +319,7 @@ bool read_lump(Archive &file, const DirectoryEntry &entry, Animation *anim, uint
         if (entry.name == CONCHARS_NAME) {
             // The console font: raw pixels despite its lump type.
             const uint64_t side = CONCHARS_SIDE;
-            if (!afford(side * side + FRAME_OVERHEAD) || !body(side * side, in))
+            if (!body(side * side, in) || !afford({side * side + FRAME_OVERHEAD, side * side}))
                 return false;
             Group *group = add_lump_group(anim, entry, ENTRY_RAW, 1);
             indexed_pixels_read(in, &group->frames[0], CONCHARS_SIDE, CONCHARS_SIDE);
@@ -312,7 +333,8 @@ bool read_lump(Archive &file, const DirectoryEntry &entry, Animation *anim, uint
             if (levels == 0) {
                 return afford(kept) && keep_lump(file, entry, anim);
             }
-            if (!afford(levels + 4 + 4 * FRAME_OVERHEAD) || !body(MIP_HEADER_SIZE + levels, in))
+            if (!body(MIP_HEADER_SIZE + levels, in)
+                || !afford({levels + 4 + 4 * FRAME_OVERHEAD, MIP_HEADER_SIZE + levels}))
                 return false;
             Group *group = add_lump_group(anim, entry, ENTRY_MIP_TEXTURE, 0);
             mip_texture_read(in, group);
@@ -331,8 +353,8 @@ bool read_lump(Archive &file, const DirectoryEntry &entry, Animation *anim, uint
         if (!width) {
             return afford(kept) && keep_lump(file, entry, anim);
         }
-        if (!afford(static_cast<uint64_t>(width) * height + FRAME_OVERHEAD)
-            || !body(static_cast<uint64_t>(width) * height, in))
+        const uint64_t area = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
+        if (!body(area, in) || !afford({area + FRAME_OVERHEAD, area}))
             return false;
         Group *group = add_lump_group(anim, entry, ENTRY_RAW, 1);
         indexed_pixels_read(in, &group->frames[0], width, height);
@@ -358,18 +380,20 @@ bool lump_bytes(uint64_t file_size, const DirectoryEntry &entry, size_t &offset,
 }
 
 // What keeping a lump as it is takes.
-uint64_t kept_cost(uint64_t file_size, const DirectoryEntry &entry)
+LumpExtent kept_extent(uint64_t file_size, const DirectoryEntry &entry)
 {
     size_t offset = 0, size = 0;
-    return lump_bytes(file_size, entry, offset, size) ? size + OTHER_LUMP_WIDTH + FRAME_OVERHEAD : 0;
+    if (!lump_bytes(file_size, entry, offset, size))
+        return {};
+    return {size + OTHER_LUMP_WIDTH + FRAME_OVERHEAD, size};
 }
 
-// The bytes the reader would keep for one lump (pixels and frame overhead),
-// computed from the same checks as read_lump from the lump's header alone.
-uint64_t lump_cost(Archive &file, const DirectoryEntry &entry)
+// What the reader would take for one lump, computed from the same checks as
+// read_lump from the lump's header alone.
+LumpExtent lump_extent(Archive &file, const DirectoryEntry &entry)
 {
     if (entry.offset < 0 || static_cast<uint64_t>(entry.offset) > file.size())
-        return 0;
+        return {};
     const uint64_t offset = static_cast<uint64_t>(entry.offset);
     const uint64_t left = file.size() - offset;
     const bool known = entry.type == TYPE_PICTURE || entry.type == TYPE_MIP_TEXTURE || entry.type == TYPE_RAW;
@@ -382,29 +406,37 @@ uint64_t lump_cost(Archive &file, const DirectoryEntry &entry)
         // A picture that does not fit is skipped; one of unusable size keeps
         // a single pixel.
         if (area && PICTURE_HEAD_SIZE + area > left)
-            return 0;
-        return area ? area + FRAME_OVERHEAD : kept_cost(file.size(), entry);
+            return {};
+        if (!area)
+            return kept_extent(file.size(), entry);
+        return {area + FRAME_OVERHEAD, PICTURE_HEAD_SIZE + area};
     }
     case TYPE_MIP_TEXTURE: {
-        if (entry.name == CONCHARS_NAME)
-            return static_cast<uint64_t>(CONCHARS_SIDE) * CONCHARS_SIDE <= left
-                       ? static_cast<uint64_t>(CONCHARS_SIDE) * CONCHARS_SIDE + FRAME_OVERHEAD
-                       : 0;
+        if (entry.name == CONCHARS_NAME) {
+            const uint64_t area = static_cast<uint64_t>(CONCHARS_SIDE) * CONCHARS_SIDE;
+            if (area > left)
+                return {};
+            return {area + FRAME_OVERHEAD, area};
+        }
         head.skip(MIP_WIDTH_OFFSET);
         const uint32_t width = head.u32();
         const uint32_t height = head.u32();
         const uint64_t levels = mip_levels_size(width, height);
         if (levels == 0)
-            return kept_cost(file.size(), entry);
+            return kept_extent(file.size(), entry);
         if (MIP_HEADER_SIZE + levels > left)
-            return 0;
-        return levels + 4 + 4 * FRAME_OVERHEAD;
+            return {};
+        return {levels + 4 + 4 * FRAME_OVERHEAD, MIP_HEADER_SIZE + levels};
     }
     case TYPE_RAW:
-        if (entry.size == RAW_SMALL_SIZE || entry.size == RAW_LARGE_SIZE)
-            return static_cast<uint64_t>(entry.size) <= left ? static_cast<uint64_t>(entry.size) + FRAME_OVERHEAD : 0;
-        return kept_cost(file.size(), entry);
-    default: return kept_cost(file.size(), entry);
+        if (entry.size == RAW_SMALL_SIZE || entry.size == RAW_LARGE_SIZE) {
+            const uint64_t area = static_cast<uint64_t>(entry.size);
+            if (area > left)
+                return {};
+            return {area + FRAME_OVERHEAD, area};
+        }
+        return kept_extent(file.size(), entry);
+    default: return kept_extent(file.size(), entry);
     }
 }
 
@@ -476,21 +508,43 @@ bool confirm_sizes(Animation *anim)
     return true;
 }
 
+// Says why an archive is refused: its lumps would take more than the pixel
+// budget, or draw on the same bytes so often that they would make far more
+// pixels than the file holds.
+void refuse_archive(const char *path, Archive &file, int32_t count, const LumpExtent &taken,
+                    const LumpAllowance &allowed, Animation *anim)
+{
+    if (taken.span > allowed.span)
+        give_up(anim, format_text("Cannot read %s: the %i entries of its WAD2 directory share lump bytes, which "
+                                  "would decode to over %s of pixels, more than %llu times the file's %s",
+                                  path, count, size_text(allowed.span).c_str(),
+                                  static_cast<unsigned long long>(SHARED_BYTES_FACTOR), size_text(file.size()).c_str()));
+    else
+        give_up(anim, format_text("Cannot read %s: the %i lumps of its WAD2 directory decode to more than the "
+                                  "limit of %s of pixel data",
+                                  path, count, size_text(allowed.cost).c_str()));
+}
+
+LumpAllowance archive_allowance(const Archive &file)
+{
+    return {pixel_budget(), SHARED_BYTES_FACTOR * file.size()};
+}
+
 // True when the lumps the directory names, overlapping or not, decode to no
-// more than the pixel budget; else says so and gives up. Runs before any
-// lump is decoded, so a refused archive costs nothing.
+// more than the archive's allowance; else says so and gives up. Runs before
+// any lump is decoded, so a refused archive costs nothing.
 bool directory_within_budget(const char *path, Archive &file, const std::vector<uint8_t> &directory, int32_t count,
                              Animation *anim)
 {
     ByteReader in(directory);
-    uint64_t total = 0;
-    const uint64_t budget = pixel_budget();
+    LumpExtent total;
+    const LumpAllowance allowed = archive_allowance(file);
     for (int32_t i = 0; i < count; ++i) {
-        total += lump_cost(file, read_entry(in));
-        if (total > budget) {
-            give_up(anim, format_text("Cannot read %s: the %i lumps of its WAD2 directory decode to more than the "
-                                      "limit of %s of pixel data",
-                                      path, count, size_text(budget).c_str()));
+        const LumpExtent extent = lump_extent(file, read_entry(in));
+        total.cost += extent.cost;
+        total.span += extent.span;
+        if (total.cost > allowed.cost || total.span > allowed.span) {
+            refuse_archive(path, file, count, total, allowed, anim);
             return false;
         }
     }
@@ -544,28 +598,29 @@ int32_t wad2_load(const char *path, Animation *anim)
     std::vector<std::string> skipped;
     ByteReader directory_in(entries);
     // Counted again as the lumps are read: a file changed since the check
-    // above still cannot make the document exceed the budget.
-    uint64_t total = 0;
-    const uint64_t budget = pixel_budget();
+    // above still cannot make the document exceed the allowance.
+    LumpExtent total;
+    const LumpAllowance allowed = archive_allowance(file);
     for (int32_t i = 0; i < count; ++i) {
         const DirectoryEntry entry = read_entry(directory_in);
         report_progress(i, count);
         // The all-zero entry the writer leaves for a group without frames.
         if (entry.offset == 0 && entry.disk_size == 0 && entry.size == 0 && entry.type == 0 && entry.name.empty())
             continue;
-        uint64_t cost = 0;
+        LumpExtent taken;
         bool over = false;
-        const bool read = read_lump(file, entry, anim, palette, &has_palette, budget - total, cost, over);
+        const bool read = read_lump(file, entry, anim, palette, &has_palette,
+                                    {allowed.cost - total.cost, allowed.span - total.span}, taken, over);
         if (over) {
-            give_up(anim, format_text("Cannot read %s: the %i lumps of its WAD2 directory decode to more than the "
-                                      "limit of %s of pixel data",
-                                      path, count, size_text(budget).c_str()));
+            refuse_archive(path, file, count, {total.cost + taken.cost, total.span + taken.span}, allowed, anim);
             return 0;
         }
-        if (!read)
+        if (!read) {
             skipped.push_back(entry.name);
-        else
-            total += cost;
+        } else {
+            total.cost += taken.cost;
+            total.span += taken.span;
+        }
     }
 
     // A palette lump applies to every picture, wherever it stands.

@@ -2,11 +2,13 @@
 // questions from --yes / --no.
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <sys/wait.h>
 
 #include <gtest/gtest.h>
 
+#include "sprite_builder.h"
 #include "support/test_support.h"
 
 namespace {
@@ -69,6 +71,31 @@ TEST(SpriteCli, InfoDescribesAWadArchive)
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.out.find("{trigger"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("Entry Type"), std::string::npos) << run.out;
+}
+
+TEST(SpriteCli, PackIntoAGroupWithoutDurationsWritesIntervalsEnginesAccept)
+{
+    const std::string dir = scratch_dir("sprite_cli_pack_group");
+    const std::string frames = dir + "/frames";
+    std::filesystem::create_directories(frames);
+    for (int k = 0; k < 3; ++k) {
+        ByteWriter picture; // a 4 x 4 Quake picture: width, height, pixels
+        picture.i32(4);
+        picture.i32(4);
+        for (int i = 0; i < 16; ++i)
+            picture.u8(static_cast<uint8_t>(k * 16 + i));
+        write_bytes(frames + "/f" + std::to_string(k) + ".lmp", picture.data());
+    }
+    const std::string out = dir + "/explode.spr";
+    ASSERT_EQ(run_cli("pack " + quoted(frames) + " " + quoted(out) + " --group explode", dir).status, 0);
+    const std::vector<uint8_t> b = read_bytes(out);
+    ASSERT_GE(b.size(), 56u);
+    ASSERT_EQ(le_i32(b, 36), 1); // one group entry
+    ASSERT_EQ(le_i32(b, 40), 3);
+    for (int k = 0; k < 3; ++k)
+        EXPECT_FLOAT_EQ(le_f32(b, 44 + 4 * static_cast<size_t>(k)), 0.1f) << k;
+    const std::vector<uint8_t> said = read_bytes(dir + "/stderr.txt");
+    EXPECT_NE(std::string(said.begin(), said.end()).find("3 frames in 1 group"), std::string::npos);
 }
 
 } // namespace

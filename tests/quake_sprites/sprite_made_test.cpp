@@ -2,9 +2,13 @@
 // palettes, 32-bit sprites, the GLQuake question and the points where the
 // reader refuses a file.
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -106,7 +110,68 @@ TEST_F(SpriteMade, AnimationWithANoGroupGroupBesideAnotherIsSavedGrouped)
     EXPECT_EQ(le_i32(bytes, 36 + 4 + 16 + 16), 1); // then a group
     EXPECT_EQ(le_i32(bytes, 36 + 4 + 16 + 16 + 4), 2);
     EXPECT_FLOAT_EQ(le_f32(bytes, 36 + 36 + 8), 0.1f);
-    EXPECT_FLOAT_EQ(le_f32(bytes, 36 + 36 + 12), 0.0f); // absent Duration
+    EXPECT_FLOAT_EQ(le_f32(bytes, 36 + 36 + 12), 0.1f); // absent Duration
+}
+
+// A group made of frames without timing (loose frames renamed into a group,
+// or packed without durations): engines refuse intervals of 0 or less, so
+// every version writes such frames with 0.1 s, keeps the timed ones, says so
+// once, and DarkPlaces loads the result.
+TEST_F(SpriteMade, FramesWithoutUsableDurationAreWrittenWithATenthOfASecond)
+{
+    const char *engine = "/usr/games/darkplaces-server";
+    const bool have_engine = access(engine, X_OK) == 0;
+    const std::string base = dir + "/engine";
+    std::filesystem::create_directories(base + "/id1/progs");
+    const struct {
+        const char *name;
+        int version;
+    } cases[] = {{"v1.spr", 1}, {"hl.spr", 2}, {"t32.spr32", 32}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        reset();
+        Group *group = anim_add_group(&anim, "explode");
+        for (int k = 0; k < 4; ++k)
+            add_indexed_frame(group, 4, 4, static_cast<uint8_t>(k * 16));
+        // The first keeps no "Duration" at all.
+        props_set_float(&group->frames[1].props, "Duration", 0.0f);
+        props_set_float(&group->frames[2].props, "Duration", std::nanf(""));
+        props_set_float(&group->frames[3].props, "Duration", 0.25f);
+        if (c.version == 2) // in the Half-Life layout, the one engines read
+            props_set_int(&anim.props, "Texture Format", 1, PROPERTY_INTEGER);
+        const std::string saved = base + "/id1/progs/" + c.name;
+        const size_t before = ui.messages().size();
+        ASSERT_EQ(c.version == 32 ? sprite32_save(saved.c_str(), &anim) : quake_sprite_save(saved.c_str(), &anim), 1)
+            << ui.transcript();
+        const auto messages = ui.messages();
+        ASSERT_EQ(messages.size(), before + 1) << ui.transcript();
+        EXPECT_EQ(messages.back().icon, MessageIcon::Information);
+        EXPECT_NE(messages.back().text.find(saved), std::string::npos) << messages.back().text;
+        EXPECT_NE(messages.back().text.find("3 frames in 1 group"), std::string::npos) << messages.back().text;
+
+        reset();
+        ASSERT_EQ(file_load(saved.c_str(), &anim), 1) << ui.transcript();
+        ASSERT_EQ(anim.group_count, 1);
+        ASSERT_EQ(anim.groups[0].frame_count, 4);
+        const float expected[] = {0.1f, 0.1f, 0.1f, 0.25f};
+        for (int k = 0; k < 4; ++k)
+            EXPECT_FLOAT_EQ(props_get_float(&anim.groups[0].frames[k].props, "Duration"), expected[k]) << k;
+        if (!have_engine)
+            continue;
+        // The engine picks sprites by their ".spr" name.
+        const std::string as_spr = std::string("progs/") + c.name + ".spr";
+        std::filesystem::copy_file(saved, base + "/id1/" + as_spr);
+        const std::string command = "cd '" + base + "' && timeout 60 " + engine + " -basedir '" + base +
+                                    "' -nohome +modelprecache " + as_spr + " +quit >engine.txt 2>&1";
+        const int status = std::system(command.c_str());
+        const std::vector<uint8_t> said = read_bytes(base + "/engine.txt");
+        const std::string text(said.begin(), said.end());
+        EXPECT_EQ(status, 0) << text;
+        EXPECT_EQ(text.find("Error"), std::string::npos) << text;
+    }
+    if (!have_engine)
+        GTEST_SKIP() << "the files read back right; " << engine
+                     << " is not installed to load them (scripts/deps installs darkplaces-server)";
 }
 
 TEST_F(SpriteMade, GroupWithoutFramesIsLeftOutWhenSavingAndTheEntryCountSaysSo)

@@ -1,6 +1,5 @@
 // Version 2 sprites whose palette holds fewer colours than their frames'
-// indexes reach keep those indexes, so that the file loads and saves back
-// unchanged; whatever looks colours up for them takes entry 0 instead.
+// indexes reach keep those indexes; the palette grows to reach them.
 #include <string>
 #include <vector>
 
@@ -38,38 +37,54 @@ std::vector<uint8_t> palette_rgb(int count)
 
 } // namespace
 
-TEST_F(SpritePaletteRange, IndexesBeyondASmallPaletteAreKeptAndTheFileRoundTrips)
+TEST_F(SpritePaletteRange, IndexesBeyondASmallPaletteAreKeptAndThePaletteGrowsToReachThem)
 {
-    // 64 colours; the 8 x 8 frame counts 30, 31, ... 93: thirty pixels
-    // beyond the palette.
-    SpriteBytes file;
-    file.header(2, 2, 4.0f, 8, 8, 1).palette(palette_rgb(64)).single(-4, 4, 8, 8, 30);
-    const std::string path = dir + "/small.spr";
-    write_bytes(path, file.bytes());
-    ASSERT_EQ(quake_sprite_load(path.c_str(), &anim), 1);
-    const uint32_t image = anim.groups[0].frames[0].image;
-    EXPECT_EQ(raw_of(image), counting_pixels(64, 30));
-    EXPECT_TRUE(ui.messages().empty()) << ui.transcript();
+    const struct {
+        int colours;
+        int side;
+        uint8_t seed; // the frame counts up from here, wrapping at 256
+        int highest;
+    } cases[] = {{64, 8, 30, 93}, {1, 4, 250, 255}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.colours);
+        anim_destroy(&anim);
+        anim_init(&anim);
+        const size_t said = ui.messages().size();
+        SpriteBytes file;
+        file.header(2, 2, 4.0f, c.side, c.side, 1).palette(palette_rgb(c.colours)).single(-2, 2, c.side, c.side, c.seed);
+        const std::string path = dir + "/small.spr";
+        write_bytes(path, file.bytes());
+        ASSERT_EQ(quake_sprite_load(path.c_str(), &anim), 1);
+        const uint32_t image = anim.groups[0].frames[0].image;
+        const std::vector<uint8_t> indexes = counting_pixels(c.side * c.side, c.seed);
+        EXPECT_EQ(raw_of(image), indexes);
+        ASSERT_EQ(ui.messages().size(), said + 1) << ui.transcript();
+        EXPECT_NE(ui.messages().back().text.find(path), std::string::npos) << ui.transcript();
+        host().bind_image(image);
+        EXPECT_EQ(host().palette_size(), c.highest + 1);
 
-    const std::string out = dir + "/out.spr";
-    ASSERT_EQ(quake_sprite_save(out.c_str(), &anim), 1) << ui.transcript();
-    EXPECT_EQ(read_bytes(out), file.bytes());
+        // Saved back, the palette holds the added entries, black, and the
+        // pixels are the file's.
+        std::vector<uint8_t> grown = palette_rgb(c.colours);
+        grown.resize(static_cast<size_t>(c.highest + 1) * 3, 0);
+        SpriteBytes expected;
+        expected.header(2, 2, 4.0f, c.side, c.side, 1).palette(grown).single(-2, 2, c.side, c.side, c.seed);
+        const std::string out = dir + "/out.spr";
+        ASSERT_EQ(quake_sprite_save(out.c_str(), &anim), 1) << ui.transcript();
+        EXPECT_EQ(read_bytes(out), expected.bytes());
 
-    // What reads colours for the pixels takes entry 0 for those beyond the
-    // palette, on a copy: the frame keeps its indexes.
-    host().bind_image(image);
-    const uint32_t copy = ilCloneCurImage();
-    host().bind_image(copy);
-    ASSERT_EQ(host().convert_image(IMAGE_RGBA), 1);
-    const std::vector<uint8_t> rgba(host().get_data(), host().get_data() + 8 * 8 * 4);
-    host().delete_image(copy);
-    const std::vector<uint8_t> rgb = palette_rgb(64);
-    const std::vector<uint8_t> indexes = counting_pixels(64, 30);
-    for (size_t i = 0; i < indexes.size(); ++i)
-        for (int c = 0; c < 3; ++c)
-            ASSERT_EQ(rgba[i * 4 + c], rgb[(indexes[i] < 64 ? indexes[i] : 0) * 3 + c]) << "pixel " << i;
-    EXPECT_EQ(raw_of(image), indexes);
-    ASSERT_EQ(file_save((dir + "/out.png").c_str(), &anim), 1) << ui.transcript();
+        // Colours looked up for them, on a copy, are the palette's own.
+        host().bind_image(image);
+        const uint32_t copy = ilCloneCurImage();
+        host().bind_image(copy);
+        ASSERT_EQ(host().convert_image(IMAGE_RGBA), 1);
+        const std::vector<uint8_t> rgba(host().get_data(), host().get_data() + indexes.size() * 4);
+        host().delete_image(copy);
+        for (size_t i = 0; i < indexes.size(); ++i)
+            for (int ch = 0; ch < 3; ++ch)
+                ASSERT_EQ(rgba[i * 4 + ch], grown[indexes[i] * 3 + ch]) << "pixel " << i;
+        EXPECT_EQ(raw_of(image), indexes);
+    }
 }
 
 TEST_F(SpritePaletteRange, IndexesInsideThePaletteRoundTripUnchanged)

@@ -5,6 +5,8 @@
 #include <QEvent>
 #include <QPointer>
 #include <QScreen>
+#include <QTimer>
+#include <QVariant>
 #include <QWidget>
 
 #include <algorithm>
@@ -20,7 +22,36 @@ QPointer<QWidget> &main_window()
     return window;
 }
 
+QPointer<QWidget> &preview()
+{
+    static QPointer<QWidget> widget;
+    return widget;
+}
+
 LayoutRect rect_of(const QRect &r) { return {r.x(), r.y(), r.width(), r.height()}; }
+
+// The available area of the main window's screen; without a screen,
+// nothing to clamp into.
+LayoutRect screen_area(QWidget *anchor)
+{
+    QScreen *screen = anchor->screen();
+    const QRect available = screen ? screen->availableGeometry() : QRect();
+    const LayoutRect unbounded{-(1 << 28), -(1 << 28), 1 << 29, 1 << 29};
+    return available.isValid() ? rect_of(available) : unbounded;
+}
+
+// Once the closing dialog is gone and no other modal dialog is left, the
+// keyboard goes back to the preview. Queued: the toolkit hands the focus
+// back to the window's previous focus widget after the hide.
+void return_keyboard_to_preview()
+{
+    QTimer::singleShot(0, qApp, [] {
+        QWidget *home = preview().data();
+        if (!home || !home->isVisible() || QApplication::activeModalWidget())
+            return;
+        home->setFocus(Qt::OtherFocusReason);
+    });
+}
 
 class DialogPlacementFilter : public QObject {
 public:
@@ -29,11 +60,16 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() != QEvent::Show || event->spontaneous())
+        const QEvent::Type type = event->type();
+        if ((type != QEvent::Show && type != QEvent::Hide) || event->spontaneous())
             return false;
         auto *dialog = qobject_cast<QDialog *>(watched);
         if (!dialog || !dialog->isWindow() || dialog == main_window().data())
             return false;
+        if (type == QEvent::Hide) {
+            return_keyboard_to_preview();
+            return false;
+        }
         if (std::find(placing_.begin(), placing_.end(), dialog) != placing_.end())
             return false; // the delivery below, on its way to the dialog
         // The dialog's own show handling comes first: a message box only
@@ -43,7 +79,10 @@ protected:
         placing_.push_back(dialog);
         QCoreApplication::sendEvent(dialog, event);
         placing_.erase(std::find(placing_.begin(), placing_.end(), dialog));
-        centre_on_main_window(dialog);
+        if (dialog->property(DIALOG_BESIDE_PREVIEW_PROPERTY).toBool())
+            place_beside_preview(dialog);
+        else
+            centre_on_main_window(dialog);
         return true;
     }
 
@@ -53,9 +92,10 @@ private:
 
 } // namespace
 
-void install_dialog_placement(QWidget *window)
+void install_dialog_placement(QWidget *window, QWidget *preview_widget)
 {
     main_window() = window;
+    preview() = preview_widget;
     // Owned by the application: a new application gets a filter of its own.
     static QPointer<DialogPlacementFilter> filter;
     if (!filter && qApp) {
@@ -69,14 +109,25 @@ void centre_on_main_window(QWidget *dialog)
     QWidget *anchor = main_window().data();
     if (!dialog || !anchor || dialog == anchor || !anchor->isVisible())
         return;
-    QScreen *screen = anchor->screen();
-    const QRect available = screen ? screen->availableGeometry() : QRect();
     // Before its first showing a window has no frame yet; its frame size
     // is then its own size.
     const QSize size = dialog->frameGeometry().size();
-    // No screen known: nothing to clamp into.
-    const LayoutRect unbounded{-(1 << 28), -(1 << 28), 1 << 29, 1 << 29};
-    const LayoutRect area = available.isValid() ? rect_of(available) : unbounded;
-    const LayoutRect place = centred_rect(rect_of(anchor->frameGeometry()), size.width(), size.height(), area);
+    const LayoutRect place =
+        centred_rect(rect_of(anchor->frameGeometry()), size.width(), size.height(), screen_area(anchor));
+    dialog->move(place.x, place.y);
+}
+
+void place_beside_preview(QWidget *dialog)
+{
+    QWidget *anchor = main_window().data();
+    QWidget *beside = preview().data();
+    if (!dialog || !anchor || dialog == anchor || !anchor->isVisible())
+        return;
+    LayoutRect area{};
+    if (beside && beside->isVisible() && beside->window() == anchor)
+        area = rect_of(QRect(beside->mapToGlobal(QPoint(0, 0)), beside->size()));
+    const QSize size = dialog->frameGeometry().size();
+    const LayoutRect place =
+        beside_rect(rect_of(anchor->frameGeometry()), area, size.width(), size.height(), screen_area(anchor));
     dialog->move(place.x, place.y);
 }

@@ -115,6 +115,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     // library is gone.
     browser_->set_library_free([this] { return !shut_down_ && !file_worker_busy(); });
     connect(browser_, &GroupBrowserWidget::group_chosen, selector_, &QComboBox::setCurrentIndex);
+    // The keyboard belongs to the preview unless the user is typing a filter.
+    connect(browser_, &GroupBrowserWidget::filter_left, preview_, [this] { preview_->setFocus(Qt::OtherFocusReason); });
 
     status_bar_ = new QStatusBar(client_);
     status_bar_->setObjectName(command_name(IDC_STATUS_BAR));
@@ -143,7 +145,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     set_checked(IDM_PIXEL_GRID, settings().pixel_grid != 0);
     set_checked(IDM_ALIGN_FRAMES, settings().align_frames != 0);
     set_checked(IDM_GROUP_BROWSER, settings().group_browser != 0);
-    install_dialog_placement(this);
+    install_dialog_placement(this, preview_);
+    preview_->setFocus(Qt::OtherFocusReason);
 
     playback_timer_.setObjectName(QStringLiteral("playback_timer"));
     playback_timer_.setSingleShot(true);
@@ -356,6 +359,8 @@ void MainWindow::reset_zoom()
     preview_zoom = 1.0f;
     preview_->reset_scroll();
 }
+
+void MainWindow::document_replaced() { browser_->clear_filter(); }
 
 void MainWindow::layout() { layout_main_window(); }
 

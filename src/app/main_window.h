@@ -57,6 +57,7 @@ public:
     void update_title() override;
     void preview_refresh() override;
     void reset_zoom() override;
+    void document_replaced() override;
     void layout() override;
 
     // CommandHost

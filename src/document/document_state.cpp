@@ -120,6 +120,8 @@ void doc_begin_edit(int snapshot)
     doc.undo_available = history.can_undo() ? 1 : 0;
     doc.redo_available = 0;
     doc.modified = snapshot ? 1 : 0;
+    if (!snapshot)
+        doc_view().document_replaced();
     doc_view().update_title();
     doc_update_commands();
 }

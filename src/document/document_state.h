@@ -54,7 +54,7 @@ DocConditions doc_conditions(const DocumentState &doc);
 // document: records an undo step (dropping the redo steps) and marks the
 // document modified.
 // snapshot 0: the document becomes clean with an empty history (New, Close,
-// load).
+// load), and the view drops what it kept for the old one (document_replaced).
 void doc_begin_edit(int snapshot);
 // The document has been written: it is clean and its current state is the
 // saved one; the history is kept.

@@ -41,6 +41,9 @@ public:
     virtual void preview_refresh() {}
     // The preview's zoom factor back to 1.0 (a closed document).
     virtual void reset_zoom() {}
+    // Another document takes the window (New, Open, Close): what the view
+    // kept for the old one, such as a filter over its group names, goes.
+    virtual void document_replaced() {}
     // Position the preview, slider, selector and bars again.
     virtual void layout() {}
 };

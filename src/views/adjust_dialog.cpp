@@ -6,6 +6,7 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
+#include "app/logic/dialog_placement.h"
 #include "document/document_state.h"
 #include "views/logic/adjust_logic.h"
 #include "views/logic/preview_logic.h"
@@ -15,6 +16,8 @@ AdjustDialog::AdjustDialog(QWidget *parent) : QDialog(parent)
     const AdjustState &state = adjust_state();
     setObjectName(QStringLiteral("142"));
     setWindowTitle(QString::fromStdString(state.title));
+    // A live preview must stay in sight: the dialog opens beside it.
+    setProperty(DIALOG_BESIDE_PREVIEW_PROPERTY, preview_filter_hook != nullptr);
 
     slider_ = new QSlider(Qt::Horizontal, this);
     slider_->setObjectName(QStringLiteral("1049"));
@@ -62,6 +65,7 @@ AdjustDialog::AdjustDialog(QWidget *parent) : QDialog(parent)
         doc_view().preview_refresh();
     });
     connect(slider_, &QSlider::valueChanged, this, &AdjustDialog::slider_moved);
+    connect(edit_, &QLineEdit::textEdited, this, &AdjustDialog::text_typed);
     connect(preview_, &QPushButton::clicked, this, &AdjustDialog::preview_clicked);
     connect(ok_, &QPushButton::clicked, this, &AdjustDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
@@ -83,6 +87,19 @@ void AdjustDialog::schedule_refresh()
 void AdjustDialog::slider_moved(int position)
 {
     show_text(adjust_sync_from_slider(position));
+    schedule_refresh();
+}
+
+// A typed value moves the slider and the preview at once; the text itself
+// is left as typed (rewriting "0." as "0.00" would fight the typing) until
+// Preview or OK.
+void AdjustDialog::text_typed(const QString &text)
+{
+    adjust_sync_from_text(text.toStdString());
+    {
+        const QSignalBlocker block(slider_);
+        slider_->setValue(adjust_state().value);
+    }
     schedule_refresh();
 }
 
@@ -120,8 +137,18 @@ int show_adjust_dialog(const std::string &title, int minimum, int maximum, int s
     int value;
     {
         AdjustDialog dialog(owner);
+        // OK on the value the dialog opened with changes nothing, so it
+        // takes no undo step and leaves the modified mark alone. Without a
+        // filter the value is only handed back (an entry's alpha, for the
+        // palette editor's working copy): the caller decides what changes.
         const bool ok = dialog.exec() == QDialog::Accepted;
-        value = ok ? adjust_finish_ok() : adjust_finish_cancel();
+        const AdjustState &state = adjust_state();
+        if (!ok || state.value == state.initial)
+            value = adjust_finish_cancel();
+        else if (!preview_filter_hook)
+            value = state.value;
+        else
+            value = adjust_finish_ok();
     }
     if (owner) {
         owner->activateWindow();

@@ -1,8 +1,9 @@
 // The Adjust dialog (142): a slider, a text field, OK, Cancel and Preview,
 // over the toolkit-free AdjustState (views/logic/adjust_logic.h). While
-// the caller's preview filter is installed, each change of the value shows
-// the filter on the main preview's display copy; refreshes are coalesced
-// so that a slider drag never queues up work.
+// the caller's preview filter is installed, each change of the value (the
+// slider moved or a value typed) shows the filter on the main preview's
+// display copy, and the dialog opens beside the preview; refreshes are
+// coalesced so that a slider drag never queues up work.
 #pragma once
 
 #include <QDialog>
@@ -33,6 +34,7 @@ protected:
 
 private:
     void slider_moved(int position);
+    void text_typed(const QString &text);
     void preview_clicked();
     void show_text(const std::string &text);
     void schedule_refresh();
@@ -48,5 +50,8 @@ private:
 
 // show_adjust_dialog: opens adjust_state() on the arguments, runs the dialog
 // modally over `owner` and ends it as OK or Cancel do (adjust_finish_ok,
-// adjust_finish_cancel). Returns the chosen value, `initial` when cancelled.
+// adjust_finish_cancel). `initial` is what the image has now (a filter's
+// neutral value, an entry's alpha): OK on it ends as Cancel does, and OK
+// without a preview filter only hands the value back. Returns the chosen
+// value, `initial` when cancelled.
 int show_adjust_dialog(const std::string &title, int minimum, int maximum, int scale, int initial, QWidget *owner);

@@ -220,6 +220,8 @@ void GroupBrowserWidget::document_changed() { model_->drop_thumbnails(); }
 
 void GroupBrowserWidget::refresh() { model_->retry_thumbnails(); }
 
+void GroupBrowserWidget::clear_filter() { filter_->clear(); }
+
 void GroupBrowserWidget::filter_edited(const QString &text)
 {
     {
@@ -259,10 +261,11 @@ bool GroupBrowserWidget::eventFilter(QObject *watched, QEvent *event)
                 list_->selectionModel()->setCurrentIndex(model_->index(row), QItemSelectionModel::ClearAndSelect);
             return true;
         }
-        if (key->key() == Qt::Key_Escape && !filter_->text().isEmpty()) {
-            filter_->clear();
-            return true;
-        }
+    }
+    if ((watched == filter_ || watched == list_) && mods == Qt::NoModifier && key->key() == Qt::Key_Escape) {
+        filter_->clear();
+        emit filter_left();
+        return true;
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -8,6 +8,12 @@
 // the group list (set_groups), the current group (set_current_group) and
 // when the document's pictures changed (document_changed).
 //
+// The keyboard belongs to the preview unless the user is typing a filter:
+// Escape in the filter box (or the list) empties the filter and reports
+// filter_left, on which the window gives the preview the keyboard. A new
+// document empties the filter too (clear_filter), or the new list could
+// start out empty.
+//
 // Thumbnails are made when the list first paints a row, from the frame's
 // image through the image library, and cached. While a file operation holds
 // the library a row shows an empty box; refresh() tries again.
@@ -88,6 +94,8 @@ public:
     void document_changed();
     // Repaints rows left without a thumbnail while the library was busy.
     void refresh();
+    // Empties the filter box: every group is listed again.
+    void clear_filter();
 
     QLineEdit *filter() const { return filter_; }
     QListView *list() const { return list_; }
@@ -98,6 +106,9 @@ public:
 signals:
     // The user chose the row of `group` (mouse or keyboard).
     void group_chosen(int group);
+    // The user is done with the panel (Escape): the keyboard should go
+    // back to the preview.
+    void filter_left();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <cstring>
+
 #include "app/logic/settings.h"
 #include "views/logic/palette_editor_logic.h"
 #include "views/palette_grid_widget.h"
@@ -65,6 +67,7 @@ PaletteEditorDialog::PaletteEditorDialog(QWidget *parent) : QDialog(parent)
     menu_action(IDM_PALETTE_CHANGE_ALPHA)->setChecked(palette_change_alpha);
 
     palette_editor_open(grid_);
+    opened_ = grid_;
 
     auto *frame = new QFrame(this);
     frame->setFrameShape(QFrame::Box);
@@ -177,8 +180,15 @@ void PaletteEditorDialog::command(int id)
 
 void PaletteEditorDialog::accept()
 {
-    // The options as they stand when OK is pressed.
-    palette_editor_apply(grid_, settings().palette_maintain_index != 0, settings().palette_global != 0);
+    // The options as they stand when OK is pressed. The current frame's
+    // own palette given back to it with its indexes kept changes nothing:
+    // no undo step then, and no modified mark.
+    const bool maintain = settings().palette_maintain_index != 0;
+    const bool all_frames = settings().palette_global != 0;
+    const bool unchanged = grid_.count == opened_.count &&
+                           std::memcmp(grid_.colors, opened_.colors, static_cast<size_t>(grid_.count) * 4) == 0;
+    if (!(unchanged && maintain && !all_frames))
+        palette_editor_apply(grid_, maintain, all_frames);
     QDialog::accept();
 }
 

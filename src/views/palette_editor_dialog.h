@@ -40,6 +40,7 @@ private:
     void take_keyboard();
 
     PaletteGridState grid_;
+    PaletteGridState opened_; // the working palette as the dialog opened
     PaletteGridWidget *grid_widget_ = nullptr;
     QLabel *index_label_ = nullptr;
     QLabel *color_label_ = nullptr;

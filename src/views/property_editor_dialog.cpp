@@ -11,6 +11,8 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "document/props.h"
+
 namespace {
 
 QString qt_text(const std::string &text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
@@ -195,8 +197,16 @@ void PropertyEditorDialog::showEvent(QShowEvent *event)
 
 void show_property_editor(PropertyList *list, const std::string &title, QWidget *owner)
 {
-    PropertyEditorDialog dialog(list, title, owner);
-    dialog.exec();
+    // Cancel, Escape and the close box take back everything done here,
+    // the records added or removed and the values moved away from too.
+    PropertyList opened{};
+    props_copy(list, &opened);
+    {
+        PropertyEditorDialog dialog(list, title, owner);
+        if (dialog.exec() != QDialog::Accepted && !property_lists_same(*list, opened))
+            props_copy(&opened, list);
+    }
+    props_clear(&opened);
     if (owner) {
         owner->activateWindow();
         owner->raise();

@@ -49,5 +49,6 @@ private:
 };
 
 // Runs the dialog modally over `owner` until OK, Cancel, Escape or the
-// close box, and gives the keyboard back to the owner afterwards.
+// close box, and gives the keyboard back to the owner afterwards. Anything
+// but OK leaves `list` as it was.
 void show_property_editor(PropertyList *list, const std::string &title, QWidget *owner);

@@ -1,10 +1,13 @@
 // The Animation menu's property commands and the frame import, replace and
 // export commands, on the scripted back-end.
 #include <cstdio>
+#include <functional>
 
 #include "app/commands/animation_commands.h"
 #include "app/commands/edit_commands.h"
 #include "app/commands/file_commands.h"
+#include "app/commands/groups_commands.h"
+#include "app/commands/image_commands.h"
 #include "commands_fixture.h"
 #include "document/animation.h"
 #include "document/props.h"
@@ -38,15 +41,44 @@ TEST_F(AnimationCommands, FramePropertiesIsTitledByGroupAndFramePositionAndIsOne
     EXPECT_EQ(0, props_find(&doc().animation.groups[0].frames[1].props, "Origin X"));
 }
 
-TEST_F(AnimationCommands, PropertyEditorsOpenedAndLeftAloneStillMarkTheDocument)
+// Looking is not editing: a dialog left alone, or confirmed on what the
+// document already holds, takes no undo step and leaves no modified mark.
+TEST_F(AnimationCommands, DialogsThatChangeNothingLeaveNoMarkAndNoUndoStep)
 {
-    add_group("torch", 1);
+    add_group("torch", 2);
+    props_set_int(&doc().animation.groups[0].frames[0].props, "Origin X", 4, PROPERTY_INTEGER);
     settle();
-    ui.queue_property_edit(nullptr);
-    file_properties(window);
-    EXPECT_EQ(Names{"File Properties"}, ui.property_editor_titles());
-    EXPECT_TRUE(doc().modified);
-    EXPECT_TRUE(doc().undo_available);
+    ResizeChoice same_size;
+    same_size.percent_mode = true;
+    same_size.whole_group = true;
+    struct Case {
+        const char *what;
+        std::function<void()> user;
+        void (*command)(CommandHost &);
+    };
+    const Case cases[] = {
+        {"File Properties left alone", [&] { ui.queue_property_edit(nullptr); }, file_properties},
+        {"Group Properties left alone", [&] { ui.queue_property_edit(nullptr); }, group_properties},
+        {"Frame Properties left alone", [&] { ui.queue_property_edit(nullptr); }, frame_properties},
+        {"Frame Properties, the same origin typed again",
+         [&] {
+             ui.queue_property_edit([](PropertyList *l) { props_set_int(l, "Origin X", 4, PROPERTY_INTEGER); });
+         },
+         frame_properties},
+        {"Rename to the same name", [&] { ui.queue_group_name("torch"); }, group_rename},
+        {"Resize to the same sizes", [&] { ui.queue_resize_choice(same_size); }, image_resize},
+    };
+    for (const Case &c : cases) {
+        c.user();
+        c.command(window);
+        EXPECT_FALSE(doc().modified) << c.what;
+        EXPECT_FALSE(doc().undo_available) << c.what;
+    }
+    // The dialogs did open: nothing was skipped before them.
+    EXPECT_EQ(4u, ui.property_editor_titles().size());
+    EXPECT_EQ(1u, ui.group_name_prompts().size());
+    EXPECT_EQ(4, props_get_int(&doc().animation.groups[0].frames[0].props, "Origin X"));
+    EXPECT_STREQ("torch", doc().animation.groups[0].name);
 }
 
 TEST_F(AnimationCommands, ToRestOfGroupLeavesEveryFrameWithExactlyTheCurrentFramesList)

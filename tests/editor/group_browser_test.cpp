@@ -10,12 +10,16 @@
 #include <QMessageBox>
 #include <QTest>
 
+#include "dialog_helpers.h"
+
 #include "app/logic/command_ids.h"
 #include "app/logic/settings.h"
 #include "document/document_state.h"
 #include "editor_fixture.h"
 #include "fileio/file_ops.h"
+#include "views/adjust_dialog.h"
 #include "views/group_browser_widget.h"
+#include "views/logic/preview_logic.h"
 #include "views/preview_widget.h"
 
 namespace {
@@ -168,6 +172,56 @@ TEST_F(GroupBrowserTest, FilterAndSelectorStayInStepBothWays)
     pump();
     EXPECT_EQ(50, browser()->model()->rowCount());
     EXPECT_EQ(selector(), highlighted());
+}
+
+// The keyboard belongs to the preview unless the user types a filter: a
+// dialog closing gives it back to the preview, and so does Escape, which
+// empties the filter. The Adjust dialog opens beside the preview it drives.
+TEST_F(GroupBrowserTest, DialogsAndEscapeGiveTheKeyboardBackToThePreview)
+{
+    window->command(IDM_GROUP_BROWSER);
+    window->move(0, 0);
+    pump();
+    QLineEdit *filter = browser()->filter();
+    filter->setFocus();
+    QTest::keyClicks(filter, "CSL");
+    ASSERT_EQ(filter, QApplication::focusWidget());
+
+    preview_filter_hook = [] {}; // a live preview, so the dialog stands aside
+    QRect dialog_frame;
+    when_modal([&](QWidget *modal) {
+        dialog_frame = modal->frameGeometry();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    });
+    show_adjust_dialog("Blur (Gaussian)", 0, 5, 1, 0, window.get());
+    pump();
+    EXPECT_EQ(window->preview(), QApplication::focusWidget());
+    const QRect preview(window->preview()->mapToGlobal(QPoint(0, 0)), window->preview()->size());
+    ASSERT_FALSE(dialog_frame.isEmpty());
+    EXPECT_FALSE(dialog_frame.intersects(preview));
+
+    filter->setFocus();
+    QTest::keyClick(filter, Qt::Key_Escape);
+    EXPECT_TRUE(filter->text().isEmpty());
+    EXPECT_EQ(window->preview(), QApplication::focusWidget());
+}
+
+TEST_F(GroupBrowserTest, OpeningAnotherFileOrANewOneEmptiesTheFilter)
+{
+    window->command(IDM_GROUP_BROWSER);
+    pump();
+    QTest::keyClicks(browser()->filter(), "CSL_flr");
+    ASSERT_EQ(2, browser()->model()->rowCount());
+    window->start_load(data_path("wad/librequake_lq_utility.wad"));
+    wait_for_file_operation();
+    pump();
+    EXPECT_TRUE(browser()->filter()->text().isEmpty());
+    ASSERT_GT(doc_state().animation.group_count, 0);
+    EXPECT_EQ(doc_state().animation.group_count, browser()->model()->rowCount());
+
+    QTest::keyClicks(browser()->filter(), "zz");
+    window->command(IDM_NEW);
+    EXPECT_TRUE(browser()->filter()->text().isEmpty());
 }
 
 TEST_F(GroupBrowserTest, DialogOpenedFromADialogIsCentredOnTheMainWindow)

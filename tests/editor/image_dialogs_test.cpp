@@ -87,7 +87,7 @@ TEST_F(ImageDialogs, AdjustOpensOnTheValueWithTheKeyboardInTheText)
     EXPECT_FALSE(child<QPushButton>(&dialog, "3")->isEnabled());
 }
 
-TEST_F(ImageDialogs, AdjustPreviewClampsTheTextAndEnterAccepts)
+TEST_F(ImageDialogs, AdjustTypedValueMovesTheSliderAndPreviewsAndEnterAccepts)
 {
     preview_filter_hook = counting_filter;
     adjust_open("Gamma Correction", 0, 2000, 1000, 1000);
@@ -98,8 +98,15 @@ TEST_F(ImageDialogs, AdjustPreviewClampsTheTextAndEnterAccepts)
     child<QPushButton>(&dialog, "3")->click();
     EXPECT_EQ("2.00", child<QLineEdit>(&dialog, "1052")->text());
     EXPECT_EQ(2000, child<QSlider>(&dialog, "1049")->value());
+    // A typed value moves the slider and previews without Preview.
     QTest::keyClick(text, Qt::Key_A, Qt::ControlModifier);
+    QCoreApplication::processEvents(); // the refresh the Preview click asked for
+    const int refreshes = dialog.refresh_count();
     QTest::keyClicks(text, "0.25");
+    EXPECT_EQ(250, child<QSlider>(&dialog, "1049")->value());
+    EXPECT_EQ("0.25", child<QLineEdit>(&dialog, "1052")->text());
+    QCoreApplication::processEvents();
+    EXPECT_GT(dialog.refresh_count(), refreshes);
     QTest::keyClick(text, Qt::Key_Return);
     EXPECT_EQ(QDialog::Accepted, dialog.result());
     EXPECT_EQ(250, adjust_state().value);
@@ -166,10 +173,23 @@ TEST_F(ImageDialogs, AdjustOkAppliesOnceAndCancelLeavesTheFrame)
     EXPECT_FALSE(doc_state().undo_available);
     EXPECT_EQ(nullptr, preview_filter_hook);
 
+    // OK on the value it opened with: nothing to apply, no undo step.
     preview_filter_hook = counting_filter;
     filter_runs = 0;
     when_modal([](QWidget *) { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); });
     EXPECT_EQ(2, show_adjust_dialog("Pixelize", 1, 100, 1, 2, nullptr));
+    EXPECT_EQ(before, rgba_of(image));
+    EXPECT_FALSE(doc_state().undo_available);
+    EXPECT_FALSE(doc_state().modified);
+    EXPECT_EQ(nullptr, preview_filter_hook);
+
+    preview_filter_hook = counting_filter;
+    when_modal([](QWidget *) {
+        QTest::keyClicks(QApplication::focusWidget(), "3");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    });
+    filter_runs = 0;
+    EXPECT_EQ(3, show_adjust_dialog("Pixelize", 1, 100, 1, 2, nullptr));
     EXPECT_EQ(1, filter_runs);
     EXPECT_NE(before, rgba_of(image));
     EXPECT_TRUE(doc_state().undo_available);

@@ -2,12 +2,15 @@
 // whichever control has the focus.
 #include <QApplication>
 #include <QComboBox>
+#include <QListView>
 #include <QSlider>
 #include <QTest>
 
 #include "app/logic/command_ids.h"
 #include "document/document_state.h"
 #include "editor_fixture.h"
+#include "views/group_browser_widget.h"
+#include "views/preview_widget.h"
 #include "views/logic/frame_origin.h"
 
 namespace {
@@ -47,6 +50,27 @@ TEST_F(Keyboard, KeysWorkWhileTheGroupSelectorHasTheFocus)
     QTest::keyClick(window->group_selector(), Qt::Key_Right);
     EXPECT_EQ(1, doc().current_frame);
     EXPECT_EQ(1, window->frame_slider()->value());
+}
+
+TEST_F(Keyboard, KeysWorkWhileTheGroupBrowserListHasTheFocus)
+{
+    window->command(IDM_GROUP_BROWSER);
+    pump();
+    QListView *list = window->group_browser()->list();
+    list->setFocus();
+    pump();
+    ASSERT_EQ(list, QApplication::focusWidget());
+    QTest::keyClick(list, Qt::Key_Right);
+    EXPECT_EQ(1, doc().current_frame);
+    QTest::keyClick(list, Qt::Key_End);
+    EXPECT_EQ(5, doc().current_frame);
+    QTest::keyClick(list, Qt::Key_Left);
+    EXPECT_EQ(4, doc().current_frame);
+    QTest::keyClick(list, Qt::Key_Home);
+    EXPECT_EQ(0, doc().current_frame);
+    // Escape hands the keyboard back to the preview.
+    QTest::keyClick(list, Qt::Key_Escape);
+    EXPECT_EQ(window->preview(), QApplication::focusWidget());
 }
 
 TEST_F(Keyboard, CtrlOOpensTheOpenDialog)

@@ -153,8 +153,8 @@ TEST_F(PaletteEditor, DoubleClickWithAChosenColourThenOkChangesTheFrame)
     QTest::mouseDClick(grid, Qt::LeftButton, Qt::NoModifier, centre_of(grid, 18));
     EXPECT_EQ("Palette Index: 18", child<QLabel>(&dialog, "1021")->text());
     EXPECT_EQ("R: 48 G: 32 B: 16 A: 255", child<QLabel>(&dialog, "1022")->text());
-    EXPECT_EQ(1, doc_state().modified);
-    // Nothing reaches the frame before OK.
+    // Nothing reaches the frame, nor the undo history, before OK.
+    EXPECT_EQ(0, doc_state().modified);
     EXPECT_EQ(before, frame_palette(0, 0));
 
     QTest::mouseClick(child<QPushButton>(&dialog, "1"), Qt::LeftButton);
@@ -204,6 +204,24 @@ TEST_F(PaletteEditor, TheKeyboardAloneSelectsEditsAndCancels)
     EXPECT_EQ(QDialog::Rejected, dialog.result());
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(before, frame_palette(0, 0));
+    EXPECT_EQ(0, doc_state().modified);
+    EXPECT_EQ(0, doc_state().undo_available);
+}
+
+TEST_F(PaletteEditor, OkOnTheFramesOwnPaletteKeepingIndexesChangesNothing)
+{
+    load_sprite();
+    settings().palette_global = 0;
+    settings().palette_maintain_index = 1;
+    PaletteEditorDialog dialog;
+    open(dialog);
+    ui.queue_color(std::nullopt); // the colour chooser cancelled
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    ASSERT_EQ(1u, ui.color_requests().size());
+    child<QPushButton>(&dialog, "1")->click();
+    EXPECT_EQ(QDialog::Accepted, dialog.result());
+    EXPECT_EQ(0, doc_state().modified);
+    EXPECT_EQ(0, doc_state().undo_available);
 }
 
 TEST_F(PaletteEditor, EnterOnTheOkButtonAppliesToAllFramesByRemapping)

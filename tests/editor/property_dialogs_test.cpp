@@ -320,6 +320,33 @@ TEST_F(RealDialogs, FramePropertiesEditsTheFrameAndUndoRevertsIt)
     EXPECT_NE(-40, props_get_int(&doc_state().animation.groups[0].frames[1].props, "Origin X"));
 }
 
+// Escape takes back even a value already stored by moving away from it, and
+// OK on what the editor shows changes nothing: neither marks the document
+// nor adds a step to its history.
+TEST_F(RealDialogs, FramePropertiesClosedWithEscapeOrUnchangedLeavesNoMarkAndNoHistory)
+{
+    const auto origin_x = [] { return props_get_int(&doc_state().animation.groups[0].frames[0].props, "Origin X"); };
+    const int before = origin_x();
+    when_modal([](QWidget *modal) {
+        auto *names = child<QListWidget>(modal, "1044");
+        const auto found = names->findItems("Origin X", Qt::MatchExactly);
+        ASSERT_EQ(1, found.size());
+        names->setCurrentItem(found[0]);
+        child<QComboBox>(modal, "1041")->setEditText("-40");
+        names->setCurrentRow(names->row(found[0]) == 0 ? 1 : 0);
+        QTest::keyClick(key_target(modal), Qt::Key_Escape);
+    });
+    window->command(IDM_FRAME_PROPERTIES);
+    EXPECT_EQ(before, origin_x());
+
+    when_modal([](QWidget *modal) { QTest::keyClick(key_target(modal), Qt::Key_Return); });
+    window->command(IDM_FRAME_PROPERTIES);
+    EXPECT_EQ(before, origin_x());
+    EXPECT_FALSE(doc_state().modified);
+    EXPECT_FALSE(doc_state().undo_available);
+    EXPECT_EQ(std::string::npos, title().find('*'));
+}
+
 TEST_F(RealDialogs, GroupsAddThroughTheDialogAppendsTheGroup)
 {
     when_modal([](QWidget *modal) {

@@ -116,16 +116,41 @@ TEST_F(PropertyEditorLogic, IntegerAndFloatTextsAreStoredAsNumbers)
     EXPECT_FLOAT_EQ(1000.0f, record(1).value.f);
 }
 
-TEST_F(PropertyEditorLogic, SelectingAnotherRecordStoresTheEditAtOnceSoCancelKeepsIt)
+TEST_F(PropertyEditorLogic, SelectingAnotherRecordStoresTheEditAtOnce)
 {
     props_set_string(&list, "Name", "old");
     props_set_int(&list, "Origin Y", 1, PROPERTY_INTEGER);
     property_editor_open(editor, &list);
     type("new text");
     select(1);
-    type("77"); // then Cancel: nothing more is stored
+    type("77"); // then Cancel: nothing more is stored here (the dialog puts the list back)
     EXPECT_STREQ("new text", record(0).value.s);
     EXPECT_EQ(1, record(1).value.i);
+}
+
+// Values whose text does not carry them exactly (more than six decimals, a
+// Boolean of 5, a type outside its list) stay as they are when the user
+// only looks at them, so OK on an untouched list changes nothing.
+TEST_F(PropertyEditorLogic, ValuesLeftAsShownAreNotRewritten)
+{
+    props_set_float(&list, "Duration", 0.1234567f);
+    props_set_int(&list, "Synchronous", 5, PROPERTY_BOOLEAN);
+    props_set_int(&list, "Type", 7, PROPERTY_SPRITE_TYPE);
+    props_set_int(&list, "Entry Type", 9, PROPERTY_WAD_TYPE);
+    PropertyList before{};
+    props_copy(&list, &before);
+    property_editor_open(editor, &list);
+    for (int row = 1; row < 4; ++row)
+        select(row);
+    select(0);
+    property_editor_sync(editor); // OK
+    EXPECT_TRUE(property_lists_same(list, before));
+    EXPECT_EQ(5, record(1).value.i);
+    EXPECT_EQ(9, record(3).value.i);
+    type("0.5"); // a real edit still counts
+    property_editor_sync(editor);
+    EXPECT_FALSE(property_lists_same(list, before));
+    props_clear(&before);
 }
 
 TEST_F(PropertyEditorLogic, PickListsSelectTheStoredItemAndUnmatchedTextStoresMinusOne)

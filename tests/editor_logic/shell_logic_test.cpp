@@ -135,6 +135,40 @@ TEST(DialogPlacement, CentredOnTheMainWindowAndKeptOnTheScreen)
     }
 }
 
+TEST(DialogPlacement, BesideThePreviewWhereItCoversLeastOfIt)
+{
+    const LayoutRect screen{0, 0, 1280, 800};
+    const LayoutRect window{100, 100, 640, 440};
+    const LayoutRect preview{110, 160, 620, 330}; // right 730, bottom 490
+    struct Case {
+        LayoutRect main, preview;
+        int w, h;
+        LayoutRect screen;
+        int x, y;
+    };
+    const Case cases[] = {
+        {window, preview, 300, 100, screen, 738, 160},                 // room at the right
+        {{600, 100, 640, 440}, {610, 160, 620, 330}, 300, 100, screen, 302, 160}, // only at the left
+        // Maximised, the browser at the left narrower than the dialog:
+        // below covers the least.
+        {screen, {100, 30, 1180, 700}, 300, 100, screen, 100, 700},
+        // Maximised with room at the left, over the browser.
+        {screen, {220, 30, 1060, 700}, 200, 100, screen, 12, 30},
+        // Covered whichever way: the top right corner, away from the middle.
+        {screen, screen, 300, 100, screen, 980, 0},
+        {window, {110, 160, 0, 0}, 300, 100, screen, 270, 270},        // no preview: centred
+        {{1400, 100, 640, 440}, {1410, 160, 620, 330}, 300, 100, {1280, 0, 1920, 1080}, 2038, 160}, // second screen
+        {window, preview, 2000, 1000, screen, 0, 0},                   // larger than the screen
+    };
+    for (const Case &c : cases) {
+        const LayoutRect r = beside_rect(c.main, c.preview, c.w, c.h, c.screen);
+        EXPECT_EQ(c.x, r.x) << c.preview.x << "," << c.preview.y << " " << c.w << "x" << c.h;
+        EXPECT_EQ(c.y, r.y) << c.preview.x << "," << c.preview.y << " " << c.w << "x" << c.h;
+        EXPECT_EQ(c.w, r.w);
+        EXPECT_EQ(c.h, r.h);
+    }
+}
+
 class Playback : public CoreTest {
 protected:
     // One group of `durations.size()` frames; a negative duration leaves

@@ -7,6 +7,7 @@
 #include "fileio/file_ops.h"
 #include "platform/platform.h"
 #include "plugins/host_table.h"
+#include "views/logic/property_editor_logic.h"
 
 void frame_properties(CommandHost &)
 {
@@ -15,13 +16,12 @@ void frame_properties(CommandHost &)
     DocumentState &doc = doc_state();
     if (!doc_has_frame(doc))
         return;
-    doc_begin_edit(1);
     const Group *group = doc_current_group(doc);
     const std::string title =
         format_text("\"%s\" Frame %i Properties", group->name ? group->name : "", doc.current_frame + 1);
-    platform().show_property_editor(&doc_current_frame(doc)->props, title);
     // An edited origin shows at once.
-    doc_view().preview_refresh();
+    if (property_editor_edit(&doc_current_frame(doc)->props, title))
+        doc_view().preview_refresh();
 }
 
 namespace {

@@ -9,6 +9,7 @@
 #include "document/animation.h"
 #include "platform/scanner.h"
 #include "plugins/host_table.h"
+#include "views/logic/property_editor_logic.h"
 
 void file_new(CommandHost &)
 {
@@ -50,10 +51,10 @@ void file_properties(CommandHost &)
 {
     if (file_worker_busy())
         return;
-    // One undo step holds whatever the user does in the editor.
-    doc_begin_edit(1);
-    platform().show_property_editor(&doc_state().animation.props, "File Properties");
-    doc_view().preview_refresh();
+    // One undo step holds whatever the user does in the editor, and none
+    // is taken when nothing changed.
+    if (property_editor_edit(&doc_state().animation.props, "File Properties"))
+        doc_view().preview_refresh();
 }
 
 void file_exit(CommandHost &host) { host.exit_program(); }

@@ -9,6 +9,7 @@
 #include "document/animation.h"
 #include "fileio/file_ops.h"
 #include "platform/platform.h"
+#include "views/logic/property_editor_logic.h"
 
 namespace {
 
@@ -51,7 +52,9 @@ void group_rename(CommandHost &)
     if (!group)
         return;
     std::string name;
-    if (platform().ask_group_name(group->name ? group->name : "", name) && !name.empty()) {
+    const std::string old_name = group->name ? group->name : "";
+    // The same name again is no change: no undo step, no modified mark.
+    if (platform().ask_group_name(old_name, name) && !name.empty() && name != old_name) {
         doc_begin_edit(1);
         group = doc_current_group(doc);
         char *copy = duplicate_name(name);
@@ -118,10 +121,9 @@ void group_properties(CommandHost &)
     DocumentState &doc = doc_state();
     if (!doc_has_group(doc))
         return;
-    doc_begin_edit(1);
     Group *group = doc_current_group(doc);
-    platform().show_property_editor(&group->props, format_text("\"%s\" Properties", group->name ? group->name : ""));
-    doc_view().preview_refresh();
+    if (property_editor_edit(&group->props, format_text("\"%s\" Properties", group->name ? group->name : "")))
+        doc_view().preview_refresh();
 }
 
 namespace {

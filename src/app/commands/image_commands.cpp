@@ -265,6 +265,30 @@ void image_rotate(CommandHost &)
     turn_origin(*frame, adjust_number(adjust_state()), w, h, host().height());
 }
 
+namespace {
+
+// Whether the resize gives the current frame, or with the whole group any
+// of its frames, a new size. Leaves one of the frames' images bound.
+bool resize_changes_a_size(const ResizeChoice &choice)
+{
+    DocumentState &doc = doc_state();
+    const Group *group = doc_current_group(doc);
+    const int first = choice.whole_group ? 0 : doc.current_frame;
+    const int last = choice.whole_group ? group->frame_count - 1 : doc.current_frame;
+    for (int f = first; f <= last; ++f) {
+        host().bind_image(group->frames[f].image);
+        const int fw = host().width(), fh = host().height();
+        if (fw <= 0 || fh <= 0)
+            continue;
+        const ResizeTarget target = resize_target(choice, fw, fh);
+        if (target.width != fw || target.height != fh)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 void image_resize(CommandHost &)
 {
     if (!bound_current_frame())
@@ -279,7 +303,8 @@ void image_resize(CommandHost &)
     choice.whole_group = resize_whole_group;
     const bool ok = platform().show_resize_dialog(w, h, host().image_type() == IMAGE_INDEXED, choice);
     resize_whole_group = choice.whole_group;
-    if (!ok)
+    // OK on the sizes the frames have is no change: no undo step, no mark.
+    if (!ok || !resize_changes_a_size(choice))
         return;
     doc_begin_edit(1);
     DocumentState &doc = doc_state();

@@ -97,8 +97,8 @@ bool palette_editor_edit_entry(PaletteGridState &grid, int index)
 {
     if (!palette_grid_select(grid, index))
         return false;
-    // The undo step is recorded before the edit, whether or not OK follows.
-    doc_begin_edit(1);
+    // Only the working palette changes here: the document, and with it the
+    // undo history and the modified mark, waits for OK.
     uint8_t *entry = grid.colors + index * 4;
     if (palette_change_alpha) {
         preview_filter_hook = nullptr;

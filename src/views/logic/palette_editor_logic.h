@@ -45,11 +45,11 @@ void palette_editor_open(PaletteGridState &grid);
 // Reads the bound image's palette into the grid (see palette_editor_open).
 void palette_grid_read_bound_image(PaletteGridState &grid);
 
-// A double-click on entry `index`: selects it, records an undo step and
-// marks the document modified, then asks for the entry's alpha (the Adjust
-// dialog titled "Alpha", 0..255) when Change Alpha is on, else its colour
-// (the colour chooser with the settings' custom colours). False, nothing
-// done, for an index outside the cells.
+// A double-click on entry `index`: selects it, then asks for the entry's
+// alpha (the Adjust dialog titled "Alpha", 0..255) when Change Alpha is
+// on, else its colour (the colour chooser with the settings' custom
+// colours). Only the working palette changes; the document waits for OK.
+// False, nothing done, for an index outside the cells.
 bool palette_editor_edit_entry(PaletteGridState &grid, int index);
 
 // Load: the palette-loading dialog, then the palette dispatch; the entry

@@ -6,7 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <utility>
 
+#include "document/document_state.h"
 #include "document/props.h"
 #include "platform/platform.h"
 
@@ -146,12 +148,20 @@ Property *record_at(PropertyEditor &editor, int index)
     return &editor.list->records[index];
 }
 
+void show_record(PropertyEditor &editor, const Property &record);
+
 void store_value(PropertyEditor &editor)
 {
     Property *record = record_at(editor, editor.index);
     if (!record)
         return;
     const PropertyEditorFields &f = editor.fields;
+    // A value left as it was shown stays as it is: the round trip through
+    // its text is not exact (six decimals, Yes for any non-zero number).
+    PropertyEditor shown;
+    show_record(shown, *record);
+    if (shown.fields.value_text == f.value_text && shown.fields.value_item == f.value_item)
+        return;
     switch (record->type) {
     case PROPERTY_INTEGER: record->value.i = parse_integer_text(f.value_text); break;
     case PROPERTY_FLOAT: record->value.f = parse_float_text(f.value_text); break;
@@ -278,4 +288,48 @@ void property_editor_type_value(PropertyEditor &editor, const std::string &text)
             f.value_item = static_cast<int>(i);
             break;
         }
+}
+
+bool property_lists_same(const PropertyList &a, const PropertyList &b)
+{
+    if (a.count != b.count)
+        return false;
+    for (int i = 0; i < a.count; ++i) {
+        const Property &x = a.records[i];
+        const Property &y = b.records[i];
+        if (std::strcmp(x.name, y.name) != 0 || x.type != y.type)
+            return false;
+        switch (x.type) {
+        case PROPERTY_FLOAT:
+            if (std::memcmp(&x.value.f, &y.value.f, sizeof x.value.f) != 0)
+                return false;
+            break;
+        case PROPERTY_STRING:
+            if (std::strcmp(x.value.s ? x.value.s : "", y.value.s ? y.value.s : "") != 0)
+                return false;
+            break;
+        default:
+            if (x.value.i != y.value.i)
+                return false;
+            break;
+        }
+    }
+    return true;
+}
+
+bool property_editor_edit(PropertyList *list, const std::string &title)
+{
+    PropertyList before{};
+    props_copy(list, &before);
+    platform().show_property_editor(list, title);
+    const bool changed = !property_lists_same(*list, before);
+    if (changed) {
+        // The undo step must hold the list as it was: it goes back in for
+        // the snapshot, and the edited one returns after it.
+        std::swap(*list, before);
+        doc_begin_edit(1);
+        std::swap(*list, before);
+    }
+    props_clear(&before);
+    return changed;
 }

@@ -2,7 +2,11 @@
 // fields, and the editor's rules over them. The editor works on the live
 // list: the value shown is stored into its record when another record is
 // selected, when the list is refilled and on OK; Add and Remove change the
-// list at once; Cancel only drops the value still being typed.
+// list at once; Cancel puts the whole list back as it was when the dialog
+// opened.
+//
+// The commands open the editor through property_editor_edit, which takes an
+// undo step only when the list came back changed: looking is not editing.
 //
 // The dialog copies what the user did into PropertyEditorFields, calls one
 // of the property_editor_* actions and shows the fields again.
@@ -75,3 +79,13 @@ float parse_float_text(const std::string &text);
 std::string format_float_value(float value);
 // At most PROPERTY_TEXT_LIMIT bytes of `text`, not cutting a UTF-8 character.
 std::string property_text_taken(const std::string &text);
+
+// Two lists hold the same records in the same order: names, types and
+// values (floats compared bit for bit, strings byte for byte).
+bool property_lists_same(const PropertyList &a, const PropertyList &b);
+
+// The property editor as the commands open it, on `list` of the open
+// document: when the list comes back different, one undo step holding the
+// list as it was and the document marked modified; otherwise neither.
+// True when the list changed.
+bool property_editor_edit(PropertyList *list, const std::string &title);

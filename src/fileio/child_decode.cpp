@@ -681,6 +681,57 @@ bool pnm_claimed_size(const char *path, int64_t &width, int64_t &height)
     return true;
 }
 
+// The image of an icon or cursor directory that says the least sensible
+// size: a side below 1 first, else the most pixels. Each entry is a PNG
+// (its IHDR) or a bitmap header whose height covers the image and its mask.
+// An icon of no entries claims 0x0.
+bool icon_claimed_size(FILE *file, int64_t &width, int64_t &height)
+{
+    uint8_t head[6] = {};
+    if (std::fseek(file, 0, SEEK_SET) != 0 || std::fread(head, 1, sizeof head, file) != sizeof head)
+        return false;
+    const unsigned count = head[4] | (head[5] << 8);
+    if (head[0] || head[1] || (head[2] != 1 && head[2] != 2) || head[3])
+        return false;
+    width = 0;
+    height = 0;
+    bool found = false;
+    for (unsigned i = 0; i < count && i < 256; ++i) {
+        uint8_t entry[16] = {};
+        if (std::fseek(file, static_cast<long>(6 + 16 * i), SEEK_SET) != 0
+            || std::fread(entry, 1, sizeof entry, file) != sizeof entry)
+            break;
+        const uint32_t offset = static_cast<uint32_t>(entry[12]) | (uint32_t(entry[13]) << 8)
+                                | (uint32_t(entry[14]) << 16) | (uint32_t(entry[15]) << 24);
+        uint8_t h[24] = {};
+        if (std::fseek(file, static_cast<long>(offset), SEEK_SET) != 0 || std::fread(h, 1, sizeof h, file) != sizeof h)
+            continue;
+        int64_t w = 0, hh = 0;
+        if (std::memcmp(h, "\x89PNG\r\n\x1a\n", 8) == 0) {
+            w = (int64_t(h[16]) << 24) | (h[17] << 16) | (h[18] << 8) | h[19];
+            hh = (int64_t(h[20]) << 24) | (h[21] << 16) | (h[22] << 8) | h[23];
+        } else {
+            const auto le32 = [&](size_t at) {
+                return static_cast<int64_t>(static_cast<int32_t>(
+                    uint32_t(h[at]) | (uint32_t(h[at + 1]) << 8) | (uint32_t(h[at + 2]) << 16)
+                    | (uint32_t(h[at + 3]) << 24)));
+            };
+            if (le32(0) < 12)
+                continue;
+            w = le32(4);
+            hh = le32(8) / 2;
+        }
+        // An impossible entry stays the claim once found.
+        const bool impossible = found && (width < 1 || height < 1);
+        if (!impossible && (!found || w < 1 || hh < 1 || w * hh > width * height)) {
+            width = w;
+            height = hh;
+        }
+        found = true;
+    }
+    return true;
+}
+
 } // namespace
 
 bool claimed_size(const char *path, int64_t &width, int64_t &height)
@@ -690,6 +741,12 @@ bool claimed_size(const char *path, int64_t &width, int64_t &height)
     if (!file)
         return false;
     const size_t n = std::fread(h, 1, sizeof h, file);
+    const std::string extension = lower_extension(path);
+    if (n >= 6 && (extension == ".ico" || extension == ".cur")) {
+        const bool icon = icon_claimed_size(file, width, height);
+        std::fclose(file);
+        return icon;
+    }
     std::fclose(file);
     const auto le16 = [&](size_t at) { return static_cast<int64_t>(h[at] | (h[at + 1] << 8)); };
     const auto le32 = [&](size_t at) {

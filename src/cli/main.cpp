@@ -106,7 +106,7 @@ void print_help(FILE *out)
     for (const Command &c : commands)
         std::fprintf(out, "  %s\n      %s\n", c.usage, c.summary);
     std::fprintf(out, "\nOptions for every command, given before it:\n"
-                      "  --max-pixels N        open images of up to N pixels (default 67108864, 8192x8192);\n"
+                      "  --max-pixels N        open images of up to N pixels (default 16777216, 4096x4096);\n"
                       "                        larger claims are refused before they are decoded\n");
     std::fprintf(out, "\nQuestions that the formats ask (for example before writing a file that\n"
                       "would crash an engine) are answered by --yes or --no; the default is No.\n"

@@ -103,14 +103,19 @@ struct ServeReply {
 // frames and half as much again for working copies. No format the library reads expands
 // its data by more than about 2700 to 1 (LZW strings of 4096 codes), so a
 // file is allowed 4096 times its size in pixels, never more than the
-// budget nor than the largest frame allowed in 8-bit RGBA: a 100-byte file
-// that claims gigabytes gets its allocation refused instead of filled.
+// budget, nor than FRAMES_MEMORY (an animation's frames) or the largest
+// frame allowed in 8-bit RGBA, whichever is more: a 100-byte file that
+// claims gigabytes gets its allocation refused instead of filled, and with
+// the default limits no decoder passes 512 MiB.
 inline constexpr uint64_t MAX_EXPANSION = 4096;
 inline constexpr uint64_t BASE_MEMORY = uint64_t(128) << 20;
+inline constexpr uint64_t FRAMES_MEMORY = uint64_t(256) << 20;
 inline constexpr uint64_t memory_allowance(uint64_t file_size, uint64_t budget, uint64_t max_pixels)
 {
     uint64_t pixels = file_size > budget / MAX_EXPANSION ? budget : file_size * MAX_EXPANSION;
-    const uint64_t largest = max_pixels > (uint64_t(1) << 60) ? uint64_t(1) << 62 : max_pixels * 4;
+    uint64_t largest = max_pixels > (uint64_t(1) << 60) ? uint64_t(1) << 62 : max_pixels * 4;
+    if (largest < FRAMES_MEMORY)
+        largest = FRAMES_MEMORY;
     if (pixels > largest)
         pixels = largest;
     return BASE_MEMORY + pixels + pixels / 2;

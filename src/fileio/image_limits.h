@@ -24,8 +24,10 @@ void set_pixel_budget(uint64_t bytes); // 0 restores the default
 
 // The most pixels one image read from a file may have: a header is a claim,
 // and a genuine image this large is opened on purpose (vorn.ini's MaxPixels,
-// vorn-cli --max-pixels). 8192 x 8192 by default.
-inline constexpr uint64_t DEFAULT_MAX_IMAGE_PIXELS = uint64_t(8192) * 8192;
+// vorn-cli --max-pixels). 4096 x 4096 by default: the largest image whose
+// conversion to any format (a .mip's colour matching and mip chain the
+// heaviest) stays within a few seconds and 512 MiB.
+inline constexpr uint64_t DEFAULT_MAX_IMAGE_PIXELS = uint64_t(4096) * 4096;
 uint64_t max_image_pixels();
 void set_max_image_pixels(uint64_t pixels); // 0 restores the default
 // "…; to open larger images on purpose, raise MaxPixels in vorn.ini or give

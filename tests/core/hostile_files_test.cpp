@@ -22,6 +22,8 @@
 #include "fileio/image_limits.h"
 #include "fileio/decode_protocol.h"
 #include "plugins/host_table.h"
+#include "app/logic/settings.h"
+#include "support/cli_runner.h"
 #include "support/test_support.h"
 
 namespace {
@@ -708,6 +710,24 @@ TEST_F(HostileFiles, ClaimsBeyondTheMostPixelsSayHowToAllowThemAndOpenWhenAllowe
         }
         anim_destroy(&loaded);
     }
+}
+
+TEST_F(HostileFiles, TheMostPixelsComeFromVornIniAndTheBatchToolsOption)
+{
+    const std::string ini = dir + "/vorn.ini";
+    write_bytes(ini, {'[', 'V', 'O', 'R', 'N', ']', '\n', 'M', 'a', 'x', 'P', 'i', 'x', 'e', 'l', 's', '=', '9', '9', '\n'});
+    load_settings_from(ini);
+    EXPECT_EQ(max_image_pixels(), 99u);
+    write_bytes(ini, {});
+    load_settings_from(ini);
+    EXPECT_EQ(max_image_pixels(), DEFAULT_MAX_IMAGE_PIXELS);
+
+    write_bytes(dir + "/big.png", png_bomb(40));
+    const CliResult refused = run_vorn_cli("--max-pixels 1599 info big.png", dir);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("--max-pixels"), std::string::npos) << refused.err;
+    EXPECT_EQ(run_vorn_cli("--max-pixels 1600 info big.png", dir).status, 0);
+    EXPECT_EQ(run_vorn_cli("--max-pixels x info big.png", dir).status, 2);
 }
 
 TEST_F(HostileFiles, TheDecodersMemoryLimitHoldsWhateverTheImagesAllowed)

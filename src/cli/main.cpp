@@ -1,11 +1,13 @@
 // vorn-cli: the batch tool over Vorn's file formats.
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <unistd.h>
 
 #include "cli/cli.h"
+#include "fileio/image_limits.h"
 #include "plugins/host_table.h"
 #include "plugins/plugin_loader.h"
 #include "platform/program_folder.h"
@@ -98,11 +100,14 @@ const Command commands[] = {
 
 void print_help(FILE *out)
 {
-    std::fprintf(out, "Usage: vorn-cli COMMAND [ARGUMENTS]\n\n"
+    std::fprintf(out, "Usage: vorn-cli [--max-pixels N] COMMAND [ARGUMENTS]\n\n"
                       "Converts and inspects Quake art files (sprites, WAD2 archives, pictures,\n"
                       "textures, palettes) and common image formats.\n\nCommands:\n");
     for (const Command &c : commands)
         std::fprintf(out, "  %s\n      %s\n", c.usage, c.summary);
+    std::fprintf(out, "\nOptions for every command, given before it:\n"
+                      "  --max-pixels N        open images of up to N pixels (default 16777216, 4096x4096);\n"
+                      "                        larger claims are refused before they are decoded\n");
     std::fprintf(out, "\nQuestions that the formats ask (for example before writing a file that\n"
                       "would crash an engine) are answered by --yes or --no; the default is No.\n"
                       "'vorn-cli COMMAND --help' describes a command's options, with examples.\n"
@@ -119,6 +124,26 @@ int cli_usage_error(const std::string &text)
 
 int main(int argc, char **argv)
 {
+    // Options for every command come before it.
+    int first = 1;
+    while (first < argc && std::strncmp(argv[first], "--max-pixels", 12) == 0) {
+        std::string value;
+        if (argv[first][12] == '=') {
+            value = argv[first] + 13;
+        } else if (argv[first][12] == '\0' && first + 1 < argc) {
+            value = argv[++first];
+        } else {
+            return cli_usage_error(std::string("unknown option '") + argv[first] + "'");
+        }
+        char *end = nullptr;
+        const unsigned long long pixels = std::strtoull(value.c_str(), &end, 10);
+        if (value.empty() || !std::isdigit(static_cast<unsigned char>(value[0])) || *end || pixels < 1)
+            return cli_usage_error("--max-pixels takes a number of pixels of at least 1, not '" + value + "'");
+        set_max_image_pixels(pixels);
+        ++first;
+    }
+    argc -= first - 1;
+    argv += first - 1;
     if (argc < 2)
         return cli_usage_error("no command given");
     const std::string name = argv[1];

@@ -7,7 +7,7 @@
 // before it touches the file, and writes nothing but the pipe. Whatever
 // happens to it here (a crash, a corrupted heap, a limit hit) ends with it.
 //
-//   vorn-decode [--palette-only] [--first-frame] MAX_SIDE BUDGET_BYTES CPU_SECONDS PATH
+//   vorn-decode [--palette-only] [--first-frame] MAX_SIDE BUDGET_BYTES MAX_PIXELS CPU_SECONDS PATH
 //   vorn-decode --serve      (requests on standard input, see serve())
 #include <cerrno>
 #include <cstdio>
@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <new>
 #include <string>
 
 #include <csignal>
@@ -48,22 +49,25 @@ using namespace decode_protocol;
 
 namespace {
 
-// No image format this library reads expands its data by more than about
-// 2700 to 1 (LZW strings of 4096 codes); a file is allowed 4096 times its
-// size in pixel memory, and never more than the budget. A 100-byte file
-// that claims gigabytes gets its allocation refused instead of filled.
-constexpr uint64_t MAX_EXPANSION = 4096;
-// The library's code, tables and working buffers.
-constexpr uint64_t BASE_MEMORY = uint64_t(128) << 20;
-
-uint64_t memory_allowance(const char *path, uint64_t budget)
+uint64_t memory_allowance(const char *path, uint64_t budget, uint64_t max_pixels)
 {
     struct stat info{};
     const uint64_t size = stat(path, &info) == 0 && info.st_size > 0 ? static_cast<uint64_t>(info.st_size) : 0;
-    const uint64_t pixels = size > budget / MAX_EXPANSION ? budget : size * MAX_EXPANSION;
-    // Room for the frames and one working copy of them.
-    return BASE_MEMORY + 2 * pixels;
+    return decode_protocol::memory_allowance(size, budget, max_pixels);
 }
+
+// The address-space limit set for this decode (0: none).
+uint64_t memory_limit = 0;
+// The largest allocation the library asked for and did not get: past the
+// limit, the library's own "out of memory" is the truth.
+uint64_t refused_allocation = 0;
+// What the library's image memory is filled with before it writes to it.
+// The library leaves pixels it has no data for as it found them: filled,
+// they can only be the fill, never an earlier heap's bytes.
+int image_fill = 0;
+// Set when the library asked the file for bytes and got none: it has read
+// everything the file holds and wanted more.
+bool read_past_end = false;
 
 bool write_all(const void *data, uint64_t size)
 {
@@ -178,12 +182,35 @@ void ILAPIENTRY close_buffered(ILHANDLE handle)
     }
 }
 
+// Every read of the library that comes back empty is noted.
+ILint ILAPIENTRY counted_getc(ILHANDLE handle)
+{
+    const ILint c = iDefaultGetc(handle);
+    if (c < 0)
+        read_past_end = true;
+    return c;
+}
+
+ILint ILAPIENTRY counted_read(void *buffer, ILuint size, ILuint count, ILHANDLE handle)
+{
+    const ILint n = iDefaultRead(buffer, size, count, handle);
+    if (n <= 0 && size > 0 && count > 0)
+        read_past_end = true;
+    return n;
+}
+
 // Large images in memory advised for huge pages, for fewer page faults.
 void *ILAPIENTRY image_alloc(const ILsizei size)
 {
-    void *data = std::malloc(size ? size : 1);
-    if (data)
-        advise_huge_pages(data, size);
+    const size_t bytes = size ? size : 1;
+    void *data = std::malloc(bytes);
+    if (!data) {
+        if (bytes > refused_allocation)
+            refused_allocation = bytes;
+        return nullptr;
+    }
+    advise_huge_pages(data, bytes);
+    std::memset(data, image_fill, bytes);
     return data;
 }
 
@@ -193,7 +220,7 @@ void start_library()
 {
     ilSetMemory(image_alloc, image_free);
     ilInit();
-    ilSetRead(open_buffered, close_buffered, iDefaultEof, iDefaultGetc, iDefaultRead, iDefaultRSeek, iDefaultRTell);
+    ilSetRead(open_buffered, close_buffered, iDefaultEof, counted_getc, counted_read, iDefaultRSeek, iDefaultRTell);
     ilEnable(IL_ORIGIN_SET);
     ilOriginFunc(IL_ORIGIN_UPPER_LEFT);
     ilDisable(IL_FORMAT_SET);
@@ -227,6 +254,66 @@ bool gif_first_image(const char *path, std::vector<uint8_t> &prefix)
     return cut;
 }
 
+// The PNG chunks that ask a reader to change the stored colours (gamma,
+// colour space, profile). The library's loader corrects for a gAMA chunk;
+// Vorn keeps the values the file stores, as the paint programs and the
+// engines do.
+bool colour_chunk(const uint8_t *type)
+{
+    return std::memcmp(type, "gAMA", 4) == 0 || std::memcmp(type, "sRGB", 4) == 0
+           || std::memcmp(type, "iCCP", 4) == 0 || std::memcmp(type, "cHRM", 4) == 0;
+}
+
+// The PNG `path` without its colour chunks, in `kept`; false when the file
+// is no PNG or has none of them (then it is loaded as it is).
+bool png_without_colour_chunks(const char *path, std::vector<uint8_t> &kept)
+{
+    static const uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat info{};
+    void *mapped = MAP_FAILED;
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 8 && info.st_size <= INT32_MAX)
+        mapped = mmap(nullptr, static_cast<size_t>(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+    close(fd);
+    if (mapped == MAP_FAILED)
+        return false;
+    const auto *data = static_cast<const uint8_t *>(mapped);
+    const size_t size = static_cast<size_t>(info.st_size);
+    bool dropped = false;
+    if (std::memcmp(data, signature, 8) == 0) {
+        size_t at = 8;
+        while (at + 12 <= size) {
+            const uint64_t length = (uint64_t(data[at]) << 24) | (uint64_t(data[at + 1]) << 16)
+                                    | (uint64_t(data[at + 2]) << 8) | uint64_t(data[at + 3]);
+            const uint64_t whole = length + 12;
+            if (whole > size - at)
+                break; // a damaged chunk: the library says what is wrong
+            if (colour_chunk(data + at + 4))
+                dropped = true;
+            at += static_cast<size_t>(whole);
+        }
+        if (dropped) {
+            kept.assign(data, data + 8);
+            at = 8;
+            while (at + 12 <= size) {
+                const uint64_t length = (uint64_t(data[at]) << 24) | (uint64_t(data[at + 1]) << 16)
+                                        | (uint64_t(data[at + 2]) << 8) | uint64_t(data[at + 3]);
+                const uint64_t whole = length + 12;
+                if (whole > size - at)
+                    break;
+                if (!colour_chunk(data + at + 4))
+                    kept.insert(kept.end(), data + at, data + at + whole);
+                at += static_cast<size_t>(whole);
+            }
+            kept.insert(kept.end(), data + at, data + size);
+        }
+    }
+    munmap(mapped, size);
+    return dropped;
+}
+
 // Loads `path` into the bound image. For the first frame alone, a GIF is
 // handed over without the frames after it, which are then never decoded.
 bool load(const char *path, bool first_frame)
@@ -235,21 +322,108 @@ bool load(const char *path, bool first_frame)
     if (first_frame && ilTypeFromExt(path) == IL_GIF && gif_first_image(path, prefix)
         && prefix.size() <= UINT32_MAX)
         return ilLoadL(IL_GIF, prefix.data(), static_cast<ILuint>(prefix.size()));
+    if (ilTypeFromExt(path) == IL_PNG && png_without_colour_chunks(path, prefix))
+        return ilLoadL(IL_PNG, prefix.data(), static_cast<ILuint>(prefix.size()));
     return ilLoadImage(path);
+}
+
+// A fresh image in `image` (any earlier one deleted), bound, with `path`
+// loaded into it with its image memory filled with `fill`.
+bool load_fresh(ILuint &image, const char *path, bool first_frame, int fill)
+{
+    if (image)
+        ilDeleteImages(1, &image);
+    image = 0;
+    ilGenImages(1, &image);
+    ilBindImage(image);
+    image_fill = fill;
+    refused_allocation = 0;
+    read_past_end = false;
+    const bool loaded = load(path, first_frame);
+    // A load that succeeds with a read error pending has run out of file.
+    if (loaded && ilGetError() == IL_FILE_READ_ERROR)
+        read_past_end = true;
+    return loaded;
+}
+
+// The bytes of frame i of the bound chain: width x height x depth x bytes
+// per pixel, as checked before.
+uint64_t frame_bytes()
+{
+    return static_cast<uint64_t>(ilGetInteger(IL_IMAGE_WIDTH)) * static_cast<uint64_t>(ilGetInteger(IL_IMAGE_HEIGHT))
+           * static_cast<uint64_t>(ilGetInteger(IL_IMAGE_DEPTH))
+           * (channels_of(ilGetInteger(IL_IMAGE_FORMAT)) * channel_size_of(ilGetInteger(IL_IMAGE_TYPE)));
+}
+
+// The library read past the end of the file and kept what it made of it:
+// some pixels of `count` frames may be none the file gave. The file is
+// decoded again with its image memory filled with other bytes; a byte that
+// differs between the two was never written, and keeps the first decode's
+// fill (zero). Returns DECODED, EMPTY_IMAGE (a frame has not one byte from
+// the file, claim_frame says which) or OUT_OF_MEMORY.
+uint32_t keep_written_pixels(ILuint &image, const char *path, bool first_frame, uint32_t count, StreamHeader &header)
+{
+    std::vector<std::vector<uint8_t>> zero_filled;
+    try {
+        zero_filled.resize(count);
+        for (ILuint i = 0; i < count; ++i) {
+            select_frame(image, i);
+            const uint8_t *data = ilGetData();
+            zero_filled[i].assign(data, data + frame_bytes());
+        }
+    } catch (const std::bad_alloc &) {
+        header.claim_bytes = 0;
+        return OUT_OF_MEMORY;
+    }
+    if (!load_fresh(image, path, first_frame, 0xFF)) {
+        // Refused the second time: what the first decode gave came from
+        // the fill, not from the file.
+        header.claim_bytes = refused_allocation;
+        header.claim_frame = 0;
+        return refused_allocation ? OUT_OF_MEMORY : EMPTY_IMAGE;
+    }
+    for (ILuint i = 0; i < count; ++i) {
+        if (!select_frame(image, i) || frame_bytes() != zero_filled[i].size() || !ilGetData())
+            return EMPTY_IMAGE; // the second decode does not repeat the first: nothing is trusted
+        uint8_t *data = ilGetData();
+        const std::vector<uint8_t> &first = zero_filled[i];
+        bool written = false;
+        for (size_t b = 0; b < first.size(); ++b) {
+            if (first[b] == data[b])
+                written = true;
+            else
+                data[b] = first[b];
+        }
+        if (!written) {
+            header.claim_frame = i;
+            header.claim_width = ilGetInteger(IL_IMAGE_WIDTH);
+            header.claim_height = ilGetInteger(IL_IMAGE_HEIGHT);
+            return EMPTY_IMAGE;
+        }
+    }
+    return DECODED;
 }
 
 // Decodes `path` and writes the stream to standard output. The library is
 // started and the limits are set.
-int decode(uint32_t flags, long long max_side, uint64_t budget, const char *path)
+int decode(uint32_t flags, long long max_side, uint64_t budget, uint64_t max_pixels, const char *path)
 {
     const bool palette_only = (flags & PALETTE_ONLY) != 0;
+    const bool first_frame = (flags & FIRST_FRAME) != 0;
     StreamHeader header{};
+    header.memory_limit = memory_limit;
     ILuint image = 0;
-    ilGenImages(1, &image);
-    ilBindImage(image);
-    if (!load(path, (flags & FIRST_FRAME) != 0)) {
-        header.status = LIBRARY_ERROR;
-        header.error_code = static_cast<uint32_t>(ilGetError());
+    if (!load_fresh(image, path, first_frame, 0)) {
+        const ILenum error = ilGetError();
+        header.error_code = static_cast<uint32_t>(error);
+        if (refused_allocation) {
+            header.status = OUT_OF_MEMORY;
+            header.claim_bytes = refused_allocation;
+        } else if (error == IL_OUT_OF_MEMORY || error == IL_NO_ERROR) {
+            header.status = DAMAGED;
+        } else {
+            header.status = LIBRARY_ERROR;
+        }
         return finish(header);
     }
 
@@ -275,12 +449,18 @@ int decode(uint32_t flags, long long max_side, uint64_t budget, const char *path
             header.status = BAD_SIDE;
             return finish(header);
         }
+        if (static_cast<uint64_t>(w) * static_cast<uint64_t>(h) * static_cast<uint64_t>(d) > max_pixels) {
+            header.status = TOO_MANY_PIXELS;
+            return finish(header);
+        }
         const uint32_t bpp = channels_of(ilGetInteger(IL_IMAGE_FORMAT)) * channel_size_of(ilGetInteger(IL_IMAGE_TYPE));
         const uint64_t bytes = static_cast<uint64_t>(w) * static_cast<uint64_t>(h) * static_cast<uint64_t>(d) * bpp;
         const ILint held = ilGetInteger(IL_IMAGE_SIZE_OF_DATA);
         if (!ilGetData() || held < 0 || (bpp != 0 && static_cast<uint64_t>(held) < bytes)) {
-            header.status = NO_PIXELS;
-            header.claim_bytes = bytes ? bytes : static_cast<uint64_t>(w) * static_cast<uint64_t>(h);
+            header.status = refused_allocation ? OUT_OF_MEMORY : NO_PIXELS;
+            header.claim_bytes = refused_allocation ? refused_allocation
+                                 : bytes                ? bytes
+                                                        : static_cast<uint64_t>(w) * static_cast<uint64_t>(h);
             return finish(header);
         }
         if (bpp == 0 || static_cast<ILint>(bpp) != ilGetInteger(IL_IMAGE_BYTES_PER_PIXEL)) {
@@ -294,6 +474,11 @@ int decode(uint32_t flags, long long max_side, uint64_t budget, const char *path
             return finish(header);
         }
         ++count;
+    }
+    if (read_past_end && !palette_only) {
+        header.status = keep_written_pixels(image, path, first_frame, count, header);
+        if (header.status != DECODED)
+            return finish(header);
     }
 
     header.status = DECODED;
@@ -337,13 +522,11 @@ int decode(uint32_t flags, long long max_side, uint64_t budget, const char *path
 }
 
 // Sets the limits of a process about to decode `path`.
-void set_limits(const char *path, uint64_t budget, long long cpu_seconds)
+void set_limits(const char *path, uint64_t budget, uint64_t max_pixels, long long cpu_seconds)
 {
+    memory_limit = memory_allowance(path, budget, max_pixels);
 #ifndef VORN_DECODE_ASAN
-    limit(RLIMIT_AS, static_cast<rlim_t>(memory_allowance(path, budget)));
-#else
-    (void)path;
-    (void)budget;
+    limit(RLIMIT_AS, static_cast<rlim_t>(memory_limit));
 #endif
     limit(RLIMIT_CPU, static_cast<rlim_t>(cpu_seconds));
     limit(RLIMIT_CORE, 0);
@@ -385,7 +568,7 @@ void set_limits(const char *path, uint64_t budget, long long cpu_seconds)
                 std::memcpy(&stream, CMSG_DATA(c), sizeof stream);
         request.path[sizeof request.path - 1] = '\0';
         if (stream < 0 || n != static_cast<ssize_t>(sizeof request) || request.magic != MAGIC || request.max_side < 1
-            || request.cpu_seconds < 1) {
+            || request.cpu_seconds < 1 || request.max_pixels < 1) {
             if (stream >= 0)
                 close(stream);
             const ServeReply refused{MAGIC, -1, 0, 0};
@@ -398,8 +581,8 @@ void set_limits(const char *path, uint64_t budget, long long cpu_seconds)
             dup2(stream, STDOUT_FILENO);
             close(stream);
             close(STDIN_FILENO);
-            set_limits(request.path, request.budget, request.cpu_seconds);
-            _exit(decode(request.flags, request.max_side, request.budget, request.path));
+            set_limits(request.path, request.budget, request.max_pixels, request.cpu_seconds);
+            _exit(decode(request.flags, request.max_side, request.budget, request.max_pixels, request.path));
         }
         close(stream);
         const ServeReply started{MAGIC, pid, 0, 0};
@@ -438,13 +621,14 @@ int main(int argc, char **argv)
         else
             break;
     }
-    if (argc - arg != 4)
+    if (argc - arg != 5)
         return 2;
     const long long max_side = std::atoll(argv[arg]);
     const unsigned long long budget = std::strtoull(argv[arg + 1], nullptr, 10);
-    const long long cpu_seconds = std::atoll(argv[arg + 2]);
-    const char *path = argv[arg + 3];
-    if (max_side < 1 || cpu_seconds < 1)
+    const unsigned long long max_pixels = std::strtoull(argv[arg + 2], nullptr, 10);
+    const long long cpu_seconds = std::atoll(argv[arg + 3]);
+    const char *path = argv[arg + 4];
+    if (max_side < 1 || cpu_seconds < 1 || max_pixels < 1)
         return 2;
 
     // Limits first, before the library or the file is touched.
@@ -453,18 +637,18 @@ int main(int argc, char **argv)
     // limit cannot apply; its allocator is told to refuse large requests
     // instead, which takes a fresh start with the option set.
     if (!std::getenv("VORN_DECODE_LIMITED")) {
-        const uint64_t memory = memory_allowance(path, budget);
+        const uint64_t memory = memory_allowance(path, budget, max_pixels);
         const char *given = std::getenv("ASAN_OPTIONS");
         std::string options = given ? std::string(given) + ":" : std::string();
         options += "allocator_may_return_null=1:detect_leaks=0:max_allocation_size_mb="
-                   + std::to_string((memory - BASE_MEMORY) / 2 / (uint64_t(1) << 20) + 16);
+                   + std::to_string((memory - BASE_MEMORY) / 3 * 2 / (uint64_t(1) << 20) + 16);
         setenv("ASAN_OPTIONS", options.c_str(), 1);
         setenv("VORN_DECODE_LIMITED", "1", 1);
         execv("/proc/self/exe", argv);
         return 2;
     }
 #endif
-    set_limits(path, budget, cpu_seconds);
+    set_limits(path, budget, max_pixels, cpu_seconds);
     start_library();
-    return decode(flags, max_side, budget, path);
+    return decode(flags, max_side, budget, max_pixels, path);
 }

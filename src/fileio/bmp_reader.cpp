@@ -55,7 +55,8 @@ uint32_t read_le(const uint8_t *p, int bytes)
 
 bool bmp_signature(const uint8_t *data, size_t size) { return size >= 2 && data[0] == 'B' && data[1] == 'M'; }
 
-bool bmp_read(const uint8_t *data, size_t size, BmpImage &image, std::string &error, int max_side)
+bool bmp_read(const uint8_t *data, size_t size, BmpImage &image, std::string &error, int max_side,
+              uint64_t max_pixels)
 {
     image = BmpImage{};
     if (!bmp_signature(data, size) || size < FILE_HEADER_SIZE + 12) {
@@ -96,6 +97,11 @@ bool bmp_read(const uint8_t *data, size_t size, BmpImage &image, std::string &er
     if (width < 1 || height < 1 || width > max_side || height > max_side) {
         error = "it claims a size of " + std::to_string(width) + " x " + std::to_string(height) + " pixels (at most "
                 + std::to_string(max_side) + " a side)";
+        return false;
+    }
+    if (static_cast<uint64_t>(width) * static_cast<uint64_t>(height) > max_pixels) {
+        error = "it claims " + std::to_string(width) + " x " + std::to_string(height) + " pixels, more than the "
+                + std::to_string(max_pixels) + " allowed";
         return false;
     }
     if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) {
@@ -168,7 +174,7 @@ bool bmp_read(const uint8_t *data, size_t size, BmpImage &image, std::string &er
     image.channels = bpp <= 8 ? 1 : alpha.bits ? 4 : 3;
     const size_t channels = static_cast<size_t>(image.channels);
     image.pixels.assign(static_cast<size_t>(width) * static_cast<size_t>(height) * channels, 0);
-    const uint32_t palette_count = static_cast<uint32_t>(image.palette_rgba.size() / 4);
+    uint32_t highest_index = 0;
     for (int64_t y = 0; y < height; ++y) {
         const int64_t source_row = top_down ? y : height - 1 - y;
         const uint8_t *row = data + pixel_offset + static_cast<uint64_t>(source_row) * stride;
@@ -177,8 +183,8 @@ bool bmp_read(const uint8_t *data, size_t size, BmpImage &image, std::string &er
             if (bpp <= 8) {
                 const uint64_t bit = static_cast<uint64_t>(x) * bpp;
                 const uint32_t index = (row[bit / 8] >> (8 - bpp - bit % 8)) & ((1u << bpp) - 1);
-                // An index beyond the palette takes entry 0.
-                out[x] = static_cast<uint8_t>(index < palette_count ? index : 0);
+                out[x] = static_cast<uint8_t>(index);
+                highest_index = index > highest_index ? index : highest_index;
                 continue;
             }
             const uint32_t pixel = read_le(row + x * (bpp / 8), static_cast<int>(bpp / 8));
@@ -189,6 +195,15 @@ bool bmp_read(const uint8_t *data, size_t size, BmpImage &image, std::string &er
             if (channels == 4)
                 p[3] = alpha.extract(pixel);
         }
+    }
+    // Indexes beyond a short palette keep their value: the palette grows
+    // with black entries up to the highest, which the user sees and can
+    // change.
+    if (bpp <= 8 && static_cast<size_t>(highest_index) * 4 >= image.palette_rgba.size()) {
+        const size_t had = image.palette_rgba.size() / 4;
+        image.palette_rgba.resize((static_cast<size_t>(highest_index) + 1) * 4, 0);
+        for (size_t i = had; i <= highest_index; ++i)
+            image.palette_rgba[i * 4 + 3] = 255;
     }
     return true;
 }

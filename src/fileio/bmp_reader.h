@@ -25,5 +25,8 @@ bool bmp_signature(const uint8_t *data, size_t size);
 
 // Reads a bitmap; false with `error` (a sentence without the file's name)
 // when it is damaged or of a kind this reader does not take. Sides are
-// held to 1..max_side.
-bool bmp_read(const uint8_t *data, size_t size, BmpImage &image, std::string &error, int max_side = 32768);
+// held to 1..max_side and the pixel count to max_pixels, before anything is
+// allocated. Indexes beyond a short palette are kept; the palette then holds
+// black entries up to the highest index.
+bool bmp_read(const uint8_t *data, size_t size, BmpImage &image, std::string &error, int max_side = 32768,
+              uint64_t max_pixels = UINT64_MAX);

@@ -1,6 +1,7 @@
 #include "fileio/child_decode.h"
 
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -293,6 +294,7 @@ struct DecodeServer {
         packet.max_side = request.max_side;
         packet.cpu_seconds = cpu_seconds;
         packet.budget = request.budget;
+        packet.max_pixels = request.max_pixels;
         std::strcpy(packet.path, path);
         int fds[2];
         std::string detail;
@@ -411,6 +413,15 @@ void run(const char *path, const DecodeRequest &request, FrameSink *sink, Decode
     result.timeout_ms = decode_timeout_ms(file_size);
     result.file_size = file_size;
     result.budget = request.budget;
+    result.max_pixels = request.max_pixels;
+    result.memory_limit = memory_allowance(file_size, request.budget, request.max_pixels);
+    // An empty file is no image of any format; some of the library's
+    // loaders make a one-pixel image of nothing.
+    if (file_size == 0 && S_ISREG(info.st_mode)) {
+        result.outcome = DecodeOutcome::EmptyFile;
+        result.claim_frame = UINT32_MAX;
+        return;
+    }
 
     const std::vector<std::string> args = [&] {
         std::vector<std::string> a{decoder_path()};
@@ -420,6 +431,7 @@ void run(const char *path, const DecodeRequest &request, FrameSink *sink, Decode
             a.emplace_back("--first-frame");
         a.push_back(std::to_string(request.max_side));
         a.push_back(std::to_string(request.budget));
+        a.push_back(std::to_string(request.max_pixels));
         a.push_back(std::to_string(result.timeout_ms / 1000 + 1)); // CPU seconds
         a.emplace_back(path);
         return a;
@@ -461,12 +473,18 @@ void run(const char *path, const DecodeRequest &request, FrameSink *sink, Decode
     result.claim_width = header.claim_width;
     result.claim_height = header.claim_height;
     result.claim_bytes = header.claim_bytes;
+    if (header.memory_limit)
+        result.memory_limit = header.memory_limit;
     switch (header.status) {
     case DECODED: break;
     case LIBRARY_ERROR: result.outcome = DecodeOutcome::LibraryError; break;
     case BAD_SIDE: result.outcome = DecodeOutcome::BadSide; break;
     case OVER_BUDGET: result.outcome = DecodeOutcome::OverBudget; break;
     case NO_PIXELS: result.outcome = DecodeOutcome::TooLargeForFile; break;
+    case TOO_MANY_PIXELS: result.outcome = DecodeOutcome::TooManyPixels; break;
+    case OUT_OF_MEMORY: result.outcome = DecodeOutcome::OverMemoryLimit; break;
+    case EMPTY_IMAGE: result.outcome = DecodeOutcome::EmptyFile; break;
+    case DAMAGED: result.outcome = DecodeOutcome::Damaged; break;
     default: result.outcome = DecodeOutcome::BadLayout; break;
     }
     if (header.status != DECODED) {
@@ -582,6 +600,10 @@ std::string decode_failure_text(const char *path, const DecodeResult &r)
         return format_text("Cannot read %s: image %u has a size or pixel layout that cannot be used", path,
                            r.claim_frame + 1);
     case DecodeOutcome::Crashed:
+        // A decoder that dies close to its memory limit ran into it.
+        if (r.memory_limit && r.peak_kib > 0 && static_cast<uint64_t>(r.peak_kib) * 1024 > r.memory_limit / 4 * 3)
+            return format_text("Cannot read %s: decoding it needs more than the decoder's memory limit of %s; %s",
+                               path, size_text(r.memory_limit).c_str(), max_pixels_advice().c_str());
         return format_text("Error Encountered: %s is damaged or not an image that can be read", path);
     case DecodeOutcome::TimedOut:
         return format_text("Cannot read %s: decoding it took longer than %.1f seconds; the file is damaged or "
@@ -591,9 +613,126 @@ std::string decode_failure_text(const char *path, const DecodeResult &r)
         return format_text("Cannot read %s: the image decoder %s could not be started (%s)", path,
                            decoder_path().c_str(), r.detail.c_str());
     case DecodeOutcome::OutOfMemory: return format_text("Cannot read %s: not enough memory for its images", path);
+    case DecodeOutcome::TooManyPixels:
+        return format_text("Cannot read %s: image %u has %ix%i pixels; %s", path, r.claim_frame + 1, r.claim_width,
+                           r.claim_height, max_pixels_advice().c_str());
+    case DecodeOutcome::OverMemoryLimit:
+        if (r.claim_bytes)
+            return format_text("Cannot read %s: decoding it asked for %s at once, past the decoder's memory limit "
+                               "of %s; %s",
+                               path, size_text(r.claim_bytes).c_str(), size_text(r.memory_limit).c_str(),
+                               max_pixels_advice().c_str());
+        return format_text("Cannot read %s: decoding it needs more than the decoder's memory limit of %s; %s", path,
+                           size_text(r.memory_limit).c_str(), max_pixels_advice().c_str());
+    case DecodeOutcome::EmptyFile:
+        if (r.claim_frame == UINT32_MAX)
+            return format_text("Cannot read %s: the file is empty", path);
+        return format_text("Cannot read %s: the file ends before the pixel data of image %u (it is truncated or "
+                           "holds a header alone)",
+                           path, r.claim_frame + 1);
+    case DecodeOutcome::Damaged:
+        return format_text("Cannot read %s: it is damaged (its header is incomplete or claims what it cannot hold)",
+                           path);
     }
     return {};
 }
+
+namespace {
+
+// The width and height of a PNM text header (P1 to P6), signed as written:
+// the library reads "-5" as 5. False when they are not both there.
+bool pnm_claimed_size(const char *path, int64_t &width, int64_t &height)
+{
+    char text[512] = {};
+    FILE *file = std::fopen(path, "rb");
+    if (!file)
+        return false;
+    const size_t n = std::fread(text, 1, sizeof text - 1, file);
+    std::fclose(file);
+    size_t at = 2;
+    int64_t values[2] = {};
+    for (int64_t &value : values) {
+        for (;;) {
+            while (at < n && std::isspace(static_cast<unsigned char>(text[at])))
+                ++at;
+            if (at < n && text[at] == '#') {
+                while (at < n && text[at] != '\n' && text[at] != '\r')
+                    ++at;
+                continue;
+            }
+            break;
+        }
+        const bool negative = at < n && text[at] == '-';
+        if (negative || (at < n && text[at] == '+'))
+            ++at;
+        if (at >= n || !std::isdigit(static_cast<unsigned char>(text[at])))
+            return false;
+        value = 0;
+        while (at < n && std::isdigit(static_cast<unsigned char>(text[at]))) {
+            if (value < (int64_t(1) << 40))
+                value = value * 10 + (text[at] - '0');
+            ++at;
+        }
+        if (negative)
+            value = -value;
+    }
+    width = values[0];
+    height = values[1];
+    return true;
+}
+
+// The image of an icon or cursor directory that says the least sensible
+// size: a side below 1 first, else the most pixels. Each entry is a PNG
+// (its IHDR) or a bitmap header whose height covers the image and its mask.
+// An icon of no entries claims 0x0.
+bool icon_claimed_size(FILE *file, int64_t &width, int64_t &height)
+{
+    uint8_t head[6] = {};
+    if (std::fseek(file, 0, SEEK_SET) != 0 || std::fread(head, 1, sizeof head, file) != sizeof head)
+        return false;
+    const unsigned count = head[4] | (head[5] << 8);
+    if (head[0] || head[1] || (head[2] != 1 && head[2] != 2) || head[3])
+        return false;
+    width = 0;
+    height = 0;
+    bool found = false;
+    for (unsigned i = 0; i < count && i < 256; ++i) {
+        uint8_t entry[16] = {};
+        if (std::fseek(file, static_cast<long>(6 + 16 * i), SEEK_SET) != 0
+            || std::fread(entry, 1, sizeof entry, file) != sizeof entry)
+            break;
+        const uint32_t offset = static_cast<uint32_t>(entry[12]) | (uint32_t(entry[13]) << 8)
+                                | (uint32_t(entry[14]) << 16) | (uint32_t(entry[15]) << 24);
+        uint8_t h[24] = {};
+        if (std::fseek(file, static_cast<long>(offset), SEEK_SET) != 0 || std::fread(h, 1, sizeof h, file) != sizeof h)
+            continue;
+        int64_t w = 0, hh = 0;
+        if (std::memcmp(h, "\x89PNG\r\n\x1a\n", 8) == 0) {
+            w = (int64_t(h[16]) << 24) | (h[17] << 16) | (h[18] << 8) | h[19];
+            hh = (int64_t(h[20]) << 24) | (h[21] << 16) | (h[22] << 8) | h[23];
+        } else {
+            const auto le32 = [&](size_t at) {
+                return static_cast<int64_t>(static_cast<int32_t>(
+                    uint32_t(h[at]) | (uint32_t(h[at + 1]) << 8) | (uint32_t(h[at + 2]) << 16)
+                    | (uint32_t(h[at + 3]) << 24)));
+            };
+            if (le32(0) < 12)
+                continue;
+            w = le32(4);
+            hh = le32(8) / 2;
+        }
+        // An impossible entry stays the claim once found.
+        const bool impossible = found && (width < 1 || height < 1);
+        if (!impossible && (!found || w < 1 || hh < 1 || w * hh > width * height)) {
+            width = w;
+            height = hh;
+        }
+        found = true;
+    }
+    return true;
+}
+
+} // namespace
 
 bool claimed_size(const char *path, int64_t &width, int64_t &height)
 {
@@ -602,6 +741,12 @@ bool claimed_size(const char *path, int64_t &width, int64_t &height)
     if (!file)
         return false;
     const size_t n = std::fread(h, 1, sizeof h, file);
+    const std::string extension = lower_extension(path);
+    if (n >= 6 && (extension == ".ico" || extension == ".cur")) {
+        const bool icon = icon_claimed_size(file, width, height);
+        std::fclose(file);
+        return icon;
+    }
     std::fclose(file);
     const auto le16 = [&](size_t at) { return static_cast<int64_t>(h[at] | (h[at + 1] << 8)); };
     const auto le32 = [&](size_t at) {
@@ -629,6 +774,8 @@ bool claimed_size(const char *path, int64_t &width, int64_t &height)
         height = le32(22) < 0 ? -le32(22) : le32(22);
         return true;
     }
+    if (n >= 3 && h[0] == 'P' && h[1] >= '1' && h[1] <= '6' && std::isspace(h[2]))
+        return pnm_claimed_size(path, width, height);
     if (n >= 18 && (ext == ".tga" || ext == ".icb" || ext == ".vda" || ext == ".vst")) {
         width = le16(12);
         height = le16(14);
@@ -639,10 +786,15 @@ bool claimed_size(const char *path, int64_t &width, int64_t &height)
 
 std::string claim_refusal_text(const char *path, int64_t width, int64_t height, int32_t max_side)
 {
-    if (width <= max_side && height <= max_side)
-        return {};
-    return format_text("Cannot read %s: it claims an image of %lldx%lld pixels; images may be 1 to %i pixels a side",
-                       path, static_cast<long long>(width), static_cast<long long>(height), max_side);
+    if (width < 1 || height < 1 || width > max_side || height > max_side)
+        return format_text("Cannot read %s: it claims an image of %lldx%lld pixels; images may be 1 to %i pixels a "
+                           "side",
+                           path, static_cast<long long>(width), static_cast<long long>(height), max_side);
+    if (static_cast<uint64_t>(width) * static_cast<uint64_t>(height) > max_image_pixels())
+        return format_text("Cannot read %s: it claims an image of %lldx%lld pixels; %s", path,
+                           static_cast<long long>(width), static_cast<long long>(height),
+                           max_pixels_advice().c_str());
+    return {};
 }
 
 std::string decoder_path()

@@ -34,6 +34,11 @@ enum class DecodeOutcome {
     TimedOut,     // the decoder took longer than the time-out
     Unavailable,  // the decoder could not be started
     OutOfMemory,  // the program could not take the frames in
+    TooManyPixels, // a frame has more pixels than allowed (claim_*)
+    OverMemoryLimit, // the library needed more than the decoder's memory limit
+    EmptyFile,    // the file holds no bytes, or no pixel data (claim_frame)
+    Damaged,      // the library refused the file with a code that fits no
+                  // case (error_code)
 };
 
 struct DecodedFrame {
@@ -45,6 +50,7 @@ struct DecodedFrame {
 struct DecodeRequest {
     int32_t max_side = GENERIC_MAX_SIDE;
     uint64_t budget = pixel_budget();
+    uint64_t max_pixels = max_image_pixels();
     bool palette_only = false; // frames carry their palettes but no pixels
     bool first_frame_only = false; // the file's first frame alone
 };
@@ -58,6 +64,8 @@ struct DecodeResult {
     uint64_t claim_bytes = 0;
     unsigned timeout_ms = 0;
     uint64_t budget = 0;    // the budget the decode ran under
+    uint64_t max_pixels = 0; // the most pixels a frame could have
+    uint64_t memory_limit = 0; // the decoder's memory limit
     uint64_t file_size = 0;
     std::vector<DecodedFrame> frames;
     // The decoder's peak resident memory in KiB (its own accounting).
@@ -85,12 +93,13 @@ DecodeResult decode_in_child(const char *path, const DecodeRequest &request = {}
 std::string decode_failure_text(const char *path, const DecodeResult &result);
 
 // The size a file's header claims, for the formats whose header says it
-// plainly (GIF screen, PNG IHDR, BMP info header, TGA header); false for
-// other files. Read with bounds checks and no library: the program refuses
+// plainly (GIF screen, PNG IHDR, BMP info header, TGA header, PNM text
+// header, signed as written); false for other files. Read with bounds checks and no library: the program refuses
 // a file whose claim is beyond the limits before any decoder sees it.
 bool claimed_size(const char *path, int64_t &width, int64_t &height);
 
-// The message for a claim beyond `max_side`; empty when the claim is within.
+// The message for a claim with a side outside 1..`max_side` or more pixels
+// than max_image_pixels() allows; empty when the claim is within.
 std::string claim_refusal_text(const char *path, int64_t width, int64_t height, int32_t max_side);
 
 // Where the decoder is looked for: beside the running executable.

@@ -19,7 +19,7 @@
 namespace decode_protocol {
 
 inline constexpr uint32_t MAGIC = 0x43454456u; // "VDEC"
-inline constexpr uint32_t VERSION = 1;
+inline constexpr uint32_t VERSION = 2;
 
 enum Status : uint32_t {
     DECODED = 0,       // frames follow
@@ -30,6 +30,14 @@ enum Status : uint32_t {
     NO_PIXELS = 5,     // the library kept a frame without its pixels (its
                        // allocation was refused: the claim exceeds what the
                        // file's size allows the decoder)
+    TOO_MANY_PIXELS = 6, // a frame has more pixels than the request allows
+    OUT_OF_MEMORY = 7,   // the library asked for more memory than the decoder's
+                         // limit (claim_bytes: the request refused)
+    EMPTY_IMAGE = 8,     // the file holds no pixel data: nothing the library
+                         // gave for a frame came from the file
+    DAMAGED = 9,         // the library refused the file and gave a code that
+                         // does not fit (out of memory with memory to spare,
+                         // or no error at all)
 };
 
 struct StreamHeader {
@@ -43,6 +51,7 @@ struct StreamHeader {
     int32_t claim_height;
     uint64_t claim_bytes; // OVER_BUDGET: bytes of all frames up to claim_frame
     uint64_t peak_kib;    // refusals: the decoder's peak resident memory
+    uint64_t memory_limit; // OUT_OF_MEMORY: the decoder's limit
 };
 
 struct FrameHeader {
@@ -59,7 +68,7 @@ struct FrameHeader {
     uint64_t data_bytes; // width x height x depth x bytes_per_pixel, or 0 (palette only)
 };
 
-static_assert(sizeof(StreamHeader) == 48);
+static_assert(sizeof(StreamHeader) == 56);
 static_assert(sizeof(FrameHeader) == 48);
 
 // Server mode (vorn-decode --serve): one request per decode over a
@@ -70,6 +79,7 @@ struct ServeRequest {
     int32_t max_side;
     uint32_t cpu_seconds;
     uint64_t budget;
+    uint64_t max_pixels; // the most pixels one frame may have
     char path[4096];
 };
 
@@ -87,6 +97,29 @@ struct ServeReply {
     int32_t status;
     int64_t peak_kib;
 };
+
+// The memory a decoder of a file of `file_size` bytes may take (its address
+// space): the library's code, tables and working buffers, and room for the
+// frames and half as much again for working copies. No format the library reads expands
+// its data by more than about 2700 to 1 (LZW strings of 4096 codes), so a
+// file is allowed 4096 times its size in pixels, never more than the
+// budget, nor than FRAMES_MEMORY (an animation's frames) or the largest
+// frame allowed in 8-bit RGBA, whichever is more: a 100-byte file that
+// claims gigabytes gets its allocation refused instead of filled, and with
+// the default limits no decoder passes 512 MiB.
+inline constexpr uint64_t MAX_EXPANSION = 4096;
+inline constexpr uint64_t BASE_MEMORY = uint64_t(128) << 20;
+inline constexpr uint64_t FRAMES_MEMORY = uint64_t(256) << 20;
+inline constexpr uint64_t memory_allowance(uint64_t file_size, uint64_t budget, uint64_t max_pixels)
+{
+    uint64_t pixels = file_size > budget / MAX_EXPANSION ? budget : file_size * MAX_EXPANSION;
+    uint64_t largest = max_pixels > (uint64_t(1) << 60) ? uint64_t(1) << 62 : max_pixels * 4;
+    if (largest < FRAMES_MEMORY)
+        largest = FRAMES_MEMORY;
+    if (pixels > largest)
+        pixels = largest;
+    return BASE_MEMORY + pixels + pixels / 2;
+}
 
 // Frames beyond this many are not taken from a file.
 inline constexpr uint32_t MAX_FRAMES = 100000;

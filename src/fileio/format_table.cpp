@@ -228,11 +228,15 @@ int file_load(const char *path, Animation *anim)
     if (!readable_or_reported(path))
         return 1;
     load_was_refused = false;
+    // A reader that has said why it refused the file has ended the load: a
+    // generic reader after it could only contradict it ("not an image of a
+    // format Vorn can read").
+    const unsigned long warnings_before = warnings_shown();
     for (int i = 0; FormatTable[i].description; ++i) {
         const FormatRow &row = FormatTable[i];
         if (row.load_image && extension_matches(row.pattern, path) && row.load_image(path, anim))
             return 1;
-        if (load_was_refused) {
+        if (load_was_refused || warnings_shown() != warnings_before) {
             load_was_refused = false;
             return 1;
         }

@@ -198,7 +198,7 @@ bool load_own_bitmap(const char *path, Animation *anim)
         return false;
     BmpImage bmp;
     std::string error;
-    if (!bmp_read(bytes.data(), bytes.size(), bmp, error, GENERIC_MAX_SIDE)) {
+    if (!bmp_read(bytes.data(), bytes.size(), bmp, error, GENERIC_MAX_SIDE, max_image_pixels())) {
         show_warning(format_text("Cannot read %s: %s", path, error.c_str()));
         return true;
     }
@@ -221,6 +221,35 @@ bool load_own_bitmap(const char *path, Animation *anim)
     props_set_int(&frame->props, "Origin X", bmp.width >> 1, PROPERTY_INTEGER);
     props_set_int(&frame->props, "Origin Y", bmp.height >> 1, PROPERTY_INTEGER);
     return true;
+}
+
+// Indexes beyond a short palette keep their value: the palette of the bound
+// image grows with opaque black entries up to the highest index, which the
+// user sees and can change, instead of the pixels silently taking entry 0
+// when the image is converted or saved.
+void cover_indexes_with_palette()
+{
+    if (ilGetInteger(IL_IMAGE_FORMAT) != IL_COLOUR_INDEX || image_bytes_per_pixel() != 1)
+        return;
+    const int entries = ilGetInteger(IL_PALETTE_NUM_COLS);
+    const int entry_size = ilGetInteger(IL_PALETTE_BPP);
+    const uint8_t *palette = ilGetPalette();
+    const uint8_t *data = ilGetData();
+    if (!palette || !data || entries < 1 || entries >= 256 || (entry_size != 3 && entry_size != 4))
+        return;
+    const int64_t pixels = static_cast<int64_t>(ilGetInteger(IL_IMAGE_WIDTH)) * ilGetInteger(IL_IMAGE_HEIGHT)
+                           * ilGetInteger(IL_IMAGE_DEPTH);
+    int highest = 0;
+    for (int64_t p = 0; p < pixels && highest < 255; ++p)
+        highest = data[p] > highest ? data[p] : highest;
+    if (highest < entries)
+        return;
+    std::vector<uint8_t> grown(static_cast<size_t>(highest + 1) * static_cast<size_t>(entry_size), 0);
+    std::memcpy(grown.data(), palette, static_cast<size_t>(entries) * static_cast<size_t>(entry_size));
+    if (entry_size == 4)
+        for (int i = entries; i <= highest; ++i)
+            grown[static_cast<size_t>(i) * 4 + 3] = 255;
+    ilRegisterPal(grown.data(), static_cast<ILuint>(grown.size()), static_cast<ILenum>(ilGetInteger(IL_PALETTE_TYPE)));
 }
 
 } // namespace
@@ -269,6 +298,8 @@ int32_t generic_image_load(const char *path, Animation *anim)
     for (int i = 0; i < group->frame_count; ++i) {
         const decode_protocol::FrameHeader &head = decoded.frames[static_cast<size_t>(i)].head;
         Frame *frame = &group->frames[i];
+        host().bind_image(frame->image);
+        cover_indexes_with_palette();
         props_set_float(&frame->props, "Duration", static_cast<float>(head.duration / 1000.0));
         props_set_int(&frame->props, "Origin X", static_cast<int32_t>(head.width >> 1), PROPERTY_INTEGER);
         props_set_int(&frame->props, "Origin Y", static_cast<int32_t>(head.height >> 1), PROPERTY_INTEGER);

@@ -12,6 +12,7 @@
 namespace {
 
 std::atomic<uint64_t> budget_bytes{DEFAULT_PIXEL_BUDGET};
+std::atomic<uint64_t> most_pixels{DEFAULT_MAX_IMAGE_PIXELS};
 
 
 
@@ -46,6 +47,16 @@ std::string unsavable_reason(int32_t max_side, uint64_t &bytes)
 
 uint64_t pixel_budget() { return budget_bytes; }
 void set_pixel_budget(uint64_t bytes) { budget_bytes = bytes ? bytes : DEFAULT_PIXEL_BUDGET; }
+
+uint64_t max_image_pixels() { return most_pixels; }
+void set_max_image_pixels(uint64_t pixels) { most_pixels = pixels ? pixels : DEFAULT_MAX_IMAGE_PIXELS; }
+
+std::string max_pixels_advice()
+{
+    return format_text("images may have at most %llu pixels; to open a larger one on purpose, raise MaxPixels in "
+                       "section [VORN] of vorn.ini or give vorn-cli --max-pixels N",
+                       static_cast<unsigned long long>(max_image_pixels()));
+}
 
 std::string size_text(uint64_t bytes)
 {

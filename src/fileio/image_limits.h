@@ -22,6 +22,18 @@ inline constexpr uint64_t DEFAULT_PIXEL_BUDGET = uint64_t(1) << 30;
 uint64_t pixel_budget();
 void set_pixel_budget(uint64_t bytes); // 0 restores the default
 
+// The most pixels one image read from a file may have: a header is a claim,
+// and a genuine image this large is opened on purpose (vorn.ini's MaxPixels,
+// vorn-cli --max-pixels). 4096 x 4096 by default: the largest image whose
+// conversion to any format (a .mip's colour matching and mip chain the
+// heaviest) stays within a few seconds and 512 MiB.
+inline constexpr uint64_t DEFAULT_MAX_IMAGE_PIXELS = uint64_t(4096) * 4096;
+uint64_t max_image_pixels();
+void set_max_image_pixels(uint64_t pixels); // 0 restores the default
+// "…; to open larger images on purpose, raise MaxPixels in vorn.ini or give
+// vorn-cli --max-pixels" with the current limit.
+std::string max_pixels_advice();
+
 // What a truncated Quake file may have filled with zeros, per file.
 inline constexpr uint64_t MAX_ZERO_FILL = uint64_t(16) << 20;
 

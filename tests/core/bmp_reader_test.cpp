@@ -142,6 +142,26 @@ TEST(BmpReader, DamagedFilesAreRefusedWithTheirFault)
     }
 }
 
+TEST(BmpReader, BoundsItsPixelsFirstAndKeepsIndexesBeyondAShortPalette)
+{
+    std::vector<uint8_t> bytes = make_bmp({124, 8, false, false});
+    BmpImage image;
+    std::string error;
+    EXPECT_FALSE(bmp_read(bytes.data(), bytes.size(), image, error, 32768, W * H - 1));
+    EXPECT_NE(error.find("allowed"), std::string::npos) << error;
+    EXPECT_TRUE(image.pixels.empty());
+    // A palette of 2 colours; the pixels index up to 11.
+    std::memcpy(&bytes[14 + 32], "\x02\0\0\0", 4);
+    ASSERT_TRUE(bmp_read(bytes.data(), bytes.size(), image, error)) << error;
+    std::vector<uint8_t> expected;
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x)
+            expected.push_back(static_cast<uint8_t>(x + 4 * y));
+    EXPECT_EQ(image.pixels, expected);
+    ASSERT_EQ(image.palette_rgba.size(), size_t(W * H * 4));
+    EXPECT_EQ(image.palette_rgba[4 * 11 + 3], 255); // a visible entry
+}
+
 using ModernBitmaps = CoreTest;
 
 TEST_F(ModernBitmaps, OpenThroughTheDispatchWithTheirPixels)

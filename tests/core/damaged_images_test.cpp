@@ -99,4 +99,51 @@ TEST_F(DamagedImagesTest, ChildDecodeTellsCleanFailuresFromLoads)
     EXPECT_EQ(decode_failure_text("x", missing).rfind("Error Encountered: ", 0), 0u);
 }
 
+// Files with nothing to decode: some of the library's loaders make a
+// one-pixel image of an empty file, read "-5" as 5, or leave the pixels of a
+// header without data as the heap had them.
+TEST_F(DamagedImagesTest, EmptyFilesImpossibleHeadersAndMissingPixelsAreRefusedAlike)
+{
+    struct Case {
+        std::string name;
+        std::vector<uint8_t> bytes;
+        const char *cause;
+    };
+    std::vector<Case> cases;
+    for (const char *ext : {".bmp", ".cut", ".cur", ".dds", ".dib", ".ico", ".icb", ".gif", ".jpg", ".jpe", ".jpeg",
+                            ".jng", ".lbm", ".lif", ".mng", ".pcd", ".pcx", ".pic", ".png", ".pnm", ".pbm", ".pgm",
+                            ".ppm", ".psd", ".psp", ".raw", ".sgi", ".tga", ".tif", ".vda", ".vst", ".wal"})
+        cases.push_back({std::string("empty") + ext, {}, "empty"});
+    const std::string negative = "P6\n-5 -5\n255\n" + std::string(75, '\x40');
+    cases.push_back({"negative.ppm", std::vector<uint8_t>(negative.begin(), negative.end()), "-5x-5"});
+    // A PCX header of a 16x16 8-bit image and not one byte of its pixels.
+    std::vector<uint8_t> header(128, 0);
+    header[0] = 10;
+    header[1] = 5;
+    header[2] = 1;
+    header[3] = 8;
+    header[8] = 15;
+    header[10] = 15;
+    header[65] = 1;
+    header[66] = 16;
+    cases.push_back({"header_only.pcx", header, "pixel data"});
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir + "/" + c.name;
+        write_bytes(path, c.bytes);
+        // The same answer every time.
+        for (int run = 0; run < (c.name == "header_only.pcx" ? 5 : 1); ++run) {
+            ui.clear();
+            Animation loaded;
+            anim_init(&loaded);
+            EXPECT_EQ(file_load(path.c_str(), &loaded), 1);
+            EXPECT_EQ(loaded.group_count, 0);
+            anim_destroy(&loaded);
+            ASSERT_EQ(ui.messages().size(), 1u);
+            EXPECT_NE(ui.messages()[0].text.find(path), std::string::npos) << ui.messages()[0].text;
+            EXPECT_NE(ui.messages()[0].text.find(c.cause), std::string::npos) << ui.messages()[0].text;
+        }
+    }
+}
+
 } // namespace

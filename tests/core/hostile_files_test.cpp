@@ -7,9 +7,11 @@
 #include <climits>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <malloc.h>
+#include <IL/il.h>
 #include <sys/resource.h>
 
 #include "fileio/byte_io.h"
@@ -18,7 +20,10 @@
 #include "fileio/generic_formats.h"
 #include "fileio/gif_scan.h"
 #include "fileio/image_limits.h"
+#include "fileio/decode_protocol.h"
 #include "plugins/host_table.h"
+#include "app/logic/settings.h"
+#include "support/cli_runner.h"
 #include "support/test_support.h"
 
 namespace {
@@ -123,6 +128,133 @@ Bytes png_claiming(uint32_t w, uint32_t h)
     put32be(b, 4);
     b.insert(b.end(), idat.begin(), idat.end());
     put32be(b, crc32_of(idat.data(), idat.size()));
+    return b;
+}
+
+// A zlib stream of `n` zero bytes in fixed-Huffman deflate: one literal,
+// then matches of 258 bytes at distance 1 (13 bits each), so that the
+// stream is about 2500 times smaller than what it inflates to.
+Bytes zlib_of_zeros(uint64_t n)
+{
+    Bytes out = {0x78, 0x01};
+    uint64_t bits = 0;
+    int used = 0;
+    auto put = [&](uint32_t value, int count) { // LSB first
+        bits |= static_cast<uint64_t>(value) << used;
+        used += count;
+        while (used >= 8) {
+            out.push_back(static_cast<uint8_t>(bits));
+            bits >>= 8;
+            used -= 8;
+        }
+    };
+    auto code = [&](uint32_t value, int count) { // Huffman codes go MSB first
+        for (int i = count - 1; i >= 0; --i)
+            put((value >> i) & 1, 1);
+    };
+    put(1, 1); // the last block
+    put(1, 2); // fixed codes
+    uint64_t left = n;
+    code(0x30, 8); // literal 0
+    --left;
+    for (; left >= 258; left -= 258) {
+        code(0xC5, 8); // length 258
+        code(0, 5);    // distance 1
+    }
+    for (; left > 0; --left)
+        code(0x30, 8);
+    code(0, 7); // end of block
+    if (used > 0)
+        put(0, 8 - used);
+    put32be(out, static_cast<uint32_t>((n % 65521) << 16 | 1)); // Adler-32 of zeros
+    return out;
+}
+
+void png_chunk(Bytes &png, const char *type, const Bytes &data)
+{
+    put32be(png, static_cast<uint32_t>(data.size()));
+    Bytes typed(type, type + 4);
+    typed.insert(typed.end(), data.begin(), data.end());
+    png.insert(png.end(), typed.begin(), typed.end());
+    put32be(png, crc32_of(typed.data(), typed.size()));
+}
+
+// A whole PNG: `chunks` (type, data) go between IHDR and IDAT.
+Bytes png_of(uint32_t w, uint32_t h, uint8_t depth, uint8_t colour, const Bytes &idat,
+             const std::vector<std::pair<const char *, Bytes>> &chunks = {})
+{
+    Bytes png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    Bytes header;
+    put32be(header, w);
+    put32be(header, h);
+    header.insert(header.end(), {depth, colour, 0, 0, 0});
+    png_chunk(png, "IHDR", header);
+    for (const auto &[type, data] : chunks)
+        png_chunk(png, type, data);
+    png_chunk(png, "IDAT", idat);
+    png_chunk(png, "IEND", {});
+    return png;
+}
+
+// The zlib stream of `raw` in stored blocks.
+Bytes zlib_stored(const Bytes &raw)
+{
+    Bytes out = {0x78, 0x01, 0x01};
+    put16(out, static_cast<uint32_t>(raw.size()));
+    put16(out, static_cast<uint32_t>(~raw.size() & 0xFFFF));
+    out.insert(out.end(), raw.begin(), raw.end());
+    uint32_t a = 1, b = 0;
+    for (uint8_t byte : raw) {
+        a = (a + byte) % 65521;
+        b = (b + a) % 65521;
+    }
+    put32be(out, b << 16 | a);
+    return out;
+}
+
+// A 1-bit grey PNG of `side` x `side` zero pixels: under 1 MiB for 30000.
+Bytes png_bomb(uint32_t side) { return png_of(side, side, 1, 0, zlib_of_zeros(uint64_t(side) * (1 + (side + 7) / 8))); }
+
+// An 8-bit bitmap, run-length coded, of `side` x `side`: a few runs, then
+// the end of the bitmap.
+Bytes rle_bmp_bomb(int32_t side)
+{
+    Bytes b = {'B', 'M'};
+    const uint32_t offset = 14 + 40 + 4 * 256;
+    put32(b, offset + 2002);
+    put32(b, 0);
+    put32(b, offset);
+    put32(b, 40);
+    put32(b, static_cast<uint32_t>(side));
+    put32(b, static_cast<uint32_t>(side));
+    put16(b, 1);
+    put16(b, 8);
+    put32(b, 1); // BI_RLE8
+    put32(b, 2002);
+    put32(b, 2835);
+    put32(b, 2835);
+    put32(b, 256);
+    put32(b, 0);
+    pad_to(b, offset, 0);
+    for (int i = 0; i < 1000; ++i)
+        b.insert(b.end(), {255, 1});
+    b.insert(b.end(), {0, 1});
+    return b;
+}
+
+// An icon whose one entry is the PNG `png`.
+Bytes icon_holding(const Bytes &png)
+{
+    Bytes b;
+    put16(b, 0);
+    put16(b, 1);
+    put16(b, 1);
+    b.insert(b.end(), {0, 0, 0, 0});
+    put16(b, 1);
+    put16(b, 32);
+    put32(b, static_cast<uint32_t>(png.size()));
+    put32(b, 22);
+    b.insert(b.end(), png.begin(), png.end());
     return b;
 }
 
@@ -349,6 +481,11 @@ TEST_F(HostileFiles, DecoderReportsSidesBeyondTheLimitAndTheBudget)
     const DecodeResult budget = decode_in_child(good.c_str(), poor);
     EXPECT_EQ(budget.outcome, DecodeOutcome::OverBudget);
     EXPECT_EQ(budget.claim_bytes, 32u * 32u);
+    DecodeRequest few;
+    few.max_pixels = 32 * 32 - 1;
+    const DecodeResult pixels = decode_in_child(good.c_str(), few);
+    EXPECT_EQ(pixels.outcome, DecodeOutcome::TooManyPixels);
+    EXPECT_NE(decode_failure_text("f.png", pixels).find("--max-pixels"), std::string::npos);
 
     // A file the library would decode into gigabytes fails inside the child's
     // own limits; the child's accounting shows it stayed small.
@@ -513,6 +650,165 @@ TEST_F(HostileFiles, PlaceholderImagesAreClearedBeforeAnyWriterSeesThem)
         const std::vector<uint8_t> pixels = raw_of(group->frames[f].image);
         ASSERT_FALSE(pixels.empty());
         EXPECT_EQ(pixels, std::vector<uint8_t>(pixels.size(), 0)) << f;
+    }
+}
+
+TEST_F(HostileFiles, BombsAreRefusedWithTheLimitAndHowToRaiseItInLittleMemory)
+{
+    const Bytes png = png_bomb(30000);
+    ASSERT_LT(png.size(), size_t(1) << 20);
+    const std::vector<Hostile> bombs = {
+        {"rle8_16000_square.bmp", rle_bmp_bomb(16000)},
+        {"zlib_30000_square.png", png},
+        {"rle_16000_square.tga", tga_claiming(16000, 16000, 10)},
+        {"png_30000_square_in.ico", icon_holding(png)},
+    };
+    const long self_before = peak_kib(RUSAGE_SELF);
+    reset_decoder_peak();
+    for (const Hostile &bomb : bombs) {
+        SCOPED_TRACE(bomb.name);
+        const std::string path = dir + "/" + bomb.name;
+        write_bytes(path, bomb.bytes);
+        ui.clear();
+        Animation loaded;
+        anim_init(&loaded);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(file_load(path.c_str(), &loaded), 1);
+        EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 10.0);
+        EXPECT_EQ(loaded.group_count, 0);
+        ASSERT_EQ(ui.messages().size(), 1u);
+        EXPECT_NE(ui.messages()[0].text.find(path), std::string::npos) << ui.messages()[0].text;
+        // Those whose header says their size are refused before any decoder
+        // sees them, saying how to open them on purpose.
+        if (lower_extension(path.c_str()) != ".ico") {
+            EXPECT_NE(ui.messages()[0].text.find("--max-pixels"), std::string::npos) << ui.messages()[0].text;
+        }
+        anim_destroy(&loaded);
+    }
+    EXPECT_LT(peak_kib(RUSAGE_SELF) - self_before, MEMORY_LIMIT_KIB);
+    EXPECT_LT(decoder_peak_kib(), 512 * 1024);
+}
+
+TEST_F(HostileFiles, ClaimsBeyondTheMostPixelsSayHowToAllowThemAndOpenWhenAllowed)
+{
+    const std::string path = dir + "/big.png";
+    write_bytes(path, png_bomb(40));
+    for (const uint64_t most : {uint64_t(1599), uint64_t(1600)}) {
+        set_max_image_pixels(most);
+        ui.clear();
+        Animation loaded;
+        anim_init(&loaded);
+        file_load(path.c_str(), &loaded);
+        set_max_image_pixels(0);
+        if (most == 1600) {
+            EXPECT_EQ(loaded.group_count, 1) << ui.transcript();
+        } else {
+            EXPECT_EQ(loaded.group_count, 0);
+            ASSERT_EQ(ui.messages().size(), 1u);
+            for (const char *part : {"40x40", "MaxPixels", "--max-pixels"})
+                EXPECT_NE(ui.messages()[0].text.find(part), std::string::npos) << ui.messages()[0].text;
+        }
+        anim_destroy(&loaded);
+    }
+}
+
+TEST_F(HostileFiles, TheMostPixelsComeFromVornIniAndTheBatchToolsOption)
+{
+    const std::string ini = dir + "/vorn.ini";
+    write_bytes(ini, {'[', 'V', 'O', 'R', 'N', ']', '\n', 'M', 'a', 'x', 'P', 'i', 'x', 'e', 'l', 's', '=', '9', '9', '\n'});
+    load_settings_from(ini);
+    EXPECT_EQ(max_image_pixels(), 99u);
+    write_bytes(ini, {});
+    load_settings_from(ini);
+    EXPECT_EQ(max_image_pixels(), DEFAULT_MAX_IMAGE_PIXELS);
+
+    write_bytes(dir + "/big.png", png_bomb(40));
+    const CliResult refused = run_vorn_cli("--max-pixels 1599 info big.png", dir);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("--max-pixels"), std::string::npos) << refused.err;
+    EXPECT_EQ(run_vorn_cli("--max-pixels 1600 info big.png", dir).status, 0);
+    EXPECT_EQ(run_vorn_cli("--max-pixels x info big.png", dir).status, 2);
+}
+
+TEST_F(HostileFiles, TheDecodersMemoryLimitHoldsWhateverTheImagesAllowed)
+{
+    // Pixels are allowed without bound; the budget sets the decoder's limit.
+    DecodeRequest request;
+    request.max_pixels = uint64_t(1) << 40;
+    request.budget = uint64_t(256) << 20;
+    const std::string path = dir + "/zlib_30000_square.png";
+    const Bytes png = png_bomb(30000);
+    write_bytes(path, png);
+    const uint64_t limit = decode_protocol::memory_allowance(png.size(), request.budget, request.max_pixels);
+    const DecodeResult bomb = decode_in_child(path.c_str(), request);
+    EXPECT_EQ(bomb.outcome, DecodeOutcome::OverMemoryLimit);
+    const std::string text = decode_failure_text(path.c_str(), bomb);
+    EXPECT_NE(text.find(path), std::string::npos) << text;
+    EXPECT_NE(text.find(size_text(limit)), std::string::npos) << text;
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizer reserves terabytes of address space: its decoder is held
+    // by the allocator's largest request instead, and its shadow memory
+    // makes its resident size no measure of the limit.
+    GTEST_SKIP() << "the decoder's resident memory is not measured under the address sanitizer";
+#else
+    EXPECT_GT(bomb.peak_kib, 0);
+    EXPECT_LT(static_cast<uint64_t>(bomb.peak_kib) * 1024, limit);
+#endif
+}
+
+TEST_F(HostileFiles, AReaderThatGaveItsReasonIsNotContradicted)
+{
+    Bytes sprite = sprite_claiming(1, 8, 8);
+    sprite[24] = 0; // 65536 frame entries
+    sprite[25] = 0;
+    sprite[26] = 1;
+    const std::string path = dir + "/many.spr";
+    write_bytes(path, sprite);
+    Animation loaded;
+    anim_init(&loaded);
+    file_load(path.c_str(), &loaded);
+    EXPECT_EQ(loaded.group_count, 0);
+    ASSERT_EQ(ui.messages().size(), 1u) << ui.messages().back().text;
+    EXPECT_NE(ui.messages()[0].text.find("65536 frame entries"), std::string::npos) << ui.messages()[0].text;
+    anim_destroy(&loaded);
+}
+
+TEST_F(HostileFiles, PngsKeepTheirStoredColoursAndIndexes)
+{
+    const Bytes gamma_one = {0, 1, 0x86, 0xA0}; // 100000: gamma 1.0
+    struct Case {
+        const char *name;
+        Bytes png;
+        Bytes pixels; // as stored
+        int palette_at_least;
+    };
+    const std::vector<Case> cases = {
+        {"rgb_gamma_1.png", png_of(2, 1, 8, 2, zlib_stored({0, 12, 0, 0, 200, 100, 50}), {{"gAMA", gamma_one}}),
+         {12, 0, 0, 200, 100, 50}, 0},
+        {"rgb_gamma_045.png",
+         png_of(2, 1, 8, 2, zlib_stored({0, 12, 0, 0, 200, 100, 50}), {{"gAMA", {0, 0, 0xB1, 0x8F}}}),
+         {12, 0, 0, 200, 100, 50}, 0},
+        // One palette entry, indexes up to 255: every index is kept.
+        {"one_entry_palette.png", png_of(3, 1, 8, 3, zlib_stored({0, 255, 0, 7}), {{"PLTE", {10, 20, 30}}}),
+         {255, 0, 7}, 256},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir + "/" + c.name;
+        write_bytes(path, c.png);
+        ui.clear();
+        Animation loaded;
+        anim_init(&loaded);
+        file_load(path.c_str(), &loaded);
+        EXPECT_TRUE(ui.messages().empty());
+        ASSERT_EQ(loaded.group_count, 1);
+        EXPECT_EQ(raw_of(loaded.groups[0].frames[0].image), c.pixels);
+        if (c.palette_at_least) {
+            host().bind_image(loaded.groups[0].frames[0].image);
+            EXPECT_GE(host().palette_size(), c.palette_at_least);
+            EXPECT_EQ(std::vector<uint8_t>(ilGetPalette(), ilGetPalette() + 3), (std::vector<uint8_t>{10, 20, 30}));
+        }
+        anim_destroy(&loaded);
     }
 }
 

@@ -12,6 +12,7 @@
 #include "document/document_state.h"
 #include "fileio/file_ops.h"
 #include "fileio/generic_formats.h"
+#include "fileio/image_limits.h"
 #include "platform/platform.h"
 #include "platform/program_folder.h"
 #include "plugins/host_table.h"
@@ -95,6 +96,16 @@ void load_settings_from(const std::string &path)
     s.pixel_grid = ini.get_int(SETTINGS_SECTION, "PixelGrid", defaults.pixel_grid);
     s.align_frames = ini.get_int(SETTINGS_SECTION, "AlignFrames", defaults.align_frames);
     s.group_browser = ini.get_int(SETTINGS_SECTION, "GroupBrowser", defaults.group_browser);
+    // Read, never written: a limit the user raised on purpose stays in the
+    // file as it is (save keeps keys it does not know).
+    std::string most_pixels;
+    s.max_pixels = 0;
+    if (ini.get(SETTINGS_SECTION, "MaxPixels", most_pixels)) {
+        char *end = nullptr;
+        const unsigned long long value = std::strtoull(most_pixels.c_str(), &end, 10);
+        if (end != most_pixels.c_str() && most_pixels.find('-') == std::string::npos)
+            s.max_pixels = value;
+    }
     s.recent_files.clear();
     for (int i = 1; i <= RECENT_FILE_COUNT; ++i) {
         std::string recent;
@@ -108,6 +119,7 @@ void load_settings_from(const std::string &path)
     host().set_save_option(SAVE_OPTION_JPEG_QUALITY, s.jpeg_quality);
     host().set_save_option(SAVE_OPTION_BMP_RLE, s.rle_compress);
     generic_set_gif_hack(s.gif_hack != 0);
+    set_max_image_pixels(s.max_pixels);
 }
 
 void save_settings() { save_settings_to(settings_file_path()); }

@@ -32,6 +32,9 @@ struct Settings {
     int32_t pixel_grid = 0;    // a grid between pixels at high zoom
     int32_t align_frames = 0;  // frames drawn with their origins on one point
     int32_t group_browser = 0; // the group browser panel shown
+    // "MaxPixels": the most pixels an image read from a file may have (0:
+    // the default); read at start-up, never written.
+    uint64_t max_pixels = 0;
     // Most recent first, at most RECENT_FILE_COUNT paths; kept in their own
     // section as File1..File10.
     std::vector<std::string> recent_files;

@@ -167,7 +167,7 @@ int shutdown_program(const std::function<void(int)> &exit_process)
         show_warning("File Operation in progress.");
         return 0;
     }
-    if (!doc_close())
+    if (!close_document())
         return 0;
     save_settings();
     // Every image goes back to the library before it shuts down.

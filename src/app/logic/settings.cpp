@@ -95,6 +95,7 @@ void load_settings_from(const std::string &path)
     s.pixel_grid = ini.get_int(SETTINGS_SECTION, "PixelGrid", defaults.pixel_grid);
     s.align_frames = ini.get_int(SETTINGS_SECTION, "AlignFrames", defaults.align_frames);
     s.group_browser = ini.get_int(SETTINGS_SECTION, "GroupBrowser", defaults.group_browser);
+    s.zoom_fit_on_open = ini.get_int(SETTINGS_SECTION, "ZoomFitOnOpen", defaults.zoom_fit_on_open);
     s.recent_files.clear();
     for (int i = 1; i <= RECENT_FILE_COUNT; ++i) {
         std::string recent;
@@ -138,6 +139,7 @@ void save_settings_to(const std::string &path)
     put("PixelGrid", s.pixel_grid);
     put("AlignFrames", s.align_frames);
     put("GroupBrowser", s.group_browser);
+    put("ZoomFitOnOpen", s.zoom_fit_on_open);
     // One path per line: a name holding a line break cannot be kept, and
     // blanks at either end would be trimmed away when read back.
     int kept = 0;

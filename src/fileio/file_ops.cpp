@@ -145,7 +145,8 @@ void install_document(Animation &loaded, const std::string &path)
     view.layout();
     doc_fill_group_list(0);
     doc_update_commands();
-    tell_document_file(path);
+    if (doc.animation.group_count > 0)
+        tell_document_file(path);
     if (document_opened_hook)
         document_opened_hook();
 }
@@ -214,14 +215,17 @@ void load_worker(const std::string &path)
     bool go_on = false;
     platform().run_on_ui_thread([&go_on] { go_on = settle_unsaved_changes(); });
     if (go_on) {
-        // The file is read beside the document, which it replaces only once
-        // it has given something: a refused file leaves the document, its
-        // name and its history as they were.
+        // The file is read beside the document, which it replaces only when
+        // it was not refused: a file that gave nothing and said why leaves
+        // the document, its name and its history as they were. An archive
+        // that is merely empty opens as an empty document.
         Animation loaded;
         anim_init(&loaded);
+        const unsigned complaints = warnings_given_on_this_thread();
         file_load(path.c_str(), &loaded);
-        platform().run_on_ui_thread([&loaded, &path] {
-            if (loaded.group_count > 0)
+        const bool refused = loaded.group_count == 0 && warnings_given_on_this_thread() != complaints;
+        platform().run_on_ui_thread([&loaded, &path, refused] {
+            if (!refused)
                 install_document(loaded, path);
         });
         anim_destroy(&loaded);

@@ -50,9 +50,9 @@ int open_document();
 // 0 when a worker is already running or no thread could be started.
 int start_load_worker(const std::string &path);
 // The body of the load thread: settles unsaved changes on the user-interface
-// thread, reads `path` into an animation of its own and, when that gave at
-// least one group, makes it the document and refreshes the window; a file
-// that was refused leaves the document untouched. Reports "Ready." and
+// thread, reads `path` into an animation of its own and, unless the file was
+// refused (no group, and a warning said why), makes it the document and
+// refreshes the window; a refused file leaves the document untouched. Reports "Ready." and
 // clears the busy mark as its last action.
 void load_worker(const std::string &path);
 

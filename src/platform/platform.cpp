@@ -77,7 +77,17 @@ Platform &platform()
 
 void set_platform(Platform *backend) { current.store(backend); }
 
-void show_warning(const std::string &text) { platform().show_message(text, MessageIcon::Warning); }
+namespace {
+thread_local unsigned warnings_given = 0;
+} // namespace
+
+void show_warning(const std::string &text)
+{
+    ++warnings_given;
+    platform().show_message(text, MessageIcon::Warning);
+}
+
+unsigned warnings_given_on_this_thread() { return warnings_given; }
 bool ask_question(const std::string &text) { return platform().ask_yes_no(text); }
 
 std::string vformat_text(const char *format, va_list args)

@@ -139,6 +139,9 @@ void set_platform(Platform *backend);
 // Shorthands for the two kinds of box the core uses.
 void show_warning(const std::string &text);
 bool ask_question(const std::string &text);
+// How many warnings show_warning has given on the calling thread so far:
+// two readings tell whether an operation between them complained.
+unsigned warnings_given_on_this_thread();
 
 // printf-style formatting into a fresh string: safe on any thread.
 std::string format_text(const char *format, ...) __attribute__((format(printf, 1, 2)));

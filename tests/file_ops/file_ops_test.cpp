@@ -306,6 +306,17 @@ TEST_F(FileOpsTest, RefusedFileLeavesTheDocumentAsItWas)
     EXPECT_EQ(doc.undo_available, 1);
     EXPECT_EQ(view.groups, std::vector<std::string>{"mine"});
     EXPECT_EQ(queue.statuses().back(), "Ready.");
+
+    // An archive without entries is not refused: it opens, empty.
+    const std::string empty = data_path("wad/librequake_lq_eye_2022_empty.wad");
+    const size_t messages = queue.messages().size();
+    queue.queue_answer(true);
+    ASSERT_EQ(start_load_worker(empty), 1);
+    finish_worker();
+    EXPECT_EQ(queue.messages().size(), messages);
+    EXPECT_EQ(doc.animation.group_count, 0);
+    EXPECT_EQ(std::string(doc.file_name), empty);
+    EXPECT_EQ(doc.modified, 0);
 }
 
 TEST_F(FileOpsTest, OpenAndSaveDialogsStartAtTheDocumentsFile)

@@ -13,12 +13,16 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QScreen>
 #include <QSlider>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QUrl>
 
+#include <algorithm>
+
 #include "app/command_table.h"
+#include "app/commands/view_commands.h"
 #include "app/dialog_placement.h"
 #include "app/logic/command_enabling.h"
 #include "app/logic/command_ids.h"
@@ -63,7 +67,21 @@ namespace {
 
 QString command_name(int id) { return QString::number(id); }
 
+// The smallest window the layout was drawn for.
+constexpr int MIN_WINDOW_WIDTH = 640;
+constexpr int MIN_WINDOW_HEIGHT = 440;
+
 } // namespace
+
+QRect initial_window_geometry(const QRect &available)
+{
+    // Two thirds of the screen, never below the smallest useful size nor
+    // beyond the screen itself.
+    const int width = std::min(std::max(available.width() * 2 / 3, MIN_WINDOW_WIDTH), available.width());
+    const int height = std::min(std::max(available.height() * 2 / 3, MIN_WINDOW_HEIGHT), available.height());
+    return QRect(available.x() + (available.width() - width) / 2, available.y() + (available.height() - height) / 2,
+                 width, height);
+}
 
 MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
 {
@@ -131,6 +149,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     progress_->setTextVisible(false);
     progress_->setFixedSize(200, 10);
     status_bar_->addPermanentWidget(progress_);
+    // Shown by the platform layer while a file operation reports progress.
+    progress_->hide();
 
     build_menus();
     build_toolbar();
@@ -145,6 +165,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     set_checked(IDM_PIXEL_GRID, settings().pixel_grid != 0);
     set_checked(IDM_ALIGN_FRAMES, settings().align_frames != 0);
     set_checked(IDM_GROUP_BROWSER, settings().group_browser != 0);
+    set_checked(IDM_ZOOM_FIT_ON_OPEN, settings().zoom_fit_on_open != 0);
+    set_document_opened_hook([this] { view_fit_opened_document(*this); });
     install_dialog_placement(this, preview_);
     preview_->setFocus(Qt::OtherFocusReason);
 
@@ -169,7 +191,14 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
             Qt::QueuedConnection);
     });
 
-    resize(640, 440);
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (screen) {
+        const QRect place = initial_window_geometry(screen->availableGeometry());
+        resize(place.size());
+        move(place.topLeft());
+    } else {
+        resize(MIN_WINDOW_WIDTH, MIN_WINDOW_HEIGHT);
+    }
     preview_refresh();
     layout_main_window();
     update_commands(doc_conditions(doc_state()));
@@ -180,6 +209,7 @@ MainWindow::~MainWindow()
     playback_timer_.stop();
     set_recent_files_listener({});
     set_document_file_hook(nullptr);
+    set_document_opened_hook({});
     if (&doc_view() == this)
         doc_set_view(nullptr);
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QRect>
 #include <QTimer>
 
 #include <map>
@@ -143,6 +144,10 @@ private:
     QMenu *recent_menu_ = nullptr;
     bool shut_down_ = false;
 };
+
+// Where the window opens: about two thirds of the `available` screen area,
+// centred, at least 640 x 440 unless the screen is smaller.
+QRect initial_window_geometry(const QRect &available);
 
 // The image library may be used right now: no file operation runs, or the
 // file worker is waiting while the user-interface thread serves it.

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -72,6 +73,7 @@ void set_document_name(const std::string &path)
 bool is_document(const Animation *anim) { return anim == &doc_state().animation; }
 
 DocumentFileHook document_file_hook = nullptr;
+std::function<void()> document_opened_hook;
 
 void tell_document_file(const std::string &path)
 {
@@ -95,9 +97,65 @@ void save_and_settle(const std::string &path, Animation *anim)
     report_progress(0, 0);
 }
 
+// The folder of the document's file with its slash, or "" when the
+// document has no file name with a folder.
+std::string document_folder()
+{
+    const std::string name = doc_state().file_name;
+    const size_t slash = name.rfind('/');
+    return slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
+}
+
+// The open dialog, starting in the document's folder when it has one.
+std::string ask_file_to_open()
+{
+    const std::string filter = build_file_filter(FILE_OP_LOAD_IMAGE);
+    const std::string folder = document_folder();
+    return folder.empty() ? platform().open_file_dialog(filter, "Open")
+                          : platform().open_file_dialog_named(filter, "Open", folder);
+}
+
+// The save dialog: for the document on its own name, for anything else in
+// the document's folder with no name, so that an exported frame is never
+// offered the document's file to overwrite.
+std::string ask_file_to_save(const Animation *anim)
+{
+    const std::string filter = build_file_filter(FILE_OP_SAVE_IMAGE);
+    const std::string folder = document_folder();
+    if (folder.empty())
+        return platform().save_file_dialog(filter, "Save As");
+    return platform().save_file_dialog_named(filter, "Save As", is_document(anim) ? doc_state().file_name : folder);
+}
+
+// The document, replaced by `loaded` (which it takes over) read from
+// `path`, and the window refreshed. On the user-interface thread.
+void install_document(Animation &loaded, const std::string &path)
+{
+    // The user has agreed to drop the unsaved changes, or has saved them:
+    // the close asks nothing more.
+    doc_begin_edit(0);
+    doc_close();
+    DocumentState &doc = doc_state();
+    doc.animation = loaded;
+    anim_init(&loaded);
+    set_document_name(path);
+    DocumentView &view = doc_view();
+    view.update_title();
+    view.preview_refresh();
+    view.layout();
+    doc_fill_group_list(0);
+    doc_update_commands();
+    if (doc.animation.group_count > 0)
+        tell_document_file(path);
+    if (document_opened_hook)
+        document_opened_hook();
+}
+
 } // namespace
 
 bool file_worker_busy() { return busy.load(); }
+
+void set_document_opened_hook(std::function<void()> hook) { document_opened_hook = std::move(hook); }
 
 void set_document_file_hook(DocumentFileHook hook) { document_file_hook = hook; }
 
@@ -109,11 +167,37 @@ void file_worker_wait()
         worker.thread.join();
 }
 
+bool settle_unsaved_changes()
+{
+    DocumentState &doc = doc_state();
+    if (!doc.modified)
+        return true;
+    switch (platform().ask_yes_no_save(DOC_MODIFIED_QUESTION)) {
+    case QuestionAnswer::Yes: return true;
+    case QuestionAnswer::No: return false;
+    case QuestionAnswer::Save: break;
+    }
+    const std::string target = doc.file_name[0] ? std::string(doc.file_name) : ask_file_to_save(&doc.animation);
+    if (target.empty())
+        return false;
+    save_and_settle(target, &doc.animation);
+    // A save that failed has been reported and left the mark.
+    return !doc.modified;
+}
+
+int close_document()
+{
+    if (!settle_unsaved_changes())
+        return 0;
+    doc_begin_edit(0);
+    return doc_close();
+}
+
 int open_document()
 {
     if (file_worker_busy())
         return 0;
-    const std::string path = platform().open_file_dialog(build_file_filter(FILE_OP_LOAD_IMAGE), "Open");
+    const std::string path = ask_file_to_open();
     if (path.empty())
         return 0;
     return start_load_worker(path);
@@ -126,25 +210,25 @@ int start_load_worker(const std::string &path)
 
 void load_worker(const std::string &path)
 {
-    // The question about unsaved changes, and the closing itself, happen on
-    // the user-interface thread, before anything is loaded.
-    int closed = 0;
-    platform().run_on_ui_thread([&closed] { closed = doc_close(); });
-    if (closed) {
-        file_load(path.c_str(), &doc_state().animation);
-        platform().run_on_ui_thread([&path] {
-            set_document_name(path);
-            DocumentView &view = doc_view();
-            view.update_title();
-            view.preview_refresh();
-            view.layout();
-            doc_fill_group_list(0);
-            doc_update_commands();
-            // A file that could not be read has been reported and left
-            // the document empty.
-            if (doc_state().animation.group_count > 0)
-                tell_document_file(path);
+    // The question about unsaved changes happens on the user-interface
+    // thread, before anything is loaded.
+    bool go_on = false;
+    platform().run_on_ui_thread([&go_on] { go_on = settle_unsaved_changes(); });
+    if (go_on) {
+        // The file is read beside the document, which it replaces only when
+        // it was not refused: a file that gave nothing and said why leaves
+        // the document, its name and its history as they were. An archive
+        // that is merely empty opens as an empty document.
+        Animation loaded;
+        anim_init(&loaded);
+        const unsigned long complaints = warnings_shown();
+        file_load(path.c_str(), &loaded);
+        const bool refused = loaded.group_count == 0 && warnings_shown() != complaints;
+        platform().run_on_ui_thread([&loaded, &path, refused] {
+            if (!refused)
+                install_document(loaded, path);
         });
+        anim_destroy(&loaded);
     }
     report_progress(0, 0);
     end_worker();
@@ -156,7 +240,7 @@ int save_document(const char *path, Animation *anim, bool synchronous)
         return 0;
     std::string target = path ? path : "";
     if (target.empty()) {
-        target = platform().save_file_dialog(build_file_filter(FILE_OP_SAVE_IMAGE), "Save As");
+        target = ask_file_to_save(anim);
         if (target.empty())
             return 0;
     }
@@ -208,8 +292,9 @@ int import_frames_via_dialog(Animation *anim)
 void report_progress(int done, int total)
 {
     if (total == 0) {
+        // The work has ended: the bar goes away.
         platform().set_status_text("Ready.");
-        platform().set_progress(done);
+        platform().set_progress(-1);
         return;
     }
     const int percent = static_cast<int>(static_cast<int64_t>(done) * 100 / total);

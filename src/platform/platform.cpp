@@ -18,6 +18,10 @@ std::atomic<Platform *> current{nullptr};
 
 } // namespace
 
+QuestionAnswer Platform::ask_yes_no_save(const std::string &text)
+{
+    return ask_yes_no(text) ? QuestionAnswer::Yes : QuestionAnswer::No;
+}
 std::string Platform::open_file_dialog(const std::string &, const std::string &) { return {}; }
 std::string Platform::save_file_dialog(const std::string &, const std::string &) { return {}; }
 std::vector<std::string> Platform::open_files_dialog(const std::string &filter, const std::string &title)

@@ -31,6 +31,9 @@ struct ResizeChoice {
 
 enum class MessageIcon { Warning, Question, Information };
 
+// The answer to a Yes/No question that also offers Save.
+enum class QuestionAnswer { Yes, No, Save };
+
 // The kinds of file operation; they pick a row column and a dialog filter.
 enum FileOpKind : int {
     FILE_OP_LOAD_IMAGE = 0,
@@ -47,6 +50,10 @@ public:
     virtual void show_message(const std::string &text, MessageIcon icon) = 0;
     // A Yes/No question with the question icon; true for Yes.
     virtual bool ask_yes_no(const std::string &text) = 0;
+    // The same question with a third button, Save; No is the default
+    // button, so that Enter keeps what the question is about. The default
+    // offers Yes and No alone.
+    virtual QuestionAnswer ask_yes_no_save(const std::string &text);
 
     // File dialogs. `filter` is the double-NUL list of build_file_filter,
     // passed with its full length. An empty result means cancelled.

@@ -12,13 +12,26 @@ bool ScriptedPlatform::ask_yes_no(const std::string &text)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     questions_.push_back(text);
-    if (answers_.empty()) {
+    if (answers_.empty() || answers_.front() == QuestionAnswer::Save) {
         unexpected_.push_back("question: " + text);
         return false;
     }
-    const bool yes = answers_.front();
+    const bool yes = answers_.front() == QuestionAnswer::Yes;
     answers_.pop_front();
     return yes;
+}
+
+QuestionAnswer ScriptedPlatform::ask_yes_no_save(const std::string &text)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    questions_.push_back(text);
+    if (answers_.empty()) {
+        unexpected_.push_back("question: " + text);
+        return QuestionAnswer::No;
+    }
+    const QuestionAnswer answer = answers_.front();
+    answers_.pop_front();
+    return answer;
 }
 
 std::string ScriptedPlatform::open_file_dialog(const std::string &filter, const std::string &title)
@@ -240,7 +253,13 @@ void ScriptedPlatform::set_progress(int percent)
 void ScriptedPlatform::queue_answer(bool yes)
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    answers_.push_back(yes);
+    answers_.push_back(yes ? QuestionAnswer::Yes : QuestionAnswer::No);
+}
+
+void ScriptedPlatform::queue_save_answer()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    answers_.push_back(QuestionAnswer::Save);
 }
 
 void ScriptedPlatform::queue_file(const std::string &path)

@@ -22,6 +22,9 @@ public:
 
     void show_message(const std::string &text, MessageIcon icon) override;
     bool ask_yes_no(const std::string &text) override;
+    // Answered from the same queue as ask_yes_no, where queue_save_answer
+    // may also have put a Save.
+    QuestionAnswer ask_yes_no_save(const std::string &text) override;
     std::string open_file_dialog(const std::string &filter, const std::string &title) override;
     std::string save_file_dialog(const std::string &filter, const std::string &title) override;
     // Answered from queue_files when something is queued there, otherwise
@@ -59,6 +62,8 @@ public:
     using PropertyEdit = std::function<void(PropertyList *)>;
 
     void queue_answer(bool yes);
+    // The next question that offers Save is answered Save.
+    void queue_save_answer();
     // The next Enter Group Name dialog returns `name`; std::nullopt cancels it.
     void queue_group_name(std::optional<std::string> name);
     void queue_property_edit(PropertyEdit edit);
@@ -127,7 +132,7 @@ private:
     bool cancel_scans_ = false;
     bool browser_works_ = true;
     std::vector<std::string> opened_pages_;
-    std::deque<bool> answers_;
+    std::deque<QuestionAnswer> answers_;
     std::deque<std::string> files_;
     std::deque<std::vector<std::string>> multi_files_;
     std::deque<std::optional<std::string>> group_names_;

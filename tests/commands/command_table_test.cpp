@@ -1,7 +1,9 @@
 // The command table: every menu item names a handler, its enabling follows
 // the document's conditions, and the Groups and Animation menus hold their
 // commands in order with their submenus.
+#include <cctype>
 #include <cstring>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -48,6 +50,50 @@ TEST(CommandTable, EveryCommandHasAHandlerAndTheConditionOfTheEnablingTable)
     EXPECT_FALSE(command_is_offered(IDM_BOUNDING_BOX_MODE));
     EXPECT_TRUE(command_is_offered(IDM_EDIT_PALETTE));
     EXPECT_TRUE(command_is_offered(IDM_RESIZE));
+}
+
+// The mnemonic of a menu text: the letter after a single ampersand ("&&" is
+// a literal one), upper case; 0 when it has none.
+char mnemonic(const char *text)
+{
+    for (const char *c = text; c && *c && *c != '\t'; ++c) {
+        if (*c != '&')
+            continue;
+        if (c[1] == '&') {
+            ++c;
+            continue;
+        }
+        return static_cast<char>(std::toupper(static_cast<unsigned char>(c[1])));
+    }
+    return 0;
+}
+
+TEST(CommandTable, MnemonicsAreUniqueInEachMenuBeyondTheEstablishedPairs)
+{
+    // Established texts that already shared a letter before anything was
+    // added; every other item must have its menu's letter to itself.
+    const std::set<std::string> established = {"Zoom &In\tCtrl++", "&Image Information", "&Rename", "A&rrange"};
+    // Menu (or "menu/submenu") -> letter -> the texts that use it. A
+    // submenu's title is an item of the menu it sits in.
+    std::map<std::string, std::map<char, std::set<std::string>>> letters;
+    for (size_t i = 0; i < COMMAND_TABLE_SIZE; ++i) {
+        const CommandEntry &e = COMMAND_TABLE[i];
+        if (!e.menu)
+            continue;
+        letters[""][mnemonic(e.menu)].insert(e.menu);
+        if (e.submenu)
+            letters[e.menu][mnemonic(e.submenu)].insert(e.submenu);
+        if (e.command != 0)
+            letters[e.submenu ? std::string(e.menu) + "/" + e.submenu : e.menu][mnemonic(e.text)].insert(e.text);
+    }
+    EXPECT_EQ(1u, letters["&View"]['P'].size()) << "Zoom to Fit on Open has a letter of its own";
+    for (const auto &[menu, by_letter] : letters)
+        for (const auto &[letter, texts] : by_letter) {
+            if (letter == 0 || texts.size() < 2)
+                continue;
+            for (const std::string &text : texts)
+                EXPECT_TRUE(established.count(text)) << menu << ": \"" << text << "\" shares " << letter;
+        }
 }
 
 TEST(CommandTable, TopLevelMenusComeInOrder)

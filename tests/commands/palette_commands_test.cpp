@@ -414,4 +414,26 @@ TEST_F(PaletteCommands, EditPaletteRunsTheEditorWithoutADocument)
     EXPECT_EQ(0, doc().modified);
 }
 
+TEST_F(PaletteCommands, EditPaletteEndsBySayingWhichColormapItWrote)
+{
+    const std::string path = scratch_dir("colormap_status") + "/colormap.lmp";
+    const std::vector<uint8_t> palette = ramp_palette();
+    ui.queue_palette_session([&] {
+        ui.queue_colormap_parameters(std::pair{32, 2.0f});
+        ui.queue_file(path);
+        palette_editor_generate_colormap(palette.data());
+    });
+    image_edit_palette(window);
+    ASSERT_FALSE(ui.statuses().empty());
+    EXPECT_EQ("Colormap written to " + path, ui.statuses().back());
+
+    // The next session writes nothing, and says nothing of it.
+    ui.queue_palette_session([] {});
+    image_edit_palette(window);
+    size_t mentions = 0;
+    for (const std::string &status : ui.statuses())
+        mentions += status.find("Colormap written") != std::string::npos;
+    EXPECT_EQ(2u, mentions) << "once when written, once when the editor closed";
+}
+
 } // namespace

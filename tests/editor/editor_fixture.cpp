@@ -13,6 +13,9 @@ void EditorTest::SetUp()
     doc_reset();
     doc_set_scanner_available(false);
     settings() = Settings{};
+    // The tests look at opened pictures pixel for pixel; those about the
+    // zoom on opening turn it back on.
+    settings().zoom_fit_on_open = 0;
     preview_zoom = 1.0f;
     origin_mode = 0;
     alpha_view = 0;

@@ -19,6 +19,7 @@ public:
 
     void show_message(const std::string &text, MessageIcon icon) override { script_.show_message(text, icon); }
     bool ask_yes_no(const std::string &text) override { return script_.ask_yes_no(text); }
+    QuestionAnswer ask_yes_no_save(const std::string &text) override { return script_.ask_yes_no_save(text); }
     std::string open_file_dialog(const std::string &f, const std::string &t) override
     {
         return script_.open_file_dialog(f, t);

@@ -28,6 +28,7 @@
 #include "editor_fixture.h"
 #include "fileio/file_ops.h"
 #include "views/logic/frame_origin.h"
+#include "views/logic/preview_logic.h"
 #include "views/preview_widget.h"
 
 namespace {
@@ -57,6 +58,7 @@ TEST_F(MainWindowTest, StartsEmptyWithTheBareCaptionAndReady)
     EXPECT_TRUE(window->preview()->picture().isNull());
     EXPECT_EQ(0, window->progress_bar()->value());
     EXPECT_EQ(100, window->progress_bar()->maximum());
+    EXPECT_TRUE(window->progress_bar()->isHidden()) << "no work runs";
     // Nothing to save, step or undo in an empty document.
     EXPECT_FALSE(window->menu_action(IDM_SAVE)->isEnabled());
     EXPECT_FALSE(window->menu_action(IDM_NEXT)->isEnabled());
@@ -344,6 +346,78 @@ TEST_F(MainWindowTest, NewAsksAboutUnsavedChangesAndEmptiesTheWindow)
     EXPECT_EQ("Ready.", status_text());
     EXPECT_EQ("Vorn -  [100%]", title());
     EXPECT_EQ(2u, ui.questions().size());
+}
+
+TEST_F(MainWindowTest, FirstStartOpensAtTwoThirdsOfTheScreenCentred)
+{
+    struct Case {
+        QRect screen;
+        QRect window;
+    };
+    const Case cases[] = {
+        {QRect(0, 0, 1920, 1080), QRect(320, 180, 1280, 720)},
+        {QRect(0, 0, 800, 600), QRect(80, 80, 640, 440)},          // never below the smallest layout
+        {QRect(100, 20, 600, 400), QRect(100, 20, 600, 400)},      // nor beyond a tiny screen
+        {QRect(1920, 0, 2560, 1440), QRect(2347, 240, 1706, 960)}, // a second screen
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(c.window, initial_window_geometry(c.screen)) << c.screen.width() << "x" << c.screen.height();
+}
+
+TEST_F(MainWindowTest, ZoomToFitOnOpenFitsTheOpenedFrameAndCanBeTurnedOff)
+{
+    settings().zoom_fit_on_open = 1;
+    open_window();
+    EXPECT_TRUE(window->menu_action(IDM_ZOOM_FIT_ON_OPEN)->isChecked());
+    load(explosion()); // 64 x 64
+    EXPECT_GT(preview_zoom, 1.0f);
+    EXPECT_EQ(window->preview()->fit_zoom(), preview_zoom);
+    EXPECT_EQ("Vorn - " + explosion() + " [" + std::to_string(static_cast<int>(preview_zoom * 100)) + "%]", title());
+
+    window->menu_action(IDM_ZOOM_FIT_ON_OPEN)->trigger();
+    EXPECT_EQ(0, settings().zoom_fit_on_open);
+    EXPECT_FALSE(window->menu_action(IDM_ZOOM_FIT_ON_OPEN)->isChecked());
+    load(data_path("spr/librequake_s_bubble.spr"));
+    EXPECT_EQ(1.0f, preview_zoom);
+}
+
+TEST_F(MainWindowTest, RefusedOpenKeepsTheDocumentAndItsCaption)
+{
+    const std::string refused = scratch_dir("refused_open") + "/broken.spr";
+    write_bytes(refused, {'I', 'D', 'S', 'P', 2, 0, 0, 0, 9});
+    open_window();
+    load(explosion());
+    window->command(IDM_NEXT);
+    ASSERT_TRUE(frame_set_origin(1, 1));
+    window->command(IDM_ZOOM_IN);
+    const std::string caption = title();
+    ui.queue_answer(true); // drop the changes for the file that will be refused
+    load(refused);
+    ASSERT_FALSE(message_texts().empty());
+    EXPECT_NE(std::string::npos, message_texts().back().find("broken.spr")) << message_texts().back();
+    EXPECT_EQ(caption, title());
+    EXPECT_STREQ(explosion().c_str(), doc().file_name);
+    ASSERT_EQ(1, doc().animation.group_count);
+    EXPECT_EQ(6, doc().animation.groups[0].frame_count);
+    EXPECT_EQ(1, doc().current_frame);
+    EXPECT_EQ(1, doc().modified);
+    EXPECT_TRUE(window->menu_action(IDM_UNDO)->isEnabled());
+    EXPECT_EQ(QSize(64, 64), window->preview()->picture().size());
+}
+
+TEST_F(MainWindowTest, SaveFromTheUnsavedQuestionSavesThenCloses)
+{
+    const std::string copy = scratch_dir("save_from_question") + "/explod.spr";
+    write_bytes(copy, read_bytes(explosion()));
+    open_window();
+    load(copy);
+    ASSERT_TRUE(frame_set_origin(1, 1));
+    ui.queue_save_answer();
+    window->command(IDM_NEW);
+    EXPECT_NE(read_bytes(explosion()), read_bytes(copy)) << "the changed origin was written";
+    EXPECT_EQ(0, doc().animation.group_count);
+    EXPECT_EQ(0, doc().modified);
+    EXPECT_EQ((std::vector<std::string>{DOC_MODIFIED_QUESTION}), ui.questions());
 }
 
 // --- Layout ------------------------------------------------------------------------

@@ -9,12 +9,14 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QTest>
 #include <QThread>
 #include <QTimer>
 
 #include <atomic>
 #include <thread>
 
+#include "document/document_state.h"
 #include "fileio/format_table.h"
 #include "platform/qt/qt_image.h"
 #include "platform/qt/qt_platform.h"
@@ -162,6 +164,31 @@ TEST_F(QtPlatformTest, QuestionHasYesAndNoAndTheQuestionIcon)
     EXPECT_TRUE(qt->ask_yes_no("Remove this frame?"));
 }
 
+TEST_F(QtPlatformTest, UnsavedChangesQuestionOffersSaveAndEnterAnswersNo)
+{
+    QMessageBox::StandardButtons offered;
+    std::string asked;
+    std::function<void()> press_enter = [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box) {
+            QTimer::singleShot(5, press_enter);
+            return;
+        }
+        offered = box->standardButtons();
+        asked = box->text().toStdString();
+        QTest::keyClick(box, Qt::Key_Return);
+    };
+    QTimer::singleShot(0, press_enter);
+    EXPECT_EQ(QuestionAnswer::No, qt->ask_yes_no_save(DOC_MODIFIED_QUESTION));
+    EXPECT_EQ(QMessageBox::Yes | QMessageBox::No | QMessageBox::Save, offered);
+    EXPECT_EQ(DOC_MODIFIED_QUESTION, asked);
+
+    answer_next_box(QMessageBox::Save);
+    EXPECT_EQ(QuestionAnswer::Save, qt->ask_yes_no_save(DOC_MODIFIED_QUESTION));
+    answer_next_box(QMessageBox::Yes);
+    EXPECT_EQ(QuestionAnswer::Yes, qt->ask_yes_no_save(DOC_MODIFIED_QUESTION));
+}
+
 TEST_F(QtPlatformTest, WorkersQuestionIsAnsweredOnTheUserInterfaceThread)
 {
     std::atomic<int> result{-1};
@@ -209,9 +236,11 @@ TEST_F(QtPlatformTest, StatusAndProgressFromAWorkerArriveOnTheUserInterfaceThrea
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ("File Operation: 25%", status.text().toStdString());
     EXPECT_EQ(25, progress.value());
+    EXPECT_FALSE(progress.isHidden());
     qt->set_progress(-1);
     qt->set_status_text("Ready.");
     EXPECT_EQ(0, progress.value());
+    EXPECT_TRUE(progress.isHidden()) << "the bar is there only while work runs";
     EXPECT_EQ("Ready.", status.text().toStdString());
 }
 

@@ -116,7 +116,7 @@ TEST_F(FileOpsTest, ProgressShowsPercentAndReady)
     report_progress(1, 3);
     report_progress(0, 0);
     EXPECT_EQ(queue.statuses(), (std::vector<std::string>{"File Operation: 25%", "File Operation: 33%", "Ready."}));
-    EXPECT_EQ(queue.progress(), (std::vector<int>{25, 33, 0}));
+    EXPECT_EQ(queue.progress(), (std::vector<int>{25, 33, -1})) << "the bar goes away when the work ends";
 }
 
 TEST_F(FileOpsTest, ProgressOfLargeCountsDoesNotOverflow)
@@ -241,6 +241,98 @@ TEST_F(FileOpsTest, OpenDocumentUsesTheDialog)
     EXPECT_EQ(std::string(doc_state().file_name), path);
     ASSERT_EQ(queue.dialog_filters().size(), 2u);
     EXPECT_EQ(queue.dialog_filters()[0], build_file_filter(FILE_OP_LOAD_IMAGE));
+}
+
+TEST_F(FileOpsTest, SaveFromTheQuestionSavesThenLoadsAndAFailedSaveGoesBack)
+{
+    const std::string other = write_picture("other.png", 5, 4, 50);
+    struct Case {
+        const char *what;
+        std::string name; // the document's file name; "" for none
+        bool written;
+    };
+    const Case cases[] = {
+        {"saved under its name", dir + "/mine.png", true},
+        {"a name that cannot be written", dir + "/no-such-folder/mine.png", false},
+        {"no name, the save dialog cancelled", "", false},
+    };
+    for (const Case &c : cases) {
+        doc_reset();
+        queue.clear();
+        make_modified_document();
+        std::snprintf(doc_state().file_name, DOC_FILE_NAME_SIZE, "%s", c.name.c_str());
+        queue.queue_save_answer();
+        if (c.name.empty())
+            queue.queue_file("");
+        ASSERT_EQ(start_load_worker(other), 1) << c.what;
+        finish_worker();
+        const DocumentState &doc = doc_state();
+        if (c.written) {
+            EXPECT_EQ(image_width(doc.animation.groups[0].frames[0].image), 5) << c.what << ": then loaded";
+            EXPECT_EQ(std::string(doc.file_name), other) << c.what;
+            Animation back;
+            anim_init(&back);
+            file_load(c.name.c_str(), &back);
+            ASSERT_EQ(back.group_count, 1) << c.what;
+            EXPECT_EQ(image_width(back.groups[0].frames[0].image), 3) << c.what << ": the changes were saved";
+            anim_destroy(&back);
+        } else {
+            ASSERT_EQ(doc.animation.group_count, 1) << c.what;
+            EXPECT_STREQ(doc.animation.groups[0].name, "mine") << c.what;
+            EXPECT_EQ(std::string(doc.file_name), c.name) << c.what;
+            EXPECT_EQ(doc.modified, 1) << c.what;
+            EXPECT_EQ(doc.undo_available, 1) << c.what;
+        }
+        EXPECT_EQ(queue.messages().empty(), c.written || c.name.empty()) << c.what << queue.transcript();
+    }
+}
+
+TEST_F(FileOpsTest, RefusedFileLeavesTheDocumentAsItWas)
+{
+    const std::string bad = dir + "/bad.spr";
+    write_bytes(bad, {'I', 'D', 'S', 'P', 2, 0, 0, 0, 9});
+    make_modified_document();
+    view.groups = {"mine"};
+    queue.queue_answer(true);
+    ASSERT_EQ(start_load_worker(bad), 1);
+    finish_worker();
+    EXPECT_FALSE(queue.messages().empty()) << "the refusal is reported";
+    const DocumentState &doc = doc_state();
+    ASSERT_EQ(doc.animation.group_count, 1);
+    EXPECT_STREQ(doc.animation.groups[0].name, "mine");
+    EXPECT_EQ(image_width(doc.animation.groups[0].frames[0].image), 3);
+    EXPECT_STREQ(doc.file_name, "old-name.png");
+    EXPECT_EQ(doc.modified, 1);
+    EXPECT_EQ(doc.undo_available, 1);
+    EXPECT_EQ(view.groups, std::vector<std::string>{"mine"});
+    EXPECT_EQ(queue.statuses().back(), "Ready.");
+
+    // An archive without entries is not refused: it opens, empty.
+    const std::string empty = data_path("wad/librequake_lq_eye_2022_empty.wad");
+    const size_t messages = queue.messages().size();
+    queue.queue_answer(true);
+    ASSERT_EQ(start_load_worker(empty), 1);
+    finish_worker();
+    EXPECT_EQ(queue.messages().size(), messages);
+    EXPECT_EQ(doc.animation.group_count, 0);
+    EXPECT_EQ(std::string(doc.file_name), empty);
+    EXPECT_EQ(doc.modified, 0);
+}
+
+TEST_F(FileOpsTest, OpenAndSaveDialogsStartAtTheDocumentsFile)
+{
+    make_modified_document();
+    const std::string name = dir + "/mine.png";
+    std::snprintf(doc_state().file_name, DOC_FILE_NAME_SIZE, "%s", name.c_str());
+    Animation frame;
+    anim_init(&frame);
+    for (int i = 0; i < 3; ++i)
+        queue.queue_file("");
+    EXPECT_EQ(open_document(), 0);
+    EXPECT_EQ(save_document(nullptr, &doc_state().animation, true), 0);
+    EXPECT_EQ(save_document(nullptr, &frame, true), 0);
+    // An exported frame starts in the folder, never on the document's name.
+    EXPECT_EQ(queue.dialog_initial_names(), (std::vector<std::string>{dir + "/", name, dir + "/"}));
 }
 
 // ---- Save --------------------------------------------------------------------------

@@ -42,6 +42,15 @@ public:
         return ScriptedPlatform::ask_yes_no(text);
     }
 
+    QuestionAnswer ask_yes_no_save(const std::string &text) override
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            question_threads_.push_back(std::this_thread::get_id());
+        }
+        return ScriptedPlatform::ask_yes_no_save(text);
+    }
+
     // Waits for the next posted job and runs it on this thread.
     void pump_one()
     {

@@ -15,7 +15,7 @@ void file_new(CommandHost &)
 {
     if (file_worker_busy())
         return;
-    doc_close();
+    close_document();
     doc_view().update_title();
     doc_update_commands();
 }

@@ -56,6 +56,19 @@ void view_pixel_grid(CommandHost &host) { toggle(host, settings().pixel_grid, ID
 
 void view_align_frames(CommandHost &host) { toggle(host, settings().align_frames, IDM_ALIGN_FRAMES); }
 
+void view_zoom_fit_on_open(CommandHost &host)
+{
+    // Takes effect at the next open: the frame shown keeps its zoom.
+    settings().zoom_fit_on_open = settings().zoom_fit_on_open ? 0 : 1;
+    host.set_checked(IDM_ZOOM_FIT_ON_OPEN, settings().zoom_fit_on_open != 0);
+}
+
+void view_fit_opened_document(CommandHost &host)
+{
+    if (settings().zoom_fit_on_open)
+        view_zoom_fit(host);
+}
+
 void view_zoom_in(CommandHost &host)
 {
     if (doc_has_frame(doc_state()))

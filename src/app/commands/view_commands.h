@@ -16,6 +16,9 @@ void view_zoom_fit(CommandHost &host);
 void view_checkerboard(CommandHost &host);
 void view_pixel_grid(CommandHost &host);
 void view_align_frames(CommandHost &host);
+void view_zoom_fit_on_open(CommandHost &host);
+// A document has just been opened: Zoom to Fit when the option is on.
+void view_fit_opened_document(CommandHost &host);
 void view_origin_mode(CommandHost &host);
 void view_image_information(CommandHost &host);
 

@@ -114,3 +114,4 @@ inline constexpr int IDM_ZOOM_FIT = 41020;
 inline constexpr int IDM_CHECKERBOARD = 41021;
 inline constexpr int IDM_PIXEL_GRID = 41022;
 inline constexpr int IDM_ALIGN_FRAMES = 41023;
+inline constexpr int IDM_ZOOM_FIT_ON_OPEN = 41024;

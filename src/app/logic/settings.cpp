@@ -106,6 +106,7 @@ void load_settings_from(const std::string &path)
         if (end != most_pixels.c_str() && most_pixels.find('-') == std::string::npos)
             s.max_pixels = value;
     }
+    s.zoom_fit_on_open = ini.get_int(SETTINGS_SECTION, "ZoomFitOnOpen", defaults.zoom_fit_on_open);
     s.recent_files.clear();
     for (int i = 1; i <= RECENT_FILE_COUNT; ++i) {
         std::string recent;
@@ -150,6 +151,7 @@ void save_settings_to(const std::string &path)
     put("PixelGrid", s.pixel_grid);
     put("AlignFrames", s.align_frames);
     put("GroupBrowser", s.group_browser);
+    put("ZoomFitOnOpen", s.zoom_fit_on_open);
     // One path per line: a name holding a line break cannot be kept, and
     // blanks at either end would be trimmed away when read back.
     int kept = 0;
@@ -179,7 +181,7 @@ int shutdown_program(const std::function<void(int)> &exit_process)
         show_warning("File Operation in progress.");
         return 0;
     }
-    if (!doc_close())
+    if (!close_document())
         return 0;
     save_settings();
     // Every image goes back to the library before it shuts down.

@@ -27,7 +27,8 @@ struct Settings {
     int32_t clear_color = 0xFF00FF;     // image library's clear colour (0x00BBGGRR)
 
     // The editor's view options, kept as further keys of the same section
-    // ("Checkerboard", "PixelGrid", "AlignFrames", "GroupBrowser").
+    // ("Checkerboard", "PixelGrid", "AlignFrames", "GroupBrowser",
+    // "ZoomFitOnOpen").
     int32_t checkerboard = 1;  // transparent pixels drawn over a checkerboard
     int32_t pixel_grid = 0;    // a grid between pixels at high zoom
     int32_t align_frames = 0;  // frames drawn with their origins on one point
@@ -35,6 +36,7 @@ struct Settings {
     // "MaxPixels": the most pixels an image read from a file may have (0:
     // the default); read at start-up, never written.
     uint64_t max_pixels = 0;
+    int32_t zoom_fit_on_open = 1; // an opened file is shown with Zoom to Fit
     // Most recent first, at most RECENT_FILE_COUNT paths; kept in their own
     // section as File1..File10.
     std::vector<std::string> recent_files;

@@ -160,6 +160,23 @@ bool QtPlatform::ask_yes_no(const std::string &text)
     return yes;
 }
 
+QuestionAnswer QtPlatform::ask_yes_no_save(const std::string &text)
+{
+    QuestionAnswer answer = QuestionAnswer::No;
+    run_on_ui_thread([&] {
+        QMessageBox box(QMessageBox::Question, QString::fromLatin1(APP_CAPTION), QString::fromStdString(text),
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Save, owner_.data());
+        box.setObjectName(QStringLiteral("question_box"));
+        box.setDefaultButton(QMessageBox::No);
+        box.setEscapeButton(QMessageBox::No);
+        const int chosen = box.exec();
+        answer = chosen == QMessageBox::Yes ? QuestionAnswer::Yes
+                 : chosen == QMessageBox::Save ? QuestionAnswer::Save
+                                                : QuestionAnswer::No;
+    });
+    return answer;
+}
+
 namespace {
 
 // The folder of the last chosen file: the next dialog starts there, as the
@@ -237,8 +254,11 @@ void QtPlatform::set_status_text(const std::string &text)
 void QtPlatform::set_progress(int percent)
 {
     post_to_ui_thread([this, percent] {
-        if (progress_)
-            progress_->setValue(percent < 0 ? 0 : percent > 100 ? 100 : percent);
+        if (!progress_)
+            return;
+        // The bar is there only while work runs.
+        progress_->setVisible(percent >= 0);
+        progress_->setValue(percent < 0 ? 0 : percent > 100 ? 100 : percent);
     });
 }
 

@@ -39,6 +39,7 @@ public:
 
     void show_message(const std::string &text, MessageIcon icon) override;
     bool ask_yes_no(const std::string &text) override;
+    QuestionAnswer ask_yes_no_save(const std::string &text) override;
     std::string open_file_dialog(const std::string &filter, const std::string &title) override;
     std::string save_file_dialog(const std::string &filter, const std::string &title) override;
     std::vector<std::string> open_files_dialog(const std::string &filter, const std::string &title) override;

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include <IL/il.h>
@@ -35,6 +36,13 @@ std::string &save_name()
 }
 
 std::string &colormap_name()
+{
+    static std::string name;
+    return name;
+}
+
+// The file the last Generate Colormap wrote, until it is taken.
+std::string &written_colormap()
 {
     static std::string name;
     return name;
@@ -173,8 +181,14 @@ bool palette_editor_generate_colormap(const uint8_t *colors)
         show_warning(format_text("Error %i Encountered: %s (%s)", code, std::strerror(code), path.c_str()));
         return false;
     }
+    written_colormap() = path;
+    platform().set_status_text(colormap_written_text(path));
     return true;
 }
+
+std::string colormap_written_text(const std::string &path) { return "Colormap written to " + path; }
+
+std::string palette_editor_take_written_colormap() { return std::exchange(written_colormap(), std::string()); }
 
 bool palette_apply_to_bound_image(const uint8_t *colors, int count, bool maintain_indexes)
 {

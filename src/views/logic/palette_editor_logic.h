@@ -65,6 +65,11 @@ void palette_editor_save(const PaletteGridState &grid);
 // `colors`. A file that cannot be written is reported with its name and
 // the cause; the file that was there is kept. True when written.
 bool palette_editor_generate_colormap(const uint8_t *colors);
+// What the status bar says once a colormap has been written to `path`.
+std::string colormap_written_text(const std::string &path);
+// The file the last Generate Colormap wrote, handed over once: empty when
+// none was written since the last call.
+std::string palette_editor_take_written_colormap();
 // The Generate Colormap dialog's OK on the texts of its two fields: false
 // with the warning when the fullbright count is not 0..256 (the dialog stays
 // open), else true with the parameters.

@@ -129,7 +129,7 @@ int32_t quake_sprite_load(const char *path, Animation *anim)
         const int count = read_palette_block(in, own_palette);
         if (count < 1) {
             // Frames without a palette would show nothing meaningful.
-            sprite_give_up(anim, format_text("Sprite palette holds %i colours; at least 1 is needed", count));
+            sprite_give_up(anim, format_text("Cannot read %s: its sprite palette holds %i colours; at least 1 is needed", path, count));
             return 0;
         }
         pixels.palette = own_palette;

@@ -111,19 +111,19 @@ int32_t group_frame_count(ByteReader &in, int32_t entry, const SpriteHeader &hea
     const int32_t stored = in.i32();
     const uint64_t capacity = in.remaining() / MIN_GROUP_FRAME_SIZE;
     if (stored < 0) {
-        sprite_give_up(anim, format_text("Sprite frame entry %i has a negative frame count (%i)", entry, stored));
+        sprite_give_up(anim, format_text("Cannot read %s: sprite frame entry %i has a negative frame count (%i)", pixels.path ? pixels.path : "", entry, stored));
         return -1;
     }
     if (stored > 0) {
         if (static_cast<uint64_t>(stored) > capacity) {
-            sprite_give_up(anim, format_text("Sprite frame entry %i claims %i frames, more than the file can hold",
-                                             entry, stored));
+            sprite_give_up(anim, format_text("Cannot read %s: sprite frame entry %i claims %i frames, more than the file can hold",
+                                             pixels.path ? pixels.path : "", entry, stored));
             return -1;
         }
         return stored;
     }
     if (!pixels.derive_empty_group_count) {
-        sprite_give_up(anim, format_text("Sprite frame entry %i is a group without frames", entry));
+        sprite_give_up(anim, format_text("Cannot read %s: sprite frame entry %i is a group without frames", pixels.path ? pixels.path : "", entry));
         return -1;
     }
     // Some writers leave the count 0: estimate it from the bytes left, with
@@ -135,14 +135,15 @@ int32_t group_frame_count(ByteReader &in, int32_t entry, const SpriteHeader &hea
                                 + 12;
     uint64_t derived = in.remaining() / frame_size;
     if (derived == 0) {
-        sprite_give_up(anim, format_text("Sprite frame entry %i is a group without frames", entry));
+        sprite_give_up(anim, format_text("Cannot read %s: sprite frame entry %i is a group without frames", pixels.path ? pixels.path : "", entry));
         return -1;
     }
     // The estimate is only a guess; never make more frames than could fit.
     if (derived > capacity)
         derived = capacity;
     if (derived == 0) {
-        sprite_give_up(anim, format_text("Sprite frame entry %i claims more frames than the file can hold", entry));
+        sprite_give_up(anim, format_text("Cannot read %s: sprite frame entry %i claims more frames than the file can hold", pixels.path ? pixels.path : "",
+                                             entry));
         return -1;
     }
     return static_cast<int32_t>(derived);
@@ -388,8 +389,8 @@ int32_t sprite_read_entries(ByteReader &in, const SpriteHeader &header, const Sp
         return 0;
     }
     if (static_cast<uint64_t>(header.entry_count) > in.remaining() / MIN_ENTRY_SIZE) {
-        sprite_give_up(anim, format_text("Sprite claims %i frame entries, more than the file can hold",
-                                         header.entry_count));
+        sprite_give_up(anim, format_text("Cannot read %s: the sprite claims %i frame entries, more than the file can hold",
+                                         pixels.path ? pixels.path : "", header.entry_count));
         return 0;
     }
     const bool grouped = has_group_entry(in, header.entry_count, pixels.bytes_per_pixel);
@@ -397,7 +398,7 @@ int32_t sprite_read_entries(ByteReader &in, const SpriteHeader &header, const Sp
     if (!read)
         return 0;
     if (in.short_read())
-        show_warning("Sprite file is truncated; the missing bytes were read as zeros");
+        show_warning(format_text("Sprite file %s is truncated; the missing bytes were read as zeros", pixels.path ? pixels.path : ""));
     return 1;
 }
 

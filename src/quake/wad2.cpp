@@ -566,21 +566,21 @@ int32_t wad2_load(const char *path, Animation *anim)
     }
     // The checks run in order, each before anything it guards is read.
     if (file.size() < HEADER_SIZE) {
-        give_up(anim, "WAD2 file is too short for its header");
+        give_up(anim, format_text("Cannot read %s: the WAD2 file is too short for its header", path));
         return 0;
     }
     const int32_t count = in.i32();
     const int32_t directory = in.i32();
     if (count < 0) {
-        give_up(anim, format_text("WAD2 directory has a negative entry count (%i)", count));
+        give_up(anim, format_text("Cannot read %s: its WAD2 directory has a negative entry count (%i)", path, count));
         return 0;
     }
     if (directory < 0 || static_cast<uint64_t>(directory) > file.size()) {
-        give_up(anim, format_text("WAD2 directory offset %i lies outside the file", directory));
+        give_up(anim, format_text("Cannot read %s: its WAD2 directory offset %i lies outside the file", path, directory));
         return 0;
     }
     if (static_cast<uint64_t>(count) > (file.size() - static_cast<uint64_t>(directory)) / ENTRY_SIZE) {
-        give_up(anim, format_text("WAD2 directory of %i entries does not fit in the file", count));
+        give_up(anim, format_text("Cannot read %s: its WAD2 directory of %i entries does not fit in the file", path, count));
         return 0;
     }
     // The directory is kept apart: the lumps are read through the same

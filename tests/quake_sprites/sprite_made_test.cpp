@@ -394,7 +394,8 @@ TEST_F(SpriteMade, Version2PaletteCountBelowOneIsRefused)
         EXPECT_EQ(anim.props.count, 0);
         ASSERT_EQ(ui.messages().size(), 1u);
         EXPECT_EQ(ui.messages()[0].text,
-                  "Sprite palette holds " + std::to_string(count) + " colours; at least 1 is needed");
+                  "Cannot read " + path + ": its sprite palette holds " + std::to_string(count)
+                      + " colours; at least 1 is needed");
         EXPECT_EQ(ui.messages()[0].icon, MessageIcon::Warning);
     }
 }
@@ -419,11 +420,13 @@ TEST_F(SpriteMade, EntryCountLargerThanTheFileCanHoldIsRefused)
 {
     SpriteBytes file;
     file.header(1, 2, 3.0f, 4, 1, 1000000).single(0, 0, 4, 1, 1);
-    EXPECT_EQ(quake_sprite_load(write("many.spr", file.bytes()).c_str(), &anim), 0);
+    const std::string path = write("many.spr", file.bytes());
+    EXPECT_EQ(quake_sprite_load(path.c_str(), &anim), 0);
     EXPECT_EQ(anim.group_count, 0);
     EXPECT_EQ(anim.props.count, 0);
-    EXPECT_EQ(message_texts(),
-              std::vector<std::string>{"Sprite claims 1000000 frame entries, more than the file can hold"});
+    EXPECT_EQ(message_texts(), std::vector<std::string>{"Cannot read " + path
+                                                        + ": the sprite claims 1000000 frame entries, more than the "
+                                                          "file can hold"});
 }
 
 TEST_F(SpriteMade, GroupCountZeroIsTakenFromTheBytesLeft)
@@ -452,9 +455,11 @@ TEST_F(SpriteMade, GroupCountZeroWithNothingLeftIsRefused)
     file.out.i32(1);
     file.out.i32(0);
     file.out.zeros(20); // far less than one 64 x 64 frame
-    EXPECT_EQ(quake_sprite_load(write("zero.spr", file.bytes()).c_str(), &anim), 0);
+    const std::string path = write("zero.spr", file.bytes());
+    EXPECT_EQ(quake_sprite_load(path.c_str(), &anim), 0);
     EXPECT_EQ(anim.group_count, 0);
-    EXPECT_EQ(message_texts(), std::vector<std::string>{"Sprite frame entry 0 is a group without frames"});
+    EXPECT_EQ(message_texts(),
+              std::vector<std::string>{"Cannot read " + path + ": sprite frame entry 0 is a group without frames"});
 }
 
 TEST_F(SpriteMade, NegativeOrExcessiveGroupCountsAreRefused)
@@ -464,19 +469,24 @@ TEST_F(SpriteMade, NegativeOrExcessiveGroupCountsAreRefused)
     negative.out.i32(1);
     negative.out.i32(-5);
     negative.out.zeros(40);
-    EXPECT_EQ(quake_sprite_load(write("neg.spr", negative.bytes()).c_str(), &anim), 0);
+    const std::string negative_path = write("neg.spr", negative.bytes());
+    EXPECT_EQ(quake_sprite_load(negative_path.c_str(), &anim), 0);
     EXPECT_EQ(anim.group_count, 0);
     SpriteBytes huge;
     huge.header(1, 2, 3.0f, 4, 4, 2).single(0, 0, 4, 4, 0);
     huge.out.i32(1);
     huge.out.i32(0x7fffffff);
     huge.out.zeros(40);
-    EXPECT_EQ(quake_sprite_load(write("huge.spr", huge.bytes()).c_str(), &anim), 0);
+    const std::string huge_path = write("huge.spr", huge.bytes());
+    EXPECT_EQ(quake_sprite_load(huge_path.c_str(), &anim), 0);
     EXPECT_EQ(anim.group_count, 0);
     EXPECT_EQ(anim.props.count, 0);
     EXPECT_EQ(message_texts(),
-              (std::vector<std::string>{"Sprite frame entry 0 has a negative frame count (-5)",
-                                        "Sprite frame entry 1 claims 2147483647 frames, more than the file can hold"}));
+              (std::vector<std::string>{"Cannot read " + negative_path
+                                            + ": sprite frame entry 0 has a negative frame count (-5)",
+                                        "Cannot read " + huge_path
+                                            + ": sprite frame entry 1 claims 2147483647 frames, more than the file "
+                                              "can hold"}));
 }
 
 TEST_F(SpriteMade, FrameOfUnusableSizeKeepsAnEmptyImageAndTheNextFrameStillReads)
@@ -502,11 +512,13 @@ TEST_F(SpriteMade, TruncatedFrameReadsZerosForTheMissingBytesAndSaysSo)
     file.header(1, 2, 3.0f, 4, 4, 1).single(0, 0, 4, 4, 1);
     std::vector<uint8_t> cut = file.bytes();
     cut.resize(cut.size() - 6);
-    ASSERT_EQ(quake_sprite_load(write("cut.spr", cut).c_str(), &anim), 1);
+    const std::string path = write("cut.spr", cut);
+    ASSERT_EQ(quake_sprite_load(path.c_str(), &anim), 1);
     std::vector<uint8_t> want = counting_pixels(16, 1);
     std::fill(want.end() - 6, want.end(), 0);
     EXPECT_EQ(raw_of(anim.groups[0].frames[0].image), want);
-    EXPECT_EQ(message_texts(), std::vector<std::string>{"Sprite file is truncated; the missing bytes were read as zeros"});
+    EXPECT_EQ(message_texts(), std::vector<std::string>{"Sprite file " + path
+                                                        + " is truncated; the missing bytes were read as zeros"});
 }
 
 TEST_F(SpriteMade, UnknownVersionIsRefusedWithItsNumber)
@@ -609,10 +621,12 @@ TEST_F(SpriteMade, Sprite32ReaderRefusesOtherVersionsAndBadCounts)
     empty_group.out.i32(1);
     empty_group.out.i32(0);
     empty_group.frame(0, 0, 1, 1, 0, 4);
-    EXPECT_EQ(sprite32_load(write("g0.spr32", empty_group.bytes()).c_str(), &anim), 0);
+    const std::string group_path = write("g0.spr32", empty_group.bytes());
+    EXPECT_EQ(sprite32_load(group_path.c_str(), &anim), 0);
     EXPECT_EQ(anim.group_count, 0);
     EXPECT_EQ(anim.props.count, 0);
-    EXPECT_EQ(message_texts(), std::vector<std::string>{"Sprite frame entry 0 is a group without frames"});
+    EXPECT_EQ(message_texts(),
+              std::vector<std::string>{"Cannot read " + group_path + ": sprite frame entry 0 is a group without frames"});
 }
 
 TEST_F(SpriteMade, Sprite32FrameSidesAreBoundedLikeVersion1)

@@ -133,7 +133,8 @@ TEST_F(SpriteMutation, UngroupedSpriteWithHugeDeclaredFrame)
     ASSERT_EQ(anim.group_count, 1);
     EXPECT_EQ(image_width(anim.groups[0].frames[0].image), 16384);
     EXPECT_EQ(raw_of(anim.groups[0].frames[0].image), std::vector<uint8_t>(16384 * 2, 0));
-    EXPECT_EQ(message_texts(), std::vector<std::string>{"Sprite file is truncated; the missing bytes were read as zeros"});
+    EXPECT_EQ(message_texts(), std::vector<std::string>{"Sprite file " + path
+                                                        + " is truncated; the missing bytes were read as zeros"});
 }
 
 } // namespace

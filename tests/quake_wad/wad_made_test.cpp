@@ -300,21 +300,22 @@ TEST_F(WadMade, BrokenHeadersAndDirectoriesAreRefusedWithAMessage)
     std::vector<uint8_t> negative_offset = good;
     negative_offset[11] = 0x80;
     const std::vector<Fault> faults = {
-        {"short header", {'W', 'A', 'D', '2', 1, 0}, "WAD2 file is too short for its header"},
-        {"negative count", negative, "WAD2 directory has a negative entry count (-1)"},
-        {"directory outside", outside, "WAD2 directory offset 4096 lies outside the file"},
+        {"short header", {'W', 'A', 'D', '2', 1, 0}, "the WAD2 file is too short for its header"},
+        {"negative count", negative, "its WAD2 directory has a negative entry count (-1)"},
+        {"directory outside", outside, "its WAD2 directory offset 4096 lies outside the file"},
         {"negative directory offset", negative_offset, nullptr},
-        {"count larger than the file holds", too_many, "WAD2 directory of 2 entries does not fit in the file"},
+        {"count larger than the file holds", too_many, "its WAD2 directory of 2 entries does not fit in the file"},
     };
     for (const Fault &f : faults) {
         SCOPED_TRACE(f.what);
         reset();
         ui.clear();
-        EXPECT_EQ(wad2_load(write("bad.wad", f.bytes).c_str(), &anim), 0);
+        const std::string path = write("bad.wad", f.bytes);
+        EXPECT_EQ(wad2_load(path.c_str(), &anim), 0);
         EXPECT_EQ(anim.group_count, 0);
         ASSERT_EQ(ui.messages().size(), 1u);
         if (f.message) {
-            EXPECT_EQ(ui.messages()[0].text, f.message);
+            EXPECT_EQ(ui.messages()[0].text, "Cannot read " + path + ": " + f.message);
         }
         EXPECT_EQ(ui.messages()[0].icon, MessageIcon::Warning);
     }

@@ -145,6 +145,7 @@ TEST_F(SaveSafetyTest, OnAFullDiskEveryWriterFailsWithTheCauseAndKeepsTheOldFile
         ASSERT_EQ(ui.messages().size(), shown + 1) << target << ": " << ui.transcript();
         EXPECT_NE(last_message().find(std::strerror(ENOSPC)), std::string::npos) << target << ": " << last_message();
         EXPECT_NE(last_message().find(path), std::string::npos) << target << ": " << last_message();
+        EXPECT_EQ(last_message().find(".vorn-"), std::string::npos) << target << ": " << last_message();
         EXPECT_EQ(read_bytes(path), OLD_BYTES) << target;
         EXPECT_EQ(names_in(disk), before) << target;
     }
@@ -376,6 +377,25 @@ TEST_F(SaveSafetyTest, TheBatchToolNamesEachCause)
     }
     EXPECT_FALSE(fs::exists(dir + "/out.mip"));
     chmod(disk.c_str(), 0755);
+}
+
+TEST_F(SaveSafetyTest, OnAFullDiskTheBatchToolNamesTheTargetNotItsNewFile)
+{
+    Tmpfs tmpfs(disk, "size=64k");
+    REQUIRE_TMPFS(tmpfs);
+    const std::string palette = std::string(VORN_BINARY_DIR) + "/bin/palette.lmp";
+    for (const char *target : {"colors.pal", "colormap.lmp"})
+        write_bytes(disk + "/" + target, OLD_BYTES);
+    fill_disk(disk + "/filler");
+    for (const std::string command : {"palette", "colormap"}) {
+        const std::string target = disk + (command == "palette" ? "/colors.pal" : "/colormap.lmp");
+        const CliResult run = run_cli({command, palette, target}, dir);
+        EXPECT_EQ(run.status, 1) << command;
+        EXPECT_NE(run.err.find(target), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(std::strerror(ENOSPC)), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find(".vorn-"), std::string::npos) << run.err;
+        EXPECT_EQ(read_bytes(target), OLD_BYTES) << command;
+    }
 }
 
 TEST_F(SaveSafetyTest, ExtensionsThatNameAWrittenFormatAreWritten)

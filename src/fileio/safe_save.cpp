@@ -6,6 +6,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <dirent.h>
@@ -589,8 +590,11 @@ bool OutputFile::read_back(uint64_t offset, void *data, size_t size)
 
 std::string save_error_text(const char *path, int code)
 {
-    if (code != 0 && code == refusal_code && !refusal_text.empty())
-        return refusal_text;
+    if (code != 0 && code == refusal_code && !refusal_text.empty()) {
+        // Told once: a later failure with the same code has a cause of its own.
+        refusal_code = 0;
+        return std::move(refusal_text);
+    }
     return "Error " + std::to_string(code) + " Encountered: " + std::strerror(code) + " (" + (path ? path : "")
            + ")";
 }

@@ -140,7 +140,10 @@ std::string save_error_text(const char *path, int code);
 // their files in place without flushing them or their folder to disk, for
 // a command that writes many files into `folder` and makes them durable
 // together with finish() before it relies on them (before it writes the
-// file that lists them, say). Every save is still whole or absent.
+// file that lists them, say). A killed process still leaves each file whole
+// or absent; a power cut before finish() may leave some empty. The hidden
+// files an interrupted run left in `folder` are removed on construction
+// (the saves themselves skip that search).
 class DeferredSync {
 public:
     explicit DeferredSync(const std::string &folder);

@@ -61,6 +61,15 @@ def wad(path, textures, side=256):
         f.write(out)
 
 
+def sprite(path, frames):
+    """A version-1 Quake sprite of `frames` single frames of one pixel."""
+    out = bytearray(b"IDSP" + struct.pack("<iifiiifi", 1, 2, 1.0, 1, 1, frames, 0.0, 0))
+    for f in range(frames):
+        out += struct.pack("<iiiii", 0, 0, 0, 1, 1) + bytes([f % 256])
+    with open(path, "wb") as f:
+        f.write(out)
+
+
 def gif(path, frames, side):
     """An animated GIF of `frames` frames of side x side, 256 colours. Its
     LZW data holds one code a pixel, with a clear code before the table
@@ -168,6 +177,7 @@ def main():
             png(os.path.join(work, "smooth%d.png" % side), side, side,
                 lambda x, y, s=side: (x * 255 // s, y * 255 // s, (x + y) * 127 // s))
         gif(os.path.join(work, "anim.gif"), 40, 512)
+        sprite(os.path.join(work, "frames.spr"), 2500)
         shutil.copy(os.path.join(build, "bin", "palette.lmp"), work)
         if magick:
             # The Quake palette as a 16 x 16 image, for ImageMagick's -remap.
@@ -186,6 +196,12 @@ def main():
                     ["dd", "if=" + w("w%d.wad" % n), "of=" + w("copy.wad"), "bs=4M", "conv=fsync", "status=none"],
                     runs, "dd fsync")
         compare("info 1000-texture WAD2", [cli, "info", w("w1000.wad")], ["cat", w("w1000.wad")], runs, "cat")
+        # Export makes its frames durable together at the end; a copy of the
+        # same files followed by one sync of their file system does the same.
+        subprocess.run([cli, "export", w("frames.spr"), w("exported")], stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, check=True)
+        compare("export 2500 one-pixel frames", [cli, "export", "--force", w("frames.spr"), w("frames")],
+                ["sh", "-c", 'cp -rT "$0" "$1" && sync -f "$1"', w("exported"), w("copied")], runs, "cp -r + sync")
         # A one-image target takes a GIF's first frame alone; `info` decodes
         # every frame.
         first_frame = [cli, "convert", w("anim.gif"), w("first.bmp")]

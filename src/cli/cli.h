@@ -115,14 +115,9 @@ bool cli_text_from_json(const Json &value, std::string &text, std::string &error
 // (naming the record) when the value is not such a list.
 bool cli_properties_from_json(const Json &value, PropertyList *list, std::string &error);
 
-// Writes `bytes` to `path` through a temporary file beside it; false with
-// errno set on failure (the old file is then untouched).
+// Saves `bytes` as `path` like every writer (see fileio/safe_save.h); false
+// with errno set on failure (the old file is then untouched).
 bool cli_write_file(const std::string &path, const std::string &bytes);
-// A new empty file beside `path` with the same extension, for writers that
-// take a name ("" when the folder is not writable), and the rename that
-// puts it in place (removing it when that fails).
-std::string cli_temporary_beside(const std::string &path);
-bool cli_put_in_place(const std::string &temporary, const std::string &path);
 
 // ---------------------------------------------------------------------------
 // Palette matching options of the commands that save: --palette FILE,

@@ -7,12 +7,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "cli/cli.h"
 #include "document/animation.h"
 #include "document/props.h"
+#include "fileio/byte_io.h"
 #include "fileio/format_table.h"
 #include "plugins/host_table.h"
 #include "quake/palette_match.h"
@@ -376,67 +375,9 @@ bool cli_properties_from_json(const Json &value, PropertyList *list, std::string
     return true;
 }
 
-std::string cli_temporary_beside(const std::string &path)
-{
-    const size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    const size_t dot = name.rfind('.');
-    const std::string extension = dot == std::string::npos || dot == 0 ? std::string() : name.substr(dot);
-    std::string pattern = folder + "." + name.substr(0, name.size() - extension.size()) + ".vorn-XXXXXX" + extension;
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    const int fd = mkstemps(buffer.data(), static_cast<int>(extension.size()));
-    if (fd < 0)
-        return {};
-    // The file gets the permissions the target has, or would get.
-    struct stat existing;
-    mode_t mode;
-    if (stat(path.c_str(), &existing) == 0) {
-        mode = existing.st_mode & 07777;
-    } else {
-        const mode_t mask = umask(0);
-        umask(mask);
-        mode = 0666 & ~mask;
-    }
-    fchmod(fd, mode);
-    close(fd);
-    errno = 0;
-    return buffer.data();
-}
-
-bool cli_put_in_place(const std::string &temporary, const std::string &path)
-{
-    if (std::rename(temporary.c_str(), path.c_str()) == 0)
-        return true;
-    const int saved = errno;
-    unlink(temporary.c_str());
-    errno = saved;
-    return false;
-}
-
 bool cli_write_file(const std::string &path, const std::string &bytes)
 {
-    const std::string temporary = cli_temporary_beside(path);
-    if (temporary.empty())
-        return false;
-    FILE *file = std::fopen(temporary.c_str(), "wb");
-    if (!file) {
-        const int saved = errno;
-        unlink(temporary.c_str());
-        errno = saved;
-        return false;
-    }
-    errno = 0;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed) {
-        const int saved = errno ? errno : EIO;
-        unlink(temporary.c_str());
-        errno = saved;
-        return false;
-    }
-    return cli_put_in_place(temporary, path);
+    return write_file(path.c_str(), bytes.data(), bytes.size());
 }
 
 // ---------------------------------------------------------------------------

@@ -11,7 +11,9 @@
 #include "cli/cli.h"
 #include "cli/frame_files.h"
 #include "document/animation.h"
+#include "fileio/byte_io.h"
 #include "fileio/format_table.h"
+#include "fileio/safe_save.h"
 #include "plugins/host_table.h"
 
 namespace fs = std::filesystem;
@@ -106,6 +108,11 @@ int cli_export(const Args &args)
     Json groups = Json::array();
     int done = 0;
     int status = 0;
+    // Each frame is saved whole or not at all, but none is flushed to disk
+    // on its own: that took two waits for the disk per frame. The folder is
+    // flushed once when every frame is in it, and only then is the manifest
+    // that lists them written (and flushed).
+    DeferredSync deferred(dir);
     for (int g = 0; g < anim.group_count && !status; ++g) {
         const Group &group = anim.groups[g];
         Json frames = Json::array();
@@ -134,6 +141,9 @@ int cli_export(const Args &args)
                               {"properties", cli_json_properties(group.props)},
                               {"frames", frames}});
     }
+    if (!deferred.finish() && !status)
+        status = run.fail("The frames written to " + dir + " could not be flushed to disk: " + std::strerror(errno)
+                          + "; no manifest written");
     if (!status) {
         Json manifest = Json::object();
         manifest["format"] = MANIFEST_FORMAT;
@@ -142,10 +152,11 @@ int cli_export(const Args &args)
         manifest["properties"] = cli_json_properties(anim.props);
         manifest["groups"] = groups;
         const std::string path = dir + "/" + MANIFEST_NAME;
-        if (cli_write_file(path, manifest.dump(2) + "\n"))
+        const std::string text = manifest.dump(2) + "\n";
+        if (write_file(path.c_str(), text.data(), text.size()))
             run.wrote(path);
         else
-            status = run.fail(path + " could not be written: " + std::strerror(errno));
+            status = run.fail(save_error_text(path.c_str(), errno ? errno : EIO));
     }
     run.extra()["groups"] = anim.group_count;
     run.extra()["frames"] = total;

@@ -127,7 +127,7 @@ int report_save_error(const char *path, int code)
     if (code) {
         host_clear_errors();
         errno = 0;
-        show_warning(format_text("Error %i Encountered: %s (%s)", code, std::strerror(code), path));
+        show_warning(save_error_text(path, code));
         return 1;
     }
     const ILenum library_error = ilGetError();

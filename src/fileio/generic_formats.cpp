@@ -363,6 +363,50 @@ bool extension_known(const char *path, const std::string &ext)
     return ilTypeFromExt(path) != IL_TYPE_UNKNOWN;
 }
 
+// The library's TIFF writer stamps the time of the save into the file's
+// DateTime tag, so two saves of one image differ; it offers no way to leave
+// it out. The stamp is overwritten with a fixed time of the same length
+// (the tag's text is always "YYYY:MM:DD HH:MM:SS"). `start` and `end`
+// bound the file the library wrote; anything unexpected is left alone.
+bool fix_tiff_time_stamp(OutputFile &file, uint64_t start, uint64_t end)
+{
+    static const char FIXED[20] = "1970:01:01 00:00:00";
+    constexpr uint16_t DATE_TIME = 306, ASCII = 2;
+    uint8_t header[8];
+    if (end < start + sizeof header || !file.read_back(start, header, sizeof header))
+        return false;
+    const bool little = header[0] == 'I' && header[1] == 'I';
+    if (!little && !(header[0] == 'M' && header[1] == 'M'))
+        return true;
+    const auto u16 = [little](const uint8_t *p) {
+        return static_cast<uint16_t>(little ? p[0] | p[1] << 8 : p[0] << 8 | p[1]);
+    };
+    const auto u32 = [little](const uint8_t *p) {
+        return little ? uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24
+                      : uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | uint32_t(p[3]);
+    };
+    const uint64_t directory = start + u32(header + 4);
+    uint8_t count_bytes[2];
+    if (directory + 2 > end || !file.read_back(directory, count_bytes, 2))
+        return false;
+    const uint64_t count = u16(count_bytes);
+    if (directory + 2 + count * 12 > end)
+        return true;
+    std::vector<uint8_t> entries(count * 12);
+    if (!file.read_back(directory + 2, entries.data(), entries.size()))
+        return false;
+    for (uint64_t i = 0; i < count; ++i) {
+        const uint8_t *entry = entries.data() + i * 12;
+        if (u16(entry) != DATE_TIME || u16(entry + 2) != ASCII || u32(entry + 4) != sizeof FIXED)
+            continue;
+        const uint64_t at = start + u32(entry + 8);
+        if (at + sizeof FIXED > end)
+            return true;
+        return file.patch(at, FIXED, sizeof FIXED);
+    }
+    return true;
+}
+
 // Writes the bound image through a stream of ours: the library ignores its
 // own write errors, the stream keeps them.
 bool save_bound_image(const char *path, ILenum type)
@@ -394,6 +438,12 @@ bool save_bound_image(const char *path, ILenum type)
     if (encoded && type == IL_TGA) {
         const uint8_t origin[4] = {0, 0, 0, 0};
         encoded = file.patch(static_cast<uint64_t>(start) + 8, origin, sizeof origin);
+    }
+    if (encoded && type == IL_TIF) {
+        // The library may have left the stream anywhere (it goes back to
+        // the header last): the file ends where the stream can go.
+        const long end = std::fseek(stream, 0, SEEK_END) == 0 ? std::ftell(stream) : -1;
+        encoded = end > start && fix_tiff_time_stamp(file, static_cast<uint64_t>(start), static_cast<uint64_t>(end));
     }
     const bool written = file.finish();
     return encoded && written;

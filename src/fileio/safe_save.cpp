@@ -6,6 +6,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <dirent.h>
@@ -22,6 +23,7 @@ namespace {
 thread_local const char *guarded_path = nullptr;
 thread_local AtomicFile *guarded_file = nullptr;
 thread_local bool refused = false;
+thread_local bool deferred_sync = false;
 
 constexpr const char *HIDDEN_MARK = ".vorn-";
 constexpr size_t RANDOM_CHARS = 6;
@@ -44,21 +46,63 @@ std::string name_of(const std::string &path)
 
 // The file a chain of symbolic links ends at; the path itself when it is
 // no link. A link to a file that does not exist yet names the file to make.
-std::string follow_links(const std::string &path)
+// False for a chain too long to end (a loop), as the system counts them.
+bool follow_links(const std::string &path, std::string &resolved)
 {
     std::string current = path;
-    for (int depth = 0; depth < 40; ++depth) {
+    for (int depth = 0; depth <= 40; ++depth) {
         char target[PATH_MAX];
         const ssize_t n = readlink(current.c_str(), target, sizeof target - 1);
-        if (n < 0)
-            return current;
+        if (n < 0) {
+            resolved = current;
+            return true;
+        }
         const std::string link(target, static_cast<size_t>(n));
         if (!link.empty() && link[0] == '/')
             current = link;
         else
             current = folder_of(current) + "/" + link;
     }
-    return current;
+    return false;
+}
+
+// Why the last create() on this thread refused its target, for the message
+// of the save; empty after any other outcome.
+thread_local int refusal_code = 0;
+thread_local std::string refusal_text;
+
+bool refuse(int code, const std::string &text)
+{
+    refusal_code = code;
+    refusal_text = text;
+    errno = code;
+    return false;
+}
+
+const char *kind_of_file(mode_t mode)
+{
+    if (S_ISCHR(mode))
+        return "a character device";
+    if (S_ISBLK(mode))
+        return "a block device";
+    if (S_ISFIFO(mode))
+        return "a named pipe (FIFO)";
+    if (S_ISSOCK(mode))
+        return "a socket";
+    return "not a regular file";
+}
+
+// True when the mode bits let this process write to the file. Checked by
+// hand because the save replaces the file rather than opening it, which
+// the folder's permissions alone allow, and because the superuser passes
+// every permission check: for it, a file that nobody may write is
+// protected too.
+bool writable_by_mode(const std::string &path, const struct stat &st)
+{
+    if (geteuid() == 0)
+        return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
+    // A read-only file system is the rename's to report, with its own cause.
+    return faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0 || errno != EACCES;
 }
 
 // Splits a file name into the part before its last '.' and the rest, the
@@ -171,30 +215,51 @@ bool AtomicFile::create(const char *target, Kind kind)
         errno = ENOENT;
         return false;
     }
-    resolved_ = follow_links(target);
+    refusal_code = 0;
+    refusal_text.clear();
+    const std::string given = target;
+    if (!follow_links(given, resolved_))
+        return refuse(ELOOP, given + " is a loop of symbolic links that leads to no file: nothing written");
     folder_ = folder_of(resolved_);
     const std::string name = name_of(resolved_);
     if (name.empty()) {
         errno = EISDIR;
         return false;
     }
+    // What the user named, and the file it leads to when that is another.
+    const std::string shown = resolved_ == given ? given : given + " (which leads to " + resolved_ + ")";
 
     struct stat st;
     target_exists_ = stat(resolved_.c_str(), &st) == 0;
+    if (!target_exists_ && errno != ENOENT)
+        return false;
     if (target_exists_) {
         if (S_ISDIR(st.st_mode)) {
             errno = EISDIR;
             return false;
         }
+        // A save puts a new regular file in place of the old one: a device,
+        // a pipe or a socket would be replaced, not written to.
+        if (!S_ISREG(st.st_mode))
+            return refuse(EPERM, shown + " is " + kind_of_file(st.st_mode)
+                                     + ", not a regular file: a save does not replace it; nothing written");
+        if (!writable_by_mode(resolved_, st))
+            return refuse(EACCES, shown + " is write-protected: nothing written (allow writing to it, or save "
+                                          "under another name)");
         target_mode_ = st.st_mode & 07777;
         target_uid_ = st.st_uid;
         target_gid_ = st.st_gid;
     }
 
-    remove_stale_files(folder_, name);
+    if (!deferred_sync)
+        remove_stale_files(folder_, name);
 
-    if (kind == Kind::Anonymous) {
-        fd_ = open(folder_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    // An anonymous file costs the file system more to make than a named
+    // one (several times more on ext4), which tells when thousands are
+    // saved in a row; those take hidden names, and DeferredSync clears
+    // what an interrupted run left.
+    if (kind == Kind::Anonymous && !deferred_sync) {
+        fd_ = open(folder_.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
         if (fd_ >= 0)
             return true;
         if (!anonymous_unsupported(errno))
@@ -202,7 +267,7 @@ bool AtomicFile::create(const char *target, Kind kind)
     }
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string candidate = hidden_name(folder_, name);
-        fd_ = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd_ = open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd_ >= 0) {
             temporary_ = candidate;
             return true;
@@ -273,7 +338,7 @@ bool AtomicFile::commit()
         errno = error_;
         return false;
     }
-    if (fsync(fd_) != 0) {
+    if (!deferred_sync && fsync(fd_) != 0) {
         note_error(errno);
         return false;
     }
@@ -303,7 +368,7 @@ bool AtomicFile::commit()
     const int closed = close(fd_);
     fd_ = -1;
     (void)closed; // the data were flushed above; the file is in place
-    const int dir = open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dir = deferred_sync ? -1 : open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         fsync(dir);
         close(dir);
@@ -501,6 +566,80 @@ bool OutputFile::finish()
     if (owned_ && !own_.commit())
         return fail(own_.error() ? own_.error() : errno);
     return true;
+}
+
+bool OutputFile::read_back(uint64_t offset, void *data, size_t size)
+{
+    if (!file_)
+        return fail(EBADF);
+    if (stream_ && std::fflush(stream_) != 0)
+        return fail(file_->error() ? file_->error() : EIO);
+    auto *p = static_cast<uint8_t *>(data);
+    while (size > 0) {
+        const ssize_t n = pread(file_->fd(), p, size, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return fail(n < 0 ? errno : EIO);
+        p += n;
+        offset += static_cast<uint64_t>(n);
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+std::string save_error_text(const char *path, int code)
+{
+    if (code != 0 && code == refusal_code && !refusal_text.empty()) {
+        // Told once: a later failure with the same code has a cause of its own.
+        refusal_code = 0;
+        return std::move(refusal_text);
+    }
+    return "Error " + std::to_string(code) + " Encountered: " + std::strerror(code) + " (" + (path ? path : "")
+           + ")";
+}
+
+DeferredSync::DeferredSync(const std::string &folder) : folder_(folder), previous_(deferred_sync)
+{
+    deferred_sync = true;
+    // The saves below skip the search for what an interrupted save left
+    // beside their targets, which would read the whole folder each time:
+    // the folder is searched once here instead.
+    DIR *dir = opendir(folder.c_str());
+    if (!dir)
+        return;
+    const int dir_fd = dirfd(dir);
+    while (const dirent *entry = readdir(dir)) {
+        const std::string entry_name = entry->d_name;
+        const size_t mark = entry_name.find(HIDDEN_MARK, 1);
+        if (entry_name[0] != '.' || mark == std::string::npos)
+            continue;
+        const size_t dot = entry_name.find('.', mark + std::strlen(HIDDEN_MARK));
+        const std::string extension = dot == std::string::npos ? std::string() : entry_name.substr(dot);
+        if (!is_hidden_name_for(entry_name, entry_name.substr(1, mark - 1), extension))
+            continue;
+        struct stat st;
+        if (fstatat(dir_fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+            unlinkat(dir_fd, entry->d_name, 0);
+    }
+    closedir(dir);
+}
+
+DeferredSync::~DeferredSync() { deferred_sync = previous_; }
+
+bool DeferredSync::finish()
+{
+    deferred_sync = previous_;
+    const int dir = open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0)
+        return false;
+    // One flush of the file system that holds the folder puts every file
+    // written meanwhile, and the folder's entries for them, on disk.
+    const bool synced = syncfs(dir) == 0;
+    const int code = errno;
+    close(dir);
+    errno = synced ? 0 : code;
+    return synced;
 }
 
 void save_refused() { refused = true; }

@@ -38,7 +38,11 @@ public:
     // Makes the new file for `target`. Symbolic links are followed, so the
     // file a link points to is the one replaced. Stale hidden files of an
     // earlier, interrupted save of the same target are removed first. False
-    // with errno set when the folder takes no new file.
+    // with errno set when the folder takes no new file, and when the target
+    // is refused: a loop of links (ELOOP), anything but a regular file
+    // (EPERM) or a file whose mode bits allow this process no writing
+    // (EACCES, checked for the superuser too); save_error_text() then says
+    // which.
     bool create(const char *target, Kind kind = Kind::Anonymous);
 
     int fd() const { return fd_; }
@@ -109,6 +113,9 @@ public:
     // Overwrites `size` bytes at `offset` of what has been written (the
     // stream is flushed first).
     bool patch(uint64_t offset, const void *data, size_t size);
+    // Reads back `size` bytes at `offset` of what has been written (the
+    // stream is flushed first), for a writer that mends its output.
+    bool read_back(uint64_t offset, void *data, size_t size);
     // Ends the writing: checks the stream, and puts the file in place when
     // this output guards its own save. False with errno set on any failure
     // since open().
@@ -122,6 +129,35 @@ private:
     FILE *stream_ = nullptr;
     bool owned_ = false;
     bool failed_ = false;
+};
+
+// The message for a save of `path` that failed with `code`: why create()
+// refused the target when it did (on this thread, last), else the system's
+// text for the code. It names the target, never the hidden new file.
+std::string save_error_text(const char *path, int code);
+
+// While a DeferredSync lives on a thread, the saves that thread makes put
+// their files in place without flushing them or their folder to disk, for
+// a command that writes many files into `folder` and makes them durable
+// together with finish() before it relies on them (before it writes the
+// file that lists them, say). A killed process still leaves each file whole
+// or absent; a power cut before finish() may leave some empty. The hidden
+// files an interrupted run left in `folder` are removed on construction
+// (the saves themselves skip that search).
+class DeferredSync {
+public:
+    explicit DeferredSync(const std::string &folder);
+    ~DeferredSync();
+    DeferredSync(const DeferredSync &) = delete;
+    DeferredSync &operator=(const DeferredSync &) = delete;
+
+    // Ends the deferral and flushes the folder's file system (syncfs);
+    // false with errno set when that failed.
+    bool finish();
+
+private:
+    std::string folder_;
+    bool previous_;
 };
 
 // A writer that declines a save for a reason it has told the user (a "No"

@@ -2,6 +2,7 @@
 // a sheet, several inputs for convert, and the round trip against convert.
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -22,6 +23,16 @@ namespace fs = std::filesystem;
 using nlohmann::json;
 
 namespace {
+
+// The sanitizer build runs the tool several times slower, and `pack` of a
+// folder decodes each of its images in a child process: the archives of
+// more than a thousand frames took most of a five-minute budget there, so
+// they are round-tripped in the normal build only.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr uintmax_t LARGEST_FIXTURE = 256 * 1024;
+#else
+constexpr uintmax_t LARGEST_FIXTURE = UINTMAX_MAX;
+#endif
 
 std::vector<uint8_t> quake_palette()
 {
@@ -100,7 +111,7 @@ TEST_F(PipelineTest, ExportThenPackGivesTheBytesOfConvertForEveryFixture)
     for (const char *folder : {"spr", "wad"}) {
         std::vector<fs::path> files;
         for (const auto &entry : fs::directory_iterator(data_path(folder)))
-            if (entry.path().extension() == std::string(".") + folder)
+            if (entry.path().extension() == std::string(".") + folder && entry.file_size() <= LARGEST_FIXTURE)
                 files.push_back(entry.path());
         std::sort(files.begin(), files.end());
         for (const fs::path &file : files) {

@@ -12,7 +12,10 @@
 
 #include <spawn.h>
 #include <sys/mount.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -142,6 +145,7 @@ TEST_F(SaveSafetyTest, OnAFullDiskEveryWriterFailsWithTheCauseAndKeepsTheOldFile
         ASSERT_EQ(ui.messages().size(), shown + 1) << target << ": " << ui.transcript();
         EXPECT_NE(last_message().find(std::strerror(ENOSPC)), std::string::npos) << target << ": " << last_message();
         EXPECT_NE(last_message().find(path), std::string::npos) << target << ": " << last_message();
+        EXPECT_EQ(last_message().find(".vorn-"), std::string::npos) << target << ": " << last_message();
         EXPECT_EQ(read_bytes(path), OLD_BYTES) << target;
         EXPECT_EQ(names_in(disk), before) << target;
     }
@@ -181,6 +185,71 @@ TEST_F(SaveSafetyTest, ThroughASymbolicLinkTheLinkStaysAndItsFileKeepsItsMode)
         EXPECT_EQ(st.st_mode & 07777, 0640u) << name;
     }
     EXPECT_EQ(names_in(dir + "/real"), (std::vector<std::string>{"a.lmp", "b.png"}));
+}
+
+// A unix socket bound at `name` in `dir`: a socket's path is short, so it
+// is bound from inside the folder.
+bool make_socket(const std::string &dir, const char *name)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, name, sizeof address.sun_path - 1);
+    const fs::path back = fs::current_path();
+    fs::current_path(dir);
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    const bool bound = fd >= 0 && bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+    fs::current_path(back);
+    if (fd >= 0)
+        close(fd);
+    return bound;
+}
+
+TEST_F(SaveSafetyTest, WhatIsNotAWritableRegularFileIsRefusedByNameAndLeftAsItWas)
+{
+    make_document(4, 4);
+    // The same device as /dev/null, in our own folder; making it needs root.
+    const bool have_device = mknod((dir + "/null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+    ASSERT_EQ(mkfifo((dir + "/pipe").c_str(), 0644), 0);
+    ASSERT_TRUE(make_socket(dir, "socket"));
+    write_bytes(dir + "/locked", OLD_BYTES);
+    ASSERT_EQ(chmod((dir + "/locked").c_str(), 0444), 0);
+    fs::create_symlink("loop_b.png", dir + "/loop_a.png");
+    fs::create_symlink("loop_a.png", dir + "/loop_b.png");
+    struct Case {
+        const char *target; // saved to, through a link to `file` when that is set
+        const char *file;
+        const char *cause;
+    };
+    const Case cases[] = {
+        {"device.png", "null", "character device"}, {"pipe.png", "pipe", "FIFO"},
+        {"socket.png", "socket", "socket"},         {"locked.png", "locked", "write-protected"},
+        {"loop_a.png", nullptr, "loop of symbolic links"},
+    };
+    for (const Case &c : cases) {
+        const std::string target = dir + "/" + c.target;
+        if (c.file && std::strcmp(c.file, "null") == 0 && !have_device) {
+            std::printf("[  SKIPPED ] %s: making a device node needs root (uid %d)\n", c.target, geteuid());
+            continue;
+        }
+        if (c.file)
+            fs::create_symlink(c.file, target);
+        const std::string file = c.file ? dir + "/" + c.file : target;
+        struct stat before, after;
+        ASSERT_EQ(lstat(file.c_str(), &before), 0) << c.target;
+        const size_t shown = ui.messages().size();
+        EXPECT_EQ(file_save(target.c_str(), &anim), 0) << c.target;
+        ASSERT_EQ(ui.messages().size(), shown + 1) << c.target << ": " << ui.transcript();
+        EXPECT_NE(last_message().find(target), std::string::npos) << last_message();
+        EXPECT_NE(last_message().find(c.cause), std::string::npos) << last_message();
+        EXPECT_EQ(last_message().find(".vorn-"), std::string::npos) << last_message();
+        ASSERT_EQ(lstat(file.c_str(), &after), 0) << c.target;
+        EXPECT_EQ(after.st_mode, before.st_mode) << c.target;
+        EXPECT_EQ(after.st_ino, before.st_ino) << c.target;
+        EXPECT_TRUE(fs::is_symlink(target) || !c.file) << c.target;
+    }
+    EXPECT_EQ(read_bytes(dir + "/locked"), OLD_BYTES);
+    for (const std::string &name : names_in(dir))
+        EXPECT_EQ(name.find(".vorn-"), std::string::npos) << name;
 }
 
 TEST_F(SaveSafetyTest, ANameOfTheLongestLengthIsSaved)
@@ -310,6 +379,25 @@ TEST_F(SaveSafetyTest, TheBatchToolNamesEachCause)
     chmod(disk.c_str(), 0755);
 }
 
+TEST_F(SaveSafetyTest, OnAFullDiskTheBatchToolNamesTheTargetNotItsNewFile)
+{
+    Tmpfs tmpfs(disk, "size=64k");
+    REQUIRE_TMPFS(tmpfs);
+    const std::string palette = std::string(VORN_BINARY_DIR) + "/bin/palette.lmp";
+    for (const char *target : {"colors.pal", "colormap.lmp"})
+        write_bytes(disk + "/" + target, OLD_BYTES);
+    fill_disk(disk + "/filler");
+    for (const std::string command : {"palette", "colormap"}) {
+        const std::string target = disk + (command == "palette" ? "/colors.pal" : "/colormap.lmp");
+        const CliResult run = run_cli({command, palette, target}, dir);
+        EXPECT_EQ(run.status, 1) << command;
+        EXPECT_NE(run.err.find(target), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(std::strerror(ENOSPC)), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find(".vorn-"), std::string::npos) << run.err;
+        EXPECT_EQ(read_bytes(target), OLD_BYTES) << command;
+    }
+}
+
 TEST_F(SaveSafetyTest, ExtensionsThatNameAWrittenFormatAreWritten)
 {
     // Other names of formats the library writes, which it does not know by
@@ -337,26 +425,30 @@ TEST_F(SaveSafetyTest, ExtensionsThatNameAWrittenFormatAreWritten)
 TEST_F(SaveSafetyTest, EveryWriterGivesTheSameBytesForTheSameDocument)
 {
     // A true-colour source with alpha and a paletted one, each written by
-    // separate processes, whose memory starts out differently.
+    // separate processes, whose memory starts out differently, and written
+    // again after the clock has moved on by a second at least (writers that
+    // stamp the time would differ).
     make_document(20, 8);
     const std::string rgba = dir + "/rgba.spr32";
     ASSERT_EQ(file_save(rgba.c_str(), &anim), 1) << ui.transcript();
     const std::vector<std::string> sources = {rgba, std::string(VORN_SOURCE_DIR) + "/resources/sample.spr"};
-    for (const std::string &source : sources) {
-        for (const char *ext : {".spr", ".spr32", ".wad", ".lmp", ".mip", ".png", ".bmp", ".tga", ".pcx", ".jpg",
-                                ".tif", ".dds", ".sgi", ".pnm", ".raw", ".psd"}) {
-            std::vector<uint8_t> first;
-            for (int run = 0; run < 2; ++run) {
-                const std::string out = dir + "/run" + std::to_string(run) + ext;
-                const CliResult result = run_cli({"convert", source, out, "--yes"}, dir);
-                ASSERT_EQ(result.status, 0) << source << " to " << ext << ": " << result.err;
-                if (run == 0)
-                    first = read_bytes(out);
-                else
-                    EXPECT_EQ(read_bytes(out), first) << source << " to " << ext;
+    const char *const extensions[] = {".spr", ".spr32", ".wad", ".lmp", ".mip", ".png", ".bmp", ".tga", ".pcx",
+                                      ".jpg", ".tif",   ".dds", ".sgi", ".pnm", ".ppm", ".pgm", ".raw", ".psd"};
+    auto output = [this](int run, size_t source, const char *ext) {
+        return dir + "/run" + std::to_string(run) + "_" + std::to_string(source) + ext;
+    };
+    for (int run = 0; run < 2; ++run) {
+        if (run == 1)
+            usleep(1100 * 1000);
+        for (size_t s = 0; s < sources.size(); ++s)
+            for (const char *ext : extensions) {
+                const CliResult result = run_cli({"convert", sources[s], output(run, s, ext), "--yes"}, dir);
+                ASSERT_EQ(result.status, 0) << sources[s] << " to " << ext << ": " << result.err;
             }
-        }
     }
+    for (size_t s = 0; s < sources.size(); ++s)
+        for (const char *ext : extensions)
+            EXPECT_EQ(read_bytes(output(1, s, ext)), read_bytes(output(0, s, ext))) << sources[s] << " to " << ext;
 }
 
 } // namespace

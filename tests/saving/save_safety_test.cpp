@@ -252,6 +252,43 @@ TEST_F(SaveSafetyTest, WhatIsNotAWritableRegularFileIsRefusedByNameAndLeftAsItWa
         EXPECT_EQ(name.find(".vorn-"), std::string::npos) << name;
 }
 
+TEST_F(SaveSafetyTest, AnOrdinaryUsersWriteProtectedFileIsRefusedAndLeftAsItWas)
+{
+    // The superuser passes every permission check, so its refusal rests on
+    // the mode bits alone; an ordinary user's rests on what the system
+    // allows it. Run as root, the save runs in a child that has become an
+    // ordinary user, in a folder of /tmp that user owns.
+    const uid_t user = geteuid() == 0 ? 65534 : geteuid();
+    const gid_t group = geteuid() == 0 ? 65534 : getegid();
+    char folder_name[] = "/tmp/vorn-protected-XXXXXX";
+    ASSERT_NE(mkdtemp(folder_name), nullptr);
+    const std::string folder = folder_name;
+    const std::string target = folder + "/mine.png";
+    write_bytes(target, OLD_BYTES);
+    ASSERT_EQ(chmod(target.c_str(), 0444), 0);
+    ASSERT_EQ(chown(folder.c_str(), user, group), 0);
+    ASSERT_EQ(chown(target.c_str(), user, group), 0);
+    make_document(4, 4);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (setgid(group) != 0 || setuid(user) != 0)
+            _exit(3);
+        const bool refused = file_save(target.c_str(), &anim) == 0;
+        const bool said = last_message().find(target + " is write-protected") != std::string::npos;
+        _exit(refused && said ? 0 : refused ? 2 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_NE(WEXITSTATUS(status), 1) << "the write-protected file was replaced";
+    EXPECT_NE(WEXITSTATUS(status), 2) << "refused without saying the file is write-protected";
+    EXPECT_NE(WEXITSTATUS(status), 3) << "could not become uid " << user;
+    EXPECT_EQ(read_bytes(target), OLD_BYTES);
+    EXPECT_EQ(names_in(folder), std::vector<std::string>{"mine.png"});
+    fs::remove_all(folder);
+}
+
 TEST_F(SaveSafetyTest, ANameOfTheLongestLengthIsSaved)
 {
     make_document();

@@ -227,30 +227,55 @@ void start_library()
     ilDisable(IL_TYPE_SET);
 }
 
+// A regular file of `path` mapped for reading, whole; empty when it cannot
+// be (missing, not a regular file, empty or past `largest` bytes).
+class MappedFile {
+public:
+    MappedFile(const char *path, uint64_t largest)
+    {
+        const int fd = open(path, O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return;
+        struct stat info{};
+        if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0
+            && static_cast<uint64_t>(info.st_size) <= largest) {
+            void *mapped = mmap(nullptr, static_cast<size_t>(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+            if (mapped != MAP_FAILED) {
+                data_ = static_cast<const uint8_t *>(mapped);
+                size_ = static_cast<size_t>(info.st_size);
+            }
+        }
+        close(fd);
+    }
+    ~MappedFile()
+    {
+        if (data_)
+            munmap(const_cast<uint8_t *>(data_), size_);
+    }
+    MappedFile(const MappedFile &) = delete;
+    MappedFile &operator=(const MappedFile &) = delete;
+    const uint8_t *data() const { return data_; }
+    size_t size() const { return size_; }
+
+private:
+    const uint8_t *data_ = nullptr;
+    size_t size_ = 0;
+};
+
 // The GIF `path` cut after its first image and closed with a trailer, in
 // `prefix`; false when the file is no GIF with a complete first image, or
 // holds nothing after it.
 bool gif_first_image(const char *path, std::vector<uint8_t> &prefix)
 {
-    const int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    const MappedFile file(path, SIZE_MAX);
+    if (!file.data())
         return false;
-    struct stat info{};
-    void *mapped = MAP_FAILED;
-    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
-        mapped = mmap(nullptr, static_cast<size_t>(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
-    close(fd);
-    if (mapped == MAP_FAILED)
-        return false;
-    const auto *data = static_cast<const uint8_t *>(mapped);
-    const size_t size = static_cast<size_t>(info.st_size);
-    const size_t length = gif_first_image_length(data, size);
-    const bool cut = length > 0 && length + 1 < size;
+    const size_t length = gif_first_image_length(file.data(), file.size());
+    const bool cut = length > 0 && length + 1 < file.size();
     if (cut) {
-        prefix.assign(data, data + length);
+        prefix.assign(file.data(), file.data() + length);
         prefix.push_back(0x3B); // the trailer
     }
-    munmap(mapped, size);
     return cut;
 }
 
@@ -264,54 +289,45 @@ bool colour_chunk(const uint8_t *type)
            || std::memcmp(type, "iCCP", 4) == 0 || std::memcmp(type, "cHRM", 4) == 0;
 }
 
+// Walks the whole chunks of a PNG of `size` bytes after its signature,
+// calling `chunk(offset, bytes)` for each; returns where the walk stopped
+// (the end, or a damaged chunk the library will report).
+template <typename Visit> size_t walk_png_chunks(const uint8_t *data, size_t size, Visit chunk)
+{
+    size_t at = 8;
+    while (at + 12 <= size) {
+        const uint64_t length = (uint64_t(data[at]) << 24) | (uint64_t(data[at + 1]) << 16)
+                                | (uint64_t(data[at + 2]) << 8) | uint64_t(data[at + 3]);
+        const uint64_t whole = length + 12;
+        if (whole > size - at)
+            break;
+        chunk(at, static_cast<size_t>(whole));
+        at += static_cast<size_t>(whole);
+    }
+    return at;
+}
+
 // The PNG `path` without its colour chunks, in `kept`; false when the file
 // is no PNG or has none of them (then it is loaded as it is).
 bool png_without_colour_chunks(const char *path, std::vector<uint8_t> &kept)
 {
     static const uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    const int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    const MappedFile file(path, INT32_MAX);
+    const uint8_t *data = file.data();
+    const size_t size = file.size();
+    if (size <= 8 || std::memcmp(data, signature, 8) != 0)
         return false;
-    struct stat info{};
-    void *mapped = MAP_FAILED;
-    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 8 && info.st_size <= INT32_MAX)
-        mapped = mmap(nullptr, static_cast<size_t>(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
-    close(fd);
-    if (mapped == MAP_FAILED)
-        return false;
-    const auto *data = static_cast<const uint8_t *>(mapped);
-    const size_t size = static_cast<size_t>(info.st_size);
     bool dropped = false;
-    if (std::memcmp(data, signature, 8) == 0) {
-        size_t at = 8;
-        while (at + 12 <= size) {
-            const uint64_t length = (uint64_t(data[at]) << 24) | (uint64_t(data[at + 1]) << 16)
-                                    | (uint64_t(data[at + 2]) << 8) | uint64_t(data[at + 3]);
-            const uint64_t whole = length + 12;
-            if (whole > size - at)
-                break; // a damaged chunk: the library says what is wrong
-            if (colour_chunk(data + at + 4))
-                dropped = true;
-            at += static_cast<size_t>(whole);
-        }
-        if (dropped) {
-            kept.assign(data, data + 8);
-            at = 8;
-            while (at + 12 <= size) {
-                const uint64_t length = (uint64_t(data[at]) << 24) | (uint64_t(data[at + 1]) << 16)
-                                        | (uint64_t(data[at + 2]) << 8) | uint64_t(data[at + 3]);
-                const uint64_t whole = length + 12;
-                if (whole > size - at)
-                    break;
-                if (!colour_chunk(data + at + 4))
-                    kept.insert(kept.end(), data + at, data + at + whole);
-                at += static_cast<size_t>(whole);
-            }
-            kept.insert(kept.end(), data + at, data + size);
-        }
-    }
-    munmap(mapped, size);
-    return dropped;
+    walk_png_chunks(data, size, [&](size_t at, size_t) { dropped = dropped || colour_chunk(data + at + 4); });
+    if (!dropped)
+        return false;
+    kept.assign(data, data + 8);
+    const size_t end = walk_png_chunks(data, size, [&](size_t at, size_t bytes) {
+        if (!colour_chunk(data + at + 4))
+            kept.insert(kept.end(), data + at, data + at + bytes);
+    });
+    kept.insert(kept.end(), data + end, data + size);
+    return true;
 }
 
 // Loads `path` into the bound image. For the first frame alone, a GIF is

@@ -530,24 +530,37 @@ FILE *OutputFile::stream()
     return stream_;
 }
 
+namespace {
+
+// Writes (or reads) `size` bytes at `offset` of `fd` whole, across short
+// transfers and interruptions; 0, or the error that stopped it.
+int positioned_io(int fd, void *data, size_t size, uint64_t offset, bool writing)
+{
+    auto *p = static_cast<uint8_t *>(data);
+    while (size > 0) {
+        const ssize_t n = writing ? pwrite(fd, p, size, static_cast<off_t>(offset))
+                                  : pread(fd, p, size, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? errno : EIO;
+        p += n;
+        offset += static_cast<uint64_t>(n);
+        size -= static_cast<size_t>(n);
+    }
+    return 0;
+}
+
+} // namespace
+
 bool OutputFile::patch(uint64_t offset, const void *data, size_t size)
 {
     if (!file_)
         return fail(EBADF);
     if (stream_ && std::fflush(stream_) != 0)
         return fail(file_->error() ? file_->error() : EIO);
-    const auto *p = static_cast<const uint8_t *>(data);
-    while (size > 0) {
-        const ssize_t n = pwrite(file_->fd(), p, size, static_cast<off_t>(offset));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return fail(n < 0 ? errno : EIO);
-        p += n;
-        offset += static_cast<uint64_t>(n);
-        size -= static_cast<size_t>(n);
-    }
-    return true;
+    const int code = positioned_io(file_->fd(), const_cast<void *>(data), size, offset, true);
+    return code == 0 || fail(code);
 }
 
 bool OutputFile::finish()
@@ -574,18 +587,8 @@ bool OutputFile::read_back(uint64_t offset, void *data, size_t size)
         return fail(EBADF);
     if (stream_ && std::fflush(stream_) != 0)
         return fail(file_->error() ? file_->error() : EIO);
-    auto *p = static_cast<uint8_t *>(data);
-    while (size > 0) {
-        const ssize_t n = pread(file_->fd(), p, size, static_cast<off_t>(offset));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return fail(n < 0 ? errno : EIO);
-        p += n;
-        offset += static_cast<uint64_t>(n);
-        size -= static_cast<size_t>(n);
-    }
-    return true;
+    const int code = positioned_io(file_->fd(), data, size, offset, false);
+    return code == 0 || fail(code);
 }
 
 std::string save_error_text(const char *path, int code)

@@ -24,6 +24,7 @@
 #include <IL/ilu.h>
 
 #include "fileio/byte_io.h"
+#include "fileio/fd_passing.h"
 #include "fileio/pixel_layout.h"
 #include "platform/platform.h"
 
@@ -300,19 +301,7 @@ struct DecodeServer {
         std::string detail;
         if (!make_stream_pipe(fds, detail))
             return false;
-        char control[CMSG_SPACE(sizeof(int))] = {};
-        iovec part{&packet, sizeof packet};
-        msghdr message{};
-        message.msg_iov = &part;
-        message.msg_iovlen = 1;
-        message.msg_control = control;
-        message.msg_controllen = sizeof control;
-        cmsghdr *c = CMSG_FIRSTHDR(&message);
-        c->cmsg_level = SOL_SOCKET;
-        c->cmsg_type = SCM_RIGHTS;
-        c->cmsg_len = CMSG_LEN(sizeof(int));
-        std::memcpy(CMSG_DATA(c), &fds[1], sizeof(int));
-        const bool sent = sendmsg(sock, &message, MSG_NOSIGNAL) == static_cast<ssize_t>(sizeof packet);
+        const bool sent = send_with_fd(sock, &packet, sizeof packet, fds[1]);
         close(fds[1]);
         ServeReply reply{};
         if (!sent || !receive_packet(sock, &reply, sizeof reply, 5000) || reply.magic != MAGIC || reply.pid <= 0) {

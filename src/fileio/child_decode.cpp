@@ -34,8 +34,8 @@ using namespace decode_protocol;
 
 namespace {
 
-std::atomic<unsigned> timeout_base_ms{1500};
-std::atomic<unsigned> timeout_per_mib_ms{1000};
+constexpr uint64_t TIMEOUT_BASE_MS = 1500;
+constexpr uint64_t TIMEOUT_PER_MIB_MS = 1000;
 std::atomic<unsigned long> started{0};
 std::atomic<long> largest_peak_kib{0};
 std::atomic<bool> server_wanted{true};
@@ -803,16 +803,10 @@ void set_decoder_path(const std::string &path)
     decoder_override = path;
 }
 
-void set_decode_timeout(unsigned base_ms, unsigned per_mib_ms)
-{
-    timeout_base_ms = base_ms ? base_ms : 1500;
-    timeout_per_mib_ms = per_mib_ms;
-}
-
 unsigned decode_timeout_ms(uint64_t file_size)
 {
-    const uint64_t ms = timeout_base_ms + (file_size >> 20) * timeout_per_mib_ms
-                        + ((file_size & ((1u << 20) - 1)) * timeout_per_mib_ms >> 20);
+    const uint64_t ms = TIMEOUT_BASE_MS + (file_size >> 20) * TIMEOUT_PER_MIB_MS
+                        + ((file_size & ((1u << 20) - 1)) * TIMEOUT_PER_MIB_MS >> 20);
     return ms > MAX_TIMEOUT_MS ? MAX_TIMEOUT_MS : static_cast<unsigned>(ms);
 }
 

@@ -24,7 +24,6 @@
 #include "app/command_table.h"
 #include "app/commands/view_commands.h"
 #include "app/dialog_placement.h"
-#include "app/logic/command_enabling.h"
 #include "app/logic/command_ids.h"
 #include "app/logic/dropped_files.h"
 #include "app/logic/layout.h"
@@ -252,7 +251,7 @@ void MainWindow::build_menus()
             target->addSeparator();
             continue;
         }
-        auto *action = new QAction(QString::fromUtf8(entry.text), this);
+        auto *action = new QAction(QString::fromUtf8(menu_text(entry)), this);
         action->setObjectName(command_name(entry.command));
         action->setCheckable(entry.checkable);
         if (entry.keys) {
@@ -301,11 +300,12 @@ void MainWindow::build_toolbar()
             toolbar_->addSeparator();
             continue;
         }
-        auto *action = new QAction(QIcon(QString::fromLatin1(entry.icon)), QString::fromUtf8(tooltip_text(entry.command)),
-                                   toolbar_);
+        const CommandEntry *what = command_entry(entry.command);
+        const QString tip = QString::fromUtf8(what ? what->tool_tip : nullptr);
+        auto *action = new QAction(QIcon(QString::fromLatin1(entry.icon)), tip, toolbar_);
         action->setObjectName(QStringLiteral("toolbar_%1").arg(entry.command));
-        action->setToolTip(QString::fromUtf8(tooltip_text(entry.command)));
-        action->setCheckable(entry.checkable);
+        action->setToolTip(tip);
+        action->setCheckable(what && what->checkable);
         // Buttons of commands that the editor does not carry out stay grey.
         action->setEnabled(command_is_offered(entry.command));
         const int id = entry.command;
@@ -347,13 +347,9 @@ void MainWindow::set_frame_slider(int maximum, int position)
 void MainWindow::update_commands(const DocConditions &conditions)
 {
     for (const auto &[id, action] : menu_actions_)
-        action->setEnabled(condition_holds(command_entry(id)->condition, conditions));
-    for (const auto &[id, action] : toolbar_actions_) {
-        // Buttons follow their command's condition; a button without a
-        // command (Bounding Box Mode) stays grey.
-        const CommandEntry *entry = command_entry(id);
-        action->setEnabled(entry && entry->handler && condition_holds(entry->condition, conditions));
-    }
+        action->setEnabled(command_enabled(id, conditions));
+    for (const auto &[id, action] : toolbar_actions_)
+        action->setEnabled(toolbar_button_enabled(id, conditions));
 }
 
 void MainWindow::update_title()

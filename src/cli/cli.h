@@ -79,8 +79,6 @@ public:
     // Reports that `path` was not saved: because a question was answered
     // No, or (when the formats have not said why) in general. Returns 1.
     int save_failed(const std::string &path);
-    // Number of messages the formats have shown so far.
-    size_t message_count() const { return messages_.size(); }
     // Extra members of the JSON object.
     Json &extra() { return extra_; }
     // Prints the JSON object when asked for and returns status.

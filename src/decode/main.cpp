@@ -33,6 +33,7 @@
 #include <IL/il.h>
 
 #include "fileio/decode_protocol.h"
+#include "fileio/fd_passing.h"
 #include "fileio/gif_scan.h"
 #include "fileio/huge_pages.h"
 #include "fileio/pixel_layout.h"
@@ -564,24 +565,17 @@ void set_limits(const char *path, uint64_t budget, uint64_t max_pixels, long lon
         return 1;
     for (;;) {
         ServeRequest request{};
-        char control[CMSG_SPACE(sizeof(int))] = {};
-        iovec part{&request, sizeof request};
-        msghdr message{};
-        message.msg_iov = &part;
-        message.msg_iovlen = 1;
-        message.msg_control = control;
-        message.msg_controllen = sizeof control;
-        const ssize_t n = recvmsg(STDIN_FILENO, &message, MSG_CMSG_CLOEXEC);
-        if (n == 0)
+        int stream = -1;
+        const ssize_t n = receive_with_fd(STDIN_FILENO, &request, sizeof request, stream);
+        if (n == 0) {
+            if (stream >= 0)
+                close(stream);
             return 0; // the program has gone
+        }
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
             return 1;
-        int stream = -1;
-        for (cmsghdr *c = CMSG_FIRSTHDR(&message); c; c = CMSG_NXTHDR(&message, c))
-            if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_RIGHTS && c->cmsg_len == CMSG_LEN(sizeof(int)))
-                std::memcpy(&stream, CMSG_DATA(c), sizeof stream);
         request.path[sizeof request.path - 1] = '\0';
         if (stream < 0 || n != static_cast<ssize_t>(sizeof request) || request.magic != MAGIC || request.max_side < 1
             || request.cpu_seconds < 1 || request.max_pixels < 1) {

@@ -33,7 +33,7 @@ public:
     // Frame slider: range 0..maximum, thumb at `position`.
     virtual void set_frame_slider(int maximum, int position) { (void)maximum, (void)position; }
     // Menu items and toolbar buttons: enable each command by the conditions
-    // (see command_enabled in app/logic/command_enabling.h).
+    // (see command_enabled in app/command_table.h).
     virtual void update_commands(const DocConditions &conditions) { (void)conditions; }
     // Caption: "Vorn - name [zoom%]" with '*' after the name when modified.
     virtual void update_title() {}

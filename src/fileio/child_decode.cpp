@@ -24,6 +24,7 @@
 #include <IL/ilu.h>
 
 #include "fileio/byte_io.h"
+#include "fileio/fd_passing.h"
 #include "fileio/pixel_layout.h"
 #include "platform/platform.h"
 
@@ -33,8 +34,8 @@ using namespace decode_protocol;
 
 namespace {
 
-std::atomic<unsigned> timeout_base_ms{1500};
-std::atomic<unsigned> timeout_per_mib_ms{1000};
+constexpr uint64_t TIMEOUT_BASE_MS = 1500;
+constexpr uint64_t TIMEOUT_PER_MIB_MS = 1000;
 std::atomic<unsigned long> started{0};
 std::atomic<long> largest_peak_kib{0};
 std::atomic<bool> server_wanted{true};
@@ -300,19 +301,7 @@ struct DecodeServer {
         std::string detail;
         if (!make_stream_pipe(fds, detail))
             return false;
-        char control[CMSG_SPACE(sizeof(int))] = {};
-        iovec part{&packet, sizeof packet};
-        msghdr message{};
-        message.msg_iov = &part;
-        message.msg_iovlen = 1;
-        message.msg_control = control;
-        message.msg_controllen = sizeof control;
-        cmsghdr *c = CMSG_FIRSTHDR(&message);
-        c->cmsg_level = SOL_SOCKET;
-        c->cmsg_type = SCM_RIGHTS;
-        c->cmsg_len = CMSG_LEN(sizeof(int));
-        std::memcpy(CMSG_DATA(c), &fds[1], sizeof(int));
-        const bool sent = sendmsg(sock, &message, MSG_NOSIGNAL) == static_cast<ssize_t>(sizeof packet);
+        const bool sent = send_with_fd(sock, &packet, sizeof packet, fds[1]);
         close(fds[1]);
         ServeReply reply{};
         if (!sent || !receive_packet(sock, &reply, sizeof reply, 5000) || reply.magic != MAGIC || reply.pid <= 0) {
@@ -814,16 +803,10 @@ void set_decoder_path(const std::string &path)
     decoder_override = path;
 }
 
-void set_decode_timeout(unsigned base_ms, unsigned per_mib_ms)
-{
-    timeout_base_ms = base_ms ? base_ms : 1500;
-    timeout_per_mib_ms = per_mib_ms;
-}
-
 unsigned decode_timeout_ms(uint64_t file_size)
 {
-    const uint64_t ms = timeout_base_ms + (file_size >> 20) * timeout_per_mib_ms
-                        + ((file_size & ((1u << 20) - 1)) * timeout_per_mib_ms >> 20);
+    const uint64_t ms = TIMEOUT_BASE_MS + (file_size >> 20) * TIMEOUT_PER_MIB_MS
+                        + ((file_size & ((1u << 20) - 1)) * TIMEOUT_PER_MIB_MS >> 20);
     return ms > MAX_TIMEOUT_MS ? MAX_TIMEOUT_MS : static_cast<unsigned>(ms);
 }
 

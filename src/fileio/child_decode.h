@@ -106,8 +106,7 @@ std::string claim_refusal_text(const char *path, int64_t width, int64_t height, 
 std::string decoder_path();
 void set_decoder_path(const std::string &path); // empty: back to the default
 
-// The time-out: base + per_mib for every MiB of the file.
-void set_decode_timeout(unsigned base_ms, unsigned per_mib_ms);
+// The time-out: 1.5 s, and 1 s more for every MiB of the file.
 unsigned decode_timeout_ms(uint64_t file_size);
 
 // Whether decoders come from the server (the default) or each from a start

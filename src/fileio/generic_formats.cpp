@@ -49,7 +49,6 @@ int image_bytes_per_pixel()
 } // namespace
 
 void generic_set_gif_hack(bool on) { gif_hack = on; }
-bool generic_gif_hack() { return gif_hack; }
 
 void compose_transparent_frame(uint32_t previous, uint32_t current, int64_t pixels)
 {

@@ -9,7 +9,6 @@
 // Whether later paletted frames of a multi-image file are composed over the
 // frame before them ("GifHack" setting; on unless changed).
 void generic_set_gif_hack(bool on);
-bool generic_gif_hack();
 
 int32_t generic_image_load(const char *path, Animation *anim);
 // While one of these lives on the calling thread, generic_image_load takes

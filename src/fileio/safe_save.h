@@ -48,8 +48,6 @@ public:
     int fd() const { return fd_; }
     // The hidden name, empty for an anonymous file.
     const std::string &temporary_path() const { return temporary_; }
-    // The file that will be replaced (the target with its links followed).
-    const std::string &resolved_target() const { return resolved_; }
 
     // Empties the new file for another attempt at writing it.
     bool truncate();

@@ -40,24 +40,46 @@ protected:
         return out;
     }
 
+    // Each variant is either refused, with one message that names it and
+    // an empty document, or read whole: every frame has a size and all of
+    // its pixels.
     void load_all(const std::string &name, const std::vector<uint8_t> &good, const char *extension)
     {
         int index = 0;
         for (const std::vector<uint8_t> &bytes : mutants(good)) {
             const std::string path = dir + "/" + name + std::to_string(index++) + extension;
+            SCOPED_TRACE(path);
             write_bytes(path, bytes);
+            ui.clear();
             Animation loaded;
             anim_init(&loaded);
             EXPECT_EQ(file_load(path.c_str(), &loaded), 1);
-            // Whatever was read is a consistent animation.
+            if (loaded.group_count == 0)
+                expect_one_message_naming(path);
             for (int g = 0; g < loaded.group_count; ++g)
-                for (int f = 0; f < loaded.groups[g].frame_count; ++f)
-                    EXPECT_GT(image_width(loaded.groups[g].frames[f].image), 0);
+                for (int f = 0; f < loaded.groups[g].frame_count; ++f) {
+                    const uint32_t image = loaded.groups[g].frames[f].image;
+                    ASSERT_GT(image_width(image), 0);
+                    ASSERT_GT(image_height(image), 0);
+                    EXPECT_EQ(rgba_of(image).size(), size_t(4) * image_width(image) * image_height(image));
+                }
             anim_destroy(&loaded);
+            // The palette reader is silent: its callers say what failed.
+            ui.clear();
             uint8_t palette[1024];
-            image_palette_load(path.c_str(), palette);
+            const int32_t colours = image_palette_load(path.c_str(), palette);
+            EXPECT_GE(colours, 0);
+            EXPECT_LE(colours, 256);
+            EXPECT_TRUE(message_texts().empty());
         }
         ui.clear();
+    }
+
+    void expect_one_message_naming(const std::string &path)
+    {
+        const std::vector<std::string> texts = message_texts();
+        ASSERT_EQ(texts.size(), 1u);
+        EXPECT_NE(texts[0].find(path), std::string::npos) << texts[0];
     }
 
     std::string dir;

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <vector>
 
+#include "colormap_reference.h"
 #include "quake/colormap.h"
 #include "quake/picture.h"
 #include "quake/quake_palette.h"
@@ -149,15 +150,14 @@ protected:
     std::string dir;
 };
 
-TEST_F(BatchTool, ColormapDefaultsMatchTheGenerator)
+TEST_F(BatchTool, ColormapDefaultsMatchTheReferenceTable)
 {
     const std::string palette = data_path("palette/librequake_palette.lmp");
     ASSERT_EQ(run("colormap " + palette + " " + dir + "/colormap.lmp"), 0) << errors();
-    const std::vector<uint8_t> expected = generate_colormap(quake_palette().data(), 32, 2.0f);
-    EXPECT_EQ(read_bytes(dir + "/colormap.lmp"), expected);
+    EXPECT_EQ(read_bytes(dir + "/colormap.lmp"), colormap_reference::table(quake_palette(), 32, 2.0f));
 
     ASSERT_EQ(run("colormap " + palette + " " + dir + "/other.lmp --fullbrights 0 --range 1.5"), 0) << errors();
-    EXPECT_EQ(read_bytes(dir + "/other.lmp"), generate_colormap(quake_palette().data(), 0, 1.5f));
+    EXPECT_EQ(read_bytes(dir + "/other.lmp"), colormap_reference::table(quake_palette(), 0, 1.5f));
 }
 
 TEST_F(BatchTool, ColormapRefusesInvalidFullbrights)

@@ -1,6 +1,6 @@
 // Every command of the main window: menu items, toolbar buttons and
-// accelerators share these identifiers. The editor's command table, the
-// enabling table (command_enabling.h) and the tool tips are keyed by them.
+// accelerators share these identifiers, and the editor's command table
+// (app/command_table.h) is keyed by them.
 #pragma once
 
 // File menu

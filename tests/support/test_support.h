@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "document/animation.h"
-#include "platform/scripted_platform.h"
+#include "support/scripted_platform.h"
 
 // Path of a file under tests/data.
 std::string data_path(const std::string &relative);

@@ -9,10 +9,11 @@
 #include <cstring>
 #include <vector>
 
+#include "app/document_controller.h"
+#include "app/document_view.h"
 #include "app/logic/settings.h"
 #include "app/main_window.h"
 #include "document/document_state.h"
-#include "fileio/file_ops.h"
 #include "platform/program_folder.h"
 #include "app/editor_platform.h"
 #include "platform/qt/qt_platform.h"

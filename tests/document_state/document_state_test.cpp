@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/document_view.h"
 #include "app/logic/command_enabling.h"
 #include "app/logic/command_ids.h"
 #include "document/animation.h"

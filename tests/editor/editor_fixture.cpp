@@ -2,9 +2,10 @@
 
 #include <QLabel>
 
+#include "app/document_controller.h"
+#include "app/document_view.h"
 #include "app/logic/settings.h"
 #include "document/document_state.h"
-#include "fileio/file_ops.h"
 #include "views/logic/preview_logic.h"
 
 void EditorTest::SetUp()

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "app/document_controller.h"
 #include "document/animation.h"
 #include "document/document_state.h"
 #include "file_ops/ui_queue_platform.h"
-#include "fileio/file_ops.h"
 #include "fileio/format_table.h"
 #include "plugins/host_table.h"
 #include "support/test_support.h"

@@ -1,7 +1,8 @@
 #include "app/commands/file_commands.h"
 
 #include "app/commands/document_access.h"
-#include "fileio/file_ops.h"
+#include "app/document_controller.h"
+#include "app/document_view.h"
 #include "platform/platform.h"
 
 #include <IL/il.h>

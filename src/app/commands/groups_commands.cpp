@@ -4,10 +4,11 @@
 #include <cstring>
 
 #include "app/commands/document_access.h"
+#include "app/document_controller.h"
+#include "app/document_view.h"
 #include "app/logic/command_ids.h"
 #include "app/logic/settings.h"
 #include "document/animation.h"
-#include "fileio/file_ops.h"
 #include "platform/platform.h"
 #include "views/logic/property_editor_logic.h"
 

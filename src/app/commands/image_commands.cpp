@@ -7,9 +7,10 @@
 #include <iterator>
 
 #include "app/commands/document_access.h"
+#include "app/document_controller.h"
+#include "app/document_view.h"
 #include "document/animation.h"
 #include "document/props.h"
-#include "fileio/file_ops.h"
 #include "platform/platform.h"
 #include "plugins/host_table.h"
 #include "plugins/image_ops.h"

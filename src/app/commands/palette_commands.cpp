@@ -1,7 +1,8 @@
 #include "app/commands/palette_commands.h"
 
+#include "app/document_controller.h"
+#include "app/document_view.h"
 #include "document/document_state.h"
-#include "fileio/file_ops.h"
 #include "platform/platform.h"
 #include "views/logic/palette_editor_logic.h"
 

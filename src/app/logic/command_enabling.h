@@ -7,7 +7,7 @@
 // command, which the command table's tests check.
 #pragma once
 
-#include "document/document_view.h"
+#include "app/document_view.h"
 
 enum class CommandCondition {
     Always,

@@ -1,4 +1,4 @@
-#include "fileio/file_ops.h"
+#include "app/document_controller.h"
 
 #include <atomic>
 #include <cstdint>
@@ -9,6 +9,7 @@
 #include <thread>
 #include <utility>
 
+#include "app/document_view.h"
 #include "document/animation.h"
 #include "document/document_state.h"
 #include "fileio/format_table.h"

@@ -75,6 +75,7 @@ int run_editor(int argc, char **argv)
 
     EditorPlatform ui;
     set_platform(&ui);
+    set_editor_host(&ui);
 
     load_plugins();
     host().initialise();
@@ -114,6 +115,7 @@ int run_editor(int argc, char **argv)
         }
         doc_set_view(nullptr);
     }
+    set_editor_host(nullptr);
     set_platform(nullptr);
     return status;
 }

@@ -22,7 +22,7 @@ void EditorTest::SetUp()
     alpha_view = 0;
     qt = std::make_unique<QtPlatform>();
     bridge = std::make_unique<BridgePlatform>(ui, *qt);
-    set_platform(bridge.get());
+    set_backends(bridge.get());
 }
 
 void EditorTest::open_window()
@@ -40,7 +40,7 @@ void EditorTest::TearDown()
     doc_set_view(nullptr);
     window.reset();
     doc_reset();
-    set_platform(&ui);
+    set_backends(&ui);
     bridge.reset();
     qt.reset();
     preview_zoom = 1.0f;

@@ -51,7 +51,7 @@ protected:
     void SetUp() override
     {
         CoreTest::SetUp();
-        set_platform(&queue);
+        set_backends(&queue);
         doc_reset();
         doc_set_view(&view);
         dir = scratch_dir("file_ops");

@@ -20,7 +20,7 @@ protected:
     void SetUp() override
     {
         CoreTest::SetUp();
-        set_platform(&queue);
+        set_backends(&queue);
         doc_reset();
         // Folders of 60 characters, nested until the path passes 300.
         folder = scratch_dir("file_ops_long_path");

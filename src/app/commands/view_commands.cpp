@@ -3,6 +3,7 @@
 #include "app/commands/document_access.h"
 #include "app/document_controller.h"
 #include "app/document_view.h"
+#include "app/editor_host.h"
 #include "app/logic/command_ids.h"
 #include "app/logic/settings.h"
 #include "document/document_state.h"
@@ -122,5 +123,5 @@ void view_image_information(CommandHost &)
     if (!frame)
         return;
     host().bind_image(frame->image);
-    platform().show_image_information(image_information_text());
+    editor_host().show_image_information(image_information_text());
 }

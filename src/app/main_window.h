@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/commands/command_host.h"
-#include "document/document_view.h"
+#include "app/document_view.h"
 
 class QAction;
 class QComboBox;

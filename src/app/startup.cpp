@@ -9,10 +9,11 @@
 #include <cstring>
 #include <vector>
 
+#include "app/document_controller.h"
+#include "app/document_view.h"
 #include "app/logic/settings.h"
 #include "app/main_window.h"
 #include "document/document_state.h"
-#include "fileio/file_ops.h"
 #include "platform/program_folder.h"
 #include "app/editor_platform.h"
 #include "platform/qt/qt_platform.h"
@@ -74,6 +75,7 @@ int run_editor(int argc, char **argv)
 
     EditorPlatform ui;
     set_platform(&ui);
+    set_editor_host(&ui);
 
     load_plugins();
     host().initialise();
@@ -113,6 +115,7 @@ int run_editor(int argc, char **argv)
         }
         doc_set_view(nullptr);
     }
+    set_editor_host(nullptr);
     set_platform(nullptr);
     return status;
 }

@@ -1,11 +1,11 @@
 // The one open document: its animation, the selection, the modified mark,
-// the file name and its undo history, with the routines that keep the
-// window's group selector, frame slider and commands in step with them.
+// the file name and its undo history. Whoever shows the document learns of
+// each change through the change listener; the editor's window refresh
+// (app/document_view.h) is the only one.
 #pragma once
 
 #include <cstdint>
 
-#include "document/document_view.h"
 #include "document/undo_history.h"
 #include "plugins/vorn_plugin.h"
 
@@ -36,19 +36,30 @@ UndoHistory &doc_history();
 // Destroys whatever the record held before.
 void doc_reset();
 
-// The window that shows the document (not owned); nullptr for none.
-void doc_set_view(DocumentView *view);
-DocumentView &doc_view();
-
-// Found at start-up: a scanner can be used (enables Acquire/Select Source).
-void doc_set_scanner_available(bool available);
+// What has just happened to the document, told to the change listener on
+// the thread that made the change.
+enum class DocChange {
+    Edited,       // an editing command is about to change it (snapshot 1)
+    Replaced,     // it became clean with an empty history (snapshot 0)
+    Saved,        // its current state is the saved one
+    HistoryMoved, // Undo or Redo restored a step; the selection is clamped
+};
+using DocChangeListener = void (*)(DocChange change);
+// Installs the listener (nullptr for none).
+void doc_set_change_listener(DocChangeListener listener);
 
 // Derived conditions. Every command tests them before indexing anything.
 bool doc_has_group(const DocumentState &doc);
 bool doc_has_more_groups(const DocumentState &doc);
 bool doc_has_frame(const DocumentState &doc);
 bool doc_has_more_frames(const DocumentState &doc);
-DocConditions doc_conditions(const DocumentState &doc);
+// The frame count of the current group, or -1 when there is no such group.
+int doc_current_group_frames(const DocumentState &doc);
+// Selects group `selection`, or group 0 when there is no such group.
+void doc_select_group(int selection);
+// Keeps the current frame when the current group has it, else selects
+// frame 0. Returns the highest frame index of the group (0 for none).
+int doc_clamp_frame();
 
 // snapshot 1: called by an editing command just before it changes the
 // document: records an undo step (dropping the redo steps) and marks the
@@ -60,16 +71,7 @@ void doc_begin_edit(int snapshot);
 // saved one; the history is kept.
 void doc_mark_saved();
 // Walk the history back or forward one step. The selection is kept where
-// it is and only clamped by the refills; the modified mark is cleared
+// it is and only clamped to what the restored step has; the modified mark is cleared
 // exactly when the step lands on the saved state.
 void doc_undo();
 void doc_redo();
-// Asks before dropping unsaved changes; returns 1 when the document was
-// closed, 0 when the user declined (nothing changed then).
-int doc_close();
-// Refills the group selector and selects `selection` (0 when out of range).
-void doc_fill_group_list(int selection);
-// Sets the slider's range from the current group and clamps current_frame.
-void doc_sync_frame_slider();
-// Enables the commands from the derived conditions.
-void doc_update_commands();

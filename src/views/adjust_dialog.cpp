@@ -6,6 +6,7 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
+#include "app/document_view.h"
 #include "app/logic/dialog_placement.h"
 #include "document/document_state.h"
 #include "views/logic/adjust_logic.h"

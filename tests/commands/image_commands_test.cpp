@@ -116,7 +116,7 @@ protected:
     void SetUp() override
     {
         CommandsTest::SetUp();
-        set_platform(&user);
+        set_backends(&user);
     }
     void TearDown() override
     {

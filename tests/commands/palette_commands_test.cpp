@@ -331,7 +331,7 @@ TEST_F(PaletteCommands, LoadAndSaveGoThroughThePaletteDispatchAndRememberTheirNa
 TEST(ColormapDialog, TheFullbrightCountMustLieInZeroTo256)
 {
     ScriptedPlatform ui;
-    set_platform(&ui);
+    set_backends(&ui);
     struct Case {
         const char *fullbrights, *range;
         bool accepted;
@@ -358,7 +358,7 @@ TEST(ColormapDialog, TheFullbrightCountMustLieInZeroTo256)
         }
     }
     EXPECT_EQ(2u, warnings);
-    set_platform(nullptr);
+    set_backends(nullptr);
 }
 
 TEST_F(PaletteCommands, GenerateColormapWritesWhatTheGeneratorMakes)

@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "app/commands/recent_commands.h"
+#include "app/document_controller.h"
 #include "app/logic/recent_files.h"
 #include "app/logic/settings.h"
 #include "commands_fixture.h"
-#include "fileio/file_ops.h"
 
 namespace {
 

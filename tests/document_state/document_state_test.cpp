@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/command_table.h"
+#include "app/document_view.h"
 #include "app/logic/command_ids.h"
 #include "document/animation.h"
 #include "document/document_state.h"

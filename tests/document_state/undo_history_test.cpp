@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/document_view.h"
 #include "document/animation.h"
 #include "document/document_state.h"
 #include "document/props.h"

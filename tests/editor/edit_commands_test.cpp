@@ -5,12 +5,12 @@
 #include <QImage>
 #include <QSlider>
 
+#include "app/document_controller.h"
 #include "app/logic/command_ids.h"
 #include "document/animation.h"
 #include "document/document_state.h"
 #include "document/props.h"
 #include "editor_fixture.h"
-#include "fileio/file_ops.h"
 #include "plugins/host_table.h"
 #include "views/preview_widget.h"
 

@@ -2,9 +2,10 @@
 
 #include <QLabel>
 
+#include "app/document_controller.h"
+#include "app/document_view.h"
 #include "app/logic/settings.h"
 #include "document/document_state.h"
-#include "fileio/file_ops.h"
 #include "views/logic/preview_logic.h"
 
 void EditorTest::SetUp()
@@ -21,7 +22,7 @@ void EditorTest::SetUp()
     alpha_view = 0;
     qt = std::make_unique<QtPlatform>();
     bridge = std::make_unique<BridgePlatform>(ui, *qt);
-    set_platform(bridge.get());
+    set_backends(bridge.get());
 }
 
 void EditorTest::open_window()
@@ -39,7 +40,7 @@ void EditorTest::TearDown()
     doc_set_view(nullptr);
     window.reset();
     doc_reset();
-    set_platform(&ui);
+    set_backends(&ui);
     bridge.reset();
     qt.reset();
     preview_zoom = 1.0f;

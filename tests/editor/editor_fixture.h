@@ -13,7 +13,7 @@
 #include "platform/qt/qt_platform.h"
 #include "support/test_support.h"
 
-class BridgePlatform : public Platform {
+class BridgePlatform : public Platform, public EditorHost {
 public:
     BridgePlatform(ScriptedPlatform &script, QtPlatform &qt) : script_(script), qt_(qt) {}
 

@@ -12,11 +12,11 @@
 
 #include "dialog_helpers.h"
 
+#include "app/document_controller.h"
 #include "app/logic/command_ids.h"
 #include "app/logic/settings.h"
 #include "document/document_state.h"
 #include "editor_fixture.h"
-#include "fileio/file_ops.h"
 #include "views/adjust_dialog.h"
 #include "views/group_browser_widget.h"
 #include "views/logic/preview_logic.h"

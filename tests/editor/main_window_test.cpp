@@ -18,6 +18,7 @@
 #include <set>
 
 #include "app/command_table.h"
+#include "app/document_controller.h"
 #include "app/logic/command_ids.h"
 #include "app/logic/recent_files.h"
 #include "app/logic/settings.h"
@@ -26,7 +27,6 @@
 #include "document/document_state.h"
 #include "document/props.h"
 #include "editor_fixture.h"
-#include "fileio/file_ops.h"
 #include "views/logic/frame_origin.h"
 #include "views/logic/preview_logic.h"
 #include "views/preview_widget.h"

@@ -330,14 +330,14 @@ protected:
     {
         PaletteEditor::SetUp();
         real = std::make_unique<Platform>(ui, *qt);
-        set_platform(real.get());
+        set_backends(real.get());
         open_window();
         real->dialogs.attach(window.get(), nullptr, nullptr);
         load_sprite();
     }
     void TearDown() override
     {
-        set_platform(bridge.get());
+        set_backends(bridge.get());
         PaletteEditor::TearDown();
         real.reset();
     }

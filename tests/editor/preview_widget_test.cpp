@@ -4,6 +4,7 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
+#include "app/document_view.h"
 #include "app/logic/command_ids.h"
 #include "app/logic/settings.h"
 #include "document/animation.h"

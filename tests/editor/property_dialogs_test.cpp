@@ -283,7 +283,7 @@ protected:
     {
         EditorTest::SetUp();
         real = std::make_unique<Platform>(ui, *qt);
-        set_platform(real.get());
+        set_backends(real.get());
         open_window();
         real->dialogs.attach(window.get(), nullptr, nullptr);
         window->start_load(data_path("spr/librequake_s_explod.spr"));
@@ -291,7 +291,7 @@ protected:
     }
     void TearDown() override
     {
-        set_platform(bridge.get());
+        set_backends(bridge.get());
         EditorTest::TearDown();
         real.reset();
     }

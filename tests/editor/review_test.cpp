@@ -7,11 +7,12 @@
 #include <QSlider>
 #include <QTest>
 
+#include "app/document_controller.h"
+#include "app/document_view.h"
 #include "app/logic/command_ids.h"
 #include "document/animation.h"
 #include "document/document_state.h"
 #include "editor_fixture.h"
-#include "fileio/file_ops.h"
 #include "views/logic/preview_logic.h"
 #include "views/preview_widget.h"
 

@@ -2,6 +2,7 @@
 // the document state with a counting view.
 #include <gtest/gtest.h>
 
+#include "app/document_view.h"
 #include "app/logic/dropped_files.h"
 #include "document/animation.h"
 #include "document/document_state.h"

@@ -5,11 +5,12 @@
 #include <thread>
 #include <vector>
 
+#include "app/document_controller.h"
+#include "app/document_view.h"
 #include "app/logic/settings.h"
 #include "document/animation.h"
 #include "document/document_state.h"
 #include "file_ops/ui_queue_platform.h"
-#include "fileio/file_ops.h"
 #include "fileio/format_table.h"
 #include "plugins/host_table.h"
 #include "support/test_support.h"
@@ -50,7 +51,7 @@ protected:
     void SetUp() override
     {
         CoreTest::SetUp();
-        set_platform(&queue);
+        set_backends(&queue);
         doc_reset();
         doc_set_view(&view);
         dir = scratch_dir("file_ops");

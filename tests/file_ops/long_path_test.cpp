@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "app/document_controller.h"
 #include "document/animation.h"
 #include "document/document_state.h"
 #include "file_ops/ui_queue_platform.h"
-#include "fileio/file_ops.h"
 #include "fileio/format_table.h"
 #include "plugins/host_table.h"
 #include "support/test_support.h"
@@ -20,7 +20,7 @@ protected:
     void SetUp() override
     {
         CoreTest::SetUp();
-        set_platform(&queue);
+        set_backends(&queue);
         doc_reset();
         // Folders of 60 characters, nested until the path passes 300.
         folder = scratch_dir("file_ops_long_path");

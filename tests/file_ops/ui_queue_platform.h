@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/scripted_platform.h"
+#include "support/scripted_platform.h"
 
 class UiQueuePlatform : public ScriptedPlatform {
 public:

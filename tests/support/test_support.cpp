@@ -106,7 +106,7 @@ void CoreTest::SetUp()
             default_palette[i * 4 + 3] = i == 255 ? 0 : 255;
         }
     });
-    set_platform(&ui);
+    set_backends(&ui);
     generic_set_gif_hack(true);
     host_clear_errors();
     anim_init(&anim);
@@ -115,7 +115,7 @@ void CoreTest::SetUp()
 void CoreTest::TearDown()
 {
     anim_destroy(&anim);
-    set_platform(nullptr);
+    set_backends(nullptr);
     for (const std::string &u : ui.unexpected())
         ADD_FAILURE() << "unexpected " << u;
 }

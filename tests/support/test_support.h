@@ -1,6 +1,7 @@
 // Helpers shared by the tests.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -8,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "document/animation.h"
-#include "platform/scripted_platform.h"
+#include "support/scripted_platform.h"
 
 // Path of a file under tests/data.
 std::string data_path(const std::string &relative);
@@ -29,6 +30,17 @@ std::vector<uint8_t> rgba_of(uint32_t image);
 std::vector<uint8_t> raw_of(uint32_t image);
 int image_width(uint32_t image);
 int image_height(uint32_t image);
+
+// Installs `backend` (a ScriptedPlatform or a bridge of the editor's tests)
+// as the platform layer and as the editor's dialogs; nullptr restores the
+// defaults.
+template <class Backend>
+void set_backends(Backend *backend)
+{
+    set_platform(backend);
+    set_editor_host(backend);
+}
+inline void set_backends(std::nullptr_t) { set_backends<ScriptedPlatform>(nullptr); }
 
 // Fixture for tests that use the image library and the platform layer:
 // the library is initialised once per process, every message and question

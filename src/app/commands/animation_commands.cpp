@@ -1,10 +1,11 @@
 #include "app/commands/animation_commands.h"
 
 #include "app/commands/document_access.h"
+#include "app/document_controller.h"
+#include "app/document_view.h"
 #include "app/logic/playback.h"
 #include "document/animation.h"
 #include "document/props.h"
-#include "fileio/file_ops.h"
 #include "platform/platform.h"
 #include "plugins/host_table.h"
 #include "views/logic/property_editor_logic.h"

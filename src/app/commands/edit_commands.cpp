@@ -4,9 +4,11 @@
 
 #include "app/commands/document_access.h"
 #include "app/commands/image_commands.h"
+#include "app/document_controller.h"
+#include "app/document_view.h"
+#include "app/editor_host.h"
 #include "document/animation.h"
 #include "document/props.h"
-#include "fileio/file_ops.h"
 #include "platform/platform.h"
 #include "plugins/host_table.h"
 
@@ -29,7 +31,7 @@ void edit_copy(CommandHost &)
     if (file_worker_busy())
         return;
     if (Frame *frame = doc_current_frame(doc_state()))
-        platform().put_clipboard_image(frame->image);
+        editor_host().put_clipboard_image(frame->image);
 }
 
 void edit_cut(CommandHost &)
@@ -40,7 +42,7 @@ void edit_cut(CommandHost &)
     if (!doc_has_frame(doc))
         return;
     doc_begin_edit(1);
-    platform().put_clipboard_image(doc_current_frame(doc)->image);
+    editor_host().put_clipboard_image(doc_current_frame(doc)->image);
     group_delete_frame(doc_current_group(doc), doc.current_frame);
     doc_sync_frame_slider();
     doc_view().preview_refresh();
@@ -56,7 +58,7 @@ void edit_paste(CommandHost &)
     doc_begin_edit(1);
     // An empty clipboard leaves the image as it was; the step is taken all
     // the same.
-    platform().get_clipboard_image(doc_current_frame(doc)->image);
+    editor_host().get_clipboard_image(doc_current_frame(doc)->image);
     doc_view().preview_refresh();
     doc_fill_group_list(doc.current_group);
     doc_update_commands();
@@ -71,7 +73,7 @@ void edit_paste_as_new_frame(CommandHost &)
     Group *group = doc_ensure_group(doc);
     doc.current_frame = group_append_frame(group);
     Frame &frame = group->frames[doc.current_frame];
-    platform().get_clipboard_image(frame.image);
+    editor_host().get_clipboard_image(frame.image);
     host().bind_image(frame.image);
     props_set_int(&frame.props, "Origin X", host().width() / 2, PROPERTY_INTEGER);
     props_set_int(&frame.props, "Origin Y", host().height() / 2, PROPERTY_INTEGER);
@@ -96,7 +98,7 @@ void edit_paste_into_alpha(CommandHost &)
     host().bind_image(pasted);
     // An empty clipboard leaves the frame as it was; the step is taken all
     // the same.
-    if (platform().get_clipboard_image(pasted))
+    if (editor_host().get_clipboard_image(pasted))
         frame_set_alpha_from(frame->image, pasted);
     host().delete_image(pasted);
     doc_view().preview_refresh();
@@ -117,7 +119,7 @@ void edit_copy_alpha(CommandHost &)
         if (plane)
             host().set_data(plane);
         std::free(plane);
-        platform().put_clipboard_image(alpha);
+        editor_host().put_clipboard_image(alpha);
     }
     host().delete_image(alpha);
 }

@@ -1,7 +1,9 @@
 #include "app/commands/file_commands.h"
 
 #include "app/commands/document_access.h"
-#include "fileio/file_ops.h"
+#include "app/document_controller.h"
+#include "app/document_view.h"
+#include "app/editor_host.h"
 #include "platform/platform.h"
 
 #include <IL/il.h>
@@ -59,7 +61,7 @@ void file_properties(CommandHost &)
 
 void file_exit(CommandHost &host) { host.exit_program(); }
 
-void file_select_source(CommandHost &) { platform().select_scanner_source(); }
+void file_select_source(CommandHost &) { editor_host().select_scanner_source(); }
 
 void file_acquire(CommandHost &)
 {
@@ -68,7 +70,7 @@ void file_acquire(CommandHost &)
     // The scan runs behind the platform's progress dialog; the document is
     // touched only once an image has arrived.
     ScannedImage scan;
-    if (!platform().acquire_scan(scan) || scan.pixels.empty())
+    if (!editor_host().acquire_scan(scan) || scan.pixels.empty())
         return;
     DocumentState &doc = doc_state();
     doc_ensure_frame(doc);

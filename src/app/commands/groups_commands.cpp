@@ -4,10 +4,12 @@
 #include <cstring>
 
 #include "app/commands/document_access.h"
+#include "app/document_controller.h"
+#include "app/document_view.h"
+#include "app/editor_host.h"
 #include "app/logic/command_ids.h"
 #include "app/logic/settings.h"
 #include "document/animation.h"
-#include "fileio/file_ops.h"
 #include "platform/platform.h"
 #include "views/logic/property_editor_logic.h"
 
@@ -54,7 +56,7 @@ void group_rename(CommandHost &)
     std::string name;
     const std::string old_name = group->name ? group->name : "";
     // The same name again is no change: no undo step, no modified mark.
-    if (platform().ask_group_name(old_name, name) && !name.empty() && name != old_name) {
+    if (editor_host().ask_group_name(old_name, name) && !name.empty() && name != old_name) {
         doc_begin_edit(1);
         group = doc_current_group(doc);
         char *copy = duplicate_name(name);
@@ -72,7 +74,7 @@ void group_add(CommandHost &)
         return;
     DocumentState &doc = doc_state();
     std::string name;
-    if (platform().ask_group_name(format_text("Group %i", doc.animation.group_count), name) && !name.empty()) {
+    if (editor_host().ask_group_name(format_text("Group %i", doc.animation.group_count), name) && !name.empty()) {
         doc_begin_edit(1);
         anim_add_group(&doc.animation, name.c_str());
     }

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include "app/editor_host.h"
 #include "platform/platform.h"
 #include "platform/program_folder.h"
 
@@ -15,7 +16,7 @@ void help_contents(CommandHost &)
         show_warning(format_text("The help is missing: %s was not found", page.c_str()));
         return;
     }
-    if (!platform().open_in_browser(page))
+    if (!editor_host().open_in_browser(page))
         show_warning(format_text("The help could not be opened with the desktop's browser: %s", page.c_str()));
 }
 

@@ -7,9 +7,11 @@
 #include <iterator>
 
 #include "app/commands/document_access.h"
+#include "app/document_controller.h"
+#include "app/document_view.h"
+#include "app/editor_host.h"
 #include "document/animation.h"
 #include "document/props.h"
-#include "fileio/file_ops.h"
 #include "platform/platform.h"
 #include "plugins/host_table.h"
 #include "plugins/image_ops.h"
@@ -181,7 +183,7 @@ void run_adjust(const AdjustFilter &f)
         return;
     preview_filter_hook = f.apply;
     adjust_open(f.title, f.minimum, f.maximum, f.scale, f.initial);
-    platform().show_adjust_dialog(f.title, f.minimum, f.maximum, f.scale, f.initial);
+    editor_host().show_adjust_dialog(f.title, f.minimum, f.maximum, f.scale, f.initial);
     // The dialog removes the filter when it ends; so does every back-end
     // that has no dialog to end.
     preview_filter_hook = nullptr;
@@ -301,7 +303,7 @@ void image_resize(CommandHost &)
     }
     ResizeChoice choice;
     choice.whole_group = resize_whole_group;
-    const bool ok = platform().show_resize_dialog(w, h, host().image_type() == IMAGE_INDEXED, choice);
+    const bool ok = editor_host().show_resize_dialog(w, h, host().image_type() == IMAGE_INDEXED, choice);
     resize_whole_group = choice.whole_group;
     // OK on the sizes the frames have is no change: no undo step, no mark.
     if (!ok || !resize_changes_a_size(choice))

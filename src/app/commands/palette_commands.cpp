@@ -1,7 +1,9 @@
 #include "app/commands/palette_commands.h"
 
+#include "app/document_controller.h"
+#include "app/document_view.h"
+#include "app/editor_host.h"
 #include "document/document_state.h"
-#include "fileio/file_ops.h"
 #include "platform/platform.h"
 #include "views/logic/palette_editor_logic.h"
 
@@ -9,7 +11,7 @@ void image_edit_palette(CommandHost &)
 {
     if (file_worker_busy())
         return;
-    platform().show_palette_editor();
+    editor_host().show_palette_editor();
     doc_view().preview_refresh();
     doc_update_commands();
     // The refresh put the frame's place into the status bar; a colormap

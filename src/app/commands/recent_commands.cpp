@@ -4,9 +4,9 @@
 #include <string>
 #include <system_error>
 
+#include "app/document_controller.h"
 #include "app/logic/recent_files.h"
 #include "app/logic/settings.h"
-#include "fileio/file_ops.h"
 #include "platform/platform.h"
 
 void file_open_recent(CommandHost &host, int index)

@@ -1,10 +1,12 @@
 #include "app/commands/view_commands.h"
 
 #include "app/commands/document_access.h"
+#include "app/document_controller.h"
+#include "app/document_view.h"
+#include "app/editor_host.h"
 #include "app/logic/command_ids.h"
 #include "app/logic/settings.h"
 #include "document/document_state.h"
-#include "fileio/file_ops.h"
 #include "platform/platform.h"
 #include "plugins/host_table.h"
 #include "views/logic/preview_logic.h"
@@ -121,5 +123,5 @@ void view_image_information(CommandHost &)
     if (!frame)
         return;
     host().bind_image(frame->image);
-    platform().show_image_information(image_information_text());
+    editor_host().show_image_information(image_information_text());
 }

@@ -4,7 +4,7 @@
 // follow the same rule.
 #pragma once
 
-#include "document/document_view.h"
+#include "app/document_view.h"
 
 enum class CommandCondition {
     Always,

@@ -1,8 +1,9 @@
 #include "app/logic/dropped_files.h"
 
+#include "app/document_controller.h"
+#include "app/document_view.h"
 #include "document/animation.h"
 #include "document/document_state.h"
-#include "fileio/file_ops.h"
 #include "fileio/format_table.h"
 #include "fileio/image_limits.h"
 

@@ -8,9 +8,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "app/document_controller.h"
 #include "app/logic/ini_file.h"
 #include "document/document_state.h"
-#include "fileio/file_ops.h"
 #include "fileio/generic_formats.h"
 #include "fileio/image_limits.h"
 #include "platform/platform.h"

@@ -1,6 +1,6 @@
-// The editor's back-end of the platform layer: message boxes and questions
-// captioned "Vorn", file dialogs, the status text and the progress bar of the
-// main window. Every call may come from the file worker; anything that
+// The editor's back-end of the platform layer and of the editor's dialogs:
+// message boxes and questions captioned "Vorn", file dialogs, the status
+// text and the progress bar of the main window. Every call may come from the file worker; anything that
 // touches a widget is carried out on the user-interface thread.
 #pragma once
 
@@ -9,7 +9,9 @@
 #include <QStringList>
 
 #include <string>
+#include <vector>
 
+#include "app/editor_host.h"
 #include "platform/platform.h"
 
 class QLabel;
@@ -27,7 +29,7 @@ QStringList qt_name_filters(const std::string &filter);
 // then, so the image library may be used.
 bool qt_serving_worker();
 
-class QtPlatform : public Platform {
+class QtPlatform : public Platform, public EditorHost {
 public:
     // Must be made on the user-interface thread.
     QtPlatform();
@@ -39,13 +41,16 @@ public:
 
     void show_message(const std::string &text, MessageIcon icon) override;
     bool ask_yes_no(const std::string &text) override;
+    void set_status_text(const std::string &text) override;
+    void set_progress(int percent) override;
+    void run_on_ui_thread(const std::function<void()> &work) override;
+
+    // The editor's dialogs that need nothing but Qt; the editor's own
+    // (app/editor_platform.h) add the rest.
     QuestionAnswer ask_yes_no_save(const std::string &text) override;
     std::string open_file_dialog(const std::string &filter, const std::string &title) override;
     std::string save_file_dialog(const std::string &filter, const std::string &title) override;
     std::vector<std::string> open_files_dialog(const std::string &filter, const std::string &title) override;
-    void set_status_text(const std::string &text) override;
-    void set_progress(int percent) override;
-    void run_on_ui_thread(const std::function<void()> &work) override;
     // Both run the scanner on a thread of their own behind a modal progress
     // dialog with a Cancel button; call them on the user-interface thread.
     bool select_scanner_source() override;

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "app/document_view.h"
 #include "document/animation.h"
 #include "document/document_state.h"
 #include "platform/platform.h"

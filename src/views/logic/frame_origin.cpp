@@ -1,8 +1,8 @@
 #include "views/logic/frame_origin.h"
 
+#include "app/document_controller.h"
 #include "document/document_state.h"
 #include "document/props.h"
-#include "fileio/file_ops.h"
 
 bool frame_set_origin(int x, int y)
 {

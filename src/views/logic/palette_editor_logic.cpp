@@ -7,6 +7,7 @@
 
 #include <IL/il.h>
 
+#include "app/editor_host.h"
 #include "app/logic/settings.h"
 #include "document/animation.h"
 #include "document/document_state.h"
@@ -110,11 +111,11 @@ bool palette_editor_edit_entry(PaletteGridState &grid, int index)
     uint8_t *entry = grid.colors + index * 4;
     if (palette_change_alpha) {
         preview_filter_hook = nullptr;
-        const int value = platform().show_adjust_dialog("Alpha", 0, 255, 1, entry[3]);
+        const int value = editor_host().show_adjust_dialog("Alpha", 0, 255, 1, entry[3]);
         entry[3] = static_cast<uint8_t>(value & 0xFF);
     } else {
         uint32_t color = palette_entry_colorref(grid, index);
-        if (platform().choose_color(color, settings().custom_colors))
+        if (editor_host().choose_color(color, settings().custom_colors))
             palette_entry_set_colorref(grid, index, color);
     }
     return true;
@@ -122,7 +123,7 @@ bool palette_editor_edit_entry(PaletteGridState &grid, int index)
 
 bool palette_editor_load(PaletteGridState &grid)
 {
-    const std::string path = platform().open_file_dialog_named(build_file_filter(FILE_OP_LOAD_PALETTE), "", load_name());
+    const std::string path = editor_host().open_file_dialog_named(build_file_filter(FILE_OP_LOAD_PALETTE), "", load_name());
     if (path.empty())
         return false;
     load_name() = path;
@@ -138,7 +139,7 @@ bool palette_editor_load(PaletteGridState &grid)
 
 void palette_editor_save(const PaletteGridState &grid)
 {
-    const std::string path = platform().save_file_dialog_named(build_file_filter(FILE_OP_SAVE_PALETTE), "", save_name());
+    const std::string path = editor_host().save_file_dialog_named(build_file_filter(FILE_OP_SAVE_PALETTE), "", save_name());
     if (path.empty())
         return;
     save_name() = path;
@@ -162,13 +163,13 @@ bool palette_editor_generate_colormap(const uint8_t *colors)
 {
     int32_t fullbrights = COLORMAP_DEFAULT_FULLBRIGHTS;
     float range = COLORMAP_DEFAULT_RANGE;
-    if (!platform().ask_colormap_parameters(fullbrights, range) || fullbrights < 0)
+    if (!editor_host().ask_colormap_parameters(fullbrights, range) || fullbrights < 0)
         return false;
     std::string filter = COLORMAP_FILE_LABEL;
     filter.append(1, '\0');
     filter += "*";
     filter.append(2, '\0');
-    const std::string path = platform().save_file_dialog_named(filter, "", colormap_name());
+    const std::string path = editor_host().save_file_dialog_named(filter, "", colormap_name());
     if (path.empty())
         return false;
     colormap_name() = path;

@@ -8,6 +8,7 @@
 #include <limits>
 #include <utility>
 
+#include "app/editor_host.h"
 #include "document/document_state.h"
 #include "document/props.h"
 #include "platform/platform.h"
@@ -321,7 +322,7 @@ bool property_editor_edit(PropertyList *list, const std::string &title)
 {
     PropertyList before{};
     props_copy(list, &before);
-    platform().show_property_editor(list, title);
+    editor_host().show_property_editor(list, title);
     const bool changed = !property_lists_same(*list, before);
     if (changed) {
         // The undo step must hold the list as it was: it goes back in for

@@ -5,8 +5,6 @@
 
 #include <string>
 
-#include "platform/platform.h"
-
 // The largest side a frame may be given (the largest the Quake readers
 // accept), and the percentage that reaches it from a side of 1.
 inline constexpr int RESIZE_MAX_SIDE = 16384;
@@ -15,6 +13,19 @@ inline constexpr int RESIZE_MAX_PERCENT = RESIZE_MAX_SIDE * 100;
 // "Resize all Frames In Group": off at start, kept from one opening to the
 // next during the run.
 extern bool resize_whole_group;
+
+// What the user chose in the Resize dialog. The sizes are the dialog's four
+// fields; `filter` is the scaling filter code of host-table slot 22, or -1
+// when none was chosen.
+struct ResizeChoice {
+    bool percent_mode = false;
+    int pixel_width = 0;
+    int pixel_height = 0;
+    int percent_width = 100;
+    int percent_height = 100;
+    bool whole_group = false;
+    int filter = 0;
+};
 
 struct ResizeSizes {
     int pixel_width = 0;

@@ -1,4 +1,4 @@
-#include "platform/scripted_platform.h"
+#include "support/scripted_platform.h"
 
 #include <atomic>
 
@@ -71,7 +71,7 @@ std::vector<std::string> ScriptedPlatform::open_files_dialog(const std::string &
             return paths;
         }
     }
-    return Platform::open_files_dialog(filter, title);
+    return EditorHost::open_files_dialog(filter, title);
 }
 
 bool ScriptedPlatform::ask_group_name(const std::string &initial, std::string &name)

@@ -1,7 +1,9 @@
-// What the document state needs from the window that shows it: the group
+// The window that shows the document, and the routines that keep its group
+// selector, frame slider and commands in step with the document: the group
 // selector, the frame slider, command enabling, the title, the preview and
-// the layout. The editor's main window implements it; tests fake it. Every
-// method has an empty default so that a back-end overrides only what it has.
+// the layout. The editor's main window implements DocumentView; tests fake
+// it. Every method has an empty default so that a back-end overrides only
+// what it has.
 //
 // The document routines call these on the thread they run on; the file
 // workers route their calls through platform().run_on_ui_thread, so an
@@ -10,6 +12,8 @@
 
 #include <string>
 #include <vector>
+
+struct DocumentState;
 
 // The derived conditions of the document, with the scanner flag, as the
 // command enabling reads them.
@@ -47,3 +51,24 @@ public:
     // Position the preview, slider, selector and bars again.
     virtual void layout() {}
 };
+
+// The window that shows the document (not owned); nullptr for none. The
+// first call also makes the document's changes (document/document_state.h)
+// refresh the view.
+void doc_set_view(DocumentView *view);
+DocumentView &doc_view();
+
+// Found at start-up: a scanner can be used (enables Acquire/Select Source).
+void doc_set_scanner_available(bool available);
+// The derived conditions of the document with the scanner flag.
+DocConditions doc_conditions(const DocumentState &doc);
+
+// Asks before dropping unsaved changes; returns 1 when the document was
+// closed, 0 when the user declined (nothing changed then).
+int doc_close();
+// Refills the group selector and selects `selection` (0 when out of range).
+void doc_fill_group_list(int selection);
+// Sets the slider's range from the current group and clamps current_frame.
+void doc_sync_frame_slider();
+// Enables the commands from the derived conditions.
+void doc_update_commands();

@@ -11,9 +11,11 @@
 #include <utility>
 #include <vector>
 
+#include "app/editor_host.h"
 #include "platform/platform.h"
 
-class ScriptedPlatform : public Platform {
+// Both the platform layer and the editor's dialogs.
+class ScriptedPlatform : public Platform, public EditorHost {
 public:
     struct Message {
         std::string text;

@@ -1,4 +1,4 @@
-#include "fileio/file_ops.h"
+#include "app/document_controller.h"
 
 #include <atomic>
 #include <cstdint>
@@ -9,6 +9,8 @@
 #include <thread>
 #include <utility>
 
+#include "app/document_view.h"
+#include "app/editor_host.h"
 #include "document/animation.h"
 #include "document/document_state.h"
 #include "fileio/format_table.h"
@@ -111,8 +113,8 @@ std::string ask_file_to_open()
 {
     const std::string filter = build_file_filter(FILE_OP_LOAD_IMAGE);
     const std::string folder = document_folder();
-    return folder.empty() ? platform().open_file_dialog(filter, "Open")
-                          : platform().open_file_dialog_named(filter, "Open", folder);
+    return folder.empty() ? editor_host().open_file_dialog(filter, "Open")
+                          : editor_host().open_file_dialog_named(filter, "Open", folder);
 }
 
 // The save dialog: for the document on its own name, for anything else in
@@ -123,8 +125,8 @@ std::string ask_file_to_save(const Animation *anim)
     const std::string filter = build_file_filter(FILE_OP_SAVE_IMAGE);
     const std::string folder = document_folder();
     if (folder.empty())
-        return platform().save_file_dialog(filter, "Save As");
-    return platform().save_file_dialog_named(filter, "Save As", is_document(anim) ? doc_state().file_name : folder);
+        return editor_host().save_file_dialog(filter, "Save As");
+    return editor_host().save_file_dialog_named(filter, "Save As", is_document(anim) ? doc_state().file_name : folder);
 }
 
 // The document, replaced by `loaded` (which it takes over) read from
@@ -172,7 +174,7 @@ bool settle_unsaved_changes()
     DocumentState &doc = doc_state();
     if (!doc.modified)
         return true;
-    switch (platform().ask_yes_no_save(DOC_MODIFIED_QUESTION)) {
+    switch (editor_host().ask_yes_no_save(DOC_MODIFIED_QUESTION)) {
     case QuestionAnswer::Yes: return true;
     case QuestionAnswer::No: return false;
     case QuestionAnswer::Save: break;
@@ -259,7 +261,7 @@ void save_worker(const std::string &path, Animation *anim)
 
 int load_via_dialog(Animation *anim)
 {
-    const std::string path = platform().open_file_dialog(build_file_filter(FILE_OP_LOAD_IMAGE), "Open");
+    const std::string path = editor_host().open_file_dialog(build_file_filter(FILE_OP_LOAD_IMAGE), "Open");
     if (path.empty())
         return 0;
     const FirstFrameScope first_frame;
@@ -272,7 +274,7 @@ int import_frames_via_dialog(Animation *anim)
     anim_init(anim);
     anim_add_group(anim, NO_GROUP_NAME);
     const std::vector<std::string> paths =
-        platform().open_files_dialog(build_file_filter(FILE_OP_LOAD_IMAGE), "Import Frames");
+        editor_host().open_files_dialog(build_file_filter(FILE_OP_LOAD_IMAGE), "Import Frames");
     if (paths.empty())
         return 0;
     for (const std::string &path : paths) {

@@ -33,8 +33,8 @@
 #include <IL/il.h>
 
 #include "fileio/decode_protocol.h"
-#include "fileio/gif_scan.h"
 #include "fileio/huge_pages.h"
+#include "fileio/sniff.h"
 #include "fileio/pixel_layout.h"
 
 using namespace decode_protocol;

@@ -1,6 +1,7 @@
 #include "fileio/bmp_reader.h"
 
 #include "fileio/byte_io.h"
+#include "fileio/sniff.h"
 
 namespace {
 
@@ -53,13 +54,11 @@ uint32_t read_le(const uint8_t *p, int bytes)
 
 } // namespace
 
-bool bmp_signature(const uint8_t *data, size_t size) { return size >= 2 && data[0] == 'B' && data[1] == 'M'; }
-
 bool bmp_read(const uint8_t *data, size_t size, BmpImage &image, std::string &error, int max_side,
               uint64_t max_pixels)
 {
     image = BmpImage{};
-    if (!bmp_signature(data, size) || size < FILE_HEADER_SIZE + 12) {
+    if (!sniff_bmp(ByteReader(data, size)) || size < FILE_HEADER_SIZE + 12) {
         error = "it is not a bitmap or is too short for its header";
         return false;
     }

@@ -18,6 +18,7 @@
 #include "fileio/child_decode.h"
 #include "fileio/image_limits.h"
 #include "fileio/safe_save.h"
+#include "fileio/sniff.h"
 #include "fileio/tga_writer.h"
 #include "platform/platform.h"
 #include "plugins/host_table.h"
@@ -194,7 +195,7 @@ namespace {
 bool load_own_bitmap(const char *path, Animation *anim)
 {
     std::vector<uint8_t> bytes;
-    if (!read_file(path, bytes, size_t(1) << 31) || !bmp_signature(bytes.data(), bytes.size()))
+    if (!read_file(path, bytes, size_t(1) << 31) || !sniff_bmp(ByteReader(bytes)))
         return false;
     BmpImage bmp;
     std::string error;

@@ -13,6 +13,7 @@
 #include "document/props.h"
 #include "fileio/byte_io.h"
 #include "fileio/safe_save.h"
+#include "fileio/sniff.h"
 #include "fileio/image_limits.h"
 #include "platform/platform.h"
 #include "plugins/host_table.h"
@@ -91,11 +92,12 @@ int32_t quake_sprite_load(const char *path, Animation *anim)
     if (!read_file(path, bytes))
         return 0;
     ByteReader in(bytes);
-    SpriteHeader header = sprite_read_header(in);
-    if (header.magic != MAGIC) {
+    int32_t claimed_version = 0;
+    if (!sniff_quake_sprite(in, claimed_version)) {
         refuse_foreign_file(path, bytes.data(), bytes.size(), "Quake sprite", true);
         return 0;
     }
+    SpriteHeader header = sprite_read_header(in);
     if (header.version == VERSION_TRUECOLOUR)
         return sprite32_load(path, anim);
     if (header.version != VERSION_QUAKE && header.version != VERSION_PALETTED) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "fileio/byte_io.h"
+#include "fileio/sniff.h"
 #include "quake/quake_layout.h"
 #include "quake/sprite_codec.h"
 
@@ -16,9 +17,10 @@ int32_t sprite32_load(const char *path, Animation *anim)
     if (!read_file(path, bytes))
         return 0;
     ByteReader in(bytes);
-    const SpriteHeader header = sprite_read_header(in);
-    if (header.magic != MAGIC || header.version != VERSION_TRUECOLOUR)
+    int32_t version = 0;
+    if (!sniff_quake_sprite(in, version) || version != VERSION_TRUECOLOUR)
         return 0;
+    const SpriteHeader header = sprite_read_header(in);
     sprite_set_header_properties(anim, header);
     // Frame sides are bounded as for 8-bit sprites, and a group must say how
     // many frames it has: there is no size to estimate the count from.

@@ -21,6 +21,7 @@
 #include "document/props.h"
 #include "fileio/byte_io.h"
 #include "fileio/safe_save.h"
+#include "fileio/sniff.h"
 #include "fileio/image_limits.h"
 #include "platform/platform.h"
 #include "plugins/host_table.h"
@@ -559,7 +560,7 @@ int32_t wad2_load(const char *path, Animation *anim)
     if (!file.open(path))
         return 0;
     ByteReader in = file.head(0, HEADER_SIZE);
-    if (in.u32() != MAGIC) {
+    if (!sniff_wad2(in)) {
         const std::vector<uint8_t> &bytes = file.whole();
         refuse_foreign_file(path, bytes.data(), bytes.size(), "Quake WAD2 archive", true);
         return 0;
@@ -569,6 +570,7 @@ int32_t wad2_load(const char *path, Animation *anim)
         give_up(anim, format_text("Cannot read %s: the WAD2 file is too short for its header", path));
         return 0;
     }
+    in.seek(4);
     const int32_t count = in.i32();
     const int32_t directory = in.i32();
     if (count < 0) {

@@ -18,7 +18,7 @@
 #include "fileio/child_decode.h"
 #include "fileio/format_table.h"
 #include "fileio/generic_formats.h"
-#include "fileio/gif_scan.h"
+#include "fileio/sniff.h"
 #include "fileio/image_limits.h"
 #include "fileio/decode_protocol.h"
 #include "plugins/host_table.h"

@@ -113,6 +113,18 @@ bool sniff_quake_sprite(ByteReader in, int32_t &version)
     return true;
 }
 
+bool sniff_sprite(ByteReader in)
+{
+    int32_t version = 0;
+    return sniff_quake_sprite(in, version) && (version == 1 || version == 2 || version == 32);
+}
+
+bool sniff_sprite32(ByteReader in)
+{
+    int32_t version = 0;
+    return sniff_quake_sprite(in, version) && version == 32;
+}
+
 bool sniff_wad2(ByteReader in) { return starts_with(in, "WAD2", 4); }
 
 bool sniff_bmp(ByteReader in) { return starts_with(in, "BM", 2); }

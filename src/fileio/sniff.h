@@ -12,6 +12,10 @@
 
 // A Quake sprite ("IDSP"); `version` receives the version it claims.
 bool sniff_quake_sprite(ByteReader in, int32_t &version);
+// A sprite of a version the sprite readers take (1, 2 or 32), and one of
+// version 32 alone.
+bool sniff_sprite(ByteReader in);
+bool sniff_sprite32(ByteReader in);
 // A Quake WAD2 archive ("WAD2").
 bool sniff_wad2(ByteReader in);
 

@@ -6,9 +6,11 @@
 #include <cstddef>
 #include <cstdint>
 
-// Tells the user that `path` is not a `format` ("Quake sprite") and what it
-// is, when its content is recognised, or that its header is damaged when
-// `damaged_otherwise`; the load stops there (load_refused). False, saying
-// nothing, when the file may still be an image under another name.
-bool refuse_foreign_file(const char *path, const uint8_t *data, size_t size, const char *format,
-                         bool damaged_otherwise);
+#include "fileio/load_result.h"
+
+// Refuses `path` as no `format` ("Quake sprite"), saying what it is when
+// its content is recognised, or that its header is damaged when
+// `damaged_otherwise`. Not mine, with nothing to say, when the file may
+// still be an image under another name.
+LoadResult refuse_foreign_file(const char *path, const uint8_t *data, size_t size, const char *format,
+                               bool damaged_otherwise);

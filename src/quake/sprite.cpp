@@ -86,24 +86,20 @@ void cover_indexes_used(const char *path, Animation *anim, uint8_t *palette, int
 
 } // namespace
 
-int32_t quake_sprite_load(const char *path, Animation *anim)
+LoadResult quake_sprite_read(const char *path, Animation *anim)
 {
     std::vector<uint8_t> bytes;
     if (!read_file(path, bytes))
-        return 0;
+        return load_not_mine();
     ByteReader in(bytes);
     int32_t claimed_version = 0;
-    if (!sniff_quake_sprite(in, claimed_version)) {
-        refuse_foreign_file(path, bytes.data(), bytes.size(), "Quake sprite", true);
-        return 0;
-    }
+    if (!sniff_quake_sprite(in, claimed_version))
+        return refuse_foreign_file(path, bytes.data(), bytes.size(), "Quake sprite", true);
     SpriteHeader header = sprite_read_header(in);
     if (header.version == VERSION_TRUECOLOUR)
-        return sprite32_load(path, anim);
-    if (header.version != VERSION_QUAKE && header.version != VERSION_PALETTED) {
-        refuse_foreign_file(path, bytes.data(), bytes.size(), "Quake sprite", true);
-        return 0;
-    }
+        return sprite32_read(path, anim);
+    if (header.version != VERSION_QUAKE && header.version != VERSION_PALETTED)
+        return refuse_foreign_file(path, bytes.data(), bytes.size(), "Quake sprite", true);
 
     // Version 2 comes in two layouts: ours, and Half-Life's with a texture
     // format after the type. The one whose frames end exactly at the end of
@@ -124,25 +120,28 @@ int32_t quake_sprite_load(const char *path, Animation *anim)
         }
     }
     sprite_set_header_properties(anim, header);
-    SpritePixels pixels{1, default_palette, 256, true, path};
+    std::vector<std::string> refusal;
+    SpritePixels pixels{1, default_palette, 256, true, path, &refusal};
     uint8_t own_palette[256 * 4] = {};
     if (header.version == VERSION_PALETTED) {
         props_set_int(&anim->props, PROP_VERSION, VERSION_PALETTED, PROPERTY_INTEGER);
         const int count = read_palette_block(in, own_palette);
         if (count < 1) {
             // Frames without a palette would show nothing meaningful.
-            sprite_give_up(anim, format_text("Cannot read %s: its sprite palette holds %i colours; at least 1 is needed", path, count));
-            return 0;
+            sprite_give_up(pixels, anim, format_text("Cannot read %s: its sprite palette holds %i colours; at least 1 is needed", path, count));
+            return {LoadStatus::Refused, std::move(refusal)};
         }
         pixels.palette = own_palette;
         pixels.palette_count = count;
     }
     if (!sprite_read_entries(in, header, pixels, anim))
-        return 0;
+        return {LoadStatus::Refused, std::move(refusal)};
     if (header.version == VERSION_PALETTED && pixels.palette_count < 256)
         cover_indexes_used(path, anim, own_palette, pixels.palette_count);
-    return 1;
+    return load_ok();
 }
+
+int32_t quake_sprite_load(const char *path, Animation *anim) { return load_result_shown(quake_sprite_read(path, anim)); }
 
 int32_t quake_sprite_save(const char *path, Animation *anim)
 {

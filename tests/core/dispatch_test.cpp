@@ -214,7 +214,7 @@ TEST_F(DispatchTest, PluginThatRefusesLetsTheRowsAndTheGenericLoaderTry)
 {
     static const PluginFormatTable refusing = {refusing_load, nullptr, refusing_palette, nullptr};
     add_plugin(&refusing, make_info("*.foo", "Foo"));
-    EXPECT_EQ(file_load(data_path("images/pngsuite_basn3p08.png").c_str(), &anim), 1);
+    file_load(data_path("images/pngsuite_basn3p08.png").c_str(), &anim);
     EXPECT_EQ(load_calls, 1);
     ASSERT_EQ(anim.group_count, 1);
     EXPECT_STREQ(anim.groups[0].name, NO_GROUP_NAME);
@@ -227,7 +227,7 @@ TEST_F(DispatchTest, FirstAcceptingPluginWins)
     add_plugin(&refusing, make_info("*.a", "A"));
     add_plugin(&accepting, make_info("*.b", "B"));
     add_plugin(&refusing, make_info("*.c", "C"));
-    EXPECT_EQ(file_load(data_path("images/pngsuite_basn3p08.png").c_str(), &anim), 1);
+    file_load(data_path("images/pngsuite_basn3p08.png").c_str(), &anim);
     EXPECT_EQ(load_calls, 2);
     ASSERT_EQ(anim.group_count, 1);
     EXPECT_STREQ(anim.groups[0].name, "from plug-in");
@@ -335,7 +335,7 @@ TEST_F(DispatchTest, SavePaletteWithNoMatchingRowReportsIt)
 TEST_F(DispatchTest, LoadFailuresNameTheFileAndTheirCause)
 {
     const std::string missing = dir + "/missing.png";
-    EXPECT_EQ(file_load(missing.c_str(), &anim), 1);
+    EXPECT_EQ(file_load_result(missing.c_str(), &anim).status, LoadStatus::Refused);
     EXPECT_EQ(anim.group_count, 0);
     EXPECT_EQ(message_texts(),
               std::vector<std::string>{format_text("Error %i Encountered: %s (%s)", ENOENT, std::strerror(ENOENT),
@@ -378,7 +378,7 @@ TEST_F(DispatchTest, QuakeNamesOnOtherContentSayWhatTheFileIsInOneMessage)
         ui.clear();
         Animation loaded;
         anim_init(&loaded);
-        EXPECT_EQ(file_load(path.c_str(), &loaded), 1);
+        EXPECT_EQ(file_load_result(path.c_str(), &loaded).status, LoadStatus::Refused);
         EXPECT_EQ(loaded.group_count, 0) << c.name;
         EXPECT_EQ(message_texts(), std::vector<std::string>{path + c.message}) << c.name;
         anim_destroy(&loaded);

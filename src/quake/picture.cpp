@@ -24,6 +24,7 @@
 #include "platform/platform.h"
 #include "plugins/host_table.h"
 #include "quake/content_sniff.h"
+#include "quake/size_questions.h"
 #include "quake/palette_conform.h"
 #include "quake/quake_palette.h"
 
@@ -342,11 +343,8 @@ int32_t lmp_save(const char *path, Animation *anim)
     if (!frames_fit_for_saving(anim, QUAKE_MAX_SIDE, true, LIBRARY_MAX_IMAGE_BYTES))
         return 0;
     anim_bind_frame(anim, 0, 0);
-    if (host().width() % 4 != 0
-        && !ask_question("Do you really want to save a lmp that will crash GLQuake? (width must be a multiple of 4)?")) {
-        save_refused();
+    if (!size_question_allows(LMP_SIZE_QUESTION, host().width(), host().height()))
         return 0;
-    }
     // The file is made before anything is converted or encoded, so a file
     // that cannot be made leaves the document as it was.
     OutputFile file;
@@ -401,12 +399,8 @@ int32_t mip_save(const char *path, Animation *anim)
     if (!frames_fit_for_saving(anim, QUAKE_MAX_SIDE, true, LIBRARY_MAX_IMAGE_BYTES))
         return 0;
     anim_bind_frame(anim, 0, 0);
-    if ((host().width() % 16 != 0 || host().height() % 16 != 0)
-        && !ask_question("Do you really want to save a miptex that will crash Quake (should be at least 16x16 and "
-                         "a multiple of 16)?")) {
-        save_refused();
+    if (!size_question_allows(MIP_SIZE_QUESTION, host().width(), host().height()))
         return 0;
-    }
     // The file is made before anything is converted or encoded, so a file
     // that cannot be made leaves the document as it was.
     OutputFile file;

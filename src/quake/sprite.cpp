@@ -18,6 +18,7 @@
 #include "platform/platform.h"
 #include "plugins/host_table.h"
 #include "quake/content_sniff.h"
+#include "quake/size_questions.h"
 #include "quake/quake_layout.h"
 #include "quake/quake_palette.h"
 #include "quake/sprite_codec.h"
@@ -147,19 +148,15 @@ int32_t quake_sprite_save(const char *path, Animation *anim)
 {
     if (!sprite_frames_fit(anim, 1))
         return 0;
-    // GLQuake uploads sprite frames as textures whose width must be a
-    // multiple of 4; ask once per group about the first offending frame.
+    // Asked once per group, about its first frame of an unsuitable size.
     for (int i = 0; i < anim->group_count; ++i) {
         const Group &group = anim->groups[i];
         for (int j = 0; j < group.frame_count; ++j) {
             host().bind_image(group.frames[j].image);
-            if (host().width() % 4 == 0)
+            if (size_suits(SPRITE_SIZE_QUESTION, host().width(), host().height()))
                 continue;
-            if (!ask_question("Do you really want to save a sprite that will crash GLQuake? (width must be a "
-                              "multiple of 4)")) {
-                save_refused();
+            if (!size_question_allows(SPRITE_SIZE_QUESTION, host().width(), host().height()))
                 return 0;
-            }
             break;
         }
     }

@@ -30,6 +30,7 @@
 #include "quake/picture.h"
 #include "quake/quake_layout.h"
 #include "quake/quake_palette.h"
+#include "quake/size_questions.h"
 
 using namespace wad_layout;
 
@@ -489,22 +490,11 @@ bool confirm_sizes(Animation *anim)
         host().bind_image(group.frames[0].image);
         const int width = host().width();
         const int height = host().height();
-        if (props_get_int(&group.props, PROP_ENTRY_TYPE) == ENTRY_MIP_TEXTURE && (width % 16 || height % 16)) {
-            if (!ask_question("Do you really want to save a miptex that will crash Quake (should be at least 16x16 "
-                              "and a multiple of 16)?")) {
-                save_refused();
-                return false;
-            }
-            return true;
-        }
-        if (width % 4) {
-            if (!ask_question("Do you really want to save a wad that will crash GLQuake? (width must be a multiple "
-                              "of 4)")) {
-                save_refused();
-                return false;
-            }
-            return true;
-        }
+        const bool texture = props_get_int(&group.props, PROP_ENTRY_TYPE) == ENTRY_MIP_TEXTURE;
+        if (texture && !size_suits(MIP_SIZE_QUESTION, width, height))
+            return size_question_allows(MIP_SIZE_QUESTION, width, height);
+        if (!size_suits(WAD_SIZE_QUESTION, width, height))
+            return size_question_allows(WAD_SIZE_QUESTION, width, height);
     }
     return true;
 }

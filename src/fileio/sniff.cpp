@@ -129,6 +129,32 @@ bool sniff_wad2(ByteReader in) { return starts_with(in, "WAD2", 4); }
 
 bool sniff_bmp(ByteReader in) { return starts_with(in, "BM", 2); }
 
+bool sniff_bmp_header(ByteReader in, BmpHeader &header)
+{
+    constexpr size_t FILE_HEADER_SIZE = 14;
+    header = BmpHeader{};
+    if (!sniff_bmp(in) || in.size() < FILE_HEADER_SIZE + 12)
+        return false;
+    in.seek(10);
+    header.pixel_offset = in.u32();
+    header.header_size = in.u32();
+    if (header.header_size == 12) {
+        header.width = in.u16();
+        header.height = static_cast<int16_t>(in.u16());
+        in.u16(); // planes
+        header.bits_per_pixel = in.u16();
+    } else {
+        header.width = in.i32();
+        header.height = in.i32();
+        in.u16(); // planes
+        header.bits_per_pixel = in.u16();
+        header.compression = in.u32();
+        in.skip(12); // image size, resolution
+        header.colours_used = in.u32();
+    }
+    return true;
+}
+
 bool sniff_common_image(ByteReader in)
 {
     return starts_with(in, "\x89PNG", 4) || starts_with(in, "GIF8", 4) || sniff_bmp(in)
@@ -179,7 +205,6 @@ std::string sniff_foreign_content(ByteReader in)
 bool sniff_claimed_size(ByteReader head, const std::string &extension, int64_t &width, int64_t &height)
 {
     const size_t n = head.size();
-    const auto le32 = [&](size_t at) { return static_cast<int64_t>(static_cast<int32_t>(le32_at(head, at))); };
     if (n >= 10 && starts_with(head, "GIF8", 4)) {
         width = le16_at(head, 6);
         height = le16_at(head, 8);
@@ -190,10 +215,11 @@ bool sniff_claimed_size(ByteReader head, const std::string &extension, int64_t &
         height = be32_at(head, 20);
         return true;
     }
-    if (n >= 26 && sniff_bmp(head) && le32(14) >= 40) {
-        width = le32(18);
+    BmpHeader bmp;
+    if (sniff_bmp_header(head, bmp) && static_cast<int32_t>(bmp.header_size) >= 40) {
+        width = bmp.width;
         // A negative height only means the rows are stored top first.
-        height = le32(22) < 0 ? -le32(22) : le32(22);
+        height = bmp.height < 0 ? -bmp.height : bmp.height;
         return true;
     }
     if (n >= 3 && byte_at(head, 0) == 'P' && byte_at(head, 1) >= '1' && byte_at(head, 1) <= '6'

@@ -31,6 +31,23 @@ bool sniff_common_image(ByteReader in);
 // True when the bytes start like a Windows bitmap ("BM").
 bool sniff_bmp(ByteReader in);
 
+// The file header and the image header of a Windows bitmap: the OS/2 core
+// header (12 bytes) or an info header (40 bytes, or 108 and 124 in the
+// versions paint programs write today, which begin alike).
+struct BmpHeader {
+    uint32_t pixel_offset = 0;
+    uint32_t header_size = 0;
+    int64_t width = 0;
+    int64_t height = 0; // as stored: negative when the rows are stored top first
+    uint32_t bits_per_pixel = 0;
+    uint32_t compression = 0; // 0 (none) in a core header
+    uint32_t colours_used = 0;
+};
+// False when the bytes are no bitmap or end before the header size. Fields
+// the bytes do not hold read as 0: the caller checks header_size against
+// the size of what it holds.
+bool sniff_bmp_header(ByteReader in, BmpHeader &header);
+
 // The size the first bytes of a file claim, for the formats whose header
 // says it plainly: GIF screen, PNG IHDR, BMP info header (40 bytes or
 // more), PNM text header, and the TGA header when `extension` (lower case,

@@ -153,6 +153,30 @@ TEST(FormatTableRows, FortyRowsThenAnEmptyRow)
     EXPECT_EQ(FormatTable[40].pattern, nullptr);
 }
 
+TEST(FormatTableRows, ContentChecksKnowTheirOwnFormatsFiles)
+{
+    const struct {
+        const char *name;
+        std::vector<uint8_t> bytes;
+        std::vector<std::string> detected_by;
+    } cases[] = {
+        {"Quake sprite", read_bytes(data_path("spr/librequake_s_explod.spr")), {"*.spr"}},
+        // The sprite reader hands a 32-bit sprite on to the 32-bit reader.
+        {"32-bit sprite", {'I', 'D', 'S', 'P', 32, 0, 0, 0}, {"*.spr32", "*.spr"}},
+        {"sprite of an unknown version", {'I', 'D', 'S', 'P', 3, 0, 0, 0}, {}},
+        {"WAD2", read_bytes(data_path("wad/openquartzplus_newbase.wad")), {"*.wad"}},
+        {"PNG", read_bytes(data_path("images/pngsuite_basn3p08.png")), {}},
+        {"three bytes", {'I', 'D', 'S'}, {}},
+    };
+    for (const auto &c : cases) {
+        std::vector<std::string> detected;
+        for (const FormatDescriptor &format : FormatDescriptors)
+            if (format.detect && format.detect(ByteReader(c.bytes)))
+                detected.push_back(format.pattern);
+        EXPECT_EQ(detected, c.detected_by) << c.name;
+    }
+}
+
 TEST_F(DispatchTest, SavePaletteFilterIsExact)
 {
     static const char literal[] = "Supported\0palette.lmp;*.pal;\0"

@@ -98,30 +98,33 @@ int32_t row_load(const char *path, Animation *anim)
     return load_result_shown(FormatDescriptors[I].load_image(path, anim));
 }
 
-constexpr bool reads_images(ReadImageFn read) { return read != nullptr; }
-
-template <size_t I>
-constexpr FormatRow row_of()
+template <size_t... I>
+constexpr std::array<LoadImageFn, sizeof...(I)> row_loads(std::index_sequence<I...>)
 {
-    constexpr const FormatDescriptor &format = FormatDescriptors[I];
-    return {reads_images(format.load_image) ? row_load<I> : nullptr,
-            format.save_image,
-            format.load_palette,
-            format.save_palette,
-            format.description,
-            format.pattern};
+    return {row_load<I>...};
 }
 
-template <size_t... I>
-constexpr std::array<FormatRow, FORMAT_ROW_COUNT + 1> rows_of(std::index_sequence<I...>)
+// Built when the program starts: with the sanitizers on, the compiler does
+// not take a function's address compared with null as a constant.
+std::array<FormatRow, FORMAT_ROW_COUNT + 1> rows_of_descriptors()
 {
-    return {row_of<I>()..., FormatRow{nullptr, nullptr, nullptr, nullptr, nullptr, nullptr}};
+    constexpr std::array<LoadImageFn, FORMAT_ROW_COUNT> loads = row_loads(std::make_index_sequence<FORMAT_ROW_COUNT>());
+    std::array<FormatRow, FORMAT_ROW_COUNT + 1> rows{};
+    for (size_t i = 0; i < FORMAT_ROW_COUNT; ++i) {
+        const FormatDescriptor &format = FormatDescriptors[i];
+        rows[i] = {format.load_image ? loads[i] : nullptr,
+                   format.save_image,
+                   format.load_palette,
+                   format.save_palette,
+                   format.description,
+                   format.pattern};
+    }
+    return rows; // and the end row, all empty
 }
 
 } // namespace
 
-constexpr std::array<FormatRow, FORMAT_ROW_COUNT + 1> FormatTable =
-    rows_of(std::make_index_sequence<FORMAT_ROW_COUNT>());
+const std::array<FormatRow, FORMAT_ROW_COUNT + 1> FormatTable = rows_of_descriptors();
 
 namespace {
 

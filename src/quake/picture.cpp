@@ -18,7 +18,6 @@
 
 #include "document/animation.h"
 #include "fileio/byte_io.h"
-#include "fileio/format_table.h"
 #include "fileio/safe_save.h"
 #include "fileio/image_limits.h"
 #include "platform/platform.h"

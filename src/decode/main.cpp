@@ -34,8 +34,8 @@
 
 #include "fileio/decode_protocol.h"
 #include "fileio/fd_passing.h"
-#include "fileio/gif_scan.h"
 #include "fileio/huge_pages.h"
+#include "fileio/sniff.h"
 #include "fileio/pixel_layout.h"
 
 using namespace decode_protocol;

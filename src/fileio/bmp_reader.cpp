@@ -1,6 +1,7 @@
 #include "fileio/bmp_reader.h"
 
 #include "fileio/byte_io.h"
+#include "fileio/sniff.h"
 
 namespace {
 
@@ -53,20 +54,18 @@ uint32_t read_le(const uint8_t *p, int bytes)
 
 } // namespace
 
-bool bmp_signature(const uint8_t *data, size_t size) { return size >= 2 && data[0] == 'B' && data[1] == 'M'; }
-
 bool bmp_read(const uint8_t *data, size_t size, BmpImage &image, std::string &error, int max_side,
               uint64_t max_pixels)
 {
     image = BmpImage{};
-    if (!bmp_signature(data, size) || size < FILE_HEADER_SIZE + 12) {
+    ByteReader in(data, size);
+    BmpHeader header;
+    if (!sniff_bmp_header(in, header)) {
         error = "it is not a bitmap or is too short for its header";
         return false;
     }
-    ByteReader in(data, size);
-    in.seek(10);
-    const uint32_t pixel_offset = in.u32();
-    const uint32_t header_size = in.u32();
+    const uint32_t pixel_offset = header.pixel_offset;
+    const uint32_t header_size = header.header_size;
     if (header_size != 12 && header_size < 40) {
         error = "its header of " + std::to_string(header_size) + " bytes is of no known kind";
         return false;
@@ -75,22 +74,11 @@ bool bmp_read(const uint8_t *data, size_t size, BmpImage &image, std::string &er
         error = "it is too short for its header";
         return false;
     }
-    int64_t width, height;
-    uint32_t bpp, compression = BI_RGB, colours_used = 0;
-    if (header_size == 12) {
-        width = in.u16();
-        height = static_cast<int16_t>(in.u16());
-        in.u16();
-        bpp = in.u16();
-    } else {
-        width = in.i32();
-        height = in.i32();
-        in.u16(); // planes
-        bpp = in.u16();
-        compression = in.u32();
-        in.skip(12); // image size, resolution
-        colours_used = in.u32();
-    }
+    int64_t width = header.width;
+    int64_t height = header.height;
+    const uint32_t bpp = header.bits_per_pixel;
+    const uint32_t compression = header.compression;
+    const uint32_t colours_used = header.colours_used;
     const bool top_down = height < 0;
     if (top_down)
         height = -height;

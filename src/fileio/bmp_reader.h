@@ -20,9 +20,6 @@ struct BmpImage {
     std::vector<uint8_t> palette_rgba;
 };
 
-// True when the bytes start like a bitmap file.
-bool bmp_signature(const uint8_t *data, size_t size);
-
 // Reads a bitmap; false with `error` (a sentence without the file's name)
 // when it is damaged or of a kind this reader does not take. Sides are
 // held to 1..max_side and the pixel count to max_pixels, before anything is

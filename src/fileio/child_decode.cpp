@@ -26,6 +26,7 @@
 #include "fileio/byte_io.h"
 #include "fileio/fd_passing.h"
 #include "fileio/pixel_layout.h"
+#include "fileio/sniff.h"
 #include "platform/platform.h"
 
 extern char **environ;
@@ -628,60 +629,11 @@ std::string decode_failure_text(const char *path, const DecodeResult &r)
 
 namespace {
 
-// The width and height of a PNM text header (P1 to P6), signed as written:
-// the library reads "-5" as 5. False when they are not both there.
-bool pnm_claimed_size(const char *path, int64_t &width, int64_t &height)
-{
-    char text[512] = {};
-    FILE *file = std::fopen(path, "rb");
-    if (!file)
-        return false;
-    const size_t n = std::fread(text, 1, sizeof text - 1, file);
-    std::fclose(file);
-    size_t at = 2;
-    int64_t values[2] = {};
-    for (int64_t &value : values) {
-        for (;;) {
-            while (at < n && std::isspace(static_cast<unsigned char>(text[at])))
-                ++at;
-            if (at < n && text[at] == '#') {
-                while (at < n && text[at] != '\n' && text[at] != '\r')
-                    ++at;
-                continue;
-            }
-            break;
-        }
-        const bool negative = at < n && text[at] == '-';
-        if (negative || (at < n && text[at] == '+'))
-            ++at;
-        if (at >= n || !std::isdigit(static_cast<unsigned char>(text[at])))
-            return false;
-        value = 0;
-        while (at < n && std::isdigit(static_cast<unsigned char>(text[at]))) {
-            if (value < (int64_t(1) << 40))
-                value = value * 10 + (text[at] - '0');
-            ++at;
-        }
-        if (negative)
-            value = -value;
-    }
-    width = values[0];
-    height = values[1];
-    return true;
-}
-
 // The image of an icon or cursor directory that says the least sensible
-// size: a side below 1 first, else the most pixels. Each entry is a PNG
-// (its IHDR) or a bitmap header whose height covers the image and its mask.
-// An icon of no entries claims 0x0.
-bool icon_claimed_size(FILE *file, int64_t &width, int64_t &height)
+// size: a side below 1 first, else the most pixels. An icon of no entries
+// claims 0x0.
+void icon_claimed_size(FILE *file, unsigned count, int64_t &width, int64_t &height)
 {
-    uint8_t head[6] = {};
-    if (std::fseek(file, 0, SEEK_SET) != 0 || std::fread(head, 1, sizeof head, file) != sizeof head)
-        return false;
-    const unsigned count = head[4] | (head[5] << 8);
-    if (head[0] || head[1] || (head[2] != 1 && head[2] != 2) || head[3])
-        return false;
     width = 0;
     height = 0;
     bool found = false;
@@ -690,26 +642,13 @@ bool icon_claimed_size(FILE *file, int64_t &width, int64_t &height)
         if (std::fseek(file, static_cast<long>(6 + 16 * i), SEEK_SET) != 0
             || std::fread(entry, 1, sizeof entry, file) != sizeof entry)
             break;
-        const uint32_t offset = static_cast<uint32_t>(entry[12]) | (uint32_t(entry[13]) << 8)
-                                | (uint32_t(entry[14]) << 16) | (uint32_t(entry[15]) << 24);
+        const uint32_t offset = sniff_icon_entry_offset(ByteReader(entry, sizeof entry));
         uint8_t h[24] = {};
         if (std::fseek(file, static_cast<long>(offset), SEEK_SET) != 0 || std::fread(h, 1, sizeof h, file) != sizeof h)
             continue;
         int64_t w = 0, hh = 0;
-        if (std::memcmp(h, "\x89PNG\r\n\x1a\n", 8) == 0) {
-            w = (int64_t(h[16]) << 24) | (h[17] << 16) | (h[18] << 8) | h[19];
-            hh = (int64_t(h[20]) << 24) | (h[21] << 16) | (h[22] << 8) | h[23];
-        } else {
-            const auto le32 = [&](size_t at) {
-                return static_cast<int64_t>(static_cast<int32_t>(
-                    uint32_t(h[at]) | (uint32_t(h[at + 1]) << 8) | (uint32_t(h[at + 2]) << 16)
-                    | (uint32_t(h[at + 3]) << 24)));
-            };
-            if (le32(0) < 12)
-                continue;
-            w = le32(4);
-            hh = le32(8) / 2;
-        }
+        if (!sniff_icon_image_size(ByteReader(h, sizeof h), w, hh))
+            continue;
         // An impossible entry stays the claim once found.
         const bool impossible = found && (width < 1 || height < 1);
         if (!impossible && (!found || w < 1 || hh < 1 || w * hh > width * height)) {
@@ -718,59 +657,28 @@ bool icon_claimed_size(FILE *file, int64_t &width, int64_t &height)
         }
         found = true;
     }
-    return true;
 }
 
 } // namespace
 
 bool claimed_size(const char *path, int64_t &width, int64_t &height)
 {
-    uint8_t h[32] = {};
+    uint8_t head[512] = {};
     FILE *file = std::fopen(path, "rb");
     if (!file)
         return false;
-    const size_t n = std::fread(h, 1, sizeof h, file);
+    const size_t n = std::fread(head, 1, sizeof head, file);
     const std::string extension = lower_extension(path);
     if (n >= 6 && (extension == ".ico" || extension == ".cur")) {
-        const bool icon = icon_claimed_size(file, width, height);
+        unsigned count = 0;
+        const bool icon = sniff_icon_directory(ByteReader(head, n), count);
+        if (icon)
+            icon_claimed_size(file, count, width, height);
         std::fclose(file);
         return icon;
     }
     std::fclose(file);
-    const auto le16 = [&](size_t at) { return static_cast<int64_t>(h[at] | (h[at + 1] << 8)); };
-    const auto le32 = [&](size_t at) {
-        return static_cast<int64_t>(static_cast<int32_t>(static_cast<uint32_t>(h[at]) | (uint32_t(h[at + 1]) << 8)
-                                                         | (uint32_t(h[at + 2]) << 16) | (uint32_t(h[at + 3]) << 24)));
-    };
-    const auto be32 = [&](size_t at) {
-        return static_cast<int64_t>((uint32_t(h[at]) << 24) | (uint32_t(h[at + 1]) << 16) | (uint32_t(h[at + 2]) << 8)
-                                    | uint32_t(h[at + 3]));
-    };
-    const std::string ext = lower_extension(path);
-    if (n >= 10 && std::memcmp(h, "GIF8", 4) == 0) {
-        width = le16(6);
-        height = le16(8);
-        return true;
-    }
-    if (n >= 24 && std::memcmp(h, "\x89PNG\r\n\x1a\n", 8) == 0 && std::memcmp(h + 12, "IHDR", 4) == 0) {
-        width = be32(16);
-        height = be32(20);
-        return true;
-    }
-    if (n >= 26 && h[0] == 'B' && h[1] == 'M' && le32(14) >= 40) {
-        width = le32(18);
-        // A negative height only means the rows are stored top first.
-        height = le32(22) < 0 ? -le32(22) : le32(22);
-        return true;
-    }
-    if (n >= 3 && h[0] == 'P' && h[1] >= '1' && h[1] <= '6' && std::isspace(h[2]))
-        return pnm_claimed_size(path, width, height);
-    if (n >= 18 && (ext == ".tga" || ext == ".icb" || ext == ".vda" || ext == ".vst")) {
-        width = le16(12);
-        height = le16(14);
-        return true;
-    }
-    return false;
+    return sniff_claimed_size(ByteReader(head, n), extension, width, height);
 }
 
 std::string claim_refusal_text(const char *path, int64_t width, int64_t height, int32_t max_side)

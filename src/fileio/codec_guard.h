@@ -11,6 +11,7 @@
 #include <string>
 
 #include "document/animation.h"
+#include "fileio/load_result.h"
 #include "platform/platform.h"
 #include "plugins/vorn_plugin.h"
 
@@ -41,6 +42,31 @@ int32_t load(const char *path, Animation *anim) noexcept
     anim_destroy(anim);
     anim_init(anim);
     return 0;
+}
+
+// A reader that ends in an exception refuses the file, with the exception
+// as its reason.
+template <LoadResult (*Read)(const char *, Animation *)>
+LoadResult read(const char *path, Animation *anim) noexcept
+{
+    LoadResult refusal{LoadStatus::Refused, {}};
+    try {
+        return Read(path, anim);
+    } catch (const std::bad_alloc &) {
+        try {
+            refusal.reasons.push_back(format_text("Unable to read %s: not enough memory", path ? path : ""));
+        } catch (...) {
+            // Not even the message could be made; the refusal still stands.
+        }
+    } catch (const std::exception &error) {
+        try {
+            refusal.reasons.push_back(format_text("Unable to read %s: %s", path ? path : "", error.what()));
+        } catch (...) {
+        }
+    }
+    anim_destroy(anim);
+    anim_init(anim);
+    return refusal;
 }
 
 template <int32_t (*Save)(const char *, Animation *)>

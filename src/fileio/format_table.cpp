@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <fcntl.h>
@@ -17,77 +18,117 @@
 #include "fileio/codec_guard.h"
 #include "fileio/generic_formats.h"
 #include "fileio/safe_save.h"
+#include "fileio/sniff.h"
 #include "plugins/host_table.h"
 #include "plugins/plugin_registry.h"
 #include "quake/picture.h"
 #include "quake/sprite.h"
 #include "quake/wad2.h"
 
-// Every row operation runs inside codec_guard: no exception leaves a codec.
-#define G_LOAD codec_guard::load<generic_image_load>
+// Every operation runs inside codec_guard: no exception leaves a codec.
+#define G_READ codec_guard::read<generic_image_read>
 #define G_SAVE codec_guard::save<generic_image_save>
 #define I_PAL codec_guard::load_palette<image_palette_load>
-#define LOAD(fn) codec_guard::load<fn>
+#define READ(fn) codec_guard::read<fn>
 #define SAVE(fn) codec_guard::save<fn>
 
-const FormatRow FormatTable[FORMAT_ROW_COUNT + 1] = {
-    {LOAD(sprite32_load), SAVE(sprite32_save), nullptr, nullptr, "Darkplaces Sprite (*.spr32)", "*.spr32"},
-    {LOAD(quake_sprite_load), SAVE(quake_sprite_save), nullptr, nullptr, "Quake Sprite (*.spr)", "*.spr"},
-    {LOAD(wad2_load), SAVE(wad2_save), nullptr, nullptr, "Quake WAD2 (*.wad)", "*.wad"},
-    {LOAD(lmp_load), SAVE(lmp_save), nullptr, nullptr, "Quake Lmp (*.lmp)", "*.lmp"},
-    {LOAD(mip_load), SAVE(mip_save), nullptr, nullptr, "Quake Mip (*.mip)", "*.mip"},
-    {nullptr, nullptr, codec_guard::load_palette<palette_lmp_load>, codec_guard::save_palette<palette_lmp_save>,
-     "Quake Palette (palette.lmp)", "palette.lmp"},
-    {G_LOAD, G_SAVE, I_PAL, nullptr, "Windows or OS/2 Bitmap (*.bmp)", "*.bmp"},
-    {G_LOAD, nullptr, nullptr, nullptr, "Dr. Halo Bitmap (*.cut)", "*.cut"},
-    {G_LOAD, nullptr, nullptr, nullptr, "Windows Cursor (*.cur)", "*.cur"},
+constexpr FormatDescriptor FormatDescriptors[FORMAT_ROW_COUNT] = {
+    {"Darkplaces Sprite (*.spr32)", "*.spr32", sniff_sprite32, READ(sprite32_read), SAVE(sprite32_save), nullptr,
+     nullptr, false},
+    {"Quake Sprite (*.spr)", "*.spr", sniff_sprite, READ(quake_sprite_read), SAVE(quake_sprite_save), nullptr, nullptr,
+     false},
+    {"Quake WAD2 (*.wad)", "*.wad", sniff_wad2, READ(wad2_read), SAVE(wad2_save), nullptr, nullptr, false},
+    // Pictures and textures carry no magic number.
+    {"Quake Lmp (*.lmp)", "*.lmp", nullptr, READ(lmp_read), SAVE(lmp_save), nullptr, nullptr, true},
+    {"Quake Mip (*.mip)", "*.mip", nullptr, READ(mip_read), SAVE(mip_save), nullptr, nullptr, true},
+    {"Quake Palette (palette.lmp)", "palette.lmp", nullptr, nullptr, nullptr,
+     codec_guard::load_palette<palette_lmp_load>, codec_guard::save_palette<palette_lmp_save>, false},
+    {"Windows or OS/2 Bitmap (*.bmp)", "*.bmp", nullptr, G_READ, G_SAVE, I_PAL, nullptr, true},
+    {"Dr. Halo Bitmap (*.cut)", "*.cut", nullptr, G_READ, nullptr, nullptr, nullptr, true},
+    {"Windows Cursor (*.cur)", "*.cur", nullptr, G_READ, nullptr, nullptr, nullptr, true},
     // The description names .dcx but the row filters and matches .cut.
-    {G_LOAD, nullptr, nullptr, nullptr, "Multipage PCX Bitmap (*.dcx)", "*.cut"},
-    {G_LOAD, G_SAVE, nullptr, nullptr, "DirectX Direct Draw Surface (*.dds)", "*.dds"},
-    {G_LOAD, G_SAVE, I_PAL, nullptr, "Device Independant Bitmap (*.dib)", "*.dib"},
-    {G_LOAD, nullptr, nullptr, nullptr, "Windows Icon (*.ico)", "*.ico"},
-    {G_LOAD, G_SAVE, nullptr, nullptr, "Truevision Targa Bitmap (*.icb)", "*.icb"},
-    {G_LOAD, nullptr, I_PAL, nullptr, "Graphic Interchange Format (*.gif)", "*.gif"},
-    {G_LOAD, G_SAVE, nullptr, nullptr, "JPEG/JIFF Image (*.jpg)", "*.jpg"},
-    {G_LOAD, G_SAVE, nullptr, nullptr, "JPEG/JIFF Image (*.jpe)", "*.jpe"},
-    {G_LOAD, G_SAVE, nullptr, nullptr, "JPEG/JIFF Image (*.jpeg)", "*.jpeg"},
-    {G_LOAD, nullptr, nullptr, nullptr, "JPEG Network Graphic (*.jng)", "*.jng"},
-    {G_LOAD, nullptr, I_PAL, nullptr, "Amiga Interleaved Bitmap Format (*.lbm)", "*.lbm"},
-    {G_LOAD, nullptr, nullptr, nullptr, "Homeworld Layered Image Format File (*.lif)", "*.lif"},
-    {G_LOAD, nullptr, nullptr, nullptr, "Multi-image Network Graphics (*.mng)", "*.mng"},
-    {G_LOAD, nullptr, nullptr, nullptr, "Photo CD Image (*.pcd)", "*.pcd"},
-    {G_LOAD, G_SAVE, I_PAL, nullptr, "PC Paintbrush Bitmap Graphic (*.pcx)", "*.pcx"},
-    {G_LOAD, nullptr, nullptr, nullptr, "Macintosh PICT drawing (*.pic)", "*.pic"},
-    {G_LOAD, G_SAVE, I_PAL, nullptr, "Portable Network Graphic (*.png)", "*.png"},
-    {G_LOAD, G_SAVE, nullptr, nullptr, "Portable Any Map Graphic Bitmap (*.pnm)", "*.pnm"},
-    {G_LOAD, nullptr, nullptr, nullptr, "Phostoshop Document (*.psd)", "*.psd"},
-    {G_LOAD, nullptr, nullptr, nullptr, "Paint Shop Pro Image (*.psp)", "*.psp"},
-    {G_LOAD, G_SAVE, nullptr, nullptr, "RAW RGB 24-bit Graphic (*.raw)", "*.raw"},
-    {G_LOAD, nullptr, nullptr, nullptr, "Silicon Graphics IRIS Graphic File (*.sgi)", "*.sgi"},
-    {G_LOAD, G_SAVE, nullptr, nullptr, "Truevision Targa Graphic (*.tga)", "*.tga"},
-    {G_LOAD, G_SAVE, nullptr, nullptr, "Tagged Image Format File (*.tif)", "*.tif"},
-    {G_LOAD, G_SAVE, nullptr, nullptr, "Truevision Targa Bitmap (*.vda)", "*.vda"},
-    {G_LOAD, G_SAVE, nullptr, nullptr, "Truevision Targa Bitmap (*.vst)", "*.vst"},
-    {G_LOAD, nullptr, nullptr, nullptr, "Quake 2 Texture File (*.wal)", "*.wal"},
-    {G_LOAD, nullptr, nullptr, nullptr, "X Pixmap Graphic (*.xpm)", "*.xpm"},
-    {nullptr, nullptr, codec_guard::load_palette<generic_palette_load>, nullptr, "Photoshop Color Table (*.act)",
-     "*.act"},
-    {nullptr, nullptr, codec_guard::load_palette<generic_palette_load>, nullptr, "Autodesk Color Palette (*.col)",
-     "*.col"},
-    {nullptr, nullptr, codec_guard::load_palette<generic_palette_load>, codec_guard::save_palette<generic_palette_save>,
-     "Dr. Halo / Jasc Palette (*.pal)", "*.pal"},
-    {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+    {"Multipage PCX Bitmap (*.dcx)", "*.cut", nullptr, G_READ, nullptr, nullptr, nullptr, true},
+    {"DirectX Direct Draw Surface (*.dds)", "*.dds", nullptr, G_READ, G_SAVE, nullptr, nullptr, true},
+    {"Device Independant Bitmap (*.dib)", "*.dib", nullptr, G_READ, G_SAVE, I_PAL, nullptr, true},
+    {"Windows Icon (*.ico)", "*.ico", nullptr, G_READ, nullptr, nullptr, nullptr, true},
+    {"Truevision Targa Bitmap (*.icb)", "*.icb", nullptr, G_READ, G_SAVE, nullptr, nullptr, true},
+    {"Graphic Interchange Format (*.gif)", "*.gif", nullptr, G_READ, nullptr, I_PAL, nullptr, true},
+    {"JPEG/JIFF Image (*.jpg)", "*.jpg", nullptr, G_READ, G_SAVE, nullptr, nullptr, true},
+    {"JPEG/JIFF Image (*.jpe)", "*.jpe", nullptr, G_READ, G_SAVE, nullptr, nullptr, true},
+    {"JPEG/JIFF Image (*.jpeg)", "*.jpeg", nullptr, G_READ, G_SAVE, nullptr, nullptr, true},
+    {"JPEG Network Graphic (*.jng)", "*.jng", nullptr, G_READ, nullptr, nullptr, nullptr, true},
+    {"Amiga Interleaved Bitmap Format (*.lbm)", "*.lbm", nullptr, G_READ, nullptr, I_PAL, nullptr, true},
+    {"Homeworld Layered Image Format File (*.lif)", "*.lif", nullptr, G_READ, nullptr, nullptr, nullptr, true},
+    {"Multi-image Network Graphics (*.mng)", "*.mng", nullptr, G_READ, nullptr, nullptr, nullptr, true},
+    {"Photo CD Image (*.pcd)", "*.pcd", nullptr, G_READ, nullptr, nullptr, nullptr, true},
+    {"PC Paintbrush Bitmap Graphic (*.pcx)", "*.pcx", nullptr, G_READ, G_SAVE, I_PAL, nullptr, true},
+    {"Macintosh PICT drawing (*.pic)", "*.pic", nullptr, G_READ, nullptr, nullptr, nullptr, true},
+    {"Portable Network Graphic (*.png)", "*.png", nullptr, G_READ, G_SAVE, I_PAL, nullptr, true},
+    {"Portable Any Map Graphic Bitmap (*.pnm)", "*.pnm", nullptr, G_READ, G_SAVE, nullptr, nullptr, true},
+    {"Phostoshop Document (*.psd)", "*.psd", nullptr, G_READ, nullptr, nullptr, nullptr, true},
+    {"Paint Shop Pro Image (*.psp)", "*.psp", nullptr, G_READ, nullptr, nullptr, nullptr, true},
+    {"RAW RGB 24-bit Graphic (*.raw)", "*.raw", nullptr, G_READ, G_SAVE, nullptr, nullptr, true},
+    {"Silicon Graphics IRIS Graphic File (*.sgi)", "*.sgi", nullptr, G_READ, nullptr, nullptr, nullptr, true},
+    {"Truevision Targa Graphic (*.tga)", "*.tga", nullptr, G_READ, G_SAVE, nullptr, nullptr, true},
+    {"Tagged Image Format File (*.tif)", "*.tif", nullptr, G_READ, G_SAVE, nullptr, nullptr, true},
+    {"Truevision Targa Bitmap (*.vda)", "*.vda", nullptr, G_READ, G_SAVE, nullptr, nullptr, true},
+    {"Truevision Targa Bitmap (*.vst)", "*.vst", nullptr, G_READ, G_SAVE, nullptr, nullptr, true},
+    {"Quake 2 Texture File (*.wal)", "*.wal", nullptr, G_READ, nullptr, nullptr, nullptr, true},
+    {"X Pixmap Graphic (*.xpm)", "*.xpm", nullptr, G_READ, nullptr, nullptr, nullptr, true},
+    {"Photoshop Color Table (*.act)", "*.act", nullptr, nullptr, nullptr, codec_guard::load_palette<generic_palette_load>,
+     nullptr, false},
+    {"Autodesk Color Palette (*.col)", "*.col", nullptr, nullptr, nullptr, codec_guard::load_palette<generic_palette_load>,
+     nullptr, false},
+    {"Dr. Halo / Jasc Palette (*.pal)", "*.pal", nullptr, nullptr, nullptr,
+     codec_guard::load_palette<generic_palette_load>, codec_guard::save_palette<generic_palette_save>, false},
 };
 
-#undef G_LOAD
+#undef G_READ
 #undef G_SAVE
 #undef I_PAL
-#undef LOAD
+#undef READ
 #undef SAVE
 
 namespace {
 
-bool row_offers(const FormatRow &row, int kind)
+// A table row's load: the descriptor's, telling the reason of a refusal.
+template <size_t I>
+int32_t row_load(const char *path, Animation *anim)
+{
+    return load_result_shown(FormatDescriptors[I].load_image(path, anim));
+}
+
+template <size_t... I>
+constexpr std::array<LoadImageFn, sizeof...(I)> row_loads(std::index_sequence<I...>)
+{
+    return {row_load<I>...};
+}
+
+// Built when the program starts: with the sanitizers on, the compiler does
+// not take a function's address compared with null as a constant.
+std::array<FormatRow, FORMAT_ROW_COUNT + 1> rows_of_descriptors()
+{
+    constexpr std::array<LoadImageFn, FORMAT_ROW_COUNT> loads = row_loads(std::make_index_sequence<FORMAT_ROW_COUNT>());
+    std::array<FormatRow, FORMAT_ROW_COUNT + 1> rows{};
+    for (size_t i = 0; i < FORMAT_ROW_COUNT; ++i) {
+        const FormatDescriptor &format = FormatDescriptors[i];
+        rows[i] = {format.load_image ? loads[i] : nullptr,
+                   format.save_image,
+                   format.load_palette,
+                   format.save_palette,
+                   format.description,
+                   format.pattern};
+    }
+    return rows; // and the end row, all empty
+}
+
+} // namespace
+
+const std::array<FormatRow, FORMAT_ROW_COUNT + 1> FormatTable = rows_of_descriptors();
+
+namespace {
+
+bool row_offers(const FormatDescriptor &row, int kind)
 {
     switch (kind) {
     case FILE_OP_LOAD_IMAGE: return row.load_image != nullptr;
@@ -187,26 +228,28 @@ Attempt offer_to_plugins(const char *path, Call call)
     return Attempt::Declined;
 }
 
-// A file that cannot be opened is reported with the system's cause and its
-// name before any reader guesses at it.
-bool readable_or_reported(const char *path)
+// Why a file cannot be opened, with the system's cause and its name, so
+// that it is said before any reader guesses at the file; empty when it can.
+std::string unreadable_reason(const char *path)
 {
     const int fd = open(path, O_RDONLY | O_CLOEXEC);
     if (fd >= 0) {
         close(fd);
-        return true;
+        return {};
     }
     const int code = errno;
-    show_warning(format_text("Error %i Encountered: %s (%s)", code, std::strerror(code), path));
     errno = 0;
-    return false;
+    return format_text("Error %i Encountered: %s (%s)", code, std::strerror(code), path);
 }
 
-thread_local bool load_was_refused = false;
+// Shows a load's reasons, the one place a load's failure is told.
+LoadResult told(LoadResult result)
+{
+    load_result_shown(result);
+    return result;
+}
 
 } // namespace
-
-void load_refused() { load_was_refused = true; }
 
 int extension_matches(const char *pattern, const char *path)
 {
@@ -217,31 +260,33 @@ int extension_matches(const char *pattern, const char *path)
     return std::strcmp(pattern_dot, path_dot) == 0 ? 1 : 0;
 }
 
-int file_load(const char *path, Animation *anim)
+LoadResult file_load_result(const char *path, Animation *anim)
 {
     forget_stale_errors();
     for (int i = 0; i < plugin_count(); ++i) {
         const PluginFormatTable *formats = plugin_record(i).formats;
         if (formats && formats->load_image && formats->load_image(path, anim))
-            return 1;
+            return load_ok();
     }
-    if (!readable_or_reported(path))
-        return 1;
-    load_was_refused = false;
-    // A reader that has said why it refused the file has ended the load: a
-    // generic reader after it could only contradict it ("not an image of a
-    // format Vorn can read").
-    const unsigned long warnings_before = warnings_shown();
-    for (int i = 0; FormatTable[i].description; ++i) {
-        const FormatRow &row = FormatTable[i];
-        if (row.load_image && extension_matches(row.pattern, path) && row.load_image(path, anim))
-            return 1;
-        if (load_was_refused || warnings_shown() != warnings_before) {
-            load_was_refused = false;
-            return 1;
-        }
+    const std::string unreadable = unreadable_reason(path);
+    if (!unreadable.empty())
+        return told(load_refusal(unreadable));
+    // A reader that refuses the file ends the load: a generic reader after
+    // it could only contradict its reason ("not an image of a format Vorn
+    // can read").
+    for (const FormatDescriptor &format : FormatDescriptors) {
+        if (!format.load_image || !extension_matches(format.pattern, path))
+            continue;
+        LoadResult result = format.load_image(path, anim);
+        if (result.status != LoadStatus::NotMine)
+            return told(std::move(result));
     }
-    generic_image_load(path, anim);
+    return told(generic_image_read(path, anim));
+}
+
+int file_load(const char *path, Animation *anim)
+{
+    file_load_result(path, anim);
     return 1;
 }
 
@@ -274,8 +319,7 @@ int file_save(const char *path, Animation *anim)
     }
     errno = 0;
     const SaveGuard guard(path, file);
-    for (int i = 0; FormatTable[i].description; ++i) {
-        const FormatRow &row = FormatTable[i];
+    for (const FormatDescriptor &row : FormatDescriptors) {
         if (!row.save_image || !extension_matches(row.pattern, path))
             continue;
         attempt = settle(row.save_image(path, anim), file, path);
@@ -299,18 +343,9 @@ bool save_writes_first_frame_only(const char *path)
     }
     if (!std::strchr(path, '.'))
         return false;
-    const SaveImageFn first_frame_writers[] = {codec_guard::save<lmp_save>, codec_guard::save<mip_save>,
-                                               codec_guard::save<generic_image_save>};
-    for (int i = 0; FormatTable[i].description; ++i) {
-        const FormatRow &row = FormatTable[i];
-        if (!row.save_image || !extension_matches(row.pattern, path))
-            continue;
-        bool first_frame_only = false;
-        for (SaveImageFn writer : first_frame_writers)
-            first_frame_only = first_frame_only || row.save_image == writer;
-        if (!first_frame_only)
+    for (const FormatDescriptor &row : FormatDescriptors)
+        if (row.save_image && extension_matches(row.pattern, path) && !row.saves_first_frame_only)
             return false;
-    }
     return true; // the matching rows and the generic writer that follows them
 }
 
@@ -327,10 +362,12 @@ int palette_file_load(const char *path, uint8_t *rgba1024)
                 return n;
         }
     }
-    if (!readable_or_reported(path))
+    const std::string unreadable = unreadable_reason(path);
+    if (!unreadable.empty()) {
+        show_warning(unreadable);
         return 0;
-    for (int i = 0; FormatTable[i].description; ++i) {
-        const FormatRow &row = FormatTable[i];
+    }
+    for (const FormatDescriptor &row : FormatDescriptors) {
         if (!row.load_palette)
             continue;
         const int n = row.load_palette(path, rgba1024);
@@ -355,8 +392,8 @@ void palette_file_save(const char *path, const uint8_t *rgba, int count)
         return;
 
     bool matched = false;
-    for (int i = 0; FormatTable[i].description; ++i)
-        matched = matched || (FormatTable[i].save_palette && extension_matches(FormatTable[i].pattern, path));
+    for (const FormatDescriptor &row : FormatDescriptors)
+        matched = matched || (row.save_palette && extension_matches(row.pattern, path));
     if (matched) {
         AtomicFile file;
         if (!file.create(path)) {
@@ -365,8 +402,7 @@ void palette_file_save(const char *path, const uint8_t *rgba, int count)
         }
         errno = 0;
         const SaveGuard guard(path, file);
-        for (int i = 0; FormatTable[i].description; ++i) {
-            const FormatRow &row = FormatTable[i];
+        for (const FormatDescriptor &row : FormatDescriptors) {
             if (!row.save_palette || !extension_matches(row.pattern, path))
                 continue;
             attempt = settle(row.save_palette(path, rgba, count), file, path);
@@ -392,9 +428,9 @@ std::string build_file_filter(int kind)
         for (const PluginFormat *f = record.info->formats; f->pattern; ++f)
             entries.push_back({f->pattern, f->description ? f->description : f->pattern});
     }
-    for (int i = 0; FormatTable[i].description; ++i)
-        if (row_offers(FormatTable[i], kind))
-            entries.push_back({FormatTable[i].pattern, FormatTable[i].description});
+    for (const FormatDescriptor &row : FormatDescriptors)
+        if (row_offers(row, kind))
+            entries.push_back({row.pattern, row.description});
 
     std::string filter = "Supported";
     filter.push_back('\0');

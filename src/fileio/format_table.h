@@ -1,11 +1,15 @@
-// The table of file formats and the four dispatches that choose who reads or
-// writes a file: plug-ins first, then the matching rows, then the image
-// library's generic support.
+// The file formats, one descriptor each, and the four dispatches that
+// choose who reads or writes a file: plug-ins first, then the matching
+// formats, then the image library's generic support. A new format is one
+// more descriptor in format_table.cpp.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
+#include "fileio/byte_io.h"
+#include "fileio/load_result.h"
 #include "platform/platform.h"
 #include "plugins/vorn_plugin.h"
 
@@ -14,6 +18,32 @@ using SaveImageFn = int32_t (*)(const char *path, Animation *anim);
 using LoadPaletteFn = int32_t (*)(const char *path, uint8_t *rgba1024);
 using SavePaletteFn = int32_t (*)(const char *path, const uint8_t *rgba, int32_t count);
 
+using ReadImageFn = LoadResult (*)(const char *path, Animation *anim);
+using DetectFn = bool (*)(ByteReader head);
+
+// One format: what the dialogs call it, the pattern whose extension selects
+// it, how its content is recognised, and what it reads and writes.
+struct FormatDescriptor {
+    const char *description;
+    const char *pattern;
+    // True when the bytes are this format by their content; null where only
+    // the image library judges the content. The dispatch chooses by the
+    // extension: the reader itself refuses a file that is not its format.
+    DetectFn detect;
+    ReadImageFn load_image; // never shows the reason of a refusal
+    SaveImageFn save_image;
+    LoadPaletteFn load_palette;
+    SavePaletteFn save_palette;
+    // Saving writes nothing but the first frame of the first group.
+    bool saves_first_frame_only;
+};
+
+inline constexpr int FORMAT_ROW_COUNT = 40;
+// In the order in which they are tried and the dialogs list them.
+extern const FormatDescriptor FormatDescriptors[FORMAT_ROW_COUNT];
+
+// The descriptors seen as table rows, whose load operation shows the reason
+// of a refusal itself.
 struct FormatRow {
     LoadImageFn load_image;
     SaveImageFn save_image;
@@ -23,10 +53,14 @@ struct FormatRow {
     const char *pattern;
 };
 
-inline constexpr int FORMAT_ROW_COUNT = 40;
 // 40 rows followed by an end row whose fields are all empty.
-extern const FormatRow FormatTable[FORMAT_ROW_COUNT + 1];
+extern const std::array<FormatRow, FORMAT_ROW_COUNT + 1> FormatTable;
 
+// Loads `path` into the empty `anim` and shows, once, why it could not:
+// Loaded, or Refused (the animation then empty) with the reasons that were
+// shown. A reader that tells why it refused ends the load there.
+LoadResult file_load_result(const char *path, Animation *anim);
+// The same; 1 whatever happened, the file counting as handled.
 int file_load(const char *path, Animation *anim);
 int file_save(const char *path, Animation *anim);
 int palette_file_load(const char *path, uint8_t *rgba1024);
@@ -42,8 +76,3 @@ int extension_matches(const char *pattern, const char *path);
 // The double-NUL filter list for one kind; the string holds every NUL.
 std::string build_file_filter(int kind);
 int report_file_error();
-
-// A loader that has told the user why the file is not what its name says
-// (and that no other reader should try it) calls this before returning 0:
-// file_load then stops with the animation empty and no message of its own.
-void load_refused();

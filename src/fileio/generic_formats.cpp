@@ -18,6 +18,7 @@
 #include "fileio/child_decode.h"
 #include "fileio/image_limits.h"
 #include "fileio/safe_save.h"
+#include "fileio/sniff.h"
 #include "fileio/tga_writer.h"
 #include "platform/platform.h"
 #include "plugins/host_table.h"
@@ -188,24 +189,19 @@ private:
 
 namespace {
 
-// Reads a bitmap the library refused with our own reader. False when the
-// file is no bitmap; true when it was read or refused with a message.
-bool load_own_bitmap(const char *path, Animation *anim)
+// Reads a bitmap the library refused with our own reader.
+LoadResult load_own_bitmap(const char *path, Animation *anim)
 {
     std::vector<uint8_t> bytes;
-    if (!read_file(path, bytes, size_t(1) << 31) || !bmp_signature(bytes.data(), bytes.size()))
-        return false;
+    if (!read_file(path, bytes, size_t(1) << 31) || !sniff_bmp(ByteReader(bytes)))
+        return load_not_mine();
     BmpImage bmp;
     std::string error;
-    if (!bmp_read(bytes.data(), bytes.size(), bmp, error, GENERIC_MAX_SIDE, max_image_pixels())) {
-        show_warning(format_text("Cannot read %s: %s", path, error.c_str()));
-        return true;
-    }
-    if (bmp.pixels.size() > pixel_budget()) {
-        show_warning(format_text("Cannot read %s: its %ix%i pixels take more than the limit of %s", path, bmp.width,
-                                 bmp.height, size_text(pixel_budget()).c_str()));
-        return true;
-    }
+    if (!bmp_read(bytes.data(), bytes.size(), bmp, error, GENERIC_MAX_SIDE, max_image_pixels()))
+        return load_refusal(format_text("Cannot read %s: %s", path, error.c_str()));
+    if (bmp.pixels.size() > pixel_budget())
+        return load_refusal(format_text("Cannot read %s: its %ix%i pixels take more than the limit of %s", path,
+                                        bmp.width, bmp.height, size_text(pixel_budget()).c_str()));
     Group *group = anim_add_group(anim, NO_GROUP_NAME);
     group_reset_frames(group, 1);
     Frame *frame = &group->frames[0];
@@ -219,7 +215,7 @@ bool load_own_bitmap(const char *path, Animation *anim)
     props_set_float(&frame->props, "Duration", 0.0f);
     props_set_int(&frame->props, "Origin X", bmp.width >> 1, PROPERTY_INTEGER);
     props_set_int(&frame->props, "Origin Y", bmp.height >> 1, PROPERTY_INTEGER);
-    return true;
+    return load_ok();
 }
 
 // Indexes beyond a short palette keep their value: the palette of the bound
@@ -253,20 +249,16 @@ void cover_indexes_with_palette()
 
 } // namespace
 
-int32_t generic_image_load(const char *path, Animation *anim)
+LoadResult generic_image_read(const char *path, Animation *anim)
 {
-    if (looks_like_xpm(path)) {
-        show_warning("Error Encountered: X Pixmap files cannot be read");
-        return 1;
-    }
+    if (looks_like_xpm(path))
+        return load_refusal("Error Encountered: X Pixmap files cannot be read");
     int64_t claimed_width = 0;
     int64_t claimed_height = 0;
     if (claimed_size(path, claimed_width, claimed_height)) {
         const std::string refusal = claim_refusal_text(path, claimed_width, claimed_height, GENERIC_MAX_SIDE);
-        if (!refusal.empty()) {
-            show_warning(refusal);
-            return 1;
-        }
+        if (!refusal.empty())
+            return load_refusal(refusal);
     }
     // The library decodes the file in a child; only the frames it hands
     // back, checked again, become images here.
@@ -283,12 +275,14 @@ int32_t generic_image_load(const char *path, Animation *anim)
         anim_delete_group(anim, index);
         // The library takes only bitmaps with the oldest header; our own
         // reader takes those that paint programs write today.
-        if (decoded.outcome == DecodeOutcome::LibraryError && load_own_bitmap(path, anim))
-            return 1;
-        show_warning(decoded.outcome != DecodeOutcome::Decoded
-                         ? decode_failure_text(path, decoded)
-                         : format_text("Cannot read %s: not enough memory for its images", path));
-        return 1;
+        if (decoded.outcome == DecodeOutcome::LibraryError) {
+            LoadResult own = load_own_bitmap(path, anim);
+            if (own.status != LoadStatus::NotMine)
+                return own;
+        }
+        return load_refusal(decoded.outcome != DecodeOutcome::Decoded
+                                ? decode_failure_text(path, decoded)
+                                : format_text("Cannot read %s: not enough memory for its images", path));
     }
     const decode_protocol::FrameHeader &base = decoded.frames[0].head;
     const bool compose = (base.palette_type == IL_PAL_RGBA32 || base.palette_type == IL_PAL_BGRA32)
@@ -305,6 +299,13 @@ int32_t generic_image_load(const char *path, Animation *anim)
         if (compose && i >= 1)
             compose_transparent_frame(group->frames[i - 1].image, frame->image, base_pixels);
     }
+    return load_ok();
+}
+
+int32_t generic_image_load(const char *path, Animation *anim)
+{
+    // The last candidate of every load: it ends the load, read or not.
+    load_result_shown(generic_image_read(path, anim));
     return 1;
 }
 

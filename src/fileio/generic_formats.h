@@ -4,13 +4,17 @@
 
 #include <cstdint>
 
+#include "fileio/load_result.h"
 #include "plugins/vorn_plugin.h"
 
 // Whether later paletted frames of a multi-image file are composed over the
 // frame before them ("GifHack" setting; on unless changed).
 void generic_set_gif_hack(bool on);
 
+// Always 1: a file it cannot read is reported and counts as handled.
 int32_t generic_image_load(const char *path, Animation *anim);
+// The same without the message: never NotMine.
+LoadResult generic_image_read(const char *path, Animation *anim);
 // While one of these lives on the calling thread, generic_image_load takes
 // only the first frame of each file: for a caller that uses no other (a
 // conversion to a one-image format, a frame replaced from a file). The

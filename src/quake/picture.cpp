@@ -18,12 +18,12 @@
 
 #include "document/animation.h"
 #include "fileio/byte_io.h"
-#include "fileio/format_table.h"
 #include "fileio/safe_save.h"
 #include "fileio/image_limits.h"
 #include "platform/platform.h"
 #include "plugins/host_table.h"
 #include "quake/content_sniff.h"
+#include "quake/size_questions.h"
 #include "quake/palette_conform.h"
 #include "quake/quake_palette.h"
 
@@ -111,32 +111,28 @@ bool load_file(const char *path, std::vector<uint8_t> &bytes)
     return path && read_file(path, bytes, MAX_PICTURE_FILE);
 }
 
-// True when a file whose pixels start at `in` and need `bytes` holds enough
-// of them that the rest may be zero-filled; else says so, naming the file.
-bool within_zero_fill(const char *path, const ByteReader &in, int64_t width, int64_t height, uint64_t bytes,
-                      const char *what)
+// Empty when a file whose pixels start at `in` and need `bytes` holds
+// enough of them that the rest may be zero-filled; else why not, naming the
+// file.
+std::string beyond_zero_fill(const char *path, const ByteReader &in, int64_t width, int64_t height, uint64_t bytes,
+                             const char *what)
 {
     ReadAllowance allowance;
     if (allowance.take(bytes, in.remaining()))
-        return true;
-    show_warning(format_text("Cannot read %s: %s %s", path, what,
-                             allowance.why(width, height, bytes, in.remaining()).c_str()));
-    return false;
+        return {};
+    return format_text("Cannot read %s: %s %s", path, what, allowance.why(width, height, bytes, in.remaining()).c_str());
 }
 
 // A .lmp that is no picture: a raw palette of 3 x N bytes, some other
-// file, or a damaged picture; the user is told which.
-void refuse_non_picture(const char *path, const std::vector<uint8_t> &bytes)
+// file, or a damaged picture; the refusal says which.
+LoadResult refuse_non_picture(const char *path, const std::vector<uint8_t> &bytes)
 {
     const size_t size = bytes.size();
-    if (size != 768 && size % 3 == 0 && size >= 3 * 16 && size < 768) {
-        show_warning(format_text("%s is not a Quake picture (it is a raw palette of %zu colours: open it with the "
-                                 "palette editor)",
-                                 path, size / 3));
-        load_refused();
-        return;
-    }
-    refuse_foreign_file(path, bytes.data(), size, "Quake picture", true);
+    if (size != 768 && size % 3 == 0 && size >= 3 * 16 && size < 768)
+        return load_refusal(format_text("%s is not a Quake picture (it is a raw palette of %zu colours: open it with "
+                                        "the palette editor)",
+                                        path, size / 3));
+    return refuse_foreign_file(path, bytes.data(), size, "Quake picture", true);
 }
 
 void warn_if_truncated(const char *path, const ByteReader &in)
@@ -302,11 +298,11 @@ int mip_texture_write(ByteWriter &out, Group *group)
 // ---------------------------------------------------------------------------
 // Format-table rows
 
-int32_t lmp_load(const char *path, Animation *anim)
+LoadResult lmp_read(const char *path, Animation *anim)
 {
     std::vector<uint8_t> bytes;
     if (!load_file(path, bytes))
-        return 0;
+        return load_not_mine();
     ByteReader in(bytes);
     Group *group = anim_add_group(anim, NO_GROUP_NAME);
     group_reset_frames(group, 1);
@@ -320,16 +316,24 @@ int32_t lmp_load(const char *path, Animation *anim)
         const int32_t width = head.i32();
         const int32_t height = head.i32();
         const uint64_t area = checked_area(width, height);
-        if ((area && !within_zero_fill(path, head, width, height, area, "the picture")) || !picture_read(in, frame)) {
+        const std::string beyond = area ? beyond_zero_fill(path, head, width, height, area, "the picture") : "";
+        if (!beyond.empty() || !picture_read(in, frame)) {
             drop_last_group(anim);
-            refuse_non_picture(path, bytes);
-            return 0;
+            // The file's size is the first reason; what its content is follows.
+            LoadResult refusal = refuse_non_picture(path, bytes);
+            if (!beyond.empty()) {
+                refusal.status = LoadStatus::Refused;
+                refusal.reasons.insert(refusal.reasons.begin(), beyond);
+            }
+            return refusal;
         }
         warn_if_truncated(path, in);
     }
     give_default_palette(frame->image);
-    return 1;
+    return load_ok();
 }
+
+int32_t lmp_load(const char *path, Animation *anim) { return load_result_shown(lmp_read(path, anim)); }
 
 int32_t lmp_save(const char *path, Animation *anim)
 {
@@ -338,11 +342,8 @@ int32_t lmp_save(const char *path, Animation *anim)
     if (!frames_fit_for_saving(anim, QUAKE_MAX_SIDE, true, LIBRARY_MAX_IMAGE_BYTES))
         return 0;
     anim_bind_frame(anim, 0, 0);
-    if (host().width() % 4 != 0
-        && !ask_question("Do you really want to save a lmp that will crash GLQuake? (width must be a multiple of 4)?")) {
-        save_refused();
+    if (!size_question_allows(LMP_SIZE_QUESTION, host().width(), host().height()))
         return 0;
-    }
     // The file is made before anything is converted or encoded, so a file
     // that cannot be made leaves the document as it was.
     OutputFile file;
@@ -357,11 +358,11 @@ int32_t lmp_save(const char *path, Animation *anim)
     return 1;
 }
 
-int32_t mip_load(const char *path, Animation *anim)
+LoadResult mip_read(const char *path, Animation *anim)
 {
     std::vector<uint8_t> bytes;
     if (!load_file(path, bytes))
-        return 0;
+        return load_not_mine();
     ByteReader in(bytes);
     ByteReader head = in;
     head.skip(MIP_NAME_SIZE);
@@ -372,21 +373,23 @@ int32_t mip_load(const char *path, Animation *anim)
         uint64_t levels = 0;
         for (int k = 0; k < MIP_LEVELS; ++k)
             levels += static_cast<uint64_t>(width >> k) * (height >> k);
-        if (!within_zero_fill(path, head, width, height, levels, "the texture"))
-            return 0;
+        const std::string beyond = beyond_zero_fill(path, head, width, height, levels, "the texture");
+        if (!beyond.empty())
+            return load_refusal(beyond);
     }
     Group *group = anim_add_group(anim, NO_GROUP_NAME);
     if (!mip_texture_read(in, group)) {
         drop_last_group(anim);
-        refuse_foreign_file(path, bytes.data(), bytes.size(), "Quake texture", true);
-        return 0;
+        return refuse_foreign_file(path, bytes.data(), bytes.size(), "Quake texture", true);
     }
     warn_if_truncated(path, in);
     for (int g = 0; g < anim->group_count; ++g)
         for (int f = 0; f < anim->groups[g].frame_count; ++f)
             give_default_palette(anim->groups[g].frames[f].image);
-    return 1;
+    return load_ok();
 }
+
+int32_t mip_load(const char *path, Animation *anim) { return load_result_shown(mip_read(path, anim)); }
 
 int32_t mip_save(const char *path, Animation *anim)
 {
@@ -395,12 +398,8 @@ int32_t mip_save(const char *path, Animation *anim)
     if (!frames_fit_for_saving(anim, QUAKE_MAX_SIDE, true, LIBRARY_MAX_IMAGE_BYTES))
         return 0;
     anim_bind_frame(anim, 0, 0);
-    if ((host().width() % 16 != 0 || host().height() % 16 != 0)
-        && !ask_question("Do you really want to save a miptex that will crash Quake (should be at least 16x16 and "
-                         "a multiple of 16)?")) {
-        save_refused();
+    if (!size_question_allows(MIP_SIZE_QUESTION, host().width(), host().height()))
         return 0;
-    }
     // The file is made before anything is converted or encoded, so a file
     // that cannot be made leaves the document as it was.
     OutputFile file;

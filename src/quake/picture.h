@@ -5,12 +5,16 @@
 #include <cstdint>
 
 #include "fileio/byte_io.h"
+#include "fileio/load_result.h"
 #include "plugins/vorn_plugin.h"
 
-// Format-table rows.
+// Format-table rows. Each *_read is its *_load without the message: the
+// dispatcher shows a refusal's reasons; *_load shows them itself.
 int32_t lmp_load(const char *path, Animation *anim);
+LoadResult lmp_read(const char *path, Animation *anim);
 int32_t lmp_save(const char *path, Animation *anim);
 int32_t mip_load(const char *path, Animation *anim);
+LoadResult mip_read(const char *path, Animation *anim);
 int32_t mip_save(const char *path, Animation *anim);
 int32_t palette_lmp_load(const char *path, uint8_t *rgba1024);
 int32_t palette_lmp_save(const char *path, const uint8_t *rgba, int32_t count);

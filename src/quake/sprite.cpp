@@ -13,10 +13,12 @@
 #include "document/props.h"
 #include "fileio/byte_io.h"
 #include "fileio/safe_save.h"
+#include "fileio/sniff.h"
 #include "fileio/image_limits.h"
 #include "platform/platform.h"
 #include "plugins/host_table.h"
 #include "quake/content_sniff.h"
+#include "quake/size_questions.h"
 #include "quake/quake_layout.h"
 #include "quake/quake_palette.h"
 #include "quake/sprite_codec.h"
@@ -85,23 +87,20 @@ void cover_indexes_used(const char *path, Animation *anim, uint8_t *palette, int
 
 } // namespace
 
-int32_t quake_sprite_load(const char *path, Animation *anim)
+LoadResult quake_sprite_read(const char *path, Animation *anim)
 {
     std::vector<uint8_t> bytes;
     if (!read_file(path, bytes))
-        return 0;
+        return load_not_mine();
     ByteReader in(bytes);
+    int32_t claimed_version = 0;
+    if (!sniff_quake_sprite(in, claimed_version))
+        return refuse_foreign_file(path, bytes.data(), bytes.size(), "Quake sprite", true);
     SpriteHeader header = sprite_read_header(in);
-    if (header.magic != MAGIC) {
-        refuse_foreign_file(path, bytes.data(), bytes.size(), "Quake sprite", true);
-        return 0;
-    }
     if (header.version == VERSION_TRUECOLOUR)
-        return sprite32_load(path, anim);
-    if (header.version != VERSION_QUAKE && header.version != VERSION_PALETTED) {
-        refuse_foreign_file(path, bytes.data(), bytes.size(), "Quake sprite", true);
-        return 0;
-    }
+        return sprite32_read(path, anim);
+    if (header.version != VERSION_QUAKE && header.version != VERSION_PALETTED)
+        return refuse_foreign_file(path, bytes.data(), bytes.size(), "Quake sprite", true);
 
     // Version 2 comes in two layouts: ours, and Half-Life's with a texture
     // format after the type. The one whose frames end exactly at the end of
@@ -122,43 +121,42 @@ int32_t quake_sprite_load(const char *path, Animation *anim)
         }
     }
     sprite_set_header_properties(anim, header);
-    SpritePixels pixels{1, default_palette, 256, true, path};
+    std::vector<std::string> refusal;
+    SpritePixels pixels{1, default_palette, 256, true, path, &refusal};
     uint8_t own_palette[256 * 4] = {};
     if (header.version == VERSION_PALETTED) {
         props_set_int(&anim->props, PROP_VERSION, VERSION_PALETTED, PROPERTY_INTEGER);
         const int count = read_palette_block(in, own_palette);
         if (count < 1) {
             // Frames without a palette would show nothing meaningful.
-            sprite_give_up(anim, format_text("Cannot read %s: its sprite palette holds %i colours; at least 1 is needed", path, count));
-            return 0;
+            sprite_give_up(pixels, anim, format_text("Cannot read %s: its sprite palette holds %i colours; at least 1 is needed", path, count));
+            return {LoadStatus::Refused, std::move(refusal)};
         }
         pixels.palette = own_palette;
         pixels.palette_count = count;
     }
     if (!sprite_read_entries(in, header, pixels, anim))
-        return 0;
+        return {LoadStatus::Refused, std::move(refusal)};
     if (header.version == VERSION_PALETTED && pixels.palette_count < 256)
         cover_indexes_used(path, anim, own_palette, pixels.palette_count);
-    return 1;
+    return load_ok();
 }
+
+int32_t quake_sprite_load(const char *path, Animation *anim) { return load_result_shown(quake_sprite_read(path, anim)); }
 
 int32_t quake_sprite_save(const char *path, Animation *anim)
 {
     if (!sprite_frames_fit(anim, 1))
         return 0;
-    // GLQuake uploads sprite frames as textures whose width must be a
-    // multiple of 4; ask once per group about the first offending frame.
+    // Asked once per group, about its first frame of an unsuitable size.
     for (int i = 0; i < anim->group_count; ++i) {
         const Group &group = anim->groups[i];
         for (int j = 0; j < group.frame_count; ++j) {
             host().bind_image(group.frames[j].image);
-            if (host().width() % 4 == 0)
+            if (size_suits(SPRITE_SIZE_QUESTION, host().width(), host().height()))
                 continue;
-            if (!ask_question("Do you really want to save a sprite that will crash GLQuake? (width must be a "
-                              "multiple of 4)")) {
-                save_refused();
+            if (!size_question_allows(SPRITE_SIZE_QUESTION, host().width(), host().height()))
                 return 0;
-            }
             break;
         }
     }

@@ -3,9 +3,14 @@
 
 #include <cstdint>
 
+#include "fileio/load_result.h"
 #include "plugins/vorn_plugin.h"
 
+// Each *_read is its *_load without the message: the dispatcher shows a
+// refusal's reasons; *_load shows them itself.
 int32_t quake_sprite_load(const char *path, Animation *anim);
+LoadResult quake_sprite_read(const char *path, Animation *anim);
 int32_t quake_sprite_save(const char *path, Animation *anim);
 int32_t sprite32_load(const char *path, Animation *anim);
+LoadResult sprite32_read(const char *path, Animation *anim);
 int32_t sprite32_save(const char *path, Animation *anim);

@@ -5,26 +5,33 @@
 #include <vector>
 
 #include "fileio/byte_io.h"
+#include "fileio/sniff.h"
 #include "quake/quake_layout.h"
 #include "quake/sprite_codec.h"
 
 using namespace sprite_layout;
 
-int32_t sprite32_load(const char *path, Animation *anim)
+LoadResult sprite32_read(const char *path, Animation *anim)
 {
     std::vector<uint8_t> bytes;
     if (!read_file(path, bytes))
-        return 0;
+        return load_not_mine();
     ByteReader in(bytes);
+    int32_t version = 0;
+    if (!sniff_quake_sprite(in, version) || version != VERSION_TRUECOLOUR)
+        return load_not_mine();
     const SpriteHeader header = sprite_read_header(in);
-    if (header.magic != MAGIC || header.version != VERSION_TRUECOLOUR)
-        return 0;
     sprite_set_header_properties(anim, header);
     // Frame sides are bounded as for 8-bit sprites, and a group must say how
     // many frames it has: there is no size to estimate the count from.
-    const SpritePixels pixels{4, nullptr, 0, false, path};
-    return sprite_read_entries(in, header, pixels, anim);
+    std::vector<std::string> refusal;
+    const SpritePixels pixels{4, nullptr, 0, false, path, &refusal};
+    if (!sprite_read_entries(in, header, pixels, anim))
+        return {LoadStatus::Refused, std::move(refusal)};
+    return load_ok();
 }
+
+int32_t sprite32_load(const char *path, Animation *anim) { return load_result_shown(sprite32_read(path, anim)); }
 
 int32_t sprite32_save(const char *path, Animation *anim)
 {

@@ -71,7 +71,7 @@ bool read_frame(ByteReader &in, Frame *frame, const SpritePixels &pixels, FrameR
     const uint64_t bytes = checked_area(width, height, MAX_SIDE, pixels.bytes_per_pixel);
     if (bytes) {
         if (!reading.allowance.take(bytes, in.remaining())) {
-            sprite_give_up(anim, format_text("Cannot read %s: sprite frame %i %s", pixels.path ? pixels.path : "",
+            sprite_give_up(pixels, anim, format_text("Cannot read %s: sprite frame %i %s", pixels.path ? pixels.path : "",
                                              reading.frame_number,
                                              reading.allowance.why(width, height, bytes, in.remaining()).c_str()));
             return false;
@@ -111,19 +111,19 @@ int32_t group_frame_count(ByteReader &in, int32_t entry, const SpriteHeader &hea
     const int32_t stored = in.i32();
     const uint64_t capacity = in.remaining() / MIN_GROUP_FRAME_SIZE;
     if (stored < 0) {
-        sprite_give_up(anim, format_text("Cannot read %s: sprite frame entry %i has a negative frame count (%i)", pixels.path ? pixels.path : "", entry, stored));
+        sprite_give_up(pixels, anim, format_text("Cannot read %s: sprite frame entry %i has a negative frame count (%i)", pixels.path ? pixels.path : "", entry, stored));
         return -1;
     }
     if (stored > 0) {
         if (static_cast<uint64_t>(stored) > capacity) {
-            sprite_give_up(anim, format_text("Cannot read %s: sprite frame entry %i claims %i frames, more than the file can hold",
+            sprite_give_up(pixels, anim, format_text("Cannot read %s: sprite frame entry %i claims %i frames, more than the file can hold",
                                              pixels.path ? pixels.path : "", entry, stored));
             return -1;
         }
         return stored;
     }
     if (!pixels.derive_empty_group_count) {
-        sprite_give_up(anim, format_text("Cannot read %s: sprite frame entry %i is a group without frames", pixels.path ? pixels.path : "", entry));
+        sprite_give_up(pixels, anim, format_text("Cannot read %s: sprite frame entry %i is a group without frames", pixels.path ? pixels.path : "", entry));
         return -1;
     }
     // Some writers leave the count 0: estimate it from the bytes left, with
@@ -135,14 +135,14 @@ int32_t group_frame_count(ByteReader &in, int32_t entry, const SpriteHeader &hea
                                 + 12;
     uint64_t derived = in.remaining() / frame_size;
     if (derived == 0) {
-        sprite_give_up(anim, format_text("Cannot read %s: sprite frame entry %i is a group without frames", pixels.path ? pixels.path : "", entry));
+        sprite_give_up(pixels, anim, format_text("Cannot read %s: sprite frame entry %i is a group without frames", pixels.path ? pixels.path : "", entry));
         return -1;
     }
     // The estimate is only a guess; never make more frames than could fit.
     if (derived > capacity)
         derived = capacity;
     if (derived == 0) {
-        sprite_give_up(anim, format_text("Cannot read %s: sprite frame entry %i claims more frames than the file can hold", pixels.path ? pixels.path : "",
+        sprite_give_up(pixels, anim, format_text("Cannot read %s: sprite frame entry %i claims more frames than the file can hold", pixels.path ? pixels.path : "",
                                              entry));
         return -1;
     }
@@ -375,9 +375,9 @@ void sprite_set_header_properties(Animation *anim, const SpriteHeader &header)
         props_set_int(&anim->props, PROP_TEXTURE_FORMAT, header.texture_format, PROPERTY_INTEGER);
 }
 
-void sprite_give_up(Animation *anim, const std::string &message)
+void sprite_give_up(const SpritePixels &pixels, Animation *anim, const std::string &message)
 {
-    show_warning(message);
+    pixels.refusal->push_back(message);
     anim_destroy(anim);
     anim_init(anim);
 }
@@ -385,11 +385,11 @@ void sprite_give_up(Animation *anim, const std::string &message)
 int32_t sprite_read_entries(ByteReader &in, const SpriteHeader &header, const SpritePixels &pixels, Animation *anim)
 {
     if (header.entry_count <= 0) {
-        sprite_give_up(anim, "Sprite contains no frames");
+        sprite_give_up(pixels, anim, "Sprite contains no frames");
         return 0;
     }
     if (static_cast<uint64_t>(header.entry_count) > in.remaining() / MIN_ENTRY_SIZE) {
-        sprite_give_up(anim, format_text("Cannot read %s: the sprite claims %i frame entries, more than the file can hold",
+        sprite_give_up(pixels, anim, format_text("Cannot read %s: the sprite claims %i frame entries, more than the file can hold",
                                          pixels.path ? pixels.path : "", header.entry_count));
         return 0;
     }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "fileio/byte_io.h"
 #include "plugins/vorn_plugin.h"
@@ -34,6 +35,8 @@ struct SpritePixels {
     // (Quake sprites); otherwise such a group is refused.
     bool derive_empty_group_count;
     const char *path; // the file, for messages
+    // Receives why the reading gave up (sprite_give_up).
+    std::vector<std::string> *refusal;
 };
 
 SpriteHeader sprite_read_header(ByteReader &in);
@@ -54,8 +57,9 @@ void sprite_set_header_properties(Animation *anim, const SpriteHeader &header);
 // budget, are refused.
 int32_t sprite_read_entries(ByteReader &in, const SpriteHeader &header, const SpritePixels &pixels, Animation *anim);
 
-// Gives up on a file: tells the user why and empties the animation.
-void sprite_give_up(Animation *anim, const std::string &message);
+// Gives up on a file: adds why to the reading's refusal and empties the
+// animation.
+void sprite_give_up(const SpritePixels &pixels, Animation *anim, const std::string &message);
 
 // True when every frame is one the sprite writer can write (sides in
 // 1..16384, a sound layout, the whole file below 2 GiB) and the frames, at

@@ -21,6 +21,7 @@
 #include "document/props.h"
 #include "fileio/byte_io.h"
 #include "fileio/safe_save.h"
+#include "fileio/sniff.h"
 #include "fileio/image_limits.h"
 #include "platform/platform.h"
 #include "plugins/host_table.h"
@@ -29,6 +30,7 @@
 #include "quake/picture.h"
 #include "quake/quake_layout.h"
 #include "quake/quake_palette.h"
+#include "quake/size_questions.h"
 
 using namespace wad_layout;
 
@@ -168,12 +170,12 @@ void report_progress(int64_t done, int64_t total)
     platform().set_progress(total > 0 ? static_cast<int>(done * 100 / total) : 0);
 }
 
-void give_up(Animation *anim, const std::string &message)
+LoadResult give_up(Animation *anim, const std::string &message)
 {
     platform().set_progress(-1);
-    show_warning(message);
     anim_destroy(anim);
     anim_init(anim);
+    return load_refusal(message);
 }
 
 // A group of one fresh frame, named after the lump, with its entry type.
@@ -488,22 +490,11 @@ bool confirm_sizes(Animation *anim)
         host().bind_image(group.frames[0].image);
         const int width = host().width();
         const int height = host().height();
-        if (props_get_int(&group.props, PROP_ENTRY_TYPE) == ENTRY_MIP_TEXTURE && (width % 16 || height % 16)) {
-            if (!ask_question("Do you really want to save a miptex that will crash Quake (should be at least 16x16 "
-                              "and a multiple of 16)?")) {
-                save_refused();
-                return false;
-            }
-            return true;
-        }
-        if (width % 4) {
-            if (!ask_question("Do you really want to save a wad that will crash GLQuake? (width must be a multiple "
-                              "of 4)")) {
-                save_refused();
-                return false;
-            }
-            return true;
-        }
+        const bool texture = props_get_int(&group.props, PROP_ENTRY_TYPE) == ENTRY_MIP_TEXTURE;
+        if (texture && !size_suits(MIP_SIZE_QUESTION, width, height))
+            return size_question_allows(MIP_SIZE_QUESTION, width, height);
+        if (!size_suits(WAD_SIZE_QUESTION, width, height))
+            return size_question_allows(WAD_SIZE_QUESTION, width, height);
     }
     return true;
 }
@@ -511,16 +502,15 @@ bool confirm_sizes(Animation *anim)
 // Says why an archive is refused: its lumps would take more than the pixel
 // budget, or draw on the same bytes so often that they would make far more
 // pixels than the file holds.
-void refuse_archive(const char *path, Archive &file, int32_t count, const LumpExtent &taken,
-                    const LumpAllowance &allowed, Animation *anim)
+LoadResult refuse_archive(const char *path, Archive &file, int32_t count, const LumpExtent &taken,
+                          const LumpAllowance &allowed, Animation *anim)
 {
     if (taken.span > allowed.span)
-        give_up(anim, format_text("Cannot read %s: the %i entries of its WAD2 directory share lump bytes, which "
+        return give_up(anim, format_text("Cannot read %s: the %i entries of its WAD2 directory share lump bytes, which "
                                   "would decode to over %s of pixels, more than %llu times the file's %s",
                                   path, count, size_text(allowed.span).c_str(),
                                   static_cast<unsigned long long>(SHARED_BYTES_FACTOR), size_text(file.size()).c_str()));
-    else
-        give_up(anim, format_text("Cannot read %s: the %i lumps of its WAD2 directory decode to more than the "
+    return give_up(anim, format_text("Cannot read %s: the %i lumps of its WAD2 directory decode to more than the "
                                   "limit of %s of pixel data",
                                   path, count, size_text(allowed.cost).c_str()));
 }
@@ -530,10 +520,10 @@ LumpAllowance archive_allowance(const Archive &file)
     return {pixel_budget(), SHARED_BYTES_FACTOR * file.size()};
 }
 
-// True when the lumps the directory names, overlapping or not, decode to no
-// more than the archive's allowance; else says so and gives up. Runs before
-// any lump is decoded, so a refused archive costs nothing.
-bool directory_within_budget(const char *path, Archive &file, const std::vector<uint8_t> &directory, int32_t count,
+// Loaded when the lumps the directory names, overlapping or not, decode to
+// no more than the archive's allowance; else gives up, saying why. Runs
+// before any lump is decoded, so a refused archive costs nothing.
+LoadResult directory_within_budget(const char *path, Archive &file, const std::vector<uint8_t> &directory, int32_t count,
                              Animation *anim)
 {
     ByteReader in(directory);
@@ -543,45 +533,39 @@ bool directory_within_budget(const char *path, Archive &file, const std::vector<
         const LumpExtent extent = lump_extent(file, read_entry(in));
         total.cost += extent.cost;
         total.span += extent.span;
-        if (total.cost > allowed.cost || total.span > allowed.span) {
-            refuse_archive(path, file, count, total, allowed, anim);
-            return false;
-        }
+        if (total.cost > allowed.cost || total.span > allowed.span)
+            return refuse_archive(path, file, count, total, allowed, anim);
     }
-    return true;
+    return load_ok();
 }
 
 } // namespace
 
-int32_t wad2_load(const char *path, Animation *anim)
+LoadResult wad2_read(const char *path, Animation *anim)
 {
     Archive file;
     if (!file.open(path))
-        return 0;
+        return load_not_mine();
     ByteReader in = file.head(0, HEADER_SIZE);
-    if (in.u32() != MAGIC) {
+    if (!sniff_wad2(in)) {
         const std::vector<uint8_t> &bytes = file.whole();
-        refuse_foreign_file(path, bytes.data(), bytes.size(), "Quake WAD2 archive", true);
-        return 0;
+        return refuse_foreign_file(path, bytes.data(), bytes.size(), "Quake WAD2 archive", true);
     }
     // The checks run in order, each before anything it guards is read.
     if (file.size() < HEADER_SIZE) {
-        give_up(anim, format_text("Cannot read %s: the WAD2 file is too short for its header", path));
-        return 0;
+        return give_up(anim, format_text("Cannot read %s: the WAD2 file is too short for its header", path));
     }
+    in.seek(4);
     const int32_t count = in.i32();
     const int32_t directory = in.i32();
     if (count < 0) {
-        give_up(anim, format_text("Cannot read %s: its WAD2 directory has a negative entry count (%i)", path, count));
-        return 0;
+        return give_up(anim, format_text("Cannot read %s: its WAD2 directory has a negative entry count (%i)", path, count));
     }
     if (directory < 0 || static_cast<uint64_t>(directory) > file.size()) {
-        give_up(anim, format_text("Cannot read %s: its WAD2 directory offset %i lies outside the file", path, directory));
-        return 0;
+        return give_up(anim, format_text("Cannot read %s: its WAD2 directory offset %i lies outside the file", path, directory));
     }
     if (static_cast<uint64_t>(count) > (file.size() - static_cast<uint64_t>(directory)) / ENTRY_SIZE) {
-        give_up(anim, format_text("Cannot read %s: its WAD2 directory of %i entries does not fit in the file", path, count));
-        return 0;
+        return give_up(anim, format_text("Cannot read %s: its WAD2 directory of %i entries does not fit in the file", path, count));
     }
     // The directory is kept apart: the lumps are read through the same
     // buffer one after another.
@@ -590,8 +574,9 @@ int32_t wad2_load(const char *path, Animation *anim)
     std::vector<uint8_t> entries(static_cast<size_t>(directory_size), 0);
     listed.bytes(entries.data(), entries.size());
 
-    if (!directory_within_budget(path, file, entries, count, anim))
-        return 0;
+    LoadResult within = directory_within_budget(path, file, entries, count, anim);
+    if (within.status != LoadStatus::Loaded)
+        return within;
 
     uint8_t palette[1024] = {};
     bool has_palette = false;
@@ -611,10 +596,8 @@ int32_t wad2_load(const char *path, Animation *anim)
         bool over = false;
         const bool read = read_lump(file, entry, anim, palette, &has_palette,
                                     {allowed.cost - total.cost, allowed.span - total.span}, taken, over);
-        if (over) {
-            refuse_archive(path, file, count, {total.cost + taken.cost, total.span + taken.span}, allowed, anim);
-            return 0;
-        }
+        if (over)
+            return refuse_archive(path, file, count, {total.cost + taken.cost, total.span + taken.span}, allowed, anim);
         if (!read) {
             skipped.push_back(entry.name);
         } else {
@@ -638,12 +621,19 @@ int32_t wad2_load(const char *path, Animation *anim)
             names += (k ? ", \"" : "\"") + skipped[k] + "\"";
         if (skipped.size() > 8)
             names += ", ...";
-        show_warning(format_text("%i lumps of the WAD2 archive lie outside the file, are cut short or have an "
-                                 "unusable size, and were skipped: %s",
-                                 static_cast<int>(skipped.size()), names.c_str()));
+        const std::string message =
+            format_text("%i lumps of the WAD2 archive lie outside the file, are cut short or have an unusable size, "
+                        "and were skipped: %s",
+                        static_cast<int>(skipped.size()), names.c_str());
+        // An archive of which nothing could be read is refused for it.
+        if (anim->group_count == 0)
+            return load_refusal(message);
+        show_warning(message);
     }
-    return 1;
+    return load_ok();
 }
+
+int32_t wad2_load(const char *path, Animation *anim) { return load_result_shown(wad2_read(path, anim)); }
 
 int32_t wad2_save(const char *path, Animation *anim)
 {

@@ -172,8 +172,8 @@ TEST_F(AnimationCommands, ExportFrameWritesTheImageOnlyAndLeavesTheDocumentAlone
 
     Animation saved;
     anim_init(&saved);
-    ASSERT_NE(0, file_load(target.c_str(), &saved)) << ui.transcript();
-    ASSERT_EQ(1, saved.group_count);
+    file_load(target.c_str(), &saved);
+    ASSERT_EQ(1, saved.group_count) << ui.transcript();
     ASSERT_EQ(1, saved.groups[0].frame_count);
     EXPECT_EQ(4, image_width(saved.groups[0].frames[0].image));
     // The saved origin is the default one, not the frame's 12, 5.

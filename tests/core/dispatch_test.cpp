@@ -153,6 +153,30 @@ TEST(FormatTableRows, FortyRowsThenAnEmptyRow)
     EXPECT_EQ(FormatTable[40].pattern, nullptr);
 }
 
+TEST(FormatTableRows, ContentChecksKnowTheirOwnFormatsFiles)
+{
+    const struct {
+        const char *name;
+        std::vector<uint8_t> bytes;
+        std::vector<std::string> detected_by;
+    } cases[] = {
+        {"Quake sprite", read_bytes(data_path("spr/librequake_s_explod.spr")), {"*.spr"}},
+        // The sprite reader hands a 32-bit sprite on to the 32-bit reader.
+        {"32-bit sprite", {'I', 'D', 'S', 'P', 32, 0, 0, 0}, {"*.spr32", "*.spr"}},
+        {"sprite of an unknown version", {'I', 'D', 'S', 'P', 3, 0, 0, 0}, {}},
+        {"WAD2", read_bytes(data_path("wad/openquartzplus_newbase.wad")), {"*.wad"}},
+        {"PNG", read_bytes(data_path("images/pngsuite_basn3p08.png")), {}},
+        {"three bytes", {'I', 'D', 'S'}, {}},
+    };
+    for (const auto &c : cases) {
+        std::vector<std::string> detected;
+        for (const FormatDescriptor &format : FormatDescriptors)
+            if (format.detect && format.detect(ByteReader(c.bytes)))
+                detected.push_back(format.pattern);
+        EXPECT_EQ(detected, c.detected_by) << c.name;
+    }
+}
+
 TEST_F(DispatchTest, SavePaletteFilterIsExact)
 {
     static const char literal[] = "Supported\0palette.lmp;*.pal;\0"
@@ -214,7 +238,7 @@ TEST_F(DispatchTest, PluginThatRefusesLetsTheRowsAndTheGenericLoaderTry)
 {
     static const PluginFormatTable refusing = {refusing_load, nullptr, refusing_palette, nullptr};
     add_plugin(&refusing, make_info("*.foo", "Foo"));
-    EXPECT_EQ(file_load(data_path("images/pngsuite_basn3p08.png").c_str(), &anim), 1);
+    file_load(data_path("images/pngsuite_basn3p08.png").c_str(), &anim);
     EXPECT_EQ(load_calls, 1);
     ASSERT_EQ(anim.group_count, 1);
     EXPECT_STREQ(anim.groups[0].name, NO_GROUP_NAME);
@@ -227,7 +251,7 @@ TEST_F(DispatchTest, FirstAcceptingPluginWins)
     add_plugin(&refusing, make_info("*.a", "A"));
     add_plugin(&accepting, make_info("*.b", "B"));
     add_plugin(&refusing, make_info("*.c", "C"));
-    EXPECT_EQ(file_load(data_path("images/pngsuite_basn3p08.png").c_str(), &anim), 1);
+    file_load(data_path("images/pngsuite_basn3p08.png").c_str(), &anim);
     EXPECT_EQ(load_calls, 2);
     ASSERT_EQ(anim.group_count, 1);
     EXPECT_STREQ(anim.groups[0].name, "from plug-in");
@@ -335,7 +359,7 @@ TEST_F(DispatchTest, SavePaletteWithNoMatchingRowReportsIt)
 TEST_F(DispatchTest, LoadFailuresNameTheFileAndTheirCause)
 {
     const std::string missing = dir + "/missing.png";
-    EXPECT_EQ(file_load(missing.c_str(), &anim), 1);
+    EXPECT_EQ(file_load_result(missing.c_str(), &anim).status, LoadStatus::Refused);
     EXPECT_EQ(anim.group_count, 0);
     EXPECT_EQ(message_texts(),
               std::vector<std::string>{format_text("Error %i Encountered: %s (%s)", ENOENT, std::strerror(ENOENT),
@@ -378,7 +402,7 @@ TEST_F(DispatchTest, QuakeNamesOnOtherContentSayWhatTheFileIsInOneMessage)
         ui.clear();
         Animation loaded;
         anim_init(&loaded);
-        EXPECT_EQ(file_load(path.c_str(), &loaded), 1);
+        EXPECT_EQ(file_load_result(path.c_str(), &loaded).status, LoadStatus::Refused);
         EXPECT_EQ(loaded.group_count, 0) << c.name;
         EXPECT_EQ(message_texts(), std::vector<std::string>{path + c.message}) << c.name;
         anim_destroy(&loaded);

@@ -271,7 +271,7 @@ TEST_F(GenericFormatsTest, UnreadableFileIsReportedAndStillHandled)
 {
     const std::string path = dir + "/broken.png";
     write_bytes(path, {'n', 'o', 't', ' ', 'a', ' ', 'p', 'n', 'g'});
-    EXPECT_EQ(file_load(path.c_str(), &anim), 1);
+    EXPECT_EQ(file_load_result(path.c_str(), &anim).status, LoadStatus::Refused);
     EXPECT_EQ(anim.group_count, 0);
     ASSERT_EQ(ui.messages().size(), 1u);
     EXPECT_EQ(ui.messages()[0].text.rfind("Error Encountered: ", 0), 0u);
@@ -284,7 +284,7 @@ TEST_F(GenericFormatsTest, PixmapFilesAreRefusedBeforeTheLibrarySeesThem)
     const std::string disguised = dir + "/pixmap.png";
     const std::string xpm = "/* XPM */\nstatic char *x[] = {\"1 1 1 1\", \"a c #FF0000\", \"a\"};\n";
     write_bytes(disguised, std::vector<uint8_t>(xpm.begin(), xpm.end()));
-    EXPECT_EQ(file_load(disguised.c_str(), &anim), 1);
+    EXPECT_EQ(file_load_result(disguised.c_str(), &anim).status, LoadStatus::Refused);
     EXPECT_EQ(anim.group_count, 0);
     EXPECT_EQ(ui.messages().size(), 1u);
     uint8_t palette[1024];

@@ -223,9 +223,7 @@ void load_worker(const std::string &path)
         // that is merely empty opens as an empty document.
         Animation loaded;
         anim_init(&loaded);
-        const unsigned long complaints = warnings_shown();
-        file_load(path.c_str(), &loaded);
-        const bool refused = loaded.group_count == 0 && warnings_shown() != complaints;
+        const bool refused = file_load_result(path.c_str(), &loaded).status == LoadStatus::Refused;
         platform().run_on_ui_thread([&loaded, &path, refused] {
             if (!refused)
                 install_document(loaded, path);

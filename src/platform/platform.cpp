@@ -30,16 +30,7 @@ Platform &platform()
 
 void set_platform(Platform *backend) { current.store(backend); }
 
-namespace {
-thread_local unsigned long warnings_on_thread = 0;
-}
-
-void show_warning(const std::string &text)
-{
-    ++warnings_on_thread;
-    platform().show_message(text, MessageIcon::Warning);
-}
-unsigned long warnings_shown() { return warnings_on_thread; }
+void show_warning(const std::string &text) { platform().show_message(text, MessageIcon::Warning); }
 bool ask_question(const std::string &text) { return platform().ask_yes_no(text); }
 
 std::string vformat_text(const char *format, va_list args)

@@ -46,10 +46,6 @@ void set_platform(Platform *backend);
 // Shorthands for the two kinds of box the core uses.
 void show_warning(const std::string &text);
 bool ask_question(const std::string &text);
-// Warnings shown on the calling thread since it started: a caller compares
-// two readings to learn whether something it called has told the user why
-// it failed.
-unsigned long warnings_shown();
 
 // printf-style formatting into a fresh string: safe on any thread.
 std::string format_text(const char *format, ...) __attribute__((format(printf, 1, 2)));

@@ -9,12 +9,12 @@
 #include <IL/ilu.h>
 
 #include "document/animation.h"
-#include "fileio/child_decode.h"
-#include "fileio/format_table.h"
-#include "fileio/generic_formats.h"
+#include "decode/child_decode.h"
+#include "formats/format_table.h"
+#include "formats/generic_formats.h"
 #include "platform/console_platform.h"
-#include "plugins/host_table.h"
-#include "quake/quake_palette.h"
+#include "image/host_table.h"
+#include "image/quake_palette.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <benchmark/benchmark.h>
 #include <IL/il.h>
 
-#include "plugins/host_table.h"
-#include "quake/quake_palette.h"
+#include "image/host_table.h"
+#include "image/quake_palette.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <IL/il.h>
 
 #include "document/animation.h"
-#include "plugins/host_table.h"
+#include "image/host_table.h"
 #include "views/logic/preview_logic.h"
 
 namespace {

@@ -8,13 +8,13 @@
 #include <unistd.h>
 
 #include "document/animation.h"
-#include "fileio/byte_io.h"
-#include "fileio/format_table.h"
-#include "fileio/generic_formats.h"
+#include "io/byte_io.h"
+#include "formats/format_table.h"
+#include "formats/generic_formats.h"
 #include "platform/platform.h"
-#include "plugins/host_table.h"
+#include "image/host_table.h"
 #include "quake/picture.h"
-#include "quake/quake_palette.h"
+#include "image/quake_palette.h"
 #include "quake/sprite.h"
 #include "quake/wad2.h"
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "fileio/sniff.h"
+#include "sniff/sniff.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -11,11 +11,11 @@
 #include <unistd.h>
 
 #include "document/animation.h"
-#include "fileio/byte_io.h"
-#include "fileio/format_table.h"
+#include "io/byte_io.h"
+#include "formats/format_table.h"
 #include "platform/platform.h"
-#include "plugins/host_table.h"
-#include "quake/quake_palette.h"
+#include "image/host_table.h"
+#include "image/quake_palette.h"
 
 namespace {
 

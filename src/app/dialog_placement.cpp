@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/logic/dialog_placement.h"
+#include "views/logic/dialog_placement.h"
 
 namespace {
 

@@ -10,12 +10,12 @@
 #include <utility>
 
 #include "app/document_view.h"
-#include "app/editor_host.h"
+#include "views/logic/editor_host.h"
 #include "document/animation.h"
 #include "document/document_state.h"
-#include "fileio/format_table.h"
-#include "fileio/generic_formats.h"
-#include "fileio/image_limits.h"
+#include "formats/format_table.h"
+#include "formats/generic_formats.h"
+#include "image/image_limits.h"
 #include "platform/platform.h"
 
 namespace {

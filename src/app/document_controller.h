@@ -3,7 +3,7 @@
 // report, and the synchronous dialog-driven loads and saves of the frame and
 // alpha-channel commands.
 //
-// The dialogs are the editor's (app/editor_host.h); everything the workers
+// The dialogs are the editor's (views/logic/editor_host.h); everything the workers
 // show, ask or refresh goes through the platform layer: questions and view
 // refreshes through run_on_ui_thread, so the window is only touched from
 // its own thread.

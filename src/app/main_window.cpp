@@ -27,7 +27,7 @@
 #include "app/document_controller.h"
 #include "app/logic/command_ids.h"
 #include "app/logic/dropped_files.h"
-#include "app/logic/layout.h"
+#include "views/logic/layout.h"
 #include "app/logic/playback.h"
 #include "app/logic/recent_files.h"
 #include "app/logic/settings.h"

@@ -17,9 +17,9 @@
 #include "platform/program_folder.h"
 #include "app/editor_platform.h"
 #include "platform/qt/qt_platform.h"
-#include "plugins/host_table.h"
+#include "image/host_table.h"
 #include "plugins/plugin_loader.h"
-#include "quake/quake_palette.h"
+#include "image/quake_palette.h"
 
 std::string command_line_file(int argc, char **argv)
 {

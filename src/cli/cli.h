@@ -113,7 +113,7 @@ bool cli_text_from_json(const Json &value, std::string &text, std::string &error
 // (naming the record) when the value is not such a list.
 bool cli_properties_from_json(const Json &value, PropertyList *list, std::string &error);
 
-// Saves `bytes` as `path` like every writer (see fileio/safe_save.h); false
+// Saves `bytes` as `path` like every writer (see io/safe_save.h); false
 // with errno set on failure (the old file is then untouched).
 bool cli_write_file(const std::string &path, const std::string &bytes);
 

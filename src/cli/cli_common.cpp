@@ -11,11 +11,11 @@
 #include "cli/cli.h"
 #include "document/animation.h"
 #include "document/props.h"
-#include "fileio/byte_io.h"
-#include "fileio/format_table.h"
-#include "plugins/host_table.h"
+#include "io/byte_io.h"
+#include "formats/format_table.h"
+#include "image/host_table.h"
 #include "quake/palette_match.h"
-#include "quake/quake_palette.h"
+#include "image/quake_palette.h"
 
 // ---------------------------------------------------------------------------
 // Options

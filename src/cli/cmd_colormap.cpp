@@ -6,9 +6,9 @@
 #include <string>
 
 #include "cli/cli.h"
-#include "fileio/byte_io.h"
-#include "fileio/format_table.h"
-#include "plugins/host_table.h"
+#include "io/byte_io.h"
+#include "formats/format_table.h"
+#include "image/host_table.h"
 #include "quake/colormap.h"
 
 int cli_colormap(const Args &args)

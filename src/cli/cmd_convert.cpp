@@ -6,8 +6,8 @@
 #include "cli/cli.h"
 #include "document/animation.h"
 #include "document/props.h"
-#include "fileio/format_table.h"
-#include "fileio/generic_formats.h"
+#include "formats/format_table.h"
+#include "formats/generic_formats.h"
 
 int cli_convert(const Args &arguments)
 {

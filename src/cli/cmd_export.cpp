@@ -11,10 +11,10 @@
 #include "cli/cli.h"
 #include "cli/frame_files.h"
 #include "document/animation.h"
-#include "fileio/byte_io.h"
-#include "fileio/format_table.h"
-#include "fileio/safe_save.h"
-#include "plugins/host_table.h"
+#include "io/byte_io.h"
+#include "formats/format_table.h"
+#include "io/safe_save.h"
+#include "image/host_table.h"
 
 namespace fs = std::filesystem;
 

@@ -6,10 +6,10 @@
 #include <IL/il.h>
 
 #include "cli/cli.h"
-#include "fileio/sha256.h"
+#include "io/sha256.h"
 #include "document/animation.h"
-#include "fileio/format_table.h"
-#include "plugins/host_table.h"
+#include "formats/format_table.h"
+#include "image/host_table.h"
 
 namespace {
 

@@ -18,9 +18,9 @@
 #include "cli/frame_files.h"
 #include "document/animation.h"
 #include "document/props.h"
-#include "fileio/format_table.h"
-#include "fileio/generic_formats.h"
-#include "plugins/host_table.h"
+#include "formats/format_table.h"
+#include "formats/generic_formats.h"
+#include "image/host_table.h"
 
 namespace fs = std::filesystem;
 

@@ -10,9 +10,9 @@
 
 #include "cli/cli.h"
 #include "document/animation.h"
-#include "fileio/format_table.h"
-#include "fileio/byte_io.h"
-#include "quake/quake_palette.h"
+#include "formats/format_table.h"
+#include "io/byte_io.h"
+#include "image/quake_palette.h"
 
 namespace {
 

@@ -7,11 +7,11 @@
 #include <unistd.h>
 
 #include "cli/cli.h"
-#include "fileio/image_limits.h"
-#include "plugins/host_table.h"
+#include "image/image_limits.h"
+#include "image/host_table.h"
 #include "plugins/plugin_loader.h"
 #include "platform/program_folder.h"
-#include "quake/quake_palette.h"
+#include "image/quake_palette.h"
 
 ConsolePlatform *cli_console = nullptr;
 

@@ -1,5 +1,5 @@
 // vorn-decode: decodes one image file with the image library and writes the
-// frames to standard output (fileio/decode_protocol.h).
+// frames to standard output (decode/decode_protocol.h).
 //
 // The image library overflows its buffers, crashes and hangs on damaged
 // files, so the program never lets it decode a file in its own process. This
@@ -32,11 +32,11 @@
 
 #include <IL/il.h>
 
-#include "fileio/decode_protocol.h"
-#include "fileio/fd_passing.h"
-#include "fileio/huge_pages.h"
-#include "fileio/sniff.h"
-#include "fileio/pixel_layout.h"
+#include "decode/decode_protocol.h"
+#include "decode/fd_passing.h"
+#include "io/huge_pages.h"
+#include "sniff/sniff.h"
+#include "image/pixel_layout.h"
 
 using namespace decode_protocol;
 

@@ -6,7 +6,7 @@
 #include <IL/il.h>
 #include <IL/ilu.h>
 
-#include "plugins/host_table.h"
+#include "image/host_table.h"
 
 #if UINTPTR_MAX == 0xFFFFFFFFu
 static_assert(sizeof(Animation) == 16 && sizeof(Group) == 20 && sizeof(Frame) == 12);

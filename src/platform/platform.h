@@ -2,7 +2,7 @@
 // message boxes, yes/no questions, status text and progress, and handing
 // work to the user-interface thread. The editor installs a Qt back-end, the
 // batch tool a console back-end and the tests a scripted one. The editor's
-// own dialogs are not here: see app/editor_host.h.
+// own dialogs are not here: see views/logic/editor_host.h.
 #pragma once
 
 #include <cstdarg>

@@ -6,8 +6,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "quake/palette_matcher.h"
-#include "quake/quake_palette.h"
+#include "image/palette_matcher.h"
+#include "image/quake_palette.h"
 
 namespace {
 

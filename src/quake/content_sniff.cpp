@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "fileio/sniff.h"
+#include "sniff/sniff.h"
 #include "platform/platform.h"
 
 LoadResult refuse_foreign_file(const char *path, const uint8_t *data, size_t size, const char *format,

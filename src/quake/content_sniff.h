@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "fileio/load_result.h"
+#include "document/load_result.h"
 
 // Refuses `path` as no `format` ("Quake sprite"), saying what it is when
 // its content is recognised, or that its header is damaged when

@@ -3,7 +3,7 @@
 #include <IL/il.h>
 
 #include "platform/platform.h"
-#include "quake/quake_palette.h"
+#include "image/quake_palette.h"
 
 namespace {
 

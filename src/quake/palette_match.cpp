@@ -7,8 +7,8 @@
 
 #include <IL/il.h>
 
-#include "plugins/host_table.h"
-#include "quake/quake_palette.h"
+#include "image/host_table.h"
+#include "image/quake_palette.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "fileio/byte_io.h"
-#include "fileio/load_result.h"
+#include "io/byte_io.h"
+#include "document/load_result.h"
 #include "plugins/vorn_plugin.h"
 
 // Format-table rows. Each *_read is its *_load without the message: the

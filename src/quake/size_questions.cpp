@@ -1,6 +1,6 @@
 #include "quake/size_questions.h"
 
-#include "fileio/safe_save.h"
+#include "io/safe_save.h"
 #include "platform/platform.h"
 
 bool size_suits(const SizeQuestion &rule, int width, int height)

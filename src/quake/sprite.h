@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "fileio/load_result.h"
+#include "document/load_result.h"
 #include "plugins/vorn_plugin.h"
 
 // Each *_read is its *_load without the message: the dispatcher shows a

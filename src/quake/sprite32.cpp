@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "fileio/byte_io.h"
-#include "fileio/sniff.h"
+#include "io/byte_io.h"
+#include "sniff/sniff.h"
 #include "quake/quake_layout.h"
 #include "quake/sprite_codec.h"
 

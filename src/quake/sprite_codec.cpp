@@ -12,13 +12,13 @@
 
 #include "document/animation.h"
 #include "document/props.h"
-#include "fileio/safe_save.h"
+#include "io/safe_save.h"
 #include "platform/platform.h"
-#include "plugins/host_table.h"
+#include "image/host_table.h"
 #include "quake/palette_conform.h"
-#include "fileio/image_limits.h"
+#include "image/image_limits.h"
 #include "quake/quake_layout.h"
-#include "quake/quake_palette.h"
+#include "image/quake_palette.h"
 
 using namespace sprite_layout;
 

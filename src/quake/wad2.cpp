@@ -19,17 +19,17 @@
 
 #include "document/animation.h"
 #include "document/props.h"
-#include "fileio/byte_io.h"
-#include "fileio/safe_save.h"
-#include "fileio/sniff.h"
-#include "fileio/image_limits.h"
+#include "io/byte_io.h"
+#include "io/safe_save.h"
+#include "sniff/sniff.h"
+#include "image/image_limits.h"
 #include "platform/platform.h"
-#include "plugins/host_table.h"
+#include "image/host_table.h"
 #include "quake/content_sniff.h"
 #include "quake/palette_conform.h"
 #include "quake/picture.h"
 #include "quake/quake_layout.h"
-#include "quake/quake_palette.h"
+#include "image/quake_palette.h"
 #include "quake/size_questions.h"
 
 using namespace wad_layout;

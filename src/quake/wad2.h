@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "fileio/load_result.h"
+#include "document/load_result.h"
 #include "plugins/vorn_plugin.h"
 
 int32_t wad2_load(const char *path, Animation *anim);

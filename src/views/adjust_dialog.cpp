@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 
 #include "app/document_view.h"
-#include "app/logic/dialog_placement.h"
+#include "views/logic/dialog_placement.h"
 #include "document/document_state.h"
 #include "views/logic/adjust_logic.h"
 #include "views/logic/preview_logic.h"

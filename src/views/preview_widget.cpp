@@ -13,7 +13,7 @@
 #include "document/props.h"
 #include "platform/platform.h"
 #include "platform/qt/qt_image.h"
-#include "plugins/host_table.h"
+#include "image/host_table.h"
 
 namespace {
 

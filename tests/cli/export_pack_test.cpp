@@ -13,9 +13,9 @@
 #include <nlohmann/json.hpp>
 
 #include "document/props.h"
-#include "fileio/format_table.h"
-#include "plugins/host_table.h"
-#include "quake/quake_palette.h"
+#include "formats/format_table.h"
+#include "image/host_table.h"
+#include "image/quake_palette.h"
 #include "support/cli_runner.h"
 #include "support/test_support.h"
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "fileio/format_table.h"
-#include "quake/quake_palette.h"
+#include "formats/format_table.h"
+#include "image/quake_palette.h"
 #include "support/cli_runner.h"
 #include "support/test_support.h"
 

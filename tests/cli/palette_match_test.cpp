@@ -8,10 +8,10 @@
 
 #include <IL/il.h>
 
-#include "fileio/format_table.h"
-#include "plugins/host_table.h"
+#include "formats/format_table.h"
+#include "image/host_table.h"
 #include "quake/palette_match.h"
-#include "quake/quake_palette.h"
+#include "image/quake_palette.h"
 #include "support/cli_runner.h"
 #include "support/test_support.h"
 

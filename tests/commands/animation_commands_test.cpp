@@ -11,7 +11,7 @@
 #include "commands_fixture.h"
 #include "document/animation.h"
 #include "document/props.h"
-#include "fileio/format_table.h"
+#include "formats/format_table.h"
 
 namespace {
 

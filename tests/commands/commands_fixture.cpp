@@ -1,7 +1,7 @@
 #include "commands_fixture.h"
 
 #include "document/animation.h"
-#include "plugins/host_table.h"
+#include "image/host_table.h"
 
 Group *CommandsTest::add_group(const char *name, int frames)
 {

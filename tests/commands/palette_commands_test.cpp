@@ -12,8 +12,8 @@
 #include "app/logic/settings.h"
 #include "commands_fixture.h"
 #include "document/animation.h"
-#include "fileio/format_table.h"
-#include "plugins/host_table.h"
+#include "formats/format_table.h"
+#include "image/host_table.h"
 #include "quake/colormap.h"
 #include "views/logic/palette_editor_logic.h"
 

@@ -4,7 +4,7 @@
 #include <IL/il.h>
 
 #include "document/animation.h"
-#include "plugins/host_table.h"
+#include "image/host_table.h"
 #include "support/test_support.h"
 
 namespace {

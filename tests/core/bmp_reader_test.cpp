@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "fileio/bmp_reader.h"
-#include "fileio/format_table.h"
+#include "formats/bmp_reader.h"
+#include "formats/format_table.h"
 #include "support/test_support.h"
 
 namespace {

@@ -10,11 +10,11 @@
 
 #include <IL/il.h>
 
-#include "fileio/bmp_writer.h"
-#include "fileio/byte_io.h"
-#include "fileio/format_table.h"
-#include "fileio/tga_writer.h"
-#include "plugins/host_table.h"
+#include "formats/bmp_writer.h"
+#include "io/byte_io.h"
+#include "formats/format_table.h"
+#include "formats/tga_writer.h"
+#include "image/host_table.h"
 #include "support/test_support.h"
 
 namespace {

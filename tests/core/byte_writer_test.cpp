@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include "fileio/byte_io.h"
-#include "fileio/safe_save.h"
+#include "io/byte_io.h"
+#include "io/safe_save.h"
 #include "support/test_support.h"
 
 namespace {

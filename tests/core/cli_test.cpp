@@ -2,8 +2,8 @@
 #include <cstdio>
 #include <string>
 
-#include "fileio/format_table.h"
-#include "fileio/sha256.h"
+#include "formats/format_table.h"
+#include "io/sha256.h"
 #include "support/cli_runner.h"
 #include "support/test_support.h"
 

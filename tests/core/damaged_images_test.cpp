@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "fileio/format_table.h"
-#include "fileio/generic_formats.h"
-#include "fileio/child_decode.h"
-#include "plugins/host_table.h"
+#include "formats/format_table.h"
+#include "formats/generic_formats.h"
+#include "decode/child_decode.h"
+#include "image/host_table.h"
 #include "support/test_support.h"
 
 namespace {

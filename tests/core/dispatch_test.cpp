@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "fileio/format_table.h"
-#include "plugins/host_table.h"
+#include "formats/format_table.h"
+#include "image/host_table.h"
 #include "plugins/plugin_registry.h"
 #include "support/test_support.h"
 

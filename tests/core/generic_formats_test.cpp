@@ -5,9 +5,9 @@
 
 #include <IL/il.h>
 
-#include "fileio/format_table.h"
-#include "fileio/generic_formats.h"
-#include "plugins/host_table.h"
+#include "formats/format_table.h"
+#include "formats/generic_formats.h"
+#include "image/host_table.h"
 #include "support/test_support.h"
 
 namespace fs = std::filesystem;

@@ -14,14 +14,14 @@
 #include <IL/il.h>
 #include <sys/resource.h>
 
-#include "fileio/byte_io.h"
-#include "fileio/child_decode.h"
-#include "fileio/format_table.h"
-#include "fileio/generic_formats.h"
-#include "fileio/sniff.h"
-#include "fileio/image_limits.h"
-#include "fileio/decode_protocol.h"
-#include "plugins/host_table.h"
+#include "io/byte_io.h"
+#include "decode/child_decode.h"
+#include "formats/format_table.h"
+#include "formats/generic_formats.h"
+#include "sniff/sniff.h"
+#include "image/image_limits.h"
+#include "decode/decode_protocol.h"
+#include "image/host_table.h"
 #include "app/logic/settings.h"
 #include "support/cli_runner.h"
 #include "support/test_support.h"

@@ -8,10 +8,10 @@
 #include <IL/il.h>
 #include <sys/wait.h>
 
-#include "fileio/format_table.h"
-#include "fileio/generic_formats.h"
-#include "fileio/image_limits.h"
-#include "plugins/host_table.h"
+#include "formats/format_table.h"
+#include "formats/generic_formats.h"
+#include "image/image_limits.h"
+#include "image/host_table.h"
 #include "support/test_support.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "app/logic/command_ids.h"
 #include "document/animation.h"
 #include "document/document_state.h"
-#include "plugins/host_table.h"
+#include "image/host_table.h"
 #include "support/test_support.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "document/document_state.h"
 #include "document/props.h"
 #include "document/undo_history.h"
-#include "plugins/host_table.h"
+#include "image/host_table.h"
 #include "support/test_support.h"
 
 namespace {

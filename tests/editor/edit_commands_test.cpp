@@ -11,7 +11,7 @@
 #include "document/document_state.h"
 #include "document/props.h"
 #include "editor_fixture.h"
-#include "plugins/host_table.h"
+#include "image/host_table.h"
 #include "views/preview_widget.h"
 
 namespace {

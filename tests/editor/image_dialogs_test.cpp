@@ -16,7 +16,7 @@
 #include "dialog_helpers.h"
 #include "document/animation.h"
 #include "document/document_state.h"
-#include "plugins/host_table.h"
+#include "image/host_table.h"
 #include "views/adjust_dialog.h"
 #include "views/logic/adjust_logic.h"
 #include "views/logic/preview_logic.h"

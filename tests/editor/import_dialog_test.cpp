@@ -9,7 +9,7 @@
 #include <functional>
 #include <memory>
 
-#include "fileio/format_table.h"
+#include "formats/format_table.h"
 #include "platform/qt/qt_platform.h"
 #include "support/test_support.h"
 

@@ -10,9 +10,9 @@
 #include "document/animation.h"
 #include "document/document_state.h"
 #include "document/props.h"
-#include "fileio/format_table.h"
+#include "formats/format_table.h"
 #include "editor_fixture.h"
-#include "plugins/host_table.h"
+#include "image/host_table.h"
 #include "views/logic/preview_logic.h"
 #include "views/preview_widget.h"
 

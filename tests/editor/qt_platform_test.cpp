@@ -17,10 +17,10 @@
 #include <thread>
 
 #include "document/document_state.h"
-#include "fileio/format_table.h"
+#include "formats/format_table.h"
 #include "platform/qt/qt_image.h"
 #include "platform/qt/qt_platform.h"
-#include "plugins/host_table.h"
+#include "image/host_table.h"
 #include "support/test_support.h"
 
 namespace {

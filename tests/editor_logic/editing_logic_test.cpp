@@ -7,7 +7,7 @@
 #include "document/animation.h"
 #include "document/document_state.h"
 #include "document/props.h"
-#include "fileio/image_limits.h"
+#include "image/image_limits.h"
 #include "support/test_support.h"
 #include "views/logic/frame_origin.h"
 

@@ -1,8 +1,8 @@
 // Toolkit-free parts of the main window: caption, layout and playback.
 #include <gtest/gtest.h>
 
-#include "app/logic/dialog_placement.h"
-#include "app/logic/layout.h"
+#include "views/logic/dialog_placement.h"
+#include "views/logic/layout.h"
 #include "app/logic/playback.h"
 #include "app/logic/title.h"
 #include "document/animation.h"

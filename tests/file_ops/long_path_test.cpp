@@ -9,8 +9,8 @@
 #include "document/animation.h"
 #include "document/document_state.h"
 #include "file_ops/ui_queue_platform.h"
-#include "fileio/format_table.h"
-#include "plugins/host_table.h"
+#include "formats/format_table.h"
+#include "image/host_table.h"
 #include "support/test_support.h"
 
 namespace {

@@ -12,9 +12,9 @@
 
 #include "document/animation.h"
 #include "document/props.h"
-#include "fileio/format_table.h"
+#include "formats/format_table.h"
 #include "platform/program_folder.h"
-#include "plugins/host_table.h"
+#include "image/host_table.h"
 #include "plugins/plugin_loader.h"
 #include "plugins/plugin_registry.h"
 #include "support/test_support.h"

@@ -11,7 +11,7 @@
 #include "colormap_reference.h"
 #include "quake/colormap.h"
 #include "quake/picture.h"
-#include "quake/quake_palette.h"
+#include "image/quake_palette.h"
 #include "support/test_support.h"
 
 namespace fs = std::filesystem;

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "document/animation.h"
-#include "fileio/byte_io.h"
-#include "plugins/host_table.h"
+#include "io/byte_io.h"
+#include "image/host_table.h"
 #include "quake/picture.h"
-#include "quake/quake_palette.h"
+#include "image/quake_palette.h"
 #include "support/test_support.h"
 
 namespace {

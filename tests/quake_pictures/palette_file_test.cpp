@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "fileio/byte_io.h"
-#include "fileio/format_table.h"
-#include "fileio/generic_formats.h"
+#include "io/byte_io.h"
+#include "formats/format_table.h"
+#include "formats/generic_formats.h"
 #include "quake/picture.h"
-#include "quake/quake_palette.h"
+#include "image/quake_palette.h"
 #include "support/test_support.h"
 
 namespace fs = std::filesystem;

@@ -5,10 +5,10 @@
 
 #include <IL/il.h>
 
-#include "fileio/format_table.h"
-#include "plugins/host_table.h"
-#include "quake/palette_matcher.h"
-#include "quake/quake_palette.h"
+#include "formats/format_table.h"
+#include "image/host_table.h"
+#include "image/palette_matcher.h"
+#include "image/quake_palette.h"
 #include "support/test_support.h"
 
 namespace {

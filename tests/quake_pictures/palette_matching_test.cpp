@@ -2,8 +2,8 @@
 #include <cstring>
 #include <vector>
 
-#include "plugins/host_table.h"
-#include "quake/quake_palette.h"
+#include "image/host_table.h"
+#include "image/quake_palette.h"
 #include "support/test_support.h"
 
 namespace {

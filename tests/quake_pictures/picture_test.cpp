@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "fileio/byte_io.h"
-#include "fileio/format_table.h"
-#include "plugins/host_table.h"
+#include "io/byte_io.h"
+#include "formats/format_table.h"
+#include "image/host_table.h"
 #include "quake/picture.h"
-#include "quake/quake_palette.h"
+#include "image/quake_palette.h"
 #include "support/test_support.h"
 
 namespace fs = std::filesystem;

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "fileio/format_table.h"
-#include "plugins/host_table.h"
-#include "quake/quake_palette.h"
+#include "formats/format_table.h"
+#include "image/host_table.h"
+#include "image/quake_palette.h"
 #include "support/test_support.h"
 
 namespace {

@@ -8,8 +8,8 @@
 
 #include "document/animation.h"
 #include "document/props.h"
-#include "fileio/format_table.h"
-#include "quake/quake_palette.h"
+#include "formats/format_table.h"
+#include "image/quake_palette.h"
 #include "quake/sprite.h"
 #include "sprite_builder.h"
 #include "support/test_support.h"

@@ -8,8 +8,8 @@
 #include "document/animation.h"
 #include <IL/il.h>
 
-#include "fileio/format_table.h"
-#include "plugins/host_table.h"
+#include "formats/format_table.h"
+#include "image/host_table.h"
 #include "quake/sprite.h"
 #include "sprite_builder.h"
 #include "support/test_support.h"

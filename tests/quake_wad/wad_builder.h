@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "fileio/byte_io.h"
+#include "io/byte_io.h"
 
 struct WadLump {
     uint8_t type;

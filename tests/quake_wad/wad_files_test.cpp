@@ -6,8 +6,8 @@
 
 #include "document/animation.h"
 #include "document/props.h"
-#include "fileio/format_table.h"
-#include "quake/quake_palette.h"
+#include "formats/format_table.h"
+#include "image/quake_palette.h"
 #include "quake/wad2.h"
 #include "support/test_support.h"
 #include "wad_builder.h"

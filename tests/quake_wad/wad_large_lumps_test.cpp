@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "fileio/format_table.h"
-#include "fileio/image_limits.h"
+#include "formats/format_table.h"
+#include "image/image_limits.h"
 #include "quake/wad2.h"
 #include "support/test_support.h"
 #include "wad_builder.h"

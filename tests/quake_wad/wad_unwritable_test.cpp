@@ -8,7 +8,7 @@
 
 #include "document/animation.h"
 #include "document/props.h"
-#include "plugins/host_table.h"
+#include "image/host_table.h"
 #include "quake/wad2.h"
 #include "support/test_support.h"
 

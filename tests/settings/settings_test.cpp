@@ -12,7 +12,7 @@
 #include "document/animation.h"
 #include "document/document_state.h"
 #include "platform/program_folder.h"
-#include "plugins/host_table.h"
+#include "image/host_table.h"
 #include "plugins/plugin_registry.h"
 #include "support/test_support.h"
 

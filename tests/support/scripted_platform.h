@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/editor_host.h"
+#include "views/logic/editor_host.h"
 #include "platform/platform.h"
 
 // Both the platform layer and the editor's dialogs.

@@ -11,9 +11,9 @@
 #include <IL/ilu.h>
 
 #include "document/document_state.h"
-#include "fileio/generic_formats.h"
-#include "plugins/host_table.h"
-#include "quake/quake_palette.h"
+#include "formats/generic_formats.h"
+#include "image/host_table.h"
+#include "image/quake_palette.h"
 
 namespace fs = std::filesystem;
 

@@ -7,7 +7,7 @@
 #include "document/animation.h"
 #include "document/props.h"
 #include "platform/platform.h"
-#include "plugins/host_table.h"
+#include "image/host_table.h"
 #include "views/logic/property_editor_logic.h"
 
 void frame_properties(CommandHost &)

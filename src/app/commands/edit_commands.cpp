@@ -6,11 +6,11 @@
 #include "app/commands/image_commands.h"
 #include "app/document_controller.h"
 #include "app/document_view.h"
-#include "app/editor_host.h"
+#include "views/logic/editor_host.h"
 #include "document/animation.h"
 #include "document/props.h"
 #include "platform/platform.h"
-#include "plugins/host_table.h"
+#include "image/host_table.h"
 
 void edit_undo(CommandHost &)
 {

@@ -3,14 +3,14 @@
 #include "app/commands/document_access.h"
 #include "app/document_controller.h"
 #include "app/document_view.h"
-#include "app/editor_host.h"
+#include "views/logic/editor_host.h"
 #include "platform/platform.h"
 
 #include <IL/il.h>
 
 #include "document/animation.h"
 #include "platform/scanner.h"
-#include "plugins/host_table.h"
+#include "image/host_table.h"
 #include "views/logic/property_editor_logic.h"
 
 void file_new(CommandHost &)

@@ -6,7 +6,7 @@
 #include "app/commands/document_access.h"
 #include "app/document_controller.h"
 #include "app/document_view.h"
-#include "app/editor_host.h"
+#include "views/logic/editor_host.h"
 #include "app/logic/command_ids.h"
 #include "app/logic/settings.h"
 #include "document/animation.h"

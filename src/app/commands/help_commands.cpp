@@ -2,7 +2,7 @@
 
 #include <sys/stat.h>
 
-#include "app/editor_host.h"
+#include "views/logic/editor_host.h"
 #include "platform/platform.h"
 #include "platform/program_folder.h"
 

@@ -2,7 +2,7 @@
 
 #include "app/document_controller.h"
 #include "app/document_view.h"
-#include "app/editor_host.h"
+#include "views/logic/editor_host.h"
 #include "document/document_state.h"
 #include "platform/platform.h"
 #include "views/logic/palette_editor_logic.h"

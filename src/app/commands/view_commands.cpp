@@ -3,12 +3,12 @@
 #include "app/commands/document_access.h"
 #include "app/document_controller.h"
 #include "app/document_view.h"
-#include "app/editor_host.h"
+#include "views/logic/editor_host.h"
 #include "app/logic/command_ids.h"
 #include "app/logic/settings.h"
 #include "document/document_state.h"
 #include "platform/platform.h"
-#include "plugins/host_table.h"
+#include "image/host_table.h"
 #include "views/logic/preview_logic.h"
 
 void view_status_bar(CommandHost &host)

@@ -4,8 +4,8 @@
 #include "app/document_view.h"
 #include "document/animation.h"
 #include "document/document_state.h"
-#include "fileio/format_table.h"
-#include "fileio/image_limits.h"
+#include "formats/format_table.h"
+#include "image/image_limits.h"
 
 void drop_append_frames(const std::vector<std::string> &paths)
 {

@@ -10,7 +10,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "fileio/safe_save.h"
+#include "io/safe_save.h"
 
 namespace {
 

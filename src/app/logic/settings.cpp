@@ -11,11 +11,11 @@
 #include "app/document_controller.h"
 #include "app/logic/ini_file.h"
 #include "document/document_state.h"
-#include "fileio/generic_formats.h"
-#include "fileio/image_limits.h"
+#include "formats/generic_formats.h"
+#include "image/image_limits.h"
 #include "platform/platform.h"
 #include "platform/program_folder.h"
-#include "plugins/host_table.h"
+#include "image/host_table.h"
 #include "plugins/plugin_loader.h"
 
 namespace {

@@ -8,8 +8,8 @@
 
 #include <IL/il.h>
 
-#include "fileio/image_limits.h"
-#include "plugins/host_table.h"
+#include "image/image_limits.h"
+#include "image/host_table.h"
 
 QImage qimage_from_image(uint32_t image)
 {

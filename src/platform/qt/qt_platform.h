@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/editor_host.h"
+#include "views/logic/editor_host.h"
 #include "platform/platform.h"
 
 class QLabel;

@@ -7,16 +7,16 @@
 
 #include <IL/il.h>
 
-#include "app/editor_host.h"
+#include "views/logic/editor_host.h"
 #include "app/logic/settings.h"
 #include "document/animation.h"
 #include "document/document_state.h"
-#include "fileio/format_table.h"
-#include "fileio/safe_save.h"
+#include "formats/format_table.h"
+#include "io/safe_save.h"
 #include "platform/platform.h"
-#include "plugins/host_table.h"
+#include "image/host_table.h"
 #include "quake/colormap.h"
-#include "quake/quake_palette.h"
+#include "image/quake_palette.h"
 #include "views/logic/preview_logic.h"
 
 bool palette_change_alpha = false;

@@ -8,7 +8,7 @@
 #include <limits>
 #include <utility>
 
-#include "app/editor_host.h"
+#include "views/logic/editor_host.h"
 #include "document/document_state.h"
 #include "document/props.h"
 #include "platform/platform.h"

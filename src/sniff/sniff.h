@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "fileio/byte_io.h"
+#include "io/byte_io.h"
 
 // A Quake sprite ("IDSP"); `version` receives the version it claims.
 bool sniff_quake_sprite(ByteReader in, int32_t &version);

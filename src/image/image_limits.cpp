@@ -1,13 +1,13 @@
-#include "fileio/image_limits.h"
+#include "image/image_limits.h"
 
 #include <atomic>
 
 #include <IL/il.h>
 
-#include "fileio/pixel_layout.h"
-#include "fileio/safe_save.h"
+#include "image/pixel_layout.h"
+#include "io/safe_save.h"
 #include "platform/platform.h"
-#include "plugins/host_table.h"
+#include "image/host_table.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "quake/quake_palette.h"
+#include "image/quake_palette.h"
 
 #include <cstring>
 #include <string>
@@ -6,9 +6,9 @@
 
 #include <IL/il.h>
 
-#include "fileio/format_table.h"
-#include "plugins/host_table.h"
-#include "quake/palette_matcher.h"
+#include "formats/format_table.h"
+#include "image/host_table.h"
+#include "image/palette_matcher.h"
 
 uint8_t default_palette[1025] = {};
 

@@ -1,4 +1,4 @@
-#include "fileio/child_decode.h"
+#include "decode/child_decode.h"
 
 #include <atomic>
 #include <cctype>
@@ -23,10 +23,10 @@
 #include <IL/il.h>
 #include <IL/ilu.h>
 
-#include "fileio/byte_io.h"
-#include "fileio/fd_passing.h"
-#include "fileio/pixel_layout.h"
-#include "fileio/sniff.h"
+#include "io/byte_io.h"
+#include "decode/fd_passing.h"
+#include "image/pixel_layout.h"
+#include "sniff/sniff.h"
 #include "platform/platform.h"
 
 extern char **environ;

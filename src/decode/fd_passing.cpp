@@ -1,4 +1,4 @@
-#include "fileio/fd_passing.h"
+#include "decode/fd_passing.h"
 
 #include <cstring>
 

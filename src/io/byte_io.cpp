@@ -1,4 +1,4 @@
-#include "fileio/byte_io.h"
+#include "io/byte_io.h"
 
 #include <cerrno>
 #include <cctype>
@@ -9,8 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "fileio/huge_pages.h"
-#include "fileio/safe_save.h"
+#include "io/huge_pages.h"
+#include "io/safe_save.h"
 
 uint64_t checked_area(int64_t width, int64_t height, int64_t max_side, int64_t bytes_per_pixel)
 {

@@ -1,4 +1,4 @@
-#include "fileio/safe_save.h"
+#include "io/safe_save.h"
 
 #include <cerrno>
 #include <climits>
@@ -16,7 +16,7 @@
 #include <sys/types.h>
 #include <unistd.h>
 
-#include "fileio/byte_io.h"
+#include "io/byte_io.h"
 
 namespace {
 

@@ -6,14 +6,14 @@
 // case); a .pal file is Jasc text when it starts with "JASC-PAL" and a
 // Dr. Halo palette otherwise. Anything that does not parse cleanly gives 0
 // so that the palette dispatch can try the next reader.
-#include "fileio/generic_formats.h"
+#include "formats/generic_formats.h"
 
 #include <cctype>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "fileio/byte_io.h"
+#include "io/byte_io.h"
 
 namespace {
 

@@ -19,8 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "fileio/decode_protocol.h"
-#include "fileio/image_limits.h"
+#include "decode/decode_protocol.h"
+#include "image/image_limits.h"
 
 enum class DecodeOutcome {
     Decoded,      // frames holds what the file gave

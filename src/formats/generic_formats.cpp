@@ -1,4 +1,4 @@
-#include "fileio/generic_formats.h"
+#include "formats/generic_formats.h"
 
 #include <atomic>
 #include <cctype>
@@ -11,17 +11,17 @@
 #include <IL/ilu.h>
 
 #include "document/animation.h"
-#include "fileio/bmp_reader.h"
-#include "fileio/bmp_writer.h"
-#include "fileio/byte_io.h"
-#include "fileio/format_table.h"
-#include "fileio/child_decode.h"
-#include "fileio/image_limits.h"
-#include "fileio/safe_save.h"
-#include "fileio/sniff.h"
-#include "fileio/tga_writer.h"
+#include "formats/bmp_reader.h"
+#include "formats/bmp_writer.h"
+#include "io/byte_io.h"
+#include "formats/format_table.h"
+#include "decode/child_decode.h"
+#include "image/image_limits.h"
+#include "io/safe_save.h"
+#include "sniff/sniff.h"
+#include "formats/tga_writer.h"
 #include "platform/platform.h"
-#include "plugins/host_table.h"
+#include "image/host_table.h"
 
 namespace {
 

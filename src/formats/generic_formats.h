@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "fileio/load_result.h"
+#include "document/load_result.h"
 #include "plugins/vorn_plugin.h"
 
 // Whether later paletted frames of a multi-image file are composed over the

@@ -7,7 +7,7 @@
 // instead, so that what it changes stays in sight.
 #pragma once
 
-#include "app/logic/layout.h"
+#include "views/logic/layout.h"
 
 // The dynamic property (a bool) by which a dialog asks to open beside the
 // preview rather than centred on the main window.

@@ -1,4 +1,4 @@
-#include "fileio/huge_pages.h"
+#include "io/huge_pages.h"
 
 #include <cstdint>
 #include <cstdlib>

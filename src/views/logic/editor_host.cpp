@@ -1,4 +1,4 @@
-#include "app/editor_host.h"
+#include "views/logic/editor_host.h"
 
 #include <atomic>
 

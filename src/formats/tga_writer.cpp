@@ -1,4 +1,4 @@
-#include "fileio/tga_writer.h"
+#include "formats/tga_writer.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -6,9 +6,9 @@
 
 #include <IL/il.h>
 
-#include "fileio/byte_io.h"
-#include "fileio/pixel_rows.h"
-#include "fileio/safe_save.h"
+#include "io/byte_io.h"
+#include "formats/pixel_rows.h"
+#include "io/safe_save.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "plugins/image_ops.h"
+#include "image/image_ops.h"
 
 #include <IL/il.h>
 #include <IL/ilu.h>
@@ -8,8 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "quake/palette_matcher.h"
-#include "quake/quake_palette.h"
+#include "image/palette_matcher.h"
+#include "image/quake_palette.h"
 
 namespace {
 

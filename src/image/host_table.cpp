@@ -1,12 +1,12 @@
-#include "plugins/host_table.h"
+#include "image/host_table.h"
 
 #include <cstring>
 
 #include <IL/il.h>
 #include <IL/ilu.h>
 
-#include "fileio/huge_pages.h"
-#include "plugins/image_ops.h"
+#include "io/huge_pages.h"
+#include "image/image_ops.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "fileio/sha256.h"
+#include "io/sha256.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "fileio/sniff.h"
+#include "sniff/sniff.h"
 
 #include <cctype>
 #include <cstring>

@@ -1,8 +1,8 @@
-#include "quake/palette_matcher.h"
+#include "image/palette_matcher.h"
 
 #include <cstdlib>
 
-#include "quake/quake_palette.h"
+#include "image/quake_palette.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/logic/dialog_placement.h"
+#include "views/logic/dialog_placement.h"
 
 #include <algorithm>
 #include <cstdint>

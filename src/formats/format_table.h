@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string>
 
-#include "fileio/byte_io.h"
-#include "fileio/load_result.h"
+#include "io/byte_io.h"
+#include "document/load_result.h"
 #include "platform/platform.h"
 #include "plugins/vorn_plugin.h"
 

@@ -1,7 +1,7 @@
-#include "fileio/bmp_reader.h"
+#include "formats/bmp_reader.h"
 
-#include "fileio/byte_io.h"
-#include "fileio/sniff.h"
+#include "io/byte_io.h"
+#include "sniff/sniff.h"
 
 namespace {
 

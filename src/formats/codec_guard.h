@@ -11,7 +11,7 @@
 #include <string>
 
 #include "document/animation.h"
-#include "fileio/load_result.h"
+#include "document/load_result.h"
 #include "platform/platform.h"
 #include "plugins/vorn_plugin.h"
 

@@ -1,4 +1,4 @@
-#include "fileio/format_table.h"
+#include "formats/format_table.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -15,11 +15,11 @@
 #include <IL/il.h>
 #include <IL/ilu.h>
 
-#include "fileio/codec_guard.h"
-#include "fileio/generic_formats.h"
-#include "fileio/safe_save.h"
-#include "fileio/sniff.h"
-#include "plugins/host_table.h"
+#include "formats/codec_guard.h"
+#include "formats/generic_formats.h"
+#include "io/safe_save.h"
+#include "sniff/sniff.h"
+#include "image/host_table.h"
 #include "plugins/plugin_registry.h"
 #include "quake/picture.h"
 #include "quake/sprite.h"

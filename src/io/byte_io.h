@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "fileio/huge_pages.h"
+#include "io/huge_pages.h"
 
 class ByteReader {
 public:

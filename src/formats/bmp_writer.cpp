@@ -1,13 +1,13 @@
-#include "fileio/bmp_writer.h"
+#include "formats/bmp_writer.h"
 
 #include <cerrno>
 #include <cstring>
 
 #include <IL/il.h>
 
-#include "fileio/byte_io.h"
-#include "fileio/pixel_rows.h"
-#include "fileio/safe_save.h"
+#include "io/byte_io.h"
+#include "formats/pixel_rows.h"
+#include "io/safe_save.h"
 
 namespace {
 

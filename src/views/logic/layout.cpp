@@ -1,4 +1,4 @@
-#include "app/logic/layout.h"
+#include "views/logic/layout.h"
 
 #include <algorithm>
 

@@ -20,9 +20,7 @@ void file_open_recent(CommandHost &host, int index)
     const std::string path = list[static_cast<size_t>(index)];
     std::error_code error;
     if (!std::filesystem::exists(std::filesystem::path(path), error)) {
-        std::string question = RECENT_FILE_MISSING_QUESTION;
-        question.replace(question.find("%s"), 2, path);
-        if (ask_question(question))
+        if (ask_question(format_text(RECENT_FILE_MISSING_QUESTION, path.c_str())))
             recent_files_forget(path);
         return;
     }

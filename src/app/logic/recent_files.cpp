@@ -61,8 +61,11 @@ std::string recent_file_menu_text(const std::vector<std::string> &list, int inde
         return {};
     // The mnemonic is the number's last digit: "&1" .. "&9", then "1&0".
     const int number = index + 1;
-    std::string text = number < 10 ? "&" + std::to_string(number) : std::to_string(number / 10) + "&" +
-                                                                        std::to_string(number % 10);
+    std::string text;
+    if (number >= 10)
+        text += std::to_string(number / 10);
+    text += '&';
+    text += std::to_string(number % 10);
     text += ' ';
     for (const char c : list[static_cast<size_t>(index)]) {
         if (c == '&')

@@ -71,9 +71,15 @@ void EditorPlatform::show_property_editor(PropertyList *list, const std::string 
     run_on_ui_thread([&] { ::show_property_editor(list, title, owner()); });
 }
 
+PaletteEditorOptions palette_editor_settings()
+{
+    Settings &s = settings();
+    return PaletteEditorOptions{&s.palette_maintain_index, &s.palette_global, s.custom_colors};
+}
+
 void EditorPlatform::show_palette_editor()
 {
-    run_on_ui_thread([&] { ::show_palette_editor(owner()); });
+    run_on_ui_thread([&] { ::show_palette_editor(owner(), palette_editor_settings()); });
 }
 
 bool EditorPlatform::choose_color(uint32_t &color, int32_t *custom_colors)

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileDialog>
 
+#include "app/document_view.h"
 #include "app/logic/settings.h"
 #include "views/adjust_dialog.h"
 #include "views/colormap_dialog.h"
@@ -71,9 +72,15 @@ void EditorPlatform::show_property_editor(PropertyList *list, const std::string 
     run_on_ui_thread([&] { ::show_property_editor(list, title, owner()); });
 }
 
+PaletteEditorOptions palette_editor_settings()
+{
+    Settings &s = settings();
+    return PaletteEditorOptions{&s.palette_maintain_index, &s.palette_global, s.custom_colors};
+}
+
 void EditorPlatform::show_palette_editor()
 {
-    run_on_ui_thread([&] { ::show_palette_editor(owner()); });
+    run_on_ui_thread([&] { ::show_palette_editor(owner(), palette_editor_settings()); });
 }
 
 bool EditorPlatform::choose_color(uint32_t &color, int32_t *custom_colors)
@@ -126,7 +133,9 @@ std::string EditorPlatform::save_file_dialog_named(const std::string &filter, co
 int EditorPlatform::show_adjust_dialog(const std::string &title, int minimum, int maximum, int scale, int initial)
 {
     int value = initial;
-    run_on_ui_thread([&] { value = ::show_adjust_dialog(title, minimum, maximum, scale, initial, owner()); });
+    const auto refresh_preview = [] { doc_view().preview_refresh(); };
+    run_on_ui_thread(
+        [&] { value = ::show_adjust_dialog(title, minimum, maximum, scale, initial, owner(), refresh_preview); });
     return value;
 }
 

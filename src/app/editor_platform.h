@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/qt/qt_platform.h"
+#include "views/logic/palette_editor_logic.h"
 
 class EditorPlatform : public QtPlatform {
 public:
@@ -22,6 +23,9 @@ public:
     bool show_resize_dialog(int width, int height, bool indexed, ResizeChoice &choice) override;
     void show_image_information(const std::string &text) override;
 };
+
+// The palette editor's options where the settings keep them.
+PaletteEditorOptions palette_editor_settings();
 
 // The colour chooser over `owner`: Qt's colour dialog, not the desktop's,
 // opened on `color` with the 16 custom colours (0x00BBGGRR each), which are

@@ -106,7 +106,16 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
         const DocumentState &doc = doc_state();
         return PreviewWidget::Source{&doc.animation, doc.current_group, doc.current_frame};
     });
-    preview_->set_origin_handler([](int x, int y) { frame_set_origin(x, y); });
+    preview_->set_options([] {
+        return PreviewWidget::Options{settings().checkerboard != 0, settings().pixel_grid != 0,
+                                      settings().align_frames != 0};
+    });
+    // The preview also takes clicks while the window answers a worker's
+    // question; the document is the worker's until it ends.
+    preview_->set_origin_handler([](int x, int y) {
+        if (!file_worker_busy())
+            frame_set_origin(x, y);
+    });
     preview_->set_document_free(image_library_free);
     preview_->set_zoom_handler([this] { update_title(); });
 

@@ -19,7 +19,7 @@
 #include "platform/qt/qt_platform.h"
 #include "image/host_table.h"
 #include "plugins/plugin_loader.h"
-#include "image/quake_palette.h"
+#include "formats/format_table.h"
 
 std::string command_line_file(int argc, char **argv)
 {

@@ -11,7 +11,7 @@
 #include "image/host_table.h"
 #include "plugins/plugin_loader.h"
 #include "platform/program_folder.h"
-#include "image/quake_palette.h"
+#include "formats/format_table.h"
 
 ConsolePlatform *cli_console = nullptr;
 

@@ -24,6 +24,7 @@
 #include "quake/picture.h"
 #include "quake/sprite.h"
 #include "quake/wad2.h"
+#include "image/quake_palette.h"
 
 // Every operation runs inside codec_guard: no exception leaves a codec.
 #define G_READ codec_guard::read<generic_image_read>
@@ -377,6 +378,17 @@ int palette_file_load(const char *path, uint8_t *rgba1024)
     if (!report_file_error())
         show_warning("Unable to load file");
     return 0;
+}
+
+int load_default_palette(const char *folder)
+{
+    std::memset(default_palette, 0, sizeof default_palette);
+    const std::string path = std::string(folder) + "/palette.lmp";
+    uint8_t buffer[1024] = {};
+    const int n = palette_file_load(path.c_str(), buffer);
+    if (n > 0)
+        std::memcpy(default_palette, buffer, sizeof buffer);
+    return n;
 }
 
 void palette_file_save(const char *path, const uint8_t *rgba, int count)

@@ -65,6 +65,10 @@ int file_load(const char *path, Animation *anim);
 int file_save(const char *path, Animation *anim);
 int palette_file_load(const char *path, uint8_t *rgba1024);
 void palette_file_save(const char *path, const uint8_t *rgba, int count);
+// Reads `folder`/palette.lmp into default_palette through the palette
+// dispatch (failures are reported there); returns the number of entries.
+// Whoever starts the program calls it once.
+int load_default_palette(const char *folder);
 
 // True when saving to `path` writes nothing but the first frame of the
 // first group (the common image formats, .lmp pictures, .mip textures), so

@@ -6,7 +6,6 @@
 
 #include <IL/il.h>
 
-#include "formats/format_table.h"
 #include "image/host_table.h"
 #include "image/palette_matcher.h"
 
@@ -132,15 +131,4 @@ void remap_to_palette(const uint8_t *palette, int count)
     const size_t pixels = static_cast<size_t>(w) * static_cast<size_t>(h);
     for (size_t p = 0; p < pixels; ++p)
         data[p] = table[data[p]];
-}
-
-int load_default_palette(const char *folder)
-{
-    std::memset(default_palette, 0, sizeof default_palette);
-    const std::string path = std::string(folder) + "/palette.lmp";
-    uint8_t buffer[1024] = {};
-    const int n = palette_file_load(path.c_str(), buffer);
-    if (n > 0)
-        std::memcpy(default_palette, buffer, sizeof buffer);
-    return n;
 }

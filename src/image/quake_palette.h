@@ -6,7 +6,8 @@
 #include <cstdint>
 
 // 256 RGBA entries plus one spare byte. Filled once at start-up from
-// palette.lmp beside the program; all zero when that failed.
+// palette.lmp beside the program (load_default_palette, in the format
+// table); all zero when that failed.
 extern uint8_t default_palette[1025];
 
 // The index of the entry nearest to (red, green, blue) among the first
@@ -19,7 +20,3 @@ int nearest_palette_index(const uint8_t *palette, int count, int red, int green,
 // `count` entries of `palette`, matching every colour: the palette colours
 // of an 8-bit image, or each pixel's colour and alpha of any other image.
 void remap_to_palette(const uint8_t *palette, int count);
-
-// Reads `folder`/palette.lmp into default_palette through the palette
-// dispatch (failures are reported there); returns the number of entries.
-int load_default_palette(const char *folder);

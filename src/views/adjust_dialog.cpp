@@ -6,13 +6,15 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
-#include "app/document_view.h"
+#include <utility>
+
 #include "views/logic/dialog_placement.h"
 #include "document/document_state.h"
 #include "views/logic/adjust_logic.h"
 #include "views/logic/preview_logic.h"
 
-AdjustDialog::AdjustDialog(QWidget *parent) : QDialog(parent)
+AdjustDialog::AdjustDialog(std::function<void()> refresh_preview, QWidget *parent)
+    : QDialog(parent), refresh_preview_(std::move(refresh_preview))
 {
     const AdjustState &state = adjust_state();
     setObjectName(QStringLiteral("142"));
@@ -63,7 +65,8 @@ AdjustDialog::AdjustDialog(QWidget *parent) : QDialog(parent)
     refresh_timer_.setInterval(0);
     connect(&refresh_timer_, &QTimer::timeout, this, [this] {
         ++refreshes_;
-        doc_view().preview_refresh();
+        if (refresh_preview_)
+            refresh_preview_();
     });
     connect(slider_, &QSlider::valueChanged, this, &AdjustDialog::slider_moved);
     connect(edit_, &QLineEdit::textEdited, this, &AdjustDialog::text_typed);
@@ -132,12 +135,13 @@ void AdjustDialog::showEvent(QShowEvent *event)
     edit_->selectAll();
 }
 
-int show_adjust_dialog(const std::string &title, int minimum, int maximum, int scale, int initial, QWidget *owner)
+int show_adjust_dialog(const std::string &title, int minimum, int maximum, int scale, int initial, QWidget *owner,
+                       const std::function<void()> &refresh_preview)
 {
     adjust_open(title, minimum, maximum, scale, initial);
     int value;
     {
-        AdjustDialog dialog(owner);
+        AdjustDialog dialog(refresh_preview, owner);
         // OK on the value the dialog opened with changes nothing, so it
         // takes no undo step and leaves the modified mark alone. Without a
         // filter the value is only handed back (an entry's alpha, for the
@@ -145,11 +149,11 @@ int show_adjust_dialog(const std::string &title, int minimum, int maximum, int s
         const bool ok = dialog.exec() == QDialog::Accepted;
         const AdjustState &state = adjust_state();
         if (!ok || state.value == state.initial)
-            value = adjust_finish_cancel();
+            value = adjust_finish_cancel(refresh_preview);
         else if (!preview_filter_hook)
             value = state.value;
         else
-            value = adjust_finish_ok();
+            value = adjust_finish_ok(refresh_preview);
     }
     if (owner) {
         owner->activateWindow();

@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QTimer>
 
+#include <functional>
 #include <string>
 
 class QLineEdit;
@@ -19,8 +20,9 @@ class AdjustDialog : public QDialog {
     Q_OBJECT
 
 public:
-    // Shows adjust_state(), which the caller has opened.
-    explicit AdjustDialog(QWidget *parent = nullptr);
+    // Shows adjust_state(), which the caller has opened; `refresh_preview`
+    // redraws the window's preview (may be empty).
+    explicit AdjustDialog(std::function<void()> refresh_preview, QWidget *parent = nullptr);
 
     QSlider *slider() const { return slider_; }
     QLineEdit *edit() const { return edit_; }
@@ -44,6 +46,7 @@ private:
     QPushButton *ok_ = nullptr;
     QPushButton *cancel_ = nullptr;
     QPushButton *preview_ = nullptr;
+    std::function<void()> refresh_preview_;
     QTimer refresh_timer_;
     int refreshes_ = 0;
 };
@@ -53,5 +56,7 @@ private:
 // adjust_finish_cancel). `initial` is what the image has now (a filter's
 // neutral value, an entry's alpha): OK on it ends as Cancel does, and OK
 // without a preview filter only hands the value back. Returns the chosen
-// value, `initial` when cancelled.
-int show_adjust_dialog(const std::string &title, int minimum, int maximum, int scale, int initial, QWidget *owner);
+// value, `initial` when cancelled. `refresh_preview` redraws the window's
+// preview after each change and at the end.
+int show_adjust_dialog(const std::string &title, int minimum, int maximum, int scale, int initial, QWidget *owner,
+                       const std::function<void()> &refresh_preview);

@@ -12,7 +12,6 @@
 
 #include <cstring>
 
-#include "app/logic/settings.h"
 #include "views/logic/palette_editor_logic.h"
 #include "views/palette_grid_widget.h"
 
@@ -22,7 +21,8 @@ QString qt_text(const std::string &text) { return QString::fromUtf8(text.data(),
 
 } // namespace
 
-PaletteEditorDialog::PaletteEditorDialog(QWidget *parent) : QDialog(parent)
+PaletteEditorDialog::PaletteEditorDialog(const PaletteEditorOptions &options, QWidget *parent)
+    : QDialog(parent), options_(options)
 {
     setObjectName(QStringLiteral("135"));
     setWindowTitle(QStringLiteral("Palette Editor"));
@@ -62,8 +62,8 @@ PaletteEditorDialog::PaletteEditorDialog(QWidget *parent) : QDialog(parent)
         actions_ << action;
     }
     // The check marks as the options stand.
-    menu_action(IDM_PALETTE_APPLY_ALL_FRAMES)->setChecked(settings().palette_global != 0);
-    menu_action(IDM_PALETTE_MAINTAIN_INDEXES)->setChecked(settings().palette_maintain_index != 0);
+    menu_action(IDM_PALETTE_APPLY_ALL_FRAMES)->setChecked(*options_.all_frames != 0);
+    menu_action(IDM_PALETTE_MAINTAIN_INDEXES)->setChecked(*options_.maintain_indexes != 0);
     menu_action(IDM_PALETTE_CHANGE_ALPHA)->setChecked(palette_change_alpha);
 
     palette_editor_open(grid_);
@@ -122,7 +122,7 @@ PaletteEditorDialog::PaletteEditorDialog(QWidget *parent) : QDialog(parent)
 
     connect(grid_widget_, &PaletteGridWidget::selection_changed, this, &PaletteEditorDialog::refresh);
     connect(grid_widget_, &PaletteGridWidget::edit_requested, this, [this](int index) {
-        palette_editor_edit_entry(grid_, index);
+        palette_editor_edit_entry(grid_, index, options_.custom_colors);
         refresh();
         take_keyboard();
     });
@@ -159,12 +159,12 @@ void PaletteEditorDialog::command(int id)
     case IDC_PALETTE_SAVE: palette_editor_save(grid_); break;
     case IDM_PALETTE_GENERATE_COLORMAP: palette_editor_generate_colormap(grid_.colors); break;
     case IDM_PALETTE_MAINTAIN_INDEXES:
-        settings().palette_maintain_index = settings().palette_maintain_index ? 0 : 1;
-        menu_action(id)->setChecked(settings().palette_maintain_index != 0);
+        *options_.maintain_indexes = *options_.maintain_indexes ? 0 : 1;
+        menu_action(id)->setChecked(*options_.maintain_indexes != 0);
         return;
     case IDM_PALETTE_APPLY_ALL_FRAMES:
-        settings().palette_global = settings().palette_global ? 0 : 1;
-        menu_action(id)->setChecked(settings().palette_global != 0);
+        *options_.all_frames = *options_.all_frames ? 0 : 1;
+        menu_action(id)->setChecked(*options_.all_frames != 0);
         return;
     case IDM_PALETTE_ADD_COLOR: palette_grid_add(grid_); break;
     case IDM_PALETTE_DELETE_COLOR: palette_grid_delete(grid_); break;
@@ -183,8 +183,8 @@ void PaletteEditorDialog::accept()
     // The options as they stand when OK is pressed. The current frame's
     // own palette given back to it with its indexes kept changes nothing:
     // no undo step then, and no modified mark.
-    const bool maintain = settings().palette_maintain_index != 0;
-    const bool all_frames = settings().palette_global != 0;
+    const bool maintain = *options_.maintain_indexes != 0;
+    const bool all_frames = *options_.all_frames != 0;
     const bool unchanged = grid_.count == opened_.count &&
                            std::memcmp(grid_.colors, opened_.colors, static_cast<size_t>(grid_.count) * 4) == 0;
     if (!(unchanged && maintain && !all_frames))
@@ -201,9 +201,9 @@ void PaletteEditorDialog::showEvent(QShowEvent *event)
     grid_widget_->setFocus(Qt::OtherFocusReason);
 }
 
-void show_palette_editor(QWidget *owner)
+void show_palette_editor(QWidget *owner, const PaletteEditorOptions &options)
 {
-    PaletteEditorDialog dialog(owner);
+    PaletteEditorDialog dialog(options, owner);
     dialog.exec();
     if (owner) {
         owner->activateWindow();

@@ -6,6 +6,7 @@
 
 #include <QDialog>
 
+#include "views/logic/palette_editor_logic.h"
 #include "views/logic/palette_grid_logic.h"
 
 class QAction;
@@ -18,8 +19,9 @@ class PaletteEditorDialog : public QDialog {
 
 public:
     // Reads the current frame's palette (the warnings of a frame without a
-    // palette or with too many colours are shown here).
-    explicit PaletteEditorDialog(QWidget *parent = nullptr);
+    // palette or with too many colours are shown here). The options are
+    // read and changed where `options` points.
+    explicit PaletteEditorDialog(const PaletteEditorOptions &options, QWidget *parent = nullptr);
 
     PaletteGridState &grid() { return grid_; }
     PaletteGridWidget *grid_widget() const { return grid_widget_; }
@@ -39,6 +41,7 @@ private:
     // dialogs.
     void take_keyboard();
 
+    PaletteEditorOptions options_;
     PaletteGridState grid_;
     PaletteGridState opened_; // the working palette as the dialog opened
     PaletteGridWidget *grid_widget_ = nullptr;
@@ -53,4 +56,4 @@ private:
 
 // Runs the editor modally over `owner` and gives the keyboard back to the
 // owner afterwards.
-void show_palette_editor(QWidget *owner);
+void show_palette_editor(QWidget *owner, const PaletteEditorOptions &options);

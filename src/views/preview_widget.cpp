@@ -8,7 +8,6 @@
 
 #include <cstdlib>
 
-#include "app/logic/settings.h"
 #include "document/animation.h"
 #include "document/props.h"
 #include "platform/platform.h"
@@ -157,7 +156,7 @@ void PreviewWidget::read_canvas()
     frame_at_ = canvas_origin_ = {};
     const Source s = source_ ? source_() : Source{};
     int index = 0, count = 0;
-    if (!settings().align_frames || picture_.isNull() || !frame_of(s, &index, &count))
+    if (!options().align_frames || picture_.isNull() || !frame_of(s, &index, &count))
         return;
     const Group &g = s.animation->groups[s.group];
     std::vector<PreviewFrameBox> boxes(static_cast<size_t>(count));
@@ -303,8 +302,9 @@ void PreviewWidget::paint_into(QPainter &painter, const QRect &area) const
         // is 0 the checkerboard when it is on (never in alpha view, whose
         // grey levels are the alpha itself).
         PreviewPaint paint;
-        paint.checkerboard = settings().checkerboard != 0 && !alpha_view;
-        paint.grid = settings().pixel_grid != 0;
+        const Options shown = options();
+        paint.checkerboard = shown.checkerboard && !alpha_view;
+        paint.grid = shown.grid;
         paint.zoom = preview_zoom;
         paint.empty = WORKSPACE_COLOUR.rgb();
         const PreviewImage frame{reinterpret_cast<const uint32_t *>(picture_.constBits()), picture_.width(),

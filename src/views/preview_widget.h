@@ -34,6 +34,14 @@ public:
     explicit PreviewWidget(QWidget *parent = nullptr);
 
     void set_source(std::function<Source()> source) { source_ = std::move(source); }
+    // The window's view options, asked at every refresh and paint (all off
+    // until set).
+    struct Options {
+        bool checkerboard = false;
+        bool grid = false;
+        bool align_frames = false;
+    };
+    void set_options(std::function<Options()> options) { options_ = std::move(options); }
     // Called with the picture pixel of an origin click.
     void set_origin_handler(std::function<void(int, int)> handler) { on_origin_ = std::move(handler); }
     // Whether the document and the image library may be read now (not while
@@ -87,8 +95,10 @@ private:
     // Reads the current frame's origin into origin_x_/origin_y_ ((0, 0)
     // without a frame).
     void read_origin();
+    Options options() const { return options_ ? options_() : Options{}; }
 
     std::function<Source()> source_;
+    std::function<Options()> options_;
     std::function<void(int, int)> on_origin_;
     std::function<bool()> document_free_;
     std::function<void()> on_zoomed_;

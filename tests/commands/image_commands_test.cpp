@@ -49,12 +49,12 @@ public:
             case Step::Preview: text = adjust_sync_from_text(text); show_preview(); break;
             case Step::Ok:
                 texts.push_back(adjust_sync_from_text(text));
-                return adjust_finish_ok();
-            case Step::Cancel: return adjust_finish_cancel();
+                return adjust_finish_ok({});
+            case Step::Cancel: return adjust_finish_cancel({});
             }
             texts.push_back(text);
         }
-        return adjust_finish_cancel();
+        return adjust_finish_cancel({});
     }
 
     // What the preview shows: the filter on a copy of the current frame.

@@ -245,7 +245,7 @@ TEST_F(PaletteCommands, DoubleClickEditsTheColourOrTheAlphaOfTheWorkingPaletteOn
     palette_editor_open(grid);
 
     ui.queue_color(0x00332211u);
-    ASSERT_TRUE(palette_editor_edit_entry(grid, 18));
+    ASSERT_TRUE(palette_editor_edit_entry(grid, 18, settings().custom_colors));
     EXPECT_EQ(18, grid.selected);
     EXPECT_EQ((std::vector<uint32_t>{18u | 237u << 8 | 9u << 16}), ui.color_requests());
     EXPECT_EQ(0x11, grid.colors[18 * 4 + 0]);
@@ -257,12 +257,12 @@ TEST_F(PaletteCommands, DoubleClickEditsTheColourOrTheAlphaOfTheWorkingPaletteOn
     EXPECT_EQ(0, doc().undo_available);
 
     ui.queue_color(std::nullopt); // cancelled: unchanged
-    ASSERT_TRUE(palette_editor_edit_entry(grid, 18));
+    ASSERT_TRUE(palette_editor_edit_entry(grid, 18, settings().custom_colors));
     EXPECT_EQ(0x11, grid.colors[18 * 4 + 0]);
 
     palette_change_alpha = true;
     ui.queue_adjust_value(300); // the low byte is stored
-    ASSERT_TRUE(palette_editor_edit_entry(grid, 4));
+    ASSERT_TRUE(palette_editor_edit_entry(grid, 4, settings().custom_colors));
     ASSERT_EQ(1u, ui.adjust_requests().size());
     const ScriptedPlatform::AdjustRequest r = ui.adjust_requests()[0];
     EXPECT_EQ("Alpha", r.title);
@@ -274,7 +274,7 @@ TEST_F(PaletteCommands, DoubleClickEditsTheColourOrTheAlphaOfTheWorkingPaletteOn
     EXPECT_EQ(4, grid.colors[4 * 4 + 0]);
 
     // The strip outside the cells edits nothing.
-    EXPECT_FALSE(palette_editor_edit_entry(grid, 256));
+    EXPECT_FALSE(palette_editor_edit_entry(grid, 256, settings().custom_colors));
     EXPECT_EQ(1u, ui.adjust_requests().size());
     // Nothing reached the frame.
     EXPECT_EQ(18, rgba_palette_of(0, 0)[18 * 4]);

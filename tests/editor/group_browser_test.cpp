@@ -13,6 +13,7 @@
 #include "dialog_helpers.h"
 
 #include "app/document_controller.h"
+#include "app/document_view.h"
 #include "app/logic/command_ids.h"
 #include "app/logic/settings.h"
 #include "document/document_state.h"
@@ -193,7 +194,7 @@ TEST_F(GroupBrowserTest, DialogsAndEscapeGiveTheKeyboardBackToThePreview)
         dialog_frame = modal->frameGeometry();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     });
-    show_adjust_dialog("Blur (Gaussian)", 0, 5, 1, 0, window.get());
+    show_adjust_dialog("Blur (Gaussian)", 0, 5, 1, 0, window.get(), [] { doc_view().preview_refresh(); });
     pump();
     EXPECT_EQ(window->preview(), QApplication::focusWidget());
     const QRect preview(window->preview()->mapToGlobal(QPoint(0, 0)), window->preview()->size());

@@ -73,7 +73,7 @@ protected:
 TEST_F(ImageDialogs, AdjustOpensOnTheValueWithTheKeyboardInTheText)
 {
     adjust_open("Gamma Correction", 0, 2000, 1000, 1000);
-    AdjustDialog dialog;
+    AdjustDialog dialog({});
     open(dialog);
     EXPECT_EQ("Gamma Correction", dialog.windowTitle());
     auto *slider = child<QSlider>(&dialog, "1049");
@@ -91,7 +91,7 @@ TEST_F(ImageDialogs, AdjustTypedValueMovesTheSliderAndPreviewsAndEnterAccepts)
 {
     preview_filter_hook = counting_filter;
     adjust_open("Gamma Correction", 0, 2000, 1000, 1000);
-    AdjustDialog dialog;
+    AdjustDialog dialog({});
     open(dialog);
     QWidget *text = QApplication::focusWidget();
     QTest::keyClicks(text, "3");
@@ -115,7 +115,7 @@ TEST_F(ImageDialogs, AdjustTypedValueMovesTheSliderAndPreviewsAndEnterAccepts)
 TEST_F(ImageDialogs, AdjustEscapeCancels)
 {
     adjust_open("Rotate", 0, 3600, 10, 0);
-    AdjustDialog dialog;
+    AdjustDialog dialog({});
     open(dialog);
     QTest::keyClicks(QApplication::focusWidget(), "90");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
@@ -127,7 +127,7 @@ TEST_F(ImageDialogs, AdjustTabWalksSliderTextButtons)
 {
     adjust_open("Blur (Average)", 0, 5, 1, 0);
     preview_filter_hook = counting_filter;
-    AdjustDialog dialog;
+    AdjustDialog dialog({});
     open(dialog);
     const char *order[] = {"1", "2", "3", "1049", "1052"};
     for (const char *id : order) {
@@ -145,7 +145,7 @@ TEST_F(ImageDialogs, ASliderDragOfManyStepsCostsOneRefresh)
     one_frame(1024, 1024);
     preview_filter_hook = counting_filter;
     adjust_open("Noisify", 0, 1000, 1000, 0);
-    AdjustDialog dialog;
+    AdjustDialog dialog({});
     open(dialog);
     auto *slider = child<QSlider>(&dialog, "1049");
     // A drag delivers its moves faster than a refresh of this size runs.
@@ -168,7 +168,7 @@ TEST_F(ImageDialogs, AdjustOkAppliesOnceAndCancelLeavesTheFrame)
         QTest::keyClicks(QApplication::focusWidget(), "3");
         QTest::keyClick(modal, Qt::Key_Escape);
     });
-    EXPECT_EQ(2, show_adjust_dialog("Pixelize", 1, 100, 1, 2, nullptr));
+    EXPECT_EQ(2, show_adjust_dialog("Pixelize", 1, 100, 1, 2, nullptr, {}));
     EXPECT_EQ(before, rgba_of(image));
     EXPECT_FALSE(doc_state().undo_available);
     EXPECT_EQ(nullptr, preview_filter_hook);
@@ -177,7 +177,7 @@ TEST_F(ImageDialogs, AdjustOkAppliesOnceAndCancelLeavesTheFrame)
     preview_filter_hook = counting_filter;
     filter_runs = 0;
     when_modal([](QWidget *) { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); });
-    EXPECT_EQ(2, show_adjust_dialog("Pixelize", 1, 100, 1, 2, nullptr));
+    EXPECT_EQ(2, show_adjust_dialog("Pixelize", 1, 100, 1, 2, nullptr, {}));
     EXPECT_EQ(before, rgba_of(image));
     EXPECT_FALSE(doc_state().undo_available);
     EXPECT_FALSE(doc_state().modified);
@@ -189,7 +189,7 @@ TEST_F(ImageDialogs, AdjustOkAppliesOnceAndCancelLeavesTheFrame)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     });
     filter_runs = 0;
-    EXPECT_EQ(3, show_adjust_dialog("Pixelize", 1, 100, 1, 2, nullptr));
+    EXPECT_EQ(3, show_adjust_dialog("Pixelize", 1, 100, 1, 2, nullptr, {}));
     EXPECT_EQ(1, filter_runs);
     EXPECT_NE(before, rgba_of(image));
     EXPECT_TRUE(doc_state().undo_available);

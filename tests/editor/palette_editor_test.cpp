@@ -83,7 +83,7 @@ TEST_F(PaletteEditor, ControlsCarryTheirIdsTextsAndChecks)
 {
     settings().palette_global = 1;
     settings().palette_maintain_index = 0;
-    PaletteEditorDialog dialog;
+    PaletteEditorDialog dialog(palette_editor_settings());
     EXPECT_EQ("Palette Editor", dialog.windowTitle());
     EXPECT_EQ("135", dialog.objectName());
     const std::pair<const char *, const char *> buttons[] = {{"1", "OK"}, {"2", "Cancel"}, {"3", "Load"}, {"4", "Save"}};
@@ -142,7 +142,7 @@ TEST_F(PaletteEditor, DoubleClickWithAChosenColourThenOkChangesTheFrame)
     const std::vector<uint8_t> before = frame_palette(0, 0);
     ASSERT_EQ(1024u, before.size());
 
-    PaletteEditorDialog dialog;
+    PaletteEditorDialog dialog(palette_editor_settings());
     open(dialog);
     auto *grid = child<PaletteGridWidget>(&dialog, "1020");
     ASSERT_NE(nullptr, grid);
@@ -175,7 +175,7 @@ TEST_F(PaletteEditor, TheKeyboardAloneSelectsEditsAndCancels)
 {
     load_sprite();
     const std::vector<uint8_t> before = frame_palette(0, 0);
-    PaletteEditorDialog dialog;
+    PaletteEditorDialog dialog(palette_editor_settings());
     open(dialog);
     QWidget *grid = QApplication::focusWidget();
     ASSERT_EQ(child<QWidget>(&dialog, "1020"), grid);
@@ -213,7 +213,7 @@ TEST_F(PaletteEditor, OkOnTheFramesOwnPaletteKeepingIndexesChangesNothing)
     load_sprite();
     settings().palette_global = 0;
     settings().palette_maintain_index = 1;
-    PaletteEditorDialog dialog;
+    PaletteEditorDialog dialog(palette_editor_settings());
     open(dialog);
     ui.queue_color(std::nullopt); // the colour chooser cancelled
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
@@ -231,7 +231,7 @@ TEST_F(PaletteEditor, EnterOnTheOkButtonAppliesToAllFramesByRemapping)
     settings().palette_maintain_index = 0;
     const Animation &anim = doc_state().animation;
     ASSERT_GE(anim.groups[0].frame_count, 2);
-    PaletteEditorDialog dialog;
+    PaletteEditorDialog dialog(palette_editor_settings());
     open(dialog);
     dialog.menu_action(40116)->trigger(); // entry 0 deleted: every colour moves down one
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);

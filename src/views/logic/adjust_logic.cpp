@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/document_view.h"
 #include "document/animation.h"
 #include "document/document_state.h"
 #include "platform/platform.h"
@@ -84,7 +83,7 @@ std::string adjust_sync_from_slider(int position)
     return adjust_value_text(s, s.value);
 }
 
-int adjust_finish_ok()
+int adjust_finish_ok(const std::function<void()> &refresh_preview)
 {
     doc_begin_edit(1);
     DocumentState &doc = doc_state();
@@ -93,15 +92,17 @@ int adjust_finish_ok()
         preview_filter_hook();
     }
     preview_filter_hook = nullptr;
-    doc_view().preview_refresh();
+    if (refresh_preview)
+        refresh_preview();
     return adjust_state().value;
 }
 
-int adjust_finish_cancel()
+int adjust_finish_cancel(const std::function<void()> &refresh_preview)
 {
     AdjustState &s = adjust_state();
     s.value = s.initial;
     preview_filter_hook = nullptr;
-    doc_view().preview_refresh();
+    if (refresh_preview)
+        refresh_preview();
     return s.value;
 }

@@ -3,6 +3,7 @@
 // (sync_adjust_value), and what OK and Cancel do to the document.
 #pragma once
 
+#include <functional>
 #include <string>
 
 struct AdjustState {
@@ -39,6 +40,7 @@ std::string adjust_sync_from_slider(int position);
 // current frame (when there is a filter and a frame), the filter removed,
 // the preview refreshed. Cancel and the close box: the value goes back to
 // the initial one, the filter is removed, the preview refreshed. Both
-// return the value the dialog gives back.
-int adjust_finish_ok();
-int adjust_finish_cancel();
+// return the value the dialog gives back. `refresh_preview` redraws the
+// window's preview (may be empty).
+int adjust_finish_ok(const std::function<void()> &refresh_preview);
+int adjust_finish_cancel(const std::function<void()> &refresh_preview);

@@ -1,13 +1,12 @@
 #include "views/logic/frame_origin.h"
 
-#include "app/document_controller.h"
 #include "document/document_state.h"
 #include "document/props.h"
 
 bool frame_set_origin(int x, int y)
 {
     DocumentState &doc = doc_state();
-    if (file_worker_busy() || !doc_has_frame(doc))
+    if (!doc_has_frame(doc))
         return false;
     doc_begin_edit(1);
     Frame &frame = doc.animation.groups[doc.current_group].frames[doc.current_frame];

@@ -8,7 +8,6 @@
 #include <IL/il.h>
 
 #include "views/logic/editor_host.h"
-#include "app/logic/settings.h"
 #include "document/animation.h"
 #include "document/document_state.h"
 #include "formats/format_table.h"
@@ -102,7 +101,7 @@ void palette_editor_open(PaletteGridState &grid)
     grid.labels_shown = true;
 }
 
-bool palette_editor_edit_entry(PaletteGridState &grid, int index)
+bool palette_editor_edit_entry(PaletteGridState &grid, int index, int32_t *custom_colors)
 {
     if (!palette_grid_select(grid, index))
         return false;
@@ -115,7 +114,7 @@ bool palette_editor_edit_entry(PaletteGridState &grid, int index)
         entry[3] = static_cast<uint8_t>(value & 0xFF);
     } else {
         uint32_t color = palette_entry_colorref(grid, index);
-        if (editor_host().choose_color(color, settings().custom_colors))
+        if (editor_host().choose_color(color, custom_colors))
             palette_entry_set_colorref(grid, index, color);
     }
     return true;

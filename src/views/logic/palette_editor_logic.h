@@ -32,6 +32,16 @@ inline constexpr const char *PALETTE_TOO_MANY_COLORS_MESSAGE =
 // The colormap save dialog's one filter entry.
 inline constexpr const char *COLORMAP_FILE_LABEL = "colormap.lmp";
 
+// The editor's lasting options, which whoever opens it keeps (the editor's
+// settings): the Options menu's two check items (0 or 1 when toggled) and
+// the colour chooser's 16 custom colours (0x00BBGGRR). The editor reads and
+// changes them where they are kept.
+struct PaletteEditorOptions {
+    int32_t *maintain_indexes = nullptr;
+    int32_t *all_frames = nullptr;
+    int32_t *custom_colors = nullptr;
+};
+
 // "Change Alpha": double-clicks edit the alpha instead of the colour. Lasts
 // for the run, off at start.
 extern bool palette_change_alpha;
@@ -47,10 +57,10 @@ void palette_grid_read_bound_image(PaletteGridState &grid);
 
 // A double-click on entry `index`: selects it, then asks for the entry's
 // alpha (the Adjust dialog titled "Alpha", 0..255) when Change Alpha is
-// on, else its colour (the colour chooser with the settings' custom
-// colours). Only the working palette changes; the document waits for OK.
-// False, nothing done, for an index outside the cells.
-bool palette_editor_edit_entry(PaletteGridState &grid, int index);
+// on, else its colour (the colour chooser with the custom colours
+// `custom_colors`). Only the working palette changes; the document waits
+// for OK. False, nothing done, for an index outside the cells.
+bool palette_editor_edit_entry(PaletteGridState &grid, int index, int32_t *custom_colors);
 
 // Load: the palette-loading dialog, then the palette dispatch; the entry
 // count becomes what was read, selection and labels are kept. True when a

@@ -157,15 +157,21 @@ TEST(PaintTools, MovedAndPastedSelectionsLeaveTheirTransparentPixelsOut)
 
 TEST(PaintTools, CancelledStrokeRestoresExactlyWhatItChanged)
 {
-    const Rows before = {"01234567", "12345670", "23456701", "34567012", "45670123", "56701234"};
+    // Wide enough that the record has to grow past the room it keeps.
+    Rows before(6);
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 60; ++x)
+            before[static_cast<size_t>(y)] += static_cast<char>('0' + (x + y) % 8);
     Digits frame(before, 0);
     StrokeRecord record;
     paint_dab(frame.buf, 1, 1, {2, BrushShape::Round}, 9, &record);
     EXPECT_EQ((PaintRect{0, 0, 2, 2}), record.rect());
     paint_line(frame.buf, 1, 1, 6, 4, {3, BrushShape::Square}, 8, &record);
-    paint_fill(frame.buf, 0, 5, 9, FillMode::Global, &record);
+    paint_dab(frame.buf, 40, 2, {4, BrushShape::Round}, 9, &record);
     paint_move(frame.buf, {5, 0, 3, 2}, -5, 3, 0, nullptr, &record);
+    paint_fill(frame.buf, 0, 5, 9, FillMode::Contiguous, &record);
     ASSERT_NE(before, frame.rows());
+    EXPECT_EQ((PaintRect{0, 0, 42, 6}), record.rect());
     record.finish();
     EXPECT_EQ(record.rect(), paint_union(difference(before, frame.rows()), record.rect()));
     EXPECT_EQ(static_cast<size_t>(record.rect().w * record.rect().h), record.bytes());

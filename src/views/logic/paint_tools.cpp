@@ -483,11 +483,12 @@ namespace {
 
 // The first transparent entry of a palette that also has an opaque one,
 // else 255 when the colours are those of the Quake palette, else -1.
-int transparent_index(const uint8_t *palette, int entries, int entry_size, bool rgb_order)
+int transparent_index(const uint8_t *palette, int entries, int entry_size, ILint type)
 {
     if (!palette || entries <= 0 || entries > 256)
         return -1;
-    if (entry_size == 4) {
+    const bool rgb_order = type == IL_PAL_RGB24 || type == IL_PAL_RGB32 || type == IL_PAL_RGBA32;
+    if (entry_size == 4 && (type == IL_PAL_RGBA32 || type == IL_PAL_BGRA32)) {
         int first = -1;
         bool opaque = false;
         for (int i = 0; i < entries; ++i) {
@@ -531,9 +532,8 @@ bool paint_buffer_of_image(uint32_t image, PaintBuffer *buf)
         b.stride = -b.stride;
     }
     if (bpp == 1) {
-        const ILint type = ilGetInteger(IL_PALETTE_TYPE);
         b.transparent = transparent_index(host().get_palette(), host().palette_size(), ilGetInteger(IL_PALETTE_BPP),
-                                          type == IL_PAL_RGB24 || type == IL_PAL_RGBA32);
+                                          ilGetInteger(IL_PALETTE_TYPE));
     }
     *buf = b;
     return true;

@@ -110,7 +110,8 @@ PaintRect paint_clear(PaintBuffer &buf, PaintRect area, uint32_t leave, StrokeRe
 // Copy, then clear.
 PaintRect paint_cut(PaintBuffer &buf, PaintRect area, uint32_t leave, PaintClip *clip, StrokeRecord *record = nullptr);
 // Puts `clip` with its top-left pixel at (x, y), its transparent pixels left
-// out. A clip of another pixel size than the frame's is not pasted.
+// out; the others replace what they land on, alpha and all (nothing is
+// blended). A clip of another pixel size than the frame's is not pasted.
 PaintRect paint_paste(PaintBuffer &buf, const PaintClip &clip, int x, int y, StrokeRecord *record = nullptr);
 // Lifts `area` (leaving `leave` behind) and drops it (dx, dy) away: a
 // selection moved in one step. The clip it moved, for a floating selection
@@ -144,9 +145,10 @@ private:
     std::vector<uint8_t> before_;
 };
 
-// The pixels of a frame's image in place, for painting: binds `image`.
-// False, nothing bound changed, for an image that is not 8-bit indexed or
-// RGBA of bytes. The buffer stays valid until the image is converted,
+// The pixels of a frame's image in place, for painting (binds `image`):
+// writing the buffer writes the image, nothing is copied back. False for an
+// image that is not 8-bit indexed or RGBA of bytes (the caller converts or
+// refuses). The buffer stays valid until the image is converted,
 // resized or deleted. The transparent index of an 8-bit image is its first
 // palette entry of alpha 0 (when any entry is opaque, so that a palette
 // read without alpha is not taken for all transparent), or 255 when its

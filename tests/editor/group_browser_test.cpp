@@ -44,12 +44,7 @@ protected:
     void SetUp() override
     {
         EditorTest::SetUp();
-        open_window();
-        window->start_load(greek());
-        wait_for_file_operation();
-        window->activateWindow();
-        QApplication::setActiveWindow(window.get());
-        pump();
+        open_window_on(greek());
     }
     GroupBrowserWidget *browser() { return window->group_browser(); }
     // The group of the highlighted row; -1 for none.

@@ -199,10 +199,8 @@ void view_frame_strip(CommandHost &host)
 
 void frame_move(int from, int slot)
 {
-    if (file_worker_busy())
-        return;
     DocumentState &doc = doc_state();
-    Group *group = doc_current_group(doc);
+    Group *group = file_worker_busy() ? nullptr : doc_current_group(doc);
     if (!group)
         return;
     const std::vector<int> order = frame_strip_move_order(group->frame_count, from, slot);

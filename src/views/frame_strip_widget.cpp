@@ -117,8 +117,10 @@ void FrameStripWidget::paintEvent(QPaintEvent *)
     QPainter painter(viewport());
     const QPalette &pal = palette();
     painter.fillRect(viewport()->rect(), pal.color(QPalette::Base));
-    const int first = std::max(0, frame_strip_hit(frame_count(), scroll(), FRAME_STRIP_GAP, FRAME_STRIP_GAP));
-    for (int i = std::max(0, first - 1); i < frame_count(); ++i) {
+    // From the cell at the left edge; cells wholly off to either side are
+    // neither painted nor given a thumbnail.
+    const int first = std::max(0, scroll() / (FRAME_STRIP_CELL_WIDTH + FRAME_STRIP_GAP) - 1);
+    for (int i = first; i < frame_count(); ++i) {
         const QRect cell = qrect(frame_strip_cell(i, scroll()));
         if (cell.left() > viewport()->width())
             break;

@@ -66,6 +66,7 @@ const CommandEntry COMMAND_TABLE[] = {
     {"&View", nullptr, IDM_STATUS_BAR, "Status &Bar", nullptr, nullptr, C::Always, true, view_status_bar},
     {"&View", nullptr, IDM_TOOL_BAR, "&Tool Bar", nullptr, nullptr, C::Always, true, view_tool_bar},
     {"&View", nullptr, IDM_GROUP_BROWSER, "Group B&rowser", nullptr, nullptr, C::Always, true, view_group_browser},
+    {"&View", nullptr, IDM_FRAME_STRIP, "Frame &Strip", nullptr, nullptr, C::Always, true, view_frame_strip},
     {"&View", nullptr, 0, nullptr, nullptr, nullptr, C::Always, false, nullptr},
     {"&View", nullptr, IDM_VIEW_ALPHA, "&Alpha Channel", nullptr, "View Alpha Channel", C::Always, true,
      view_alpha_channel},

@@ -22,6 +22,7 @@
 #include <algorithm>
 
 #include "app/command_table.h"
+#include "app/commands/animation_commands.h"
 #include "app/commands/view_commands.h"
 #include "app/dialog_placement.h"
 #include "app/document_controller.h"
@@ -36,7 +37,9 @@
 #include "platform/platform.h"
 #include "platform/qt/qt_platform.h"
 #include "views/logic/frame_origin.h"
+#include "views/logic/frame_strip_logic.h"
 #include "views/logic/preview_logic.h"
+#include "views/frame_strip_widget.h"
 #include "views/group_browser_widget.h"
 #include "views/preview_widget.h"
 
@@ -144,6 +147,18 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     // The keyboard belongs to the preview unless the user is typing a filter.
     connect(browser_, &GroupBrowserWidget::filter_left, preview_, [this] { preview_->setFocus(Qt::OtherFocusReason); });
 
+    // The strip works like the browser: a cell clicked is a frame chosen
+    // with the slider, and its thumbnails wait for the library as well.
+    strip_ = new FrameStripWidget(client_);
+    strip_->set_animation_source([] { return &doc_state().animation; });
+    strip_->set_library_free([this] { return !shut_down_ && !file_worker_busy(); });
+    strip_->hide();
+    connect(strip_, &FrameStripWidget::frame_chosen, slider_, &QSlider::setValue);
+    connect(strip_, &FrameStripWidget::frame_moved, this, [](int from, int slot) { frame_move(from, slot); });
+    connect(strip_, &FrameStripWidget::duration_edited, this,
+            [](int frame, const QString &text) { frame_set_duration(frame, text.toStdString()); });
+    connect(strip_, &FrameStripWidget::left, preview_, [this] { preview_->setFocus(Qt::OtherFocusReason); });
+
     status_bar_ = new QStatusBar(client_);
     status_bar_->setObjectName(command_name(IDC_STATUS_BAR));
     status_bar_->setSizeGripEnabled(false);
@@ -173,6 +188,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     set_checked(IDM_PIXEL_GRID, settings().pixel_grid != 0);
     set_checked(IDM_ALIGN_FRAMES, settings().align_frames != 0);
     set_checked(IDM_GROUP_BROWSER, settings().group_browser != 0);
+    set_checked(IDM_FRAME_STRIP, settings().frame_strip != 0);
     set_checked(IDM_ZOOM_FIT_ON_OPEN, settings().zoom_fit_on_open != 0);
     set_document_opened_hook([this] { view_fit_opened_document(*this); });
     install_dialog_placement(this, preview_);
@@ -384,10 +400,33 @@ void MainWindow::preview_refresh()
     if (browser_stale_) {
         browser_stale_ = false;
         browser_->document_changed();
+        strip_->document_changed();
     }
     browser_->set_current_group(doc_has_group(doc_state()) ? doc_state().current_group : -1);
     browser_->refresh();
+    update_frame_strip();
 }
+
+void MainWindow::update_frame_strip()
+{
+    // While a worker waits for an answer the document is half built.
+    if (file_worker_busy())
+        return;
+    const DocumentState &doc = doc_state();
+    std::vector<std::string> durations;
+    if (doc_has_group(doc)) {
+        const Group &g = doc.animation.groups[doc.current_group];
+        for (int i = 0; i < g.frame_count; ++i)
+            durations.push_back(frame_strip_duration_text(g.frames[i].props));
+    }
+    strip_->set_frames(doc_has_group(doc) ? doc.current_group : -1, durations,
+                       durations.empty() ? -1 : doc.current_frame);
+    strip_->refresh();
+    if (frame_strip_wanted() != !strip_->isHidden())
+        layout_main_window();
+}
+
+bool MainWindow::frame_strip_wanted() const { return settings().frame_strip != 0 && strip_->frame_count() > 1; }
 
 void MainWindow::reset_zoom()
 {
@@ -402,7 +441,10 @@ void MainWindow::layout() { layout_main_window(); }
 void MainWindow::layout_main_window()
 {
     const MainLayout l = layout_main_window_rects(client_->width(), client_->height(), settings().toolbar != 0,
-                                                  settings().statusbar != 0, settings().group_browser != 0);
+                                                  settings().statusbar != 0, settings().group_browser != 0,
+                                                  frame_strip_wanted());
+    strip_->setGeometry(l.strip.x, l.strip.y, l.strip.w, l.strip.h);
+    strip_->setVisible(l.strip_visible);
     browser_->setGeometry(l.browser.x, l.browser.y, l.browser.w, l.browser.h);
     browser_->setVisible(l.browser_visible);
     toolbar_->setGeometry(l.toolbar.x, l.toolbar.y, l.toolbar.w, l.toolbar.h);

@@ -1,5 +1,5 @@
-// The editor's main window: menu bar, toolbar, frame preview, frame slider,
-// group selector and status bar with the progress bar of file operations.
+// The editor's main window: menu bar, toolbar, frame preview, frame strip,
+// frame slider, group selector, group browser and status bar with the progress bar of file operations.
 // Every menu item, toolbar button and key ends in command(id); the window
 // is also the view the document state refreshes (DocumentView).
 #pragma once
@@ -25,6 +25,7 @@ class QStatusBar;
 class QToolBar;
 class PreviewWidget;
 class GroupBrowserWidget;
+class FrameStripWidget;
 
 class MainWindow : public QMainWindow, public DocumentView, public CommandHost {
     Q_OBJECT
@@ -78,6 +79,7 @@ public:
     QSlider *frame_slider() const { return slider_; }
     QComboBox *group_selector() const { return selector_; }
     GroupBrowserWidget *group_browser() const { return browser_; }
+    FrameStripWidget *frame_strip() const { return strip_; }
     QToolBar *tool_bar() const { return toolbar_; }
     QStatusBar *status_bar() const { return status_bar_; }
     QLabel *status_label() const { return status_text_; }
@@ -113,6 +115,12 @@ private:
 
     void on_group_selected(int index);
     void on_slider_moved(int position);
+    // Tells the strip the current group's frames; lays the window out again
+    // when that shows or hides the strip. Only while no file operation runs.
+    void update_frame_strip();
+    // The strip is wanted: its setting is on and the group has frames to
+    // choose between.
+    bool frame_strip_wanted() const;
 
     // Polls for the end of a running load or save, then refreshes the
     // preview (the picture is converted here, on this thread) and its
@@ -125,8 +133,9 @@ private:
     QSlider *slider_ = nullptr;
     QComboBox *selector_ = nullptr;
     GroupBrowserWidget *browser_ = nullptr;
-    // Set by every edit (each retitles the window): the browser's
-    // thumbnails are made again at the next preview refresh.
+    FrameStripWidget *strip_ = nullptr;
+    // Set by every edit (each retitles the window): the browser's and the
+    // strip's thumbnails are made again at the next preview refresh.
     bool browser_stale_ = false;
     float browser_title_zoom_ = 1.0f; // the zoom of the last retitling
     QStatusBar *status_bar_ = nullptr;

@@ -5,47 +5,27 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
-#include <QPainter>
 #include <QScopedValueRollback>
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "platform/qt/qt_image.h"
+#include "views/frame_thumbnail.h"
 #include "views/logic/group_browser_logic.h"
 
 namespace {
 
 constexpr int BOX = GROUP_BROWSER_THUMBNAIL_BOX;
 
-QPixmap blank_box()
-{
-    QPixmap blank(BOX, BOX);
-    blank.fill(Qt::transparent);
-    return blank;
-}
+QPixmap blank_box() { return blank_thumbnail(BOX); }
 
 // The first frame of `group` scaled into the thumbnail box; the blank box
-// for a group without frames or pictures. Uses the image library.
+// for a group without frames. Uses the image library.
 QPixmap make_thumbnail(const Animation *a, int group)
 {
     if (!a || !a->groups || group < 0 || group >= a->group_count)
         return blank_box();
     const Group &g = a->groups[group];
-    if (!g.frames || g.frame_count <= 0 || g.frames[0].image == 0)
-        return blank_box();
-    const QImage picture = qimage_from_image(g.frames[0].image);
-    const ThumbnailRect r = group_browser_thumbnail_rect(picture.width(), picture.height(), BOX);
-    if (picture.isNull() || r.w <= 0)
-        return blank_box();
-    // Pixel art grows with hard edges; large textures shrink smoothly.
-    const Qt::TransformationMode mode =
-        r.w >= picture.width() ? Qt::FastTransformation : Qt::SmoothTransformation;
-    QImage box(BOX, BOX, QImage::Format_ARGB32_Premultiplied);
-    box.fill(Qt::transparent);
-    QPainter painter(&box);
-    painter.drawImage(r.x, r.y, picture.scaled(r.w, r.h, Qt::IgnoreAspectRatio, mode));
-    painter.end();
-    return QPixmap::fromImage(box);
+    return frame_thumbnail(g.frames && g.frame_count > 0 ? &g.frames[0] : nullptr, BOX);
 }
 
 } // namespace

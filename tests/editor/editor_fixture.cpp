@@ -34,6 +34,16 @@ void EditorTest::open_window()
     pump();
 }
 
+void EditorTest::open_window_on(const std::string &path)
+{
+    open_window();
+    window->start_load(path);
+    wait_for_file_operation();
+    window->activateWindow();
+    QApplication::setActiveWindow(window.get());
+    pump();
+}
+
 void EditorTest::TearDown()
 {
     wait_for_file_operation();

@@ -78,6 +78,9 @@ protected:
 
     // Makes the window (after the test has prepared settings and state).
     void open_window();
+    // Makes the window, loads `path` into it and makes it the active window,
+    // so that keys typed reach its shortcuts.
+    void open_window_on(const std::string &path);
     // Runs the event loop until no file operation runs and the window has
     // seen the end of its load.
     void wait_for_file_operation();

@@ -20,12 +20,7 @@ protected:
     void SetUp() override
     {
         EditorTest::SetUp();
-        open_window();
-        window->start_load(data_path("spr/librequake_s_explod.spr"));
-        wait_for_file_operation();
-        window->activateWindow();
-        QApplication::setActiveWindow(window.get());
-        pump();
+        open_window_on(data_path("spr/librequake_s_explod.spr"));
     }
     DocumentState &doc() { return doc_state(); }
 };

@@ -1,6 +1,8 @@
 // Toolkit-free parts of the main window: caption, layout and playback.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "views/logic/dialog_placement.h"
 #include "views/logic/layout.h"
 #include "app/logic/playback.h"
@@ -104,6 +106,33 @@ TEST(Layout, GroupBrowserTakesAColumnLeftOfThePreview)
         EXPECT_EQ(without.selector.x, with.selector.x);
         EXPECT_EQ(without.status.y, with.status.y);
         EXPECT_EQ(without.preview.w, with.browser.w + with.preview.w);
+    }
+}
+
+TEST(Layout, FrameStripTakesARowUnderThePreviewBesideTheBrowser)
+{
+    struct Case {
+        int h;
+        bool browser;
+        LayoutRect strip;
+        int preview_h;
+    };
+    const Case cases[] = {
+        {400, false, {0, 254, 600, 96}, 224},
+        {400, true, {220, 254, 380, 96}, 224},
+        {120, false, {0, 30, 600, 40}, 0}, // too low: the strip takes what there is
+    };
+    for (const Case &c : cases) {
+        const MainLayout l = layout_main_window_rects(600, c.h, true, true, c.browser, true);
+        const MainLayout without = layout_main_window_rects(600, c.h, true, true, c.browser, false);
+        EXPECT_TRUE(l.strip_visible);
+        EXPECT_EQ((std::vector<int>{c.strip.x, c.strip.y, c.strip.w, c.strip.h}),
+                  (std::vector<int>{l.strip.x, l.strip.y, l.strip.w, l.strip.h}))
+            << c.h;
+        EXPECT_EQ(c.preview_h, l.preview.h);
+        EXPECT_EQ(without.preview.h, l.preview.h + l.strip.h);
+        EXPECT_EQ(without.slider.y, l.slider.y);
+        EXPECT_EQ(without.browser.h, l.browser.h);
     }
 }
 

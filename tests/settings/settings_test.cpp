@@ -142,7 +142,7 @@ TEST_F(SettingsTest, NoFileGivesDefaultsAndWritesThemBackExactly)
                            "PaletteGlobal=1\nPaletteMaintainIndex=0\n";
     for (int i = 1; i <= 16; ++i)
         expected += "Color" + std::to_string(i) + "=16777215\n";
-    expected += "ClearColor=16711935\nCheckerboard=1\nPixelGrid=0\nAlignFrames=0\nGroupBrowser=0\nZoomFitOnOpen=1\n";
+    expected += "ClearColor=16711935\nCheckerboard=1\nPixelGrid=0\nAlignFrames=0\nGroupBrowser=0\nFrameStrip=1\nZoomFitOnOpen=1\n";
     EXPECT_EQ(read_text(path), expected) << "no recent files: no section for them";
 }
 
@@ -161,6 +161,7 @@ TEST_F(SettingsTest, ValuesSurviveARoundTrip)
     s.pixel_grid = 1;
     s.align_frames = 1;
     s.group_browser = 1;
+    s.frame_strip = 0;
     s.zoom_fit_on_open = 0;
     // These two live in the image library and are read back from it.
     host().set_save_option(SAVE_OPTION_JPEG_QUALITY, 42);
@@ -185,6 +186,7 @@ TEST_F(SettingsTest, ValuesSurviveARoundTrip)
     EXPECT_EQ(s.pixel_grid, 1);
     EXPECT_EQ(s.align_frames, 1);
     EXPECT_EQ(s.group_browser, 1);
+    EXPECT_EQ(s.frame_strip, 0);
     EXPECT_EQ(s.zoom_fit_on_open, 0);
     EXPECT_EQ(host().get_save_option(SAVE_OPTION_JPEG_QUALITY), 42) << "applied to the image library";
     EXPECT_EQ(host().get_save_option(SAVE_OPTION_BMP_RLE), 1);

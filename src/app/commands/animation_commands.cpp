@@ -1,13 +1,18 @@
 #include "app/commands/animation_commands.h"
 
+#include <vector>
+
 #include "app/commands/document_access.h"
 #include "app/document_controller.h"
 #include "app/document_view.h"
+#include "app/logic/command_ids.h"
 #include "app/logic/playback.h"
+#include "app/logic/settings.h"
 #include "document/animation.h"
 #include "document/props.h"
 #include "platform/platform.h"
 #include "image/host_table.h"
+#include "views/logic/frame_strip_logic.h"
 #include "views/logic/property_editor_logic.h"
 
 void frame_properties(CommandHost &)
@@ -184,3 +189,43 @@ void frame_play(CommandHost &host)
 
 void frame_stop(CommandHost &host) { host.stop_playback_timer(); }
 
+
+void view_frame_strip(CommandHost &host)
+{
+    settings().frame_strip = settings().frame_strip ? 0 : 1;
+    host.set_checked(IDM_FRAME_STRIP, settings().frame_strip != 0);
+    doc_view().layout();
+}
+
+void frame_move(int from, int slot)
+{
+    DocumentState &doc = doc_state();
+    Group *group = file_worker_busy() ? nullptr : doc_current_group(doc);
+    if (!group)
+        return;
+    const std::vector<int> order = frame_strip_move_order(group->frame_count, from, slot);
+    const int to = frame_strip_dropped_index(from, slot);
+    if (order.empty() || to == from)
+        return;
+    doc_begin_edit(1);
+    // The frames trade places whole: each keeps its image and properties.
+    const std::vector<Frame> old(group->frames, group->frames + group->frame_count);
+    for (size_t i = 0; i < order.size(); ++i)
+        group->frames[i] = old[static_cast<size_t>(order[i])];
+    doc.current_frame = to;
+    doc_sync_frame_slider();
+    doc_view().preview_refresh();
+}
+
+void frame_set_duration(int frame, const std::string &text)
+{
+    if (file_worker_busy() || text.find_first_not_of(" \t") == std::string::npos)
+        return;
+    Group *group = doc_current_group(doc_state());
+    if (!group || frame < 0 || frame >= group->frame_count)
+        return;
+    const float seconds = parse_float_text(text);
+    if (property_list_edit(&group->frames[frame].props,
+                           [seconds](PropertyList *list) { props_set_float(list, "Duration", seconds); }))
+        doc_view().preview_refresh();
+}

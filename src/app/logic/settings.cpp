@@ -96,6 +96,7 @@ void load_settings_from(const std::string &path)
     s.pixel_grid = ini.get_int(SETTINGS_SECTION, "PixelGrid", defaults.pixel_grid);
     s.align_frames = ini.get_int(SETTINGS_SECTION, "AlignFrames", defaults.align_frames);
     s.group_browser = ini.get_int(SETTINGS_SECTION, "GroupBrowser", defaults.group_browser);
+    s.frame_strip = ini.get_int(SETTINGS_SECTION, "FrameStrip", defaults.frame_strip);
     // Read, never written: a limit the user raised on purpose stays in the
     // file as it is (save keeps keys it does not know).
     std::string most_pixels;
@@ -151,6 +152,7 @@ void save_settings_to(const std::string &path)
     put("PixelGrid", s.pixel_grid);
     put("AlignFrames", s.align_frames);
     put("GroupBrowser", s.group_browser);
+    put("FrameStrip", s.frame_strip);
     put("ZoomFitOnOpen", s.zoom_fit_on_open);
     // One path per line: a name holding a line break cannot be kept, and
     // blanks at either end would be trimmed away when read back.

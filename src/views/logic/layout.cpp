@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-MainLayout layout_main_window_rects(int width, int height, bool toolbar, bool statusbar, bool browser)
+MainLayout layout_main_window_rects(int width, int height, bool toolbar, bool statusbar, bool browser, bool strip)
 {
     const int w = std::max(width, 0);
     const int h = std::max(height, 0);
@@ -10,6 +10,7 @@ MainLayout layout_main_window_rects(int width, int height, bool toolbar, bool st
     l.toolbar_visible = toolbar;
     l.status_visible = statusbar;
     l.browser_visible = browser;
+    l.strip_visible = strip;
 
     const int top = toolbar ? LAYOUT_TOOLBAR_HEIGHT : 0;
     int preview_height = h - LAYOUT_ROW_HEIGHT - 2 - top;
@@ -27,6 +28,13 @@ MainLayout layout_main_window_rects(int width, int height, bool toolbar, bool st
         l.browser = {0, top, panel, l.preview.h};
         l.preview.x = panel;
         l.preview.w = w - panel;
+    }
+    if (strip) {
+        // Under the preview, beside the browser; a window too low for the
+        // strip gives it what there is and the preview nothing.
+        const int strip_height = std::min(LAYOUT_STRIP_HEIGHT, l.preview.h);
+        l.preview.h -= strip_height;
+        l.strip = {l.preview.x, l.preview.y + l.preview.h, l.preview.w, strip_height};
     }
     l.slider = {0, row_y, std::max(w - LAYOUT_SELECTOR_WIDTH, 0), LAYOUT_ROW_HEIGHT};
     l.selector = {std::max(w - LAYOUT_SELECTOR_WIDTH, 0), row_y, LAYOUT_SELECTOR_WIDTH, LAYOUT_SELECTOR_DROP_HEIGHT};

@@ -2,7 +2,8 @@
 // visibility settings: the toolbar (30 pixels) on top, the preview, a row
 // of frame slider and group selector (28 pixels), the status bar
 // (20 pixels) at the bottom. The group browser panel, when shown, takes a
-// column of 220 pixels at the left of the preview.
+// column of 220 pixels at the left of the preview; the frame strip, when
+// shown, a row of 96 pixels under the preview, as wide as the preview.
 #pragma once
 
 inline constexpr int LAYOUT_TOOLBAR_HEIGHT = 30;
@@ -11,6 +12,7 @@ inline constexpr int LAYOUT_STATUS_HEIGHT = 20;
 inline constexpr int LAYOUT_SELECTOR_WIDTH = 198;
 inline constexpr int LAYOUT_SELECTOR_DROP_HEIGHT = 300;
 inline constexpr int LAYOUT_BROWSER_WIDTH = 220;
+inline constexpr int LAYOUT_STRIP_HEIGHT = 96;
 
 struct LayoutRect {
     int x = 0, y = 0, w = 0, h = 0;
@@ -23,10 +25,13 @@ struct MainLayout {
     LayoutRect selector; // h is the height of the drop-down
     LayoutRect status;   // meaningful when status_visible
     LayoutRect browser;  // meaningful when browser_visible
+    LayoutRect strip;    // meaningful when strip_visible
     bool toolbar_visible = false;
     bool status_visible = false;
     bool browser_visible = false;
+    bool strip_visible = false;
 };
 
 // Sizes never go below 0, however small the window.
-MainLayout layout_main_window_rects(int width, int height, bool toolbar, bool statusbar, bool browser = false);
+MainLayout layout_main_window_rects(int width, int height, bool toolbar, bool statusbar, bool browser = false,
+                                    bool strip = false);

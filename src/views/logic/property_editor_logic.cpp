@@ -320,9 +320,14 @@ bool property_lists_same(const PropertyList &a, const PropertyList &b)
 
 bool property_editor_edit(PropertyList *list, const std::string &title)
 {
+    return property_list_edit(list, [&title](PropertyList *l) { editor_host().show_property_editor(l, title); });
+}
+
+bool property_list_edit(PropertyList *list, const std::function<void(PropertyList *)> &edit)
+{
     PropertyList before{};
     props_copy(list, &before);
-    editor_host().show_property_editor(list, title);
+    edit(list);
     const bool changed = !property_lists_same(*list, before);
     if (changed) {
         // The undo step must hold the list as it was: it goes back in for

@@ -12,6 +12,7 @@
 // of the property_editor_* actions and shows the fields again.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -89,3 +90,6 @@ bool property_lists_same(const PropertyList &a, const PropertyList &b);
 // list as it was and the document marked modified; otherwise neither.
 // True when the list changed.
 bool property_editor_edit(PropertyList *list, const std::string &title);
+// The same rule for any change of `list` made by `edit` (a duration typed
+// into the frame strip): one undo step only when the list changed.
+bool property_list_edit(PropertyList *list, const std::function<void(PropertyList *)> &edit);

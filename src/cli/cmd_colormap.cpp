@@ -7,6 +7,7 @@
 
 #include "cli/cli.h"
 #include "io/byte_io.h"
+#include "io/safe_save.h"
 #include "formats/format_table.h"
 #include "image/host_table.h"
 #include "quake/colormap.h"
@@ -39,7 +40,8 @@ int cli_colormap(const Args &args)
 
     const std::vector<uint8_t> table = generate_colormap(palette, fullbrights, range);
     if (!cli_write_file(paths[1], std::string(table.begin(), table.end())))
-        return run.finish(run.fail("Unable to create " + paths[1] + ": " + std::strerror(errno)));
+        return run.finish(run.fail("Cannot write the colormap to " + paths[1] + ": "
+                                   + save_error_text(paths[1].c_str(), errno)));
     run.wrote(paths[1]);
     return run.finish(0);
 }

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
 #include "formats/format_table.h"
 #include "image/quake_palette.h"
 #include "support/cli_runner.h"
@@ -54,20 +56,26 @@ TEST_F(PaletteCommandTest, EachFailureNamesTheFileAndWhetherReadingOrWritingFail
 {
     save_picture("good.mip");
     write_bytes(dir + "/bad.mip", {'n', 'o', 't', ' ', 'a', ' ', 'm', 'i', 'p'});
+    write_bytes(dir + "/locked.lmp", {'o', 'l', 'd'});
+    ASSERT_EQ(chmod((dir + "/locked.lmp").c_str(), 0444), 0);
+    const std::string palette = std::string(VORN_BINARY_DIR) + "/bin/palette.lmp";
     struct Case {
-        const char *arguments;
+        std::string arguments;
         const char *file;
         const char *step;
         std::string cause;
     };
     const Case cases[] = {
-        {"missing.png out.lmp", "missing.png", "read", std::strerror(ENOENT)},
-        {"bad.mip out.lmp", "bad.mip", "read", ""},
-        {"good.mip no/such/folder/out.lmp", "no/such/folder/out.lmp", "write", std::strerror(ENOENT)},
-        {"good.mip out.xyz", "out.xyz", "write", ""},
+        {"palette missing.png out.lmp", "missing.png", "read", std::strerror(ENOENT)},
+        {"palette bad.mip out.lmp", "bad.mip", "read", ""},
+        {"palette good.mip no/such/folder/out.lmp", "no/such/folder/out.lmp", "write", std::strerror(ENOENT)},
+        {"palette good.mip out.xyz", "out.xyz", "write", ""},
+        {"palette good.mip locked.lmp", "locked.lmp", "write", "write-protected"},
+        {"colormap " + palette + " locked.lmp", "locked.lmp", "write", "write-protected"},
+        {"colormap " + palette + " no/such/folder/out.lmp", "no/such/folder/out.lmp", "write", std::strerror(ENOENT)},
     };
     for (const Case &c : cases) {
-        const CliResult run = run_vorn_cli(std::string("palette ") + c.arguments, dir);
+        const CliResult run = run_vorn_cli(c.arguments, dir);
         EXPECT_EQ(run.status, 1) << c.arguments;
         EXPECT_NE(run.err.find(std::string("Cannot ") + c.step), std::string::npos) << run.err;
         EXPECT_NE(run.err.find(c.file), std::string::npos) << run.err;
@@ -75,6 +83,7 @@ TEST_F(PaletteCommandTest, EachFailureNamesTheFileAndWhetherReadingOrWritingFail
         EXPECT_EQ(run.err.find("Unable to"), std::string::npos) << run.err;
         EXPECT_EQ(run.err.find(".vorn-"), std::string::npos) << run.err;
     }
+    EXPECT_EQ(read_bytes(dir + "/locked.lmp"), (std::vector<uint8_t>{'o', 'l', 'd'}));
 }
 
 } // namespace

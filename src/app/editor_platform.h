@@ -4,7 +4,7 @@
 // that the command handlers ask for.
 #pragma once
 
-#include "platform/qt/qt_platform.h"
+#include "app/qt_platform.h"
 #include "views/logic/palette_editor_logic.h"
 
 class EditorPlatform : public QtPlatform {

@@ -35,7 +35,7 @@
 #include "app/logic/title.h"
 #include "document/document_state.h"
 #include "platform/platform.h"
-#include "platform/qt/qt_platform.h"
+#include "app/qt_platform.h"
 #include "views/logic/frame_origin.h"
 #include "views/logic/frame_strip_logic.h"
 #include "views/logic/preview_logic.h"

@@ -16,7 +16,7 @@
 #include "document/document_state.h"
 #include "platform/program_folder.h"
 #include "app/editor_platform.h"
-#include "platform/qt/qt_platform.h"
+#include "app/qt_platform.h"
 #include "image/host_table.h"
 #include "plugins/plugin_loader.h"
 #include "formats/format_table.h"

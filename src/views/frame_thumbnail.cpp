@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-#include "platform/qt/qt_image.h"
+#include "views/qt_image.h"
 #include "views/logic/group_browser_logic.h"
 
 QPixmap blank_thumbnail(int box)

@@ -11,7 +11,7 @@
 #include "document/animation.h"
 #include "document/props.h"
 #include "platform/platform.h"
-#include "platform/qt/qt_image.h"
+#include "views/qt_image.h"
 #include "image/host_table.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "platform/qt/qt_platform.h"
+#include "app/qt_platform.h"
 #include "support/test_support.h"
 
 class BridgePlatform : public Platform, public EditorHost {

@@ -12,7 +12,7 @@
 #include "document/document_state.h"
 #include "document/props.h"
 #include "editor_fixture.h"
-#include "platform/qt/qt_image.h"
+#include "views/qt_image.h"
 #include "views/frame_strip_widget.h"
 #include "views/logic/frame_strip_logic.h"
 #include "views/preview_widget.h"

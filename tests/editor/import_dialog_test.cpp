@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "formats/format_table.h"
-#include "platform/qt/qt_platform.h"
+#include "app/qt_platform.h"
 #include "support/test_support.h"
 
 namespace {

@@ -18,8 +18,8 @@
 
 #include "document/document_state.h"
 #include "formats/format_table.h"
-#include "platform/qt/qt_image.h"
-#include "platform/qt/qt_platform.h"
+#include "views/qt_image.h"
+#include "app/qt_platform.h"
 #include "image/host_table.h"
 #include "support/test_support.h"
 

@@ -1,4 +1,4 @@
-#include "platform/qt/qt_platform.h"
+#include "app/qt_platform.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -21,7 +21,7 @@
 #include <memory>
 #include <thread>
 
-#include "platform/qt/qt_image.h"
+#include "views/qt_image.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/qt/qt_image.h"
+#include "views/qt_image.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -19,17 +19,15 @@
 #include <QToolBar>
 #include <QUrl>
 
-#include <algorithm>
 
 #include "app/command_table.h"
 #include "app/commands/animation_commands.h"
+#include "app/commands/navigation_commands.h"
 #include "app/commands/view_commands.h"
 #include "app/dialog_placement.h"
 #include "app/document_controller.h"
 #include "app/logic/command_ids.h"
-#include "app/logic/dropped_files.h"
 #include "views/logic/layout.h"
-#include "app/logic/playback.h"
 #include "app/logic/recent_files.h"
 #include "app/logic/settings.h"
 #include "app/logic/title.h"
@@ -69,20 +67,13 @@ namespace {
 
 QString command_name(int id) { return QString::number(id); }
 
-// The smallest window the layout was drawn for.
-constexpr int MIN_WINDOW_WIDTH = 640;
-constexpr int MIN_WINDOW_HEIGHT = 440;
-
 } // namespace
 
 QRect initial_window_geometry(const QRect &available)
 {
-    // Two thirds of the screen, never below the smallest useful size nor
-    // beyond the screen itself.
-    const int width = std::min(std::max(available.width() * 2 / 3, MIN_WINDOW_WIDTH), available.width());
-    const int height = std::min(std::max(available.height() * 2 / 3, MIN_WINDOW_HEIGHT), available.height());
-    return QRect(available.x() + (available.width() - width) / 2, available.y() + (available.height() - height) / 2,
-                 width, height);
+    const LayoutRect place =
+        initial_window_rect({available.x(), available.y(), available.width(), available.height()});
+    return QRect(place.x, place.y, place.w, place.h);
 }
 
 MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
@@ -221,7 +212,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
         resize(place.size());
         move(place.topLeft());
     } else {
-        resize(MIN_WINDOW_WIDTH, MIN_WINDOW_HEIGHT);
+        resize(LAYOUT_MIN_WINDOW_WIDTH, LAYOUT_MIN_WINDOW_HEIGHT);
     }
     preview_refresh();
     layout_main_window();
@@ -478,12 +469,8 @@ void MainWindow::on_group_selected(int index)
         browser_->set_current_group(shown_group_);
         return;
     }
-    DocumentState &doc = doc_state();
-    doc.current_group = index < 0 ? 0 : index;
     shown_group_ = index;
-    doc_sync_frame_slider();
-    preview_refresh();
-    doc_update_commands();
+    group_chosen(index);
 }
 
 void MainWindow::on_slider_moved(int position)
@@ -494,29 +481,17 @@ void MainWindow::on_slider_moved(int position)
         slider_->setValue(shown_frame_);
         return;
     }
-    DocumentState &doc = doc_state();
-    if (!doc_has_group(doc)) {
-        doc.current_group = 0;
-        doc.current_frame = 0;
-    } else {
-        const Group &g = doc.animation.groups[doc.current_group];
-        doc.current_frame = position >= 0 && position < g.frame_count ? position : 0;
-    }
     shown_frame_ = position;
-    preview_refresh();
+    frame_chosen(position);
 }
 
 void MainWindow::playback_step()
 {
-    DocumentState &doc = doc_state();
-    const int interval = playback_tick(&doc.animation, doc.current_group, &doc.current_frame, file_worker_busy());
-    if (interval <= 0) {
+    const int interval = playback_advance();
+    if (interval > 0)
+        playback_timer_.start(interval);
+    else
         playback_timer_.stop();
-        return;
-    }
-    playback_timer_.start(interval);
-    preview_refresh();
-    doc_sync_frame_slider();
 }
 
 // --- Window events ------------------------------------------------------------
@@ -578,12 +553,7 @@ void MainWindow::dropEvent(QDropEvent *event)
 
 void MainWindow::drop_files(const std::vector<std::string> &paths)
 {
-    if (file_worker_busy() || paths.empty())
-        return;
-    if (paths.size() == 1)
-        start_load(paths.front());
-    else
-        drop_append_frames(paths);
+    files_dropped(paths, [this](const std::string &path) { start_load(path); });
 }
 
 // --- Commands -------------------------------------------------------------

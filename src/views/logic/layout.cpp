@@ -42,3 +42,10 @@ MainLayout layout_main_window_rects(int width, int height, bool toolbar, bool st
     l.status = {0, h - LAYOUT_STATUS_HEIGHT, w, LAYOUT_STATUS_HEIGHT};
     return l;
 }
+
+LayoutRect initial_window_rect(const LayoutRect &available)
+{
+    const int width = std::min(std::max(available.w * 2 / 3, LAYOUT_MIN_WINDOW_WIDTH), available.w);
+    const int height = std::min(std::max(available.h * 2 / 3, LAYOUT_MIN_WINDOW_HEIGHT), available.h);
+    return {available.x + (available.w - width) / 2, available.y + (available.h - height) / 2, width, height};
+}

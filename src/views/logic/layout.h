@@ -32,6 +32,15 @@ struct MainLayout {
     bool strip_visible = false;
 };
 
+// The smallest window the layout was drawn for.
+inline constexpr int LAYOUT_MIN_WINDOW_WIDTH = 640;
+inline constexpr int LAYOUT_MIN_WINDOW_HEIGHT = 440;
+
+// Where a window opens on a screen whose free area is `available`: two
+// thirds of it, centred, never below the smallest window nor beyond the
+// screen itself.
+LayoutRect initial_window_rect(const LayoutRect &available);
+
 // Sizes never go below 0, however small the window.
 MainLayout layout_main_window_rects(int width, int height, bool toolbar, bool statusbar, bool browser = false,
                                     bool strip = false);

@@ -1,0 +1,25 @@
+// What the window's own controls choose: a group in the selector, a frame
+// with the slider, the next frame of playback, files dropped on it. The
+// window refuses a choice while a file operation runs and puts its control
+// back; these take the choices it lets through.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// Group `index` of the selector (negative: none) becomes current; the frame
+// slider, the preview and the commands follow.
+void group_chosen(int index);
+
+// Frame `position` of the current group becomes current (0 when there is no
+// such frame) and the preview follows.
+void frame_chosen(int position);
+
+// One step of playback: the next frame is shown. Returns the interval to the
+// step after it in milliseconds, or 0 when playback ends.
+int playback_advance();
+
+// Dropped files: one is opened (through `open`), several are appended as
+// frames of the current group. Nothing while a file operation runs.
+void files_dropped(const std::vector<std::string> &paths, const std::function<void(const std::string &)> &open);

@@ -98,6 +98,18 @@ void remap_true_colour(const uint8_t *palette, int count)
 
 } // namespace
 
+void indexed_palette_table(uint8_t table[256], const std::function<int(const uint8_t *rgba)> &match)
+{
+    host().convert_palette(IMAGE_RGBA);
+    int n = host().palette_size();
+    if (n > 256)
+        n = 256;
+    const uint8_t *image_palette = ilGetInteger(IL_PALETTE_BPP) == 4 ? host().get_palette() : nullptr;
+    std::memset(table, 0, 256);
+    for (int k = 0; image_palette && k < n; ++k)
+        table[k] = static_cast<uint8_t>(match(image_palette + k * 4));
+}
+
 void remap_to_palette(const uint8_t *palette, int count)
 {
     if (count <= 0 || !palette)
@@ -109,19 +121,10 @@ void remap_to_palette(const uint8_t *palette, int count)
         return;
     }
     host().convert_image(IMAGE_INDEXED);
-    host().convert_palette(IMAGE_RGBA);
-    int n = host().palette_size();
-    if (n > 256)
-        n = 256;
-    const uint8_t *image_palette = ilGetInteger(IL_PALETTE_BPP) == 4 ? host().get_palette() : nullptr;
     uint8_t table[256];
-    // Indexes at or past the image's palette size cannot come from the
-    // library; map them to 0 rather than to an unset entry.
-    std::memset(table, 0, sizeof table);
-    for (int k = 0; image_palette && k < n; ++k) {
-        const uint8_t *e = image_palette + k * 4;
-        table[k] = static_cast<uint8_t>(nearest_palette_index(palette, count, e[0], e[1], e[2], e[3]));
-    }
+    indexed_palette_table(table, [palette, count](const uint8_t *e) {
+        return nearest_palette_index(palette, count, e[0], e[1], e[2], e[3]);
+    });
     host().set_palette(palette, count);
     const int w = host().width();
     const int h = host().height();

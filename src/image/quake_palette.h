@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 // 256 RGBA entries plus one spare byte. Filled once at start-up from
 // palette.lmp beside the program (load_default_palette, in the format
@@ -20,3 +21,9 @@ int nearest_palette_index(const uint8_t *palette, int count, int red, int green,
 // `count` entries of `palette`, matching every colour: the palette colours
 // of an 8-bit image, or each pixel's colour and alpha of any other image.
 void remap_to_palette(const uint8_t *palette, int count);
+
+// For a colour-indexed bound image: the entry of a new palette that each of
+// its palette's entries becomes, `match` taking an entry's RGBA bytes. The
+// image's palette is made RGBA first. Indexes without an entry (at or past
+// its size) cannot come from the library and take 0, not an unset value.
+void indexed_palette_table(uint8_t table[256], const std::function<int(const uint8_t *rgba)> &match);

@@ -35,18 +35,10 @@ void store_indexes(int w, int h, std::vector<uint8_t> &indexes, const uint8_t *p
 // 8-bit images without dithering: one match per palette entry.
 void match_indexed(const uint8_t *palette, int count, int opaque)
 {
-    host().convert_palette(IMAGE_RGBA);
-    int n = host().palette_size();
-    if (n > 256)
-        n = 256;
-    const uint8_t *image_palette = ilGetInteger(IL_PALETTE_BPP) == 4 ? host().get_palette() : nullptr;
     uint8_t table[256];
-    // Indexes without a palette entry take 0, as remap_to_palette does.
-    std::memset(table, 0, sizeof table);
-    for (int k = 0; image_palette && k < n; ++k) {
-        const uint8_t *e = image_palette + k * 4;
-        table[k] = static_cast<uint8_t>(match_colour(palette, count, opaque, e[0], e[1], e[2], e[3]));
-    }
+    indexed_palette_table(table, [palette, count, opaque](const uint8_t *e) {
+        return match_colour(palette, count, opaque, e[0], e[1], e[2], e[3]);
+    });
     const int w = host().width();
     const int h = host().height();
     const uint8_t *data = host().get_data();

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws the 18 toolbar icons of the editor (19 x 18 pixels, PNG with alpha)
+"""Draws the 25 toolbar icons of the editor (19 x 18 pixels, PNG with alpha)
 into resources/icons/. Pure Python, no imaging library: a tiny canvas with
 rectangles, lines, circles and triangles, one shared palette and a dark
 outline on every shape so that the set reads alike at toolbar size.
@@ -277,6 +277,75 @@ def icon_frame_properties(c):
         c.fill(11, y, 15, y, BLUE)
 
 
+def icon_pencil(c):
+    for i in range(9):
+        c.fill(5 + i, 12 - i, 6 + i, 13 - i, FOLDER)
+    c.line(4, 12, 13, 3, OUTLINE)
+    c.line(6, 14, 15, 5, OUTLINE)
+    c.line(13, 3, 15, 5, OUTLINE)
+    c.fill(11, 5, 13, 7, RED)
+    c.triangle([(2, 16), (4, 11), (7, 14)], PAPER)
+    c.line(2, 16, 4, 12, OUTLINE)
+    c.line(2, 16, 6, 14, OUTLINE)
+    c.dot(2, 16, OUTLINE)
+
+
+def icon_eraser(c):
+    c.triangle([(2, 11), (9, 4), (13, 8)], PAPER)
+    c.triangle([(2, 11), (6, 15), (13, 8)], PAPER)
+    c.triangle([(9, 4), (16, 8), (13, 11)], RED)
+    c.triangle([(9, 4), (13, 8), (13, 11)], RED)
+    c.line(2, 11, 9, 4, OUTLINE)
+    c.line(9, 4, 16, 8, OUTLINE)
+    c.line(16, 8, 9, 15, OUTLINE)
+    c.line(2, 11, 6, 15, OUTLINE)
+    c.fill(6, 15, 9, 15, OUTLINE)
+    c.line(6, 8, 12, 13, OUTLINE)
+
+
+def icon_fill(c):
+    c.triangle([(3, 8), (9, 2), (15, 8)], PAPER)
+    c.triangle([(3, 8), (9, 14), (15, 8)], PAPER)
+    c.line(3, 8, 9, 2, OUTLINE)
+    c.line(9, 2, 15, 8, OUTLINE)
+    c.line(15, 8, 9, 14, OUTLINE)
+    c.line(9, 14, 3, 8, OUTLINE)
+    c.fill(4, 8, 14, 8, BLUE)
+    c.fill(15, 9, 16, 14, BLUE)
+    c.dot(16, 15, BLUE)
+
+
+def icon_eyedropper(c):
+    for i in range(7):
+        c.fill(3 + i, 14 - i, 4 + i, 15 - i, GLASS)
+    c.line(2, 15, 9, 8, OUTLINE)
+    c.line(4, 16, 11, 9, OUTLINE)
+    c.box(9, 4, 14, 9, GREY)
+    c.disc(14, 4, 2, OUTLINE)
+    c.dot(2, 16, BLUE)
+
+
+def icon_line(c):
+    c.line(2, 15, 16, 2, OUTLINE)
+    c.line(3, 15, 16, 3, OUTLINE)
+    c.box(1, 14, 3, 16, PAPER)
+    c.box(15, 1, 17, 3, PAPER)
+
+
+def icon_rectangle(c):
+    c.frame(2, 3, 16, 14, OUTLINE)
+    c.frame(3, 4, 15, 13, BLUE)
+
+
+def icon_select(c):
+    for x in range(2, 17, 3):
+        c.fill(x, 3, x + 1, 3, OUTLINE)
+        c.fill(x, 14, x + 1, 14, OUTLINE)
+    for y in range(3, 15, 3):
+        c.fill(2, y, 2, y + 1, OUTLINE)
+        c.fill(17, y, 17, y + 1, OUTLINE)
+
+
 ICONS = [
     ("open", icon_open),
     ("save", icon_save),
@@ -296,6 +365,13 @@ ICONS = [
     ("import_append", icon_import),
     ("delete_frame", icon_delete_frame),
     ("frame_properties", icon_frame_properties),
+    ("pencil", icon_pencil),
+    ("eraser", icon_eraser),
+    ("fill", icon_fill),
+    ("eyedropper", icon_eyedropper),
+    ("line", icon_line),
+    ("rectangle", icon_rectangle),
+    ("select", icon_select),
 ]
 
 

@@ -8,6 +8,7 @@
 #include "app/commands/file_commands.h"
 #include "app/commands/groups_commands.h"
 #include "app/commands/help_commands.h"
+#include "app/commands/paint_commands.h"
 #include "app/commands/palette_commands.h"
 #include "app/commands/recent_commands.h"
 #include "app/commands/image_commands.h"
@@ -67,6 +68,7 @@ const CommandEntry COMMAND_TABLE[] = {
     {"&View", nullptr, IDM_TOOL_BAR, "&Tool Bar", nullptr, nullptr, C::Always, true, view_tool_bar},
     {"&View", nullptr, IDM_GROUP_BROWSER, "Group B&rowser", nullptr, nullptr, C::Always, true, view_group_browser},
     {"&View", nullptr, IDM_FRAME_STRIP, "Frame &Strip", nullptr, nullptr, C::Always, true, view_frame_strip},
+    {"&View", nullptr, IDM_PALETTE_PANEL, "Palett&e Panel", nullptr, nullptr, C::Always, true, view_palette_panel},
     {"&View", nullptr, 0, nullptr, nullptr, nullptr, C::Always, false, nullptr},
     {"&View", nullptr, IDM_VIEW_ALPHA, "&Alpha Channel", nullptr, "View Alpha Channel", C::Always, true,
      view_alpha_channel},
@@ -122,6 +124,28 @@ const CommandEntry COMMAND_TABLE[] = {
     {"&Image", nullptr, IDM_FLIP, "F&lip", nullptr, nullptr, C::HasFrame, false, image_flip},
     {"&Image", nullptr, IDM_MIRROR, "&Mirror", nullptr, nullptr, C::HasFrame, false, image_mirror},
 
+    // The paint tools carry the keys artists know from Aseprite.
+    {"&Tools", nullptr, IDM_TOOL_PENCIL, "&Pencil", "B", "Pencil", C::Always, true, tool_pencil},
+    {"&Tools", nullptr, IDM_TOOL_ERASER, "&Eraser", "E", "Eraser", C::Always, true, tool_eraser},
+    {"&Tools", nullptr, IDM_TOOL_FILL, "&Fill", "G", "Fill (Shift: every pixel of that colour)", C::Always, true,
+     tool_fill},
+    {"&Tools", nullptr, IDM_TOOL_EYEDROPPER, "E&yedropper", "I", "Eyedropper (or Alt with any tool)", C::Always, true,
+     tool_eyedropper},
+    {"&Tools", nullptr, IDM_TOOL_LINE, "&Line", "L", "Line", C::Always, true, tool_line},
+    {"&Tools", nullptr, IDM_TOOL_RECTANGLE, "&Rectangle", "U", "Rectangle (Shift: filled)", C::Always, true,
+     tool_rectangle},
+    {"&Tools", nullptr, IDM_TOOL_SELECT, "Rectangle &Selection", "M", "Rectangle Selection", C::Always, true,
+     tool_select},
+    {"&Tools", nullptr, IDM_ORIGIN_MODE, "&Origin Mode", nullptr, "Origin Mode", C::HasFrame, true, tool_origin},
+    {"&Tools", nullptr, 0, nullptr, nullptr, nullptr, C::Always, false, nullptr},
+    {"&Tools", nullptr, IDM_BRUSH_LARGER, "Brush Si&ze Up", "]", nullptr, C::Always, false, brush_larger},
+    {"&Tools", nullptr, IDM_BRUSH_SMALLER, "Brush Size &Down", "[", nullptr, C::Always, false, brush_smaller},
+    {"&Tools", nullptr, IDM_BRUSH_ROUND, "Rou&nd Brush", nullptr, nullptr, C::Always, true, brush_round},
+    {"&Tools", nullptr, IDM_SWAP_VALUES, "S&wap Colors", "X", nullptr, C::Always, false, swap_values},
+    {"&Tools", nullptr, 0, nullptr, nullptr, nullptr, C::Always, false, nullptr},
+    {"&Tools", nullptr, IDM_SELECT_ALL, "Select &All", "Ctrl+A", nullptr, C::HasFrame, false, select_all},
+    {"&Tools", nullptr, IDM_DESELECT, "Deselec&t", "Ctrl+D", nullptr, C::Always, false, deselect},
+
     {"&Groups", nullptr, IDM_GROUP_RENAME, "&Rename", nullptr, nullptr, C::HasGroup, false, group_rename},
     {"&Groups", nullptr, IDM_GROUP_ADD, "&Add", nullptr, nullptr, C::Always, false, group_add},
     {"&Groups", nullptr, IDM_GROUP_DUPLICATE, "D&uplicate", nullptr, nullptr, C::HasGroup, false, group_duplicate},
@@ -163,7 +187,6 @@ const CommandEntry COMMAND_TABLE[] = {
     {"&Help", nullptr, IDM_ABOUT, "&About", nullptr, nullptr, C::Always, false, help_about},
 
     // Toolbar only.
-    {nullptr, nullptr, IDM_ORIGIN_MODE, nullptr, nullptr, "Origin Mode", C::HasFrame, true, view_origin_mode},
     // A button with no command attached: it carries its tool tip and stays
     // grey.
     {nullptr, nullptr, IDM_BOUNDING_BOX_MODE, nullptr, nullptr, "Bounding Box Mode", C::Always, true, nullptr},
@@ -210,6 +233,14 @@ const ToolbarEntry TOOLBAR_TABLE[] = {
     {IDM_IMPORT_APPEND, ":/icons/import_append.png"},
     {IDM_DELETE_FRAME, ":/icons/delete_frame.png"},
     {IDM_FRAME_PROPERTIES, ":/icons/frame_properties.png"},
+    {0, nullptr},
+    {IDM_TOOL_PENCIL, ":/icons/pencil.png"},
+    {IDM_TOOL_ERASER, ":/icons/eraser.png"},
+    {IDM_TOOL_FILL, ":/icons/fill.png"},
+    {IDM_TOOL_EYEDROPPER, ":/icons/eyedropper.png"},
+    {IDM_TOOL_LINE, ":/icons/line.png"},
+    {IDM_TOOL_RECTANGLE, ":/icons/rectangle.png"},
+    {IDM_TOOL_SELECT, ":/icons/select.png"},
 };
 const size_t TOOLBAR_TABLE_SIZE = std::size(TOOLBAR_TABLE);
 

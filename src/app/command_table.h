@@ -52,7 +52,7 @@ struct ToolbarEntry {
     const char *icon; // resource path of the 19 x 18 image
 };
 
-// The toolbar's 23 slots, in order.
+// The toolbar's slots, in order: the established 23, then the paint tools.
 extern const ToolbarEntry TOOLBAR_TABLE[];
 extern const size_t TOOLBAR_TABLE_SIZE;
 

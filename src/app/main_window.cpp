@@ -22,7 +22,9 @@
 
 #include "app/command_table.h"
 #include "app/commands/animation_commands.h"
+#include "app/commands/document_access.h"
 #include "app/commands/navigation_commands.h"
+#include "app/commands/paint_commands.h"
 #include "app/commands/view_commands.h"
 #include "app/dialog_placement.h"
 #include "app/document_controller.h"
@@ -38,6 +40,7 @@
 #include "views/logic/frame_strip_logic.h"
 #include "views/logic/preview_logic.h"
 #include "views/frame_strip_widget.h"
+#include "views/palette_panel_widget.h"
 #include "views/group_browser_widget.h"
 #include "views/preview_widget.h"
 
@@ -111,6 +114,18 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
             frame_set_origin(x, y);
     });
     preview_->set_document_free(image_library_free);
+    PreviewWidget::PaintHooks paint;
+    paint.active = [] {
+        const PaintTool tool = paint_session().tool();
+        return tool != PaintTool::None && tool != PaintTool::Origin;
+    };
+    paint.handler = [](PaintPointer kind, int x, int y, int button, PaintModifiers mods) {
+        return paint_pointer(kind, x, y, button, mods);
+    };
+    paint.selection = [] { return paint_session().selection(); };
+    paint.escape = [] { return paint_cancel(); };
+    paint.enter = [] { paint_commit(); };
+    preview_->set_paint_hooks(std::move(paint));
     preview_->set_zoom_handler([this] { update_title(); });
 
     slider_ = new QSlider(Qt::Horizontal, client_);
@@ -150,6 +165,17 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
             [](int frame, const QString &text) { frame_set_duration(frame, text.toStdString()); });
     connect(strip_, &FrameStripWidget::left, preview_, [this] { preview_->setFocus(Qt::OtherFocusReason); });
 
+    palette_panel_ = new PalettePanelWidget(&paint_session(), client_);
+    palette_panel_->set_frame_source([] {
+        const Frame *frame = doc_current_frame(doc_state());
+        return frame ? frame->image : 0u;
+    });
+    palette_panel_->set_library_free([this] { return !shut_down_ && !file_worker_busy(); });
+    set_paint_listener([this] {
+        palette_panel_->refresh();
+        preview_->update_cursor();
+    });
+
     status_bar_ = new QStatusBar(client_);
     status_bar_->setObjectName(command_name(IDC_STATUS_BAR));
     status_bar_->setSizeGripEnabled(false);
@@ -180,6 +206,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     set_checked(IDM_ALIGN_FRAMES, settings().align_frames != 0);
     set_checked(IDM_GROUP_BROWSER, settings().group_browser != 0);
     set_checked(IDM_FRAME_STRIP, settings().frame_strip != 0);
+    set_checked(IDM_PALETTE_PANEL, settings().palette_panel != 0);
+    paint_show_tool(*this);
     set_checked(IDM_ZOOM_FIT_ON_OPEN, settings().zoom_fit_on_open != 0);
     set_document_opened_hook([this] { view_fit_opened_document(*this); });
     install_dialog_placement(this, preview_);
@@ -364,6 +392,21 @@ void MainWindow::update_commands(const DocConditions &conditions)
 {
     for (const auto &[id, action] : menu_actions_)
         action->setEnabled(command_enabled(id, conditions));
+    // Undo and Redo name the step they take ("Undo Pencil").
+    if (QAction *undo = menu_action(IDM_UNDO)) {
+        const std::string label = doc_undo_label();
+        undo->setText(QString::fromStdString(menu_text(*command_entry(IDM_UNDO)))
+                          .replace(QStringLiteral("Undo"), label.empty() ? QStringLiteral("Undo")
+                                                                          : QStringLiteral("Undo ") +
+                                                                                QString::fromStdString(label)));
+    }
+    if (QAction *redo = menu_action(IDM_REDO)) {
+        const std::string label = doc_redo_label();
+        redo->setText(QString::fromStdString(menu_text(*command_entry(IDM_REDO)))
+                          .replace(QStringLiteral("&Redo"), label.empty() ? QStringLiteral("&Redo")
+                                                                           : QStringLiteral("&Redo ") +
+                                                                                 QString::fromStdString(label)));
+    }
     for (const auto &[id, action] : toolbar_actions_)
         action->setEnabled(toolbar_button_enabled(id, conditions));
 }
@@ -388,6 +431,7 @@ void MainWindow::preview_refresh()
     preview_->refresh(free);
     if (!free)
         return; // the worker owns the document: the browser keeps what it shows
+    palette_panel_->refresh();
     if (browser_stale_) {
         browser_stale_ = false;
         browser_->document_changed();
@@ -433,8 +477,10 @@ void MainWindow::layout_main_window()
 {
     const MainLayout l = layout_main_window_rects(client_->width(), client_->height(), settings().toolbar != 0,
                                                   settings().statusbar != 0, settings().group_browser != 0,
-                                                  frame_strip_wanted());
+                                                  frame_strip_wanted(), settings().palette_panel != 0);
     strip_->setGeometry(l.strip.x, l.strip.y, l.strip.w, l.strip.h);
+    palette_panel_->setGeometry(l.palette.x, l.palette.y, l.palette.w, l.palette.h);
+    palette_panel_->setVisible(l.palette_visible);
     strip_->setVisible(l.strip_visible);
     browser_->setGeometry(l.browser.x, l.browser.y, l.browser.w, l.browser.h);
     browser_->setVisible(l.browser_visible);
@@ -462,6 +508,7 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 
 void MainWindow::on_group_selected(int index)
 {
+    paint_commit();
     if (file_worker_busy()) {
         // Refused: the selector goes back to the group that is current.
         const QSignalBlocker block(selector_);
@@ -475,6 +522,7 @@ void MainWindow::on_group_selected(int index)
 
 void MainWindow::on_slider_moved(int position)
 {
+    paint_commit();
     if (file_worker_busy()) {
         // Refused: the slider goes back to the frame that is shown.
         const QSignalBlocker block(slider_);
@@ -560,6 +608,9 @@ void MainWindow::drop_files(const std::vector<std::string> &paths)
 
 void MainWindow::command(int id)
 {
+    // A stroke or a floating paste ends before any command runs on the
+    // document it changed.
+    paint_commit();
     const CommandEntry *entry = command_entry(id);
     if (entry && entry->handler)
         entry->handler(*this);

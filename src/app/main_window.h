@@ -26,6 +26,7 @@ class QToolBar;
 class PreviewWidget;
 class GroupBrowserWidget;
 class FrameStripWidget;
+class PalettePanelWidget;
 
 class MainWindow : public QMainWindow, public DocumentView, public CommandHost {
     Q_OBJECT
@@ -80,6 +81,7 @@ public:
     QComboBox *group_selector() const { return selector_; }
     GroupBrowserWidget *group_browser() const { return browser_; }
     FrameStripWidget *frame_strip() const { return strip_; }
+    PalettePanelWidget *palette_panel() const { return palette_panel_; }
     QToolBar *tool_bar() const { return toolbar_; }
     QStatusBar *status_bar() const { return status_bar_; }
     QLabel *status_label() const { return status_text_; }
@@ -134,6 +136,7 @@ private:
     QComboBox *selector_ = nullptr;
     GroupBrowserWidget *browser_ = nullptr;
     FrameStripWidget *strip_ = nullptr;
+    PalettePanelWidget *palette_panel_ = nullptr;
     // Set by every edit (each retitles the window): the browser's and the
     // strip's thumbnails are made again at the next preview refresh.
     bool browser_stale_ = false;

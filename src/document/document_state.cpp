@@ -109,12 +109,12 @@ int doc_clamp_frame()
     return last;
 }
 
-void doc_begin_edit(int snapshot)
+void doc_begin_edit(int snapshot, const char *label)
 {
     DocumentState &doc = the_document();
     UndoHistory &history = the_history();
     if (snapshot)
-        history.record(doc.animation);
+        history.record(doc.animation, label ? label : "");
     else
         history.clear();
     doc.undo_available = history.can_undo() ? 1 : 0;
@@ -122,6 +122,16 @@ void doc_begin_edit(int snapshot)
     doc.modified = snapshot ? 1 : 0;
     tell(snapshot ? DocChange::Edited : DocChange::Replaced);
 }
+
+void doc_cancel_edit()
+{
+    the_history().forget_newest();
+    history_moved();
+}
+
+const char *doc_undo_label() { return the_history().undo_label().c_str(); }
+
+const char *doc_redo_label() { return the_history().redo_label().c_str(); }
 
 void doc_mark_saved()
 {

@@ -66,7 +66,16 @@ int doc_clamp_frame();
 // document modified.
 // snapshot 0: the document becomes clean with an empty history (New, Close,
 // load), and the view drops what it kept for the old one (document_replaced).
-void doc_begin_edit(int snapshot);
+// `label` names the edit for the Undo and Redo items ("Pencil").
+void doc_begin_edit(int snapshot, const char *label = nullptr);
+// Abandons the edit announced by the last doc_begin_edit(1), whose changes
+// the caller has already taken back (Escape in the middle of a stroke):
+// its step leaves the history without a Redo, and the modified mark is
+// what it was before.
+void doc_cancel_edit();
+// The names of the steps Undo and Redo would take (empty when unnamed).
+const char *doc_undo_label();
+const char *doc_redo_label();
 // The document has been written: it is clean and its current state is the
 // saved one; the history is kept.
 void doc_mark_saved();

@@ -99,15 +99,15 @@ void UndoHistory::drop_redo()
     redo_.clear();
 }
 
-void UndoHistory::push(std::deque<Snapshot> &side, Animation &doc, size_t bytes, uint64_t state)
+void UndoHistory::push(std::deque<Snapshot> &side, Animation &doc, size_t bytes, uint64_t state, std::string label)
 {
     // The snapshot takes the arrays over; `doc` is left empty.
-    side.push_back(Snapshot{doc, bytes, state});
+    side.push_back(Snapshot{doc, bytes, state, std::move(label)});
     anim_init(&doc);
     bytes_ += bytes;
 }
 
-void UndoHistory::record(const Animation &doc)
+void UndoHistory::record(const Animation &doc, const std::string &label)
 {
     const size_t bytes = anim_snapshot_bytes(doc);
     if (max_steps_ <= 0 || bytes > max_bytes_) {
@@ -125,17 +125,40 @@ void UndoHistory::record(const Animation &doc)
         const KeepBinding keep;
         anim_copy(&doc, &copy);
     }
-    push(undo_, copy, bytes, current_);
+    push(undo_, copy, bytes, current_, label);
     current_ = next_++;
     trim();
+}
+
+void UndoHistory::forget_newest()
+{
+    if (undo_.empty())
+        return;
+    Snapshot &back = undo_.back();
+    current_ = back.state;
+    destroy(back);
+    undo_.pop_back();
+}
+
+const std::string &UndoHistory::undo_label() const
+{
+    static const std::string none;
+    return undo_.empty() ? none : undo_.back().label;
+}
+
+const std::string &UndoHistory::redo_label() const
+{
+    static const std::string none;
+    return redo_.empty() ? none : redo_.back().label;
 }
 
 bool UndoHistory::step(std::deque<Snapshot> &from, std::deque<Snapshot> &to, Animation &doc)
 {
     if (from.empty())
         return false;
-    push(to, doc, anim_snapshot_bytes(doc), current_);
+    // The step's name goes with it to the other side.
     Snapshot &back = from.back();
+    push(to, doc, anim_snapshot_bytes(doc), current_, back.label);
     doc = back.animation;
     current_ = back.state;
     bytes_ -= back.bytes;

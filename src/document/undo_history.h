@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <string>
 
 #include "plugins/vorn_plugin.h"
 
@@ -41,7 +42,14 @@ public:
     // the whole byte budget is never made: the steps before it could no
     // longer be reached in order, so the history is emptied instead (the
     // saved state, if it was there, is then out of reach).
-    void record(const Animation &doc);
+    // `label` names the edit for the Undo and Redo items ("Pencil"); empty
+    // for edits that are not named.
+    void record(const Animation &doc, const std::string &label = {});
+    // Takes back the newest step without keeping it for Redo: the edit it
+    // announced was abandoned and `doc` is already as the step holds it
+    // (its pixels restored by whoever changed them). The live document gets
+    // the step's identity back, so a saved state stays recognised.
+    void forget_newest();
     // Moves `doc` to the redo side and the newest undo snapshot into it;
     // false (doc untouched) when there is nothing to undo.
     bool undo(Animation &doc);
@@ -54,6 +62,10 @@ public:
 
     bool can_undo() const { return !undo_.empty(); }
     bool can_redo() const { return !redo_.empty(); }
+    // The name of the edit Undo (Redo) would take back (do again); empty
+    // when there is none or it has no name.
+    const std::string &undo_label() const;
+    const std::string &redo_label() const;
     int undo_steps() const { return static_cast<int>(undo_.size()); }
     int redo_steps() const { return static_cast<int>(redo_.size()); }
     // Bytes held by all snapshots of both sides.
@@ -64,9 +76,10 @@ private:
         Animation animation;
         size_t bytes;
         uint64_t state;
+        std::string label; // the edit between this state and the next
     };
 
-    void push(std::deque<Snapshot> &side, Animation &doc, size_t bytes, uint64_t state);
+    void push(std::deque<Snapshot> &side, Animation &doc, size_t bytes, uint64_t state, std::string label);
     void drop_redo();
     // Moves `doc` onto `to` and the newest snapshot of `from` into it.
     bool step(std::deque<Snapshot> &from, std::deque<Snapshot> &to, Animation &doc);

@@ -1,12 +1,16 @@
 #include "views/preview_widget.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QWheelEvent>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 #include "document/animation.h"
 #include "document/props.h"
@@ -53,6 +57,31 @@ bool palette_without_opaque_entry(uint32_t image)
     for (int i = 0; i < entries; ++i)
         if (palette[i * 4 + 3] != 0)
             return false;
+    return true;
+}
+
+// The bound frame's palette as 256 RGBA entries, as the display copy shows
+// them: a palette without an opaque entry is shown opaque.
+bool frame_palette_rgba(uint32_t image, uint8_t *out)
+{
+    const HostTable &h = host();
+    const bool opaque = palette_without_opaque_entry(image);
+    h.bind_image(image);
+    const int entries = h.palette_size();
+    const uint8_t *palette = h.get_palette();
+    if (!palette || entries <= 0 || entries > 256)
+        return false;
+    const PaletteTypeCode type = h.palette_type();
+    const int bytes = type == IMAGE_RGBA || type == IMAGE_BGRA ? 4 : 3;
+    const bool bgr = type == IMAGE_BGR || type == IMAGE_BGRA;
+    std::memset(out, 0, 1024);
+    for (int i = 0; i < entries; ++i) {
+        const uint8_t *p = palette + i * bytes;
+        out[i * 4 + 0] = bgr ? p[2] : p[0];
+        out[i * 4 + 1] = p[1];
+        out[i * 4 + 2] = bgr ? p[0] : p[2];
+        out[i * 4 + 3] = bytes == 4 && !opaque ? p[3] : 255;
+    }
     return true;
 }
 
@@ -111,6 +140,7 @@ void PreviewWidget::refresh(bool library_free)
     picture_ = frame ? preview_picture_of(frame->image, alpha_view != 0) : QImage();
     read_origin();
     read_canvas();
+    shown_selection_ = paint_.selection ? paint_.selection() : PaintRect{};
     update_scroll_bars();
     viewport()->update();
     if (frame)
@@ -130,9 +160,75 @@ void PreviewWidget::reset_scroll()
 
 void PreviewWidget::set_origin_mode(bool on, bool library_free)
 {
-    viewport()->setCursor(on ? Qt::CrossCursor : Qt::ArrowCursor);
     origin_mode = on ? 1 : 0;
+    update_cursor();
     refresh(library_free);
+}
+
+void PreviewWidget::update_cursor()
+{
+    viewport()->setCursor(origin_mode || painting_enabled() ? Qt::CrossCursor : Qt::ArrowCursor);
+}
+
+void PreviewWidget::set_paint_hooks(PaintHooks hooks)
+{
+    paint_ = std::move(hooks);
+    update_cursor();
+}
+
+bool PreviewWidget::painting_enabled() const { return !origin_mode && paint_.active && paint_.active(); }
+
+void PreviewWidget::pixel_at(const QPoint &at, int *x, int *y) const
+{
+    const PreviewPlacement p = placement();
+    const PreviewPoint offset = frame_offset();
+    const double zoom = preview_zoom > 0.0f ? preview_zoom : 1.0;
+    *x = static_cast<int>(std::floor((at.x() - p.x0) / zoom)) - offset.x;
+    *y = static_cast<int>(std::floor((at.y() - p.y0) / zoom)) - offset.y;
+}
+
+QRect PreviewWidget::view_rect_of(const PaintRect &r) const
+{
+    const PreviewPlacement p = placement();
+    const PreviewPoint offset = frame_offset();
+    const double zoom = preview_zoom;
+    const double left = p.x0 + (r.x + offset.x) * zoom, top = p.y0 + (r.y + offset.y) * zoom;
+    const double right = p.x0 + (r.x + offset.x + r.w) * zoom, bottom = p.y0 + (r.y + offset.y + r.h) * zoom;
+    // Held to the viewport: a huge zoom must not overflow the toolkit's ints.
+    const double cw = viewport()->width(), ch = viewport()->height();
+    const int x0 = static_cast<int>(std::clamp(std::floor(left) - 2, -2.0, cw + 2));
+    const int y0 = static_cast<int>(std::clamp(std::floor(top) - 2, -2.0, ch + 2));
+    const int x1 = static_cast<int>(std::clamp(std::ceil(right) + 2, -2.0, cw + 2));
+    const int y1 = static_cast<int>(std::clamp(std::ceil(bottom) + 2, -2.0, ch + 2));
+    return QRect(x0, y0, x1 - x0, y1 - y0);
+}
+
+void PreviewWidget::update_pixels(const PaintRect &changed)
+{
+    const PaintRect selection = paint_.selection ? paint_.selection() : PaintRect{};
+    if (!(selection == shown_selection_)) {
+        viewport()->update(view_rect_of(shown_selection_));
+        viewport()->update(view_rect_of(selection));
+        shown_selection_ = selection;
+    }
+    if (changed.empty())
+        return;
+    const Source s = source_ ? source_() : Source{};
+    int index = 0, count = 0;
+    const Frame *frame = frame_of(s, &index, &count);
+    PaintBuffer buf;
+    uint8_t palette[1024];
+    // The alpha view and a plug-in's filter show something else than the
+    // pixels: those are made again in full.
+    if (!frame || alpha_view || preview_filter_hook || picture_.format() != QImage::Format_RGBA8888 ||
+        !paint_buffer_of_image(frame->image, &buf) || buf.width != picture_.width() ||
+        buf.height != picture_.height() || (buf.bytes_per_pixel == 1 && !frame_palette_rgba(frame->image, palette))) {
+        refresh();
+        return;
+    }
+    paint_to_rgba(buf, buf.bytes_per_pixel == 1 ? palette : nullptr, changed, picture_.bits(),
+                  picture_.bytesPerLine());
+    viewport()->update(view_rect_of(changed));
 }
 
 int PreviewWidget::shown_width() const { return aligned_ ? canvas_w_ : picture_.width(); }
@@ -295,7 +391,12 @@ void PreviewWidget::paint_into(QPainter &painter, const QRect &area) const
     const int cw = viewport()->width();
     const int ch = viewport()->height();
     const PreviewPlacement p = placement();
-    const PreviewRect part = preview_visible_part(p, cw, ch);
+    PreviewRect part = preview_visible_part(p, cw, ch);
+    {
+        // Only what the paint event asks for is composed again.
+        const QRect wanted = QRect(part.x, part.y, part.w, part.h).intersected(area);
+        part = wanted.isEmpty() ? PreviewRect{} : PreviewRect{wanted.x(), wanted.y(), wanted.width(), wanted.height()};
+    }
     const PreviewPoint at = frame_offset();
     if (!part.empty()) {
         // The frame is shown opaque: its colour channels, and where alpha
@@ -315,6 +416,15 @@ void PreviewWidget::paint_into(QPainter &painter, const QRect &area) const
                              reinterpret_cast<uint32_t *>(shown_.bits()), static_cast<int>(shown_.bytesPerLine() / 4));
         painter.drawImage(part.x, part.y, shown_);
     }
+    if (!shown_selection_.empty()) {
+        // Marching ants without the march: black dashes over white.
+        const QRect r = view_rect_of(shown_selection_).adjusted(2, 2, -3, -3);
+        painter.setPen(QPen(Qt::white, 0));
+        painter.drawRect(r);
+        QPen dashes(Qt::black, 0, Qt::DashLine);
+        painter.setPen(dashes);
+        painter.drawRect(r);
+    }
     if (origin_mode) {
         // Aligned, every origin lies on the canvas's common point.
         const PreviewPoint c = aligned_ ? preview_crosshair(p, preview_zoom, canvas_origin_.x, canvas_origin_.y)
@@ -325,10 +435,10 @@ void PreviewWidget::paint_into(QPainter &painter, const QRect &area) const
     }
 }
 
-void PreviewWidget::paintEvent(QPaintEvent *)
+void PreviewWidget::paintEvent(QPaintEvent *event)
 {
     QPainter painter(viewport());
-    paint_into(painter, viewport()->rect());
+    paint_into(painter, event->rect());
 }
 
 QImage PreviewWidget::render_view() const
@@ -339,8 +449,65 @@ QImage PreviewWidget::render_view() const
     return view;
 }
 
+void PreviewWidget::send_paint(PaintPointer kind, QMouseEvent *event)
+{
+    int x = 0, y = 0;
+    pixel_at(event->position().toPoint(), &x, &y);
+    PaintModifiers mods;
+    mods.shift = (event->modifiers() & Qt::ShiftModifier) != 0;
+    mods.alt = (event->modifiers() & Qt::AltModifier) != 0;
+    update_pixels(paint_.handler(kind, x, y, paint_button_, mods));
+}
+
+void PreviewWidget::mouseMoveEvent(QMouseEvent *event)
+{
+    if (paint_button_ < 0) {
+        QAbstractScrollArea::mouseMoveEvent(event);
+        return;
+    }
+    send_paint(PaintPointer::Move, event);
+}
+
+void PreviewWidget::mouseReleaseEvent(QMouseEvent *event)
+{
+    const int button = event->button() == Qt::LeftButton ? 0 : event->button() == Qt::RightButton ? 1 : -1;
+    if (paint_button_ < 0 || button != paint_button_) {
+        QAbstractScrollArea::mouseReleaseEvent(event);
+        return;
+    }
+    send_paint(PaintPointer::Release, event);
+    paint_button_ = -1;
+}
+
+void PreviewWidget::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && paint_.escape && paint_.escape()) {
+        paint_button_ = -1;
+        update_pixels({});
+        event->accept();
+        return;
+    }
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && paint_.enter) {
+        paint_.enter();
+        update_pixels({});
+        event->accept();
+        return;
+    }
+    QAbstractScrollArea::keyPressEvent(event);
+}
+
 void PreviewWidget::mousePressEvent(QMouseEvent *event)
 {
+    const int button = event->button() == Qt::LeftButton ? 0 : event->button() == Qt::RightButton ? 1 : -1;
+    if (painting_enabled() && paint_.handler && button >= 0 && !picture_.isNull() &&
+        (!document_free_ || document_free_())) {
+        if (paint_button_ >= 0)
+            return; // the other button during a stroke does nothing
+        setFocus(Qt::MouseFocusReason);
+        paint_button_ = button;
+        send_paint(PaintPointer::Press, event);
+        return;
+    }
     if (!origin_mode || event->button() != Qt::LeftButton || picture_.isNull() ||
         (document_free_ && !document_free_())) {
         QAbstractScrollArea::mousePressEvent(event);

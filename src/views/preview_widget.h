@@ -18,6 +18,7 @@
 #include <functional>
 
 #include "plugins/vorn_plugin.h"
+#include "views/logic/paint_session.h"
 #include "views/logic/preview_logic.h"
 
 class PreviewWidget : public QAbstractScrollArea {
@@ -44,6 +45,25 @@ public:
     void set_options(std::function<Options()> options) { options_ = std::move(options); }
     // Called with the picture pixel of an origin click.
     void set_origin_handler(std::function<void(int, int)> handler) { on_origin_ = std::move(handler); }
+    // The paint tools: while `active` says a tool takes the pointer (and
+    // origin mode is off), presses, drags and releases of the left and right
+    // buttons go to `handler` in frame pixels, which answers the frame
+    // rectangle it changed; only that part of the picture is made again
+    // and repainted. `selection` is outlined over the picture.
+    struct PaintHooks {
+        std::function<bool()> active;
+        std::function<PaintRect(PaintPointer, int x, int y, int button, PaintModifiers)> handler;
+        std::function<PaintRect()> selection;
+        // Escape and Enter while a tool works: true when the key was taken.
+        std::function<bool()> escape;
+        std::function<void()> enter;
+    };
+    void set_paint_hooks(PaintHooks hooks);
+    // The cross cursor while a tool or origin mode takes clicks.
+    void update_cursor();
+    // Makes the picture's pixels of `changed` again from the frame and
+    // repaints just them (a stroke's progress).
+    void update_pixels(const PaintRect &changed);
     // Whether the document and the image library may be read now (not while
     // a file worker is changing them). Clicks are ignored otherwise.
     void set_document_free(std::function<bool()> free) { document_free_ = std::move(free); }
@@ -80,6 +100,9 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     void wheelEvent(QWheelEvent *event) override;
 
@@ -96,12 +119,22 @@ private:
     // without a frame).
     void read_origin();
     Options options() const { return options_ ? options_() : Options{}; }
+    bool painting_enabled() const;
+    // The frame pixel under viewport point `at` (outside the frame too).
+    void pixel_at(const QPoint &at, int *x, int *y) const;
+    // The viewport rectangle that shows frame pixels `r` (a pixel more
+    // around it, for the grid and the selection's outline).
+    QRect view_rect_of(const PaintRect &r) const;
+    void send_paint(PaintPointer kind, QMouseEvent *event);
 
     std::function<Source()> source_;
     std::function<Options()> options_;
     std::function<void(int, int)> on_origin_;
     std::function<bool()> document_free_;
     std::function<void()> on_zoomed_;
+    PaintHooks paint_;
+    int paint_button_ = -1;   // the button of the stroke in progress, -1 for none
+    PaintRect shown_selection_; // the selection as last outlined
     QImage picture_; // RGBA8888 copy of the frame as last refreshed
     int origin_x_ = 0, origin_y_ = 0; // the frame's origin as last read
     bool updating_bars_ = false;

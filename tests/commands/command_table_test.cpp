@@ -102,7 +102,8 @@ TEST(CommandTable, TopLevelMenusComeInOrder)
     for (size_t i = 0; i < COMMAND_TABLE_SIZE; ++i)
         if (COMMAND_TABLE[i].menu && (menus.empty() || menus.back() != COMMAND_TABLE[i].menu))
             menus.push_back(COMMAND_TABLE[i].menu);
-    EXPECT_EQ((std::vector<std::string>{"&File", "&Edit", "&View", "&Image", "&Groups", "&Animation", "&Help"}), menus);
+    EXPECT_EQ((std::vector<std::string>{"&File", "&Edit", "&View", "&Image", "&Tools", "&Groups", "&Animation", "&Help"}),
+              menus);
 }
 
 TEST(CommandTable, GroupsAndAnimationMenusHoldTheirCommandsWithSubmenus)

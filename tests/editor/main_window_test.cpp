@@ -149,7 +149,7 @@ TEST_F(MainWindowTest, MenuBarHasTheMenusInOrderWithMnemonics)
     QStringList titles;
     for (QAction *a : window->menuBar()->actions())
         titles << a->text();
-    EXPECT_EQ(QStringList({"&File", "&Edit", "&View", "&Image", "&Groups", "&Animation", "&Help"}), titles);
+    EXPECT_EQ(QStringList({"&File", "&Edit", "&View", "&Image", "&Tools", "&Groups", "&Animation", "&Help"}), titles);
     EXPECT_EQ("Edit &Palette...", window->menu_action(IDM_EDIT_PALETTE)->text());
     EXPECT_EQ("&Open...\tCtrl+O", window->menu_action(IDM_OPEN)->text());
     EXPECT_EQ("Zoom &In\tCtrl++", window->menu_action(IDM_ZOOM_IN)->text());
@@ -174,20 +174,23 @@ TEST_F(MainWindowTest, CommandsWithoutAHandlerHaveNoMenuItemAndAGreyButton)
     EXPECT_TRUE(window->toolbar_action(IDM_ORIGIN_MODE)->isEnabled());
 }
 
-TEST_F(MainWindowTest, ToolbarHasItsTwentyThreeSlotsInOrderWithToolTips)
+TEST_F(MainWindowTest, ToolbarHasItsTwentyThreeSlotsInOrderWithToolTipsThenThePaintTools)
 {
     open_window();
     const QList<QAction *> actions = window->tool_bar()->actions();
-    ASSERT_EQ(23, actions.size());
+    ASSERT_EQ(31, actions.size());
     const int expected[] = {IDM_OPEN, IDM_SAVE, IDM_FILE_PROPERTIES, 0, IDM_UNDO, 0, IDM_ZOOM_IN, IDM_ZOOM_OUT, 0,
                             IDM_ORIGIN_MODE, IDM_BOUNDING_BOX_MODE, IDM_VIEW_ALPHA, 0, IDM_FIRST, IDM_PREVIOUS,
                             IDM_PLAY, IDM_STOP, IDM_NEXT, IDM_END, 0, IDM_IMPORT_APPEND, IDM_DELETE_FRAME,
-                            IDM_FRAME_PROPERTIES};
+                            IDM_FRAME_PROPERTIES, 0, IDM_TOOL_PENCIL, IDM_TOOL_ERASER, IDM_TOOL_FILL,
+                            IDM_TOOL_EYEDROPPER, IDM_TOOL_LINE, IDM_TOOL_RECTANGLE, IDM_TOOL_SELECT};
     const char *tips[] = {"Open File", "Save File", "File Properties", nullptr, "Undo", nullptr, "Zoom In",
                           "Zoom Out", nullptr, "Origin Mode", "Bounding Box Mode", "View Alpha Channel", nullptr,
                           "First", "Previous", "Play", "Stop", "Next Frame", "End", nullptr,
-                          "Import & append Frames", "Delete Frame", "Frame Properties"};
-    for (int i = 0; i < 23; ++i) {
+                          "Import & append Frames", "Delete Frame", "Frame Properties", nullptr, "Pencil", "Eraser",
+                          "Fill (Shift: every pixel of that colour)", "Eyedropper (or Alt with any tool)", "Line",
+                          "Rectangle (Shift: filled)", "Rectangle Selection"};
+    for (int i = 0; i < 31; ++i) {
         if (expected[i] == 0) {
             EXPECT_TRUE(actions[i]->isSeparator()) << i;
             continue;
@@ -196,7 +199,7 @@ TEST_F(MainWindowTest, ToolbarHasItsTwentyThreeSlotsInOrderWithToolTips)
         EXPECT_EQ(tips[i], actions[i]->toolTip().toStdString());
         EXPECT_FALSE(actions[i]->icon().isNull()) << i;
         EXPECT_EQ(expected[i] == IDM_ORIGIN_MODE || expected[i] == IDM_BOUNDING_BOX_MODE ||
-                      expected[i] == IDM_VIEW_ALPHA,
+                      expected[i] == IDM_VIEW_ALPHA || i > 23,
                   actions[i]->isCheckable())
             << i;
     }

@@ -1,4 +1,5 @@
 #include "app/commands/animation_commands.h"
+#include "app/commands/paint_commands.h"
 
 #include <vector>
 
@@ -70,7 +71,8 @@ void frame_propagate_to_animation(CommandHost &)
 
 void frame_delete(CommandHost &)
 {
-    if (file_worker_busy())
+    // With a selection, the key clears the selected pixels instead.
+    if (file_worker_busy() || paint_selection_delete())
         return;
     DocumentState &doc = doc_state();
     if (!doc_has_frame(doc) || !ask_question("Remove this frame?"))
@@ -194,6 +196,13 @@ void view_frame_strip(CommandHost &host)
 {
     settings().frame_strip = settings().frame_strip ? 0 : 1;
     host.set_checked(IDM_FRAME_STRIP, settings().frame_strip != 0);
+    doc_view().layout();
+}
+
+void view_palette_panel(CommandHost &host)
+{
+    settings().palette_panel = settings().palette_panel ? 0 : 1;
+    host.set_checked(IDM_PALETTE_PANEL, settings().palette_panel != 0);
     doc_view().layout();
 }
 

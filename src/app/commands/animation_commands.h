@@ -23,6 +23,7 @@ void frame_end(CommandHost &host);
 void frame_play(CommandHost &host);
 void frame_stop(CommandHost &host);
 void view_frame_strip(CommandHost &host);
+void view_palette_panel(CommandHost &host);
 
 // Frame `from` of the current group dropped into gap `slot` (0 before the
 // first frame, the frame count after the last): one undo step, and the

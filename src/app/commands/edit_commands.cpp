@@ -4,6 +4,7 @@
 
 #include "app/commands/document_access.h"
 #include "app/commands/image_commands.h"
+#include "app/commands/paint_commands.h"
 #include "app/document_controller.h"
 #include "app/document_view.h"
 #include "views/logic/editor_host.h"
@@ -28,7 +29,7 @@ void edit_redo(CommandHost &)
 
 void edit_copy(CommandHost &)
 {
-    if (file_worker_busy())
+    if (file_worker_busy() || paint_selection_copy())
         return;
     if (Frame *frame = doc_current_frame(doc_state()))
         editor_host().put_clipboard_image(frame->image);
@@ -36,7 +37,7 @@ void edit_copy(CommandHost &)
 
 void edit_cut(CommandHost &)
 {
-    if (file_worker_busy())
+    if (file_worker_busy() || paint_selection_cut())
         return;
     DocumentState &doc = doc_state();
     if (!doc_has_frame(doc))
@@ -51,7 +52,7 @@ void edit_cut(CommandHost &)
 
 void edit_paste(CommandHost &)
 {
-    if (file_worker_busy())
+    if (file_worker_busy() || paint_selection_paste())
         return;
     DocumentState &doc = doc_state();
     doc_ensure_frame(doc);

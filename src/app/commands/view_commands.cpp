@@ -95,14 +95,6 @@ void view_zoom_fit(CommandHost &host)
         zoom_to(host, host.preview_zoom_to_fit());
 }
 
-void view_origin_mode(CommandHost &host)
-{
-    const bool on = origin_mode == 0;
-    origin_mode = on ? 1 : 0;
-    host.set_origin_mode(on);
-    host.set_checked(IDM_ORIGIN_MODE, origin_mode != 0);
-}
-
 std::string image_information_text()
 {
     // Asked in this order: the type query may convert a 16-bit image.

@@ -1,4 +1,4 @@
-// Handlers of the View menu and of the toolbar's Origin Mode button.
+// Handlers of the View menu.
 #pragma once
 
 #include <string>
@@ -19,7 +19,6 @@ void view_align_frames(CommandHost &host);
 void view_zoom_fit_on_open(CommandHost &host);
 // A document has just been opened: Zoom to Fit when the option is on.
 void view_fit_opened_document(CommandHost &host);
-void view_origin_mode(CommandHost &host);
 void view_image_information(CommandHost &host);
 
 // The four lines of Image Information for the bound image.

@@ -116,3 +116,19 @@ inline constexpr int IDM_CHECKERBOARD = 41021;
 inline constexpr int IDM_PIXEL_GRID = 41022;
 inline constexpr int IDM_ALIGN_FRAMES = 41023;
 inline constexpr int IDM_ZOOM_FIT_ON_OPEN = 41024;
+
+// The paint tools and the palette panel (41060..41079)
+inline constexpr int IDM_TOOL_PENCIL = 41060;
+inline constexpr int IDM_TOOL_ERASER = 41061;
+inline constexpr int IDM_TOOL_FILL = 41062;
+inline constexpr int IDM_TOOL_EYEDROPPER = 41063;
+inline constexpr int IDM_TOOL_LINE = 41064;
+inline constexpr int IDM_TOOL_RECTANGLE = 41065;
+inline constexpr int IDM_TOOL_SELECT = 41066;
+inline constexpr int IDM_BRUSH_LARGER = 41067;
+inline constexpr int IDM_BRUSH_SMALLER = 41068;
+inline constexpr int IDM_BRUSH_ROUND = 41069;
+inline constexpr int IDM_SELECT_ALL = 41070;
+inline constexpr int IDM_DESELECT = 41071;
+inline constexpr int IDM_PALETTE_PANEL = 41072; // View menu toggle
+inline constexpr int IDM_SWAP_VALUES = 41073;

@@ -97,6 +97,7 @@ void load_settings_from(const std::string &path)
     s.align_frames = ini.get_int(SETTINGS_SECTION, "AlignFrames", defaults.align_frames);
     s.group_browser = ini.get_int(SETTINGS_SECTION, "GroupBrowser", defaults.group_browser);
     s.frame_strip = ini.get_int(SETTINGS_SECTION, "FrameStrip", defaults.frame_strip);
+    s.palette_panel = ini.get_int(SETTINGS_SECTION, "PalettePanel", defaults.palette_panel);
     // Read, never written: a limit the user raised on purpose stays in the
     // file as it is (save keeps keys it does not know).
     std::string most_pixels;
@@ -153,6 +154,7 @@ void save_settings_to(const std::string &path)
     put("AlignFrames", s.align_frames);
     put("GroupBrowser", s.group_browser);
     put("FrameStrip", s.frame_strip);
+    put("PalettePanel", s.palette_panel);
     put("ZoomFitOnOpen", s.zoom_fit_on_open);
     // One path per line: a name holding a line break cannot be kept, and
     // blanks at either end would be trimmed away when read back.

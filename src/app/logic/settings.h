@@ -28,12 +28,13 @@ struct Settings {
 
     // The editor's view options, kept as further keys of the same section
     // ("Checkerboard", "PixelGrid", "AlignFrames", "GroupBrowser",
-    // "FrameStrip", "ZoomFitOnOpen").
+    // "FrameStrip", "PalettePanel", "ZoomFitOnOpen").
     int32_t checkerboard = 1;  // transparent pixels drawn over a checkerboard
     int32_t pixel_grid = 0;    // a grid between pixels at high zoom
     int32_t align_frames = 0;  // frames drawn with their origins on one point
     int32_t group_browser = 0; // the group browser panel shown
     int32_t frame_strip = 1;   // the frame strip shown (for groups of several frames)
+    int32_t palette_panel = 1; // the palette panel of the paint tools shown
     // "MaxPixels": the most pixels an image read from a file may have (0:
     // the default); read at start-up, never written.
     uint64_t max_pixels = 0;

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-MainLayout layout_main_window_rects(int width, int height, bool toolbar, bool statusbar, bool browser, bool strip)
+MainLayout layout_main_window_rects(int width, int height, bool toolbar, bool statusbar, bool browser, bool strip,
+                                    bool palette)
 {
     const int w = std::max(width, 0);
     const int h = std::max(height, 0);
@@ -11,6 +12,7 @@ MainLayout layout_main_window_rects(int width, int height, bool toolbar, bool st
     l.status_visible = statusbar;
     l.browser_visible = browser;
     l.strip_visible = strip;
+    l.palette_visible = palette;
 
     const int top = toolbar ? LAYOUT_TOOLBAR_HEIGHT : 0;
     int preview_height = h - LAYOUT_ROW_HEIGHT - 2 - top;
@@ -28,6 +30,12 @@ MainLayout layout_main_window_rects(int width, int height, bool toolbar, bool st
         l.browser = {0, top, panel, l.preview.h};
         l.preview.x = panel;
         l.preview.w = w - panel;
+    }
+    if (palette) {
+        // At the right, sharing the preview's rows as the browser does.
+        const int panel = std::min(LAYOUT_PALETTE_WIDTH, l.preview.w);
+        l.preview.w -= panel;
+        l.palette = {l.preview.x + l.preview.w, top, panel, l.preview.h};
     }
     if (strip) {
         // Under the preview, beside the browser; a window too low for the

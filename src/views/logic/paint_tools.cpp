@@ -538,3 +538,22 @@ bool paint_buffer_of_image(uint32_t image, PaintBuffer *buf)
     *buf = b;
     return true;
 }
+
+void paint_to_rgba(const PaintBuffer &buf, const uint8_t *palette, PaintRect area, uint8_t *picture, ptrdiff_t stride)
+{
+    if (!buf.valid() || !picture)
+        return;
+    const PaintRect r = clipped(buf, area);
+    for (int y = r.y; y < r.y + r.h; ++y) {
+        const uint8_t *from = buf.top + y * buf.stride + static_cast<ptrdiff_t>(r.x) * buf.bytes_per_pixel;
+        uint8_t *to = picture + y * stride + static_cast<ptrdiff_t>(r.x) * 4;
+        if (buf.bytes_per_pixel == 4) {
+            std::memcpy(to, from, static_cast<size_t>(r.w) * 4);
+            continue;
+        }
+        if (!palette)
+            return;
+        for (int x = 0; x < r.w; ++x)
+            std::memcpy(to + x * 4, palette + from[x] * 4, 4);
+    }
+}

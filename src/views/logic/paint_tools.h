@@ -145,6 +145,14 @@ private:
     std::vector<uint8_t> before_;
 };
 
+// Writes the pixels of `area` (clipped to the frame) as RGBA bytes into
+// `picture` (the frame's display copy: rows of 4-byte pixels, `stride`
+// bytes apart, its top-left pixel first): an 8-bit frame through
+// `palette` (256 RGBA entries), an RGBA frame as it is. A stroke's progress
+// is shown this way without converting the whole frame again.
+void paint_to_rgba(const PaintBuffer &buf, const uint8_t *palette, PaintRect area, uint8_t *picture,
+                   ptrdiff_t stride);
+
 // The pixels of a frame's image in place, for painting (binds `image`):
 // writing the buffer writes the image, nothing is copied back. False for an
 // image that is not 8-bit indexed or RGBA of bytes (the caller converts or

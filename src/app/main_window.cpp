@@ -125,6 +125,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     paint.selection = [] { return paint_session().selection(); };
     paint.escape = [] { return paint_cancel(); };
     paint.enter = [] { paint_commit(); };
+    paint.delete_selection = [] { paint_selection_delete(); };
     preview_->set_paint_hooks(std::move(paint));
     preview_->set_zoom_handler([this] { update_title(); });
 

@@ -479,8 +479,28 @@ void PreviewWidget::mouseReleaseEvent(QMouseEvent *event)
     paint_button_ = -1;
 }
 
+bool PreviewWidget::event(QEvent *event)
+{
+    // Del belongs to Delete Frame everywhere but here, over a selection.
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier && paint_.delete_selection &&
+            paint_.selection && !paint_.selection().empty()) {
+            event->accept();
+            return true;
+        }
+    }
+    return QAbstractScrollArea::event(event);
+}
+
 void PreviewWidget::keyPressEvent(QKeyEvent *event)
 {
+    if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier && paint_.delete_selection &&
+        paint_.selection && !paint_.selection().empty()) {
+        paint_.delete_selection();
+        event->accept();
+        return;
+    }
     if (event->key() == Qt::Key_Escape && paint_.escape && paint_.escape()) {
         paint_button_ = -1;
         update_pixels({});

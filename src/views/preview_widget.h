@@ -57,6 +57,9 @@ public:
         // Escape and Enter while a tool works: true when the key was taken.
         std::function<bool()> escape;
         std::function<void()> enter;
+        // Del while the picture has the keyboard and a selection is drawn:
+        // clears the selected pixels instead of deleting the frame.
+        std::function<void()> delete_selection;
     };
     void set_paint_hooks(PaintHooks hooks);
     // The cross cursor while a tool or origin mode takes clicks.
@@ -103,6 +106,7 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    bool event(QEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     void wheelEvent(QWheelEvent *event) override;
 

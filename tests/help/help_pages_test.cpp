@@ -21,7 +21,7 @@ const char *const START_PAGE = "aboutvorn.htm";
 
 const char *const PAGES[] = {
     "aboutvorn.htm",  "window.htm",     "menu_file.htm",     "menu_edit.htm",  "menu_view.htm",
-    "menu_image.htm", "menu_groups.htm", "menu_animation.htm", "menu_help.htm", "shortcuts.htm",
+    "menu_image.htm", "menu_tools.htm", "menu_groups.htm", "menu_animation.htm", "menu_help.htm", "shortcuts.htm",
     "palette.htm",    "properties.htm", "resize.htm",        "vorn-cli.htm",   "plugins.htm",
 };
 const char *const ASSETS[] = {"vorn.css", "screenshot.png"};

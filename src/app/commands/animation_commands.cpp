@@ -1,5 +1,4 @@
 #include "app/commands/animation_commands.h"
-#include "app/commands/paint_commands.h"
 
 #include <vector>
 
@@ -71,8 +70,7 @@ void frame_propagate_to_animation(CommandHost &)
 
 void frame_delete(CommandHost &)
 {
-    // With a selection, the key clears the selected pixels instead.
-    if (file_worker_busy() || paint_selection_delete())
+    if (file_worker_busy())
         return;
     DocumentState &doc = doc_state();
     if (!doc_has_frame(doc) || !ask_question("Remove this frame?"))

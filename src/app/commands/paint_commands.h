@@ -46,9 +46,10 @@ void swap_values(CommandHost &host);
 void select_all(CommandHost &host);
 void deselect(CommandHost &host);
 
-// The selection's part of Edit's Copy, Cut and Paste and of Delete: true
-// when the selection tool took the command (a selection, or a clip to
-// paste), false when the command keeps its whole-frame meaning.
+// The selection's part of Edit's Copy, Cut and Paste, and Del pressed on
+// the picture: true when the selection tool took the command (a
+// selection, or a clip to paste), false when the command keeps its
+// whole-frame meaning.
 bool paint_selection_copy();
 bool paint_selection_cut();
 bool paint_selection_paste();

@@ -30,7 +30,7 @@ protected:
     }
     void TearDown() override
     {
-        paint_session().set_tool(PaintTool::None);
+        paint_reset();
         CommandsTest::TearDown();
     }
     static std::vector<uint8_t> pixels() { return raw_of(doc().animation.groups[0].frames[0].image); }

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 
+#include "app/commands/paint_commands.h"
 #include "app/document_controller.h"
 #include "app/document_view.h"
 #include "app/logic/settings.h"
@@ -20,6 +21,7 @@ void EditorTest::SetUp()
     preview_zoom = 1.0f;
     origin_mode = 0;
     alpha_view = 0;
+    paint_reset();
     qt = std::make_unique<QtPlatform>();
     bridge = std::make_unique<BridgePlatform>(ui, *qt);
     set_backends(bridge.get());
@@ -56,6 +58,7 @@ void EditorTest::TearDown()
     preview_zoom = 1.0f;
     origin_mode = 0;
     alpha_view = 0;
+    paint_reset();
     CoreTest::TearDown();
 }
 

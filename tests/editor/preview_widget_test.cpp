@@ -5,6 +5,7 @@
 #include <QWheelEvent>
 
 #include "app/document_view.h"
+#include "app/commands/paint_commands.h"
 #include "app/logic/command_ids.h"
 #include "app/logic/settings.h"
 #include "document/animation.h"
@@ -98,6 +99,12 @@ protected:
     {
         window->preview()->resize(w, h);
         pump();
+    }
+    void mouse(QEvent::Type type, int x, int y, Qt::MouseButton button = Qt::LeftButton)
+    {
+        QMouseEvent event(type, QPointF(x, y), preview().viewport()->mapToGlobal(QPointF(x, y)), button,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : button, Qt::NoModifier);
+        QCoreApplication::sendEvent(preview().viewport(), &event);
     }
     void click(int x, int y)
     {
@@ -404,6 +411,47 @@ TEST_F(PreviewTest, AlignedFramesShareTheOriginPointAndClicksReachTheCurrentFram
 
     window->command(IDM_ALIGN_FRAMES);
     EXPECT_EQ(64, preview().placement().dw);
+}
+
+} // namespace
+
+namespace {
+
+// A stroke repaints only the pixels it changed, from the frame itself: at
+// every step the display copy is what a full conversion of the frame gives,
+// and Escape takes the frame and the picture back.
+TEST_F(PreviewTest, PencilStrokeUpdatesThePictureAsAFullRefreshWouldAndEscapeTakesItBack)
+{
+    open_window();
+    std::vector<uint8_t> palette(1024);
+    ASSERT_EQ(256, palette_file_load(data_path("palette/librequake_palette.lmp").c_str(), palette.data()));
+    std::vector<uint8_t> indexes(16 * 16);
+    for (size_t i = 0; i < indexes.size(); ++i)
+        indexes[i] = static_cast<uint8_t>(i * 37);
+    Frame &f = make_frame(16, 16);
+    host().bind_image(f.image);
+    set_indexed_pixels(16, 16, indexes, palette);
+    size_viewport(64, 64);
+    window->command(IDM_ZOOM_IN);
+    window->command(IDM_ZOOM_IN); // 4: the picture fills the view
+    window->preview_refresh();
+    pump();
+    const QImage before = preview().picture();
+    window->command(IDM_TOOL_PENCIL);
+    paint_session().values.index[0] = 250;
+    paint_session().brush = Brush{3, BrushShape::Round};
+    const auto full = [&] { return preview_picture_of(doc_state().animation.groups[0].frames[0].image, false); };
+    mouse(QEvent::MouseButtonPress, 10, 10);
+    EXPECT_EQ(full(), preview().picture());
+    mouse(QEvent::MouseMove, 50, 30);
+    EXPECT_EQ(full(), preview().picture());
+    EXPECT_NE(before, preview().picture());
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(&preview(), &escape);
+    mouse(QEvent::MouseButtonRelease, 50, 30);
+    pump();
+    EXPECT_EQ(before, preview().picture());
+    EXPECT_FALSE(doc_state().modified);
 }
 
 } // namespace

@@ -73,6 +73,8 @@ PaintSession &paint_session()
     return session;
 }
 
+void paint_reset() { paint_session() = make_session(); }
+
 void set_paint_listener(std::function<void()> listener) { paint_listener = std::move(listener); }
 
 void paint_values_changed() { tell_listener(); }

@@ -11,6 +11,9 @@
 #include "views/logic/paint_session.h"
 
 PaintSession &paint_session();
+// No tool, the first values and brush, no selection and nothing kept (the
+// state at start; for tests).
+void paint_reset();
 
 // Pointer events of the preview at frame pixel (x, y): the rectangle of
 // the frame whose pixels changed (to be repainted).

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <optional>
 
+#include <strings.h>
+
 #include <IL/il.h>
 
 #include "document/animation.h"

@@ -637,17 +637,15 @@ int32_t wad2_load(const char *path, Animation *anim) { return load_result_shown(
 
 int32_t wad2_save(const char *path, Animation *anim)
 {
-    // Groups without frames (a map's textures whose pixels are elsewhere)
-    // are written as empty entries; an archive needs one lump at least.
-    bool any_frames = false;
-    for (int i = 0; i < anim->group_count && !any_frames; ++i)
-        any_frames = anim->groups[i].frame_count > 0;
-    if (!any_frames) {
-        if (anim->group_count > 0) {
-            show_warning(format_text("Cannot save %s: none of its %i groups has a frame to write", path,
-                                     anim->group_count));
-            save_refused();
-        }
+    if (anim->group_count <= 0)
+        return 0;
+    // Like every writer, refuses a document whose first group is empty
+    // (later empty groups give empty entries), and says so: a map's first
+    // texture may have no pixels in the map.
+    if (anim->groups[0].frame_count <= 0) {
+        show_warning(format_text("Cannot save %s: its first group \"%s\" has no frames", path,
+                                 anim->groups[0].name ? anim->groups[0].name : ""));
+        save_refused();
         return 0;
     }
     // Offsets in the directory are 32-bit; frames the writer cannot handle

@@ -441,7 +441,7 @@ int32_t bsp_save(const char *path, Animation *anim)
     if (from_map) {
         if (!unmatched.empty())
             return refuse_save(path, format_text("the map has no texture %s; textures cannot be added to a map (its "
-                                                 "surfaces refer to them by number)",
+                                                 "surfaces refer to them by number) nor renamed in it",
                                                  name_list(unmatched).c_str()));
         std::vector<std::string> removed;
         for (size_t i = 0; i < count; ++i)

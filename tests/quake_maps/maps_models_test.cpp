@@ -146,6 +146,21 @@ TEST_F(MapsAndModels, MapsShowOneMipGroupPerTextureAndNoteTheOnesWithoutPixels)
     }
 }
 
+TEST_F(MapsAndModels, LargerMapVariantsKeepTheTextureLumpWhereVersion29HasIt)
+{
+    std::vector<uint8_t> map = read_bytes(data_path("bsp/ericw_q1_cube.bsp"));
+    for (const char *magic : {"BSP2", "2PSB"}) {
+        SCOPED_TRACE(magic);
+        std::memcpy(map.data(), magic, 4);
+        const std::string path = dir + "/variant.bsp";
+        write_bytes(path, map);
+        reload(path);
+        ASSERT_EQ(anim.group_count, 2) << ui.transcript();
+        EXPECT_STREQ(anim.groups[1].name, "orangestuff8");
+        EXPECT_EQ(anim.groups[1].frame_count, 4);
+    }
+}
+
 TEST_F(MapsAndModels, HalfLifeTexturesKeepTheirOwnPalette)
 {
     const std::vector<uint8_t> map = read_bytes(data_path("bsp/trenchbroom_hl30.bsp"));

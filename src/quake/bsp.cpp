@@ -163,6 +163,11 @@ bool parse_map(const uint8_t *data, size_t size, Map &map, std::string &why)
                               map.lengths[i], map.offsets[i], size);
             return false;
         }
+        if (map.lengths[i] > 0 && static_cast<size_t>(map.offsets[i]) < HEADER_SIZE) {
+            why = format_text("its lump %i (%i bytes at offset %i) overlaps the map's header", i, map.lengths[i],
+                              map.offsets[i]);
+            return false;
+        }
     }
     map.lump_at = static_cast<size_t>(map.offsets[TEXTURE_LUMP]);
     map.lump_size = static_cast<size_t>(map.lengths[TEXTURE_LUMP]);
@@ -543,7 +548,8 @@ int32_t bsp_save(const char *path, Animation *anim)
     std::vector<uint8_t> result;
     if (!rebuild) {
         result = file;
-        std::memcpy(result.data() + map.lump_at, lump.data(), lump.size());
+        if (!lump.empty())
+            std::memcpy(result.data() + map.lump_at, lump.data(), lump.size());
     } else if (!splice_lump(file, map, lump, result, why)) {
         return refuse_save(path, why);
     }

@@ -21,6 +21,8 @@
 #include "sniff/sniff.h"
 #include "image/host_table.h"
 #include "plugins/plugin_registry.h"
+#include "quake/bsp.h"
+#include "quake/mdl.h"
 #include "quake/picture.h"
 #include "quake/sprite.h"
 #include "quake/wad2.h"
@@ -42,6 +44,9 @@ constexpr FormatDescriptor FormatDescriptors[FORMAT_ROW_COUNT] = {
     // Pictures and textures carry no magic number.
     {"Quake Lmp (*.lmp)", "*.lmp", nullptr, READ(lmp_read), SAVE(lmp_save), nullptr, nullptr, true},
     {"Quake Mip (*.mip)", "*.mip", nullptr, READ(mip_read), SAVE(mip_save), nullptr, nullptr, true},
+    // Containers of art: saving writes into the map or model already there.
+    {"Quake Map Textures (*.bsp)", "*.bsp", sniff_bsp, READ(bsp_read), SAVE(bsp_save), nullptr, nullptr, false},
+    {"Quake Model Skins (*.mdl)", "*.mdl", sniff_mdl, READ(mdl_read), SAVE(mdl_save), nullptr, nullptr, false},
     {"Quake Palette (palette.lmp)", "palette.lmp", nullptr, nullptr, nullptr,
      codec_guard::load_palette<palette_lmp_load>, codec_guard::save_palette<palette_lmp_save>, false},
     {"Windows or OS/2 Bitmap (*.bmp)", "*.bmp", nullptr, G_READ, G_SAVE, I_PAL, nullptr, true},

@@ -95,3 +95,64 @@ inline constexpr int32_t RAW_LARGE_SIZE = 320 * 200;
 inline constexpr const char *PROP_ENTRY_TYPE = "Entry Type";
 
 } // namespace wad_layout
+
+namespace bsp_layout {
+
+// The first four bytes of a map: a version number (29 Quake, 30 Half-Life)
+// or, for the larger-map variants, a magic read as a little-endian int32.
+inline constexpr uint32_t VERSION_QUAKE = 29;
+inline constexpr uint32_t VERSION_HALF_LIFE = 30;
+inline constexpr uint32_t MAGIC_BSP2 = 0x32505342u;  // "BSP2"
+inline constexpr uint32_t MAGIC_2PSB = 0x42535032u;  // "2PSB"
+
+// All four share the header: the version or magic, then 15 lumps of
+// offset and length (int32 each).
+inline constexpr int LUMP_COUNT = 15;
+inline constexpr size_t LUMP_ENTRY_SIZE = 8;
+inline constexpr size_t HEADER_SIZE = 4 + LUMP_COUNT * LUMP_ENTRY_SIZE;
+inline constexpr int TEXTURE_LUMP = 2;
+// Engines read lumps as arrays of 32-bit fields: each starts 4-aligned.
+inline constexpr size_t LUMP_ALIGNMENT = 4;
+
+// The texture lump: an int32 count, that many int32 offsets from the
+// lump's start (-1: no texture), then mip textures like a WAD2's. A
+// texture whose four level offsets are 0 has no pixels in the map (its
+// pixels are in a WAD the map names).
+inline constexpr int32_t MISSING_TEXTURE = -1;
+// A Half-Life texture carries its palette after the fourth level: an int16
+// colour count, three bytes a colour, then padding to 4 bytes.
+inline constexpr size_t HALF_LIFE_PALETTE_COUNT_SIZE = 2;
+
+// Properties the map reader leaves in the document: the map's version (of
+// the animation), and what a texture without pixels is (of its group).
+inline constexpr const char *PROP_MAP_VERSION = "Map Version";
+inline constexpr const char *PROP_NOTE = "Note";
+
+} // namespace bsp_layout
+
+namespace mdl_layout {
+
+// "IDPO" read as a little-endian int32.
+inline constexpr uint32_t MAGIC = 0x4F504449u;
+inline constexpr int32_t VERSION = 6;
+
+// ident, version, scale[3], origin[3], radius, eye[3], skin count, skin
+// width, skin height, vertices, triangles, frames, sync type, flags, size.
+inline constexpr size_t HEADER_SIZE = 84;
+inline constexpr size_t SKIN_COUNT_FIELD = 48;
+inline constexpr size_t SKIN_WIDTH_FIELD = 52;
+inline constexpr size_t SKIN_HEIGHT_FIELD = 56;
+
+// Each skin: an int32 kind (0 one picture, else a group), and for a group
+// an int32 picture count, a float interval each, then the pictures.
+inline constexpr int32_t SINGLE_SKIN = 0;
+inline constexpr int32_t SKIN_GROUP = 1;
+
+// The model's version, left in a document read from a model: its groups
+// are then all the model's skins.
+inline constexpr const char *PROP_MODEL_VERSION = "Model Version";
+// Set on a group read from a skin group, so that one of a single picture
+// is written back as a group.
+inline constexpr const char *PROP_SKIN_GROUP = "Skin Group";
+
+} // namespace mdl_layout

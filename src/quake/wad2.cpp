@@ -637,8 +637,17 @@ int32_t wad2_load(const char *path, Animation *anim) { return load_result_shown(
 
 int32_t wad2_save(const char *path, Animation *anim)
 {
-    if (anim->group_count <= 0 || anim->groups[0].frame_count <= 0)
+    if (anim->group_count <= 0)
         return 0;
+    // Like every writer, refuses a document whose first group is empty
+    // (later empty groups give empty entries), and says so: a map's first
+    // texture may have no pixels in the map.
+    if (anim->groups[0].frame_count <= 0) {
+        show_warning(format_text("Cannot save %s: its first group \"%s\" has no frames", path,
+                                 anim->groups[0].name ? anim->groups[0].name : ""));
+        save_refused();
+        return 0;
+    }
     // Offsets in the directory are 32-bit; frames the writer cannot handle
     // are refused before anything is asked or written.
     if (!frames_fit_for_saving(anim, QUAKE_MAX_SIDE, false, LIBRARY_MAX_IMAGE_BYTES))

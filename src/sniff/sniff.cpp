@@ -127,6 +127,16 @@ bool sniff_sprite32(ByteReader in)
 
 bool sniff_wad2(ByteReader in) { return starts_with(in, "WAD2", 4); }
 
+bool sniff_bsp(ByteReader in)
+{
+    if (in.size() < 4)
+        return false;
+    const uint32_t version = le32_at(in, 0);
+    return version == 29 || version == 30 || starts_with(in, "BSP2", 4) || starts_with(in, "2PSB", 4);
+}
+
+bool sniff_mdl(ByteReader in) { return starts_with(in, "IDPO", 4); }
+
 bool sniff_bmp(ByteReader in) { return starts_with(in, "BM", 2); }
 
 bool sniff_bmp_header(ByteReader in, BmpHeader &header)
@@ -193,6 +203,8 @@ std::string sniff_foreign_content(ByteReader in)
         return "a zip archive (a pk3 or zip file)";
     if (starts_with(in, "IBSP", 4) || starts_with(in, "VBSP", 4))
         return "a Quake 2 or later map (BSP)";
+    if (starts_with(in, "BSP2", 4) || starts_with(in, "2PSB", 4))
+        return "a Quake map (BSP)";
     if (size > 128 && (le32_at(in, 0) == 29 || le32_at(in, 0) == 30))
         return "a Quake map (BSP)";
     if (size == 768)

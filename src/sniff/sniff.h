@@ -18,6 +18,11 @@ bool sniff_sprite(ByteReader in);
 bool sniff_sprite32(ByteReader in);
 // A Quake WAD2 archive ("WAD2").
 bool sniff_wad2(ByteReader in);
+// A Quake map: version 29, Half-Life's 30, or the "BSP2" and "2PSB"
+// variants of larger maps.
+bool sniff_bsp(ByteReader in);
+// A Quake model ("IDPO").
+bool sniff_mdl(ByteReader in);
 
 // A description such as "a Quake model" or "a Half-Life WAD3 archive" for
 // bytes that are no image the program reads under another name; empty when

@@ -134,23 +134,23 @@ TEST(FormatTableRows, SavesThatKeepOnlyTheFirstFrameAreKnownByTheirWriter)
     } cases[] = {
         {"a.bmp", true},  {"a.png", true},   {"a.tga", true},  {"pic.lmp", true},  {"palette.lmp", true},
         {"t.mip", true},  {"a.xyz", true},   {"s.spr", false}, {"s.spr32", false}, {"t.wad", false},
-        {"noext", false},
+        {"m.bsp", false}, {"m.mdl", false},  {"noext", false},
     };
     for (const auto &c : cases)
         EXPECT_EQ(save_writes_first_frame_only(c.path), c.first_frame_only) << c.path;
 }
 
-TEST(FormatTableRows, FortyRowsThenAnEmptyRow)
+TEST(FormatTableRows, FortyTwoRowsThenAnEmptyRow)
 {
     int rows = 0;
     while (FormatTable[rows].description)
         ++rows;
-    EXPECT_EQ(rows, 40);
+    EXPECT_EQ(rows, 42);
     EXPECT_STREQ(FormatTable[0].pattern, "*.spr32");
-    EXPECT_STREQ(FormatTable[9].description, "Multipage PCX Bitmap (*.dcx)");
-    EXPECT_STREQ(FormatTable[9].pattern, "*.cut");
-    EXPECT_EQ(FormatTable[40].load_image, nullptr);
-    EXPECT_EQ(FormatTable[40].pattern, nullptr);
+    EXPECT_STREQ(FormatTable[11].description, "Multipage PCX Bitmap (*.dcx)");
+    EXPECT_STREQ(FormatTable[11].pattern, "*.cut");
+    EXPECT_EQ(FormatTable[42].load_image, nullptr);
+    EXPECT_EQ(FormatTable[42].pattern, nullptr);
 }
 
 TEST(FormatTableRows, ContentChecksKnowTheirOwnFormatsFiles)
@@ -165,6 +165,9 @@ TEST(FormatTableRows, ContentChecksKnowTheirOwnFormatsFiles)
         {"32-bit sprite", {'I', 'D', 'S', 'P', 32, 0, 0, 0}, {"*.spr32", "*.spr"}},
         {"sprite of an unknown version", {'I', 'D', 'S', 'P', 3, 0, 0, 0}, {}},
         {"WAD2", read_bytes(data_path("wad/openquartzplus_newbase.wad")), {"*.wad"}},
+        {"Quake map", read_bytes(data_path("bsp/ericw_q1_cube.bsp")), {"*.bsp"}},
+        {"Half-Life map", read_bytes(data_path("bsp/trenchbroom_hl30.bsp")), {"*.bsp"}},
+        {"Quake model", read_bytes(data_path("mdl/trenchbroom_armor.mdl")), {"*.mdl"}},
         {"PNG", read_bytes(data_path("images/pngsuite_basn3p08.png")), {}},
         {"three bytes", {'I', 'D', 'S'}, {}},
     };
@@ -188,21 +191,23 @@ TEST_F(DispatchTest, SavePaletteFilterIsExact)
     EXPECT_EQ(build_file_filter(FILE_OP_SAVE_PALETTE), expected);
 }
 
-TEST_F(DispatchTest, LoadImageFilterListsThirtySixPatterns)
+TEST_F(DispatchTest, LoadImageFilterListsThirtyEightPatterns)
 {
     const std::vector<std::string> parts = split_filter(build_file_filter(FILE_OP_LOAD_IMAGE));
     ASSERT_GE(parts.size(), 4u);
     EXPECT_EQ(parts[0], "Supported");
     const std::vector<std::string> patterns = split_patterns(parts[1]);
-    ASSERT_EQ(patterns.size(), 36u);
+    ASSERT_EQ(patterns.size(), 38u);
     EXPECT_EQ(patterns[0], "*.spr32");
     EXPECT_EQ(patterns[4], "*.mip");
-    EXPECT_EQ(patterns[5], "*.bmp");
-    EXPECT_EQ(patterns[6], "*.cut");
+    EXPECT_EQ(patterns[5], "*.bsp");
+    EXPECT_EQ(patterns[6], "*.mdl");
+    EXPECT_EQ(patterns[7], "*.bmp");
     EXPECT_EQ(patterns[8], "*.cut");
-    EXPECT_EQ(patterns[35], "*.xpm");
-    // Supported, its list, 36 pairs, All Files and its pattern.
-    EXPECT_EQ(parts.size(), 2u + 72u + 2u);
+    EXPECT_EQ(patterns[10], "*.cut");
+    EXPECT_EQ(patterns[37], "*.xpm");
+    // Supported, its list, 38 pairs, All Files and its pattern.
+    EXPECT_EQ(parts.size(), 2u + 76u + 2u);
     EXPECT_EQ(parts[parts.size() - 2], "All Files(*.*)");
     EXPECT_EQ(parts.back(), "*.*");
 }
@@ -210,7 +215,7 @@ TEST_F(DispatchTest, LoadImageFilterListsThirtySixPatterns)
 TEST_F(DispatchTest, SaveImageAndLoadPaletteFilters)
 {
     const std::vector<std::string> save = split_patterns(split_filter(build_file_filter(FILE_OP_SAVE_IMAGE))[1]);
-    const std::vector<std::string> expected_save = {"*.spr32", "*.spr", "*.wad", "*.lmp", "*.mip", "*.bmp",
+    const std::vector<std::string> expected_save = {"*.spr32", "*.spr", "*.wad", "*.lmp", "*.mip", "*.bsp", "*.mdl", "*.bmp",
                                                     "*.dds", "*.dib", "*.icb", "*.jpg", "*.jpe", "*.jpeg",
                                                     "*.pcx", "*.png", "*.pnm", "*.raw", "*.tga", "*.tif",
                                                     "*.vda", "*.vst"};

@@ -9,6 +9,7 @@
 #include "app/logic/settings.h"
 #include "views/adjust_dialog.h"
 #include "views/colormap_dialog.h"
+#include "views/game_lighting_dialog.h"
 #include "views/group_name_dialog.h"
 #include "views/image_information_dialog.h"
 #include "views/palette_editor_dialog.h"
@@ -149,4 +150,11 @@ bool EditorPlatform::show_resize_dialog(int width, int height, bool indexed, Res
 void EditorPlatform::show_image_information(const std::string &text)
 {
     run_on_ui_thread([&] { ::show_image_information(text, owner()); });
+}
+
+bool EditorPlatform::ask_game_lighting(GameLighting &lighting)
+{
+    bool ok = false;
+    run_on_ui_thread([&] { ok = ::ask_game_lighting(lighting, owner()); });
+    return ok;
 }

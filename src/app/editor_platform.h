@@ -22,6 +22,7 @@ public:
     int show_adjust_dialog(const std::string &title, int minimum, int maximum, int scale, int initial) override;
     bool show_resize_dialog(int width, int height, bool indexed, ResizeChoice &choice) override;
     void show_image_information(const std::string &text) override;
+    bool ask_game_lighting(GameLighting &lighting) override;
 };
 
 // The palette editor's options where the settings keep them.

@@ -38,6 +38,7 @@
 #include "app/qt_platform.h"
 #include "views/logic/frame_origin.h"
 #include "views/logic/frame_strip_logic.h"
+#include "views/logic/game_lighting.h"
 #include "views/logic/preview_logic.h"
 #include "views/frame_strip_widget.h"
 #include "views/palette_panel_widget.h"
@@ -104,8 +105,16 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
         return PreviewWidget::Source{&doc.animation, doc.current_group, doc.current_frame};
     });
     preview_->set_options([] {
-        return PreviewWidget::Options{settings().checkerboard != 0, settings().pixel_grid != 0,
-                                      settings().align_frames != 0};
+        PreviewWidget::Options o;
+        const Settings &s = settings();
+        o.checkerboard = s.checkerboard != 0;
+        o.grid = s.pixel_grid != 0;
+        o.align_frames = s.align_frames != 0;
+        o.fullbright_pixels = s.fullbright_pixels != 0;
+        o.tiled = s.tiled != 0;
+        o.onion_skin = s.onion_skin != 0;
+        o.onion_opacity = s.onion_opacity;
+        return o;
     });
     // The preview also takes clicks while the window answers a worker's
     // question; the document is the worker's until it ends.
@@ -208,6 +217,10 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     set_checked(IDM_GROUP_BROWSER, settings().group_browser != 0);
     set_checked(IDM_FRAME_STRIP, settings().frame_strip != 0);
     set_checked(IDM_PALETTE_PANEL, settings().palette_panel != 0);
+    set_checked(IDM_FULLBRIGHT_PIXELS, settings().fullbright_pixels != 0);
+    set_checked(IDM_TILED, settings().tiled != 0);
+    set_checked(IDM_ONION_SKIN, settings().onion_skin != 0);
+    set_checked(IDM_GAME_LIGHTING, game_lighting().on);
     paint_show_tool(*this);
     set_checked(IDM_ZOOM_FIT_ON_OPEN, settings().zoom_fit_on_open != 0);
     set_document_opened_hook([this] { view_fit_opened_document(*this); });

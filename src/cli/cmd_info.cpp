@@ -10,6 +10,7 @@
 #include "document/animation.h"
 #include "formats/format_table.h"
 #include "image/host_table.h"
+#include "image/quake_palette.h"
 
 namespace {
 
@@ -25,6 +26,8 @@ std::string text_float(float value)
 struct FrameFacts {
     int width, height, type, palette_entries, palette_type;
     std::string sha256;
+    bool quake_palette;  // the fullbright range applies
+    size_t fullbrights; // pixels in it
 };
 
 // Hashing the pixels is most of the time `info` takes: only done when the
@@ -40,6 +43,11 @@ FrameFacts describe_frame(const Frame &frame, bool hash)
     facts.height = host().height();
     facts.palette_entries = facts.type == IMAGE_INDEXED ? host().palette_size() : 0;
     facts.palette_type = facts.palette_entries > 0 ? host().palette_type() : 0;
+    if (facts.palette_entries > 0) {
+        uint8_t palette[1024];
+        facts.quake_palette = is_quake_palette(palette, bound_palette_rgba(palette, false));
+        facts.fullbrights = facts.quake_palette ? bound_fullbright_pixels() : 0;
+    }
     if (hash) {
         const uint8_t *data = host().get_data();
         const int size = ilGetInteger(IL_IMAGE_SIZE_OF_DATA);
@@ -56,13 +64,16 @@ void print_json(const Animation &anim)
         Json frames = Json::array();
         for (int f = 0; f < group.frame_count; ++f) {
             const FrameFacts facts = describe_frame(group.frames[f], true);
-            frames.push_back(Json{{"width", facts.width},
-                                  {"height", facts.height},
-                                  {"image_type", facts.type},
-                                  {"palette_entries", facts.palette_entries},
-                                  {"palette_type", facts.palette_type},
-                                  {"pixels_sha256", facts.sha256},
-                                  {"properties", cli_json_properties(group.frames[f].props)}});
+            Json frame = Json{{"width", facts.width},
+                              {"height", facts.height},
+                              {"image_type", facts.type},
+                              {"palette_entries", facts.palette_entries},
+                              {"palette_type", facts.palette_type}};
+            if (facts.quake_palette)
+                frame["fullbright_pixels"] = facts.fullbrights;
+            frame["pixels_sha256"] = facts.sha256;
+            frame["properties"] = cli_json_properties(group.frames[f].props);
+            frames.push_back(std::move(frame));
         }
         groups.push_back(Json{{"name", cli_json_text(group.name)},
                               {"properties", cli_json_properties(group.props)},
@@ -102,6 +113,8 @@ void print_text(const char *path, const Animation &anim, bool hash)
             std::printf("    frame %d: %dx%d, type %d", f, facts.width, facts.height, facts.type);
             if (facts.palette_entries)
                 std::printf(", palette %d entries", facts.palette_entries);
+            if (facts.quake_palette)
+                std::printf(", %zu fullbright pixels", facts.fullbrights);
             if (hash)
                 std::printf(", pixels sha256 %s", facts.sha256.c_str());
             std::printf("\n");

@@ -135,3 +135,76 @@ void remap_to_palette(const uint8_t *palette, int count)
     for (size_t p = 0; p < pixels; ++p)
         data[p] = table[data[p]];
 }
+
+int bound_palette_rgba(uint8_t *out, bool keep_alpha)
+{
+    const HostTable &h = host();
+    std::memset(out, 0, 1024);
+    if (h.image_type() != IMAGE_INDEXED)
+        return 0;
+    const int entries = h.palette_size();
+    const uint8_t *palette = h.get_palette();
+    if (!palette || entries <= 0 || entries > 256)
+        return 0;
+    const PaletteTypeCode type = h.palette_type();
+    const int bytes = ilGetInteger(IL_PALETTE_BPP) == 4 ? 4 : 3;
+    const bool bgr = type == IMAGE_BGR || type == IMAGE_BGRA;
+    const bool alpha = keep_alpha && bytes == 4 && ilGetInteger(IL_PALETTE_TYPE) != IL_PAL_RGB32 &&
+                       ilGetInteger(IL_PALETTE_TYPE) != IL_PAL_BGR32;
+    for (int i = 0; i < entries; ++i) {
+        const uint8_t *p = palette + i * bytes;
+        out[i * 4 + 0] = bgr ? p[2] : p[0];
+        out[i * 4 + 1] = p[1];
+        out[i * 4 + 2] = bgr ? p[0] : p[2];
+        out[i * 4 + 3] = alpha ? p[3] : 255;
+    }
+    return entries;
+}
+
+int32_t &fullbright_count()
+{
+    static int32_t count = 32;
+    return count;
+}
+
+bool is_quake_palette(const uint8_t *rgba, int entries)
+{
+    if (entries != 256)
+        return false;
+    for (int i = 0; i < 256; ++i)
+        if (std::memcmp(rgba + i * 4, default_palette + i * 4, 3) != 0)
+            return false;
+    return true;
+}
+
+size_t bound_fullbright_pixels(std::vector<uint8_t> *mask)
+{
+    if (mask)
+        mask->clear();
+    uint8_t palette[1024];
+    const int entries = bound_palette_rgba(palette, false);
+    const int first = fullbright_first();
+    if (!is_quake_palette(palette, entries) || first >= 256)
+        return 0;
+    const HostTable &h = host();
+    const int w = h.width(), ht = h.height();
+    const uint8_t *data = h.get_data();
+    if (!data || w <= 0 || ht <= 0 || ilGetInteger(IL_IMAGE_BPP) != 1)
+        return 0;
+    if (mask)
+        mask->assign(static_cast<size_t>(w) * static_cast<size_t>(ht), 0);
+    // Rows as the library holds them; the mask is top row first.
+    const bool bottom_first = ilGetInteger(IL_IMAGE_ORIGIN) == IL_ORIGIN_LOWER_LEFT;
+    size_t count = 0;
+    for (int y = 0; y < ht; ++y) {
+        const uint8_t *row = data + static_cast<size_t>(y) * static_cast<size_t>(w);
+        const size_t at = static_cast<size_t>(bottom_first ? ht - 1 - y : y) * static_cast<size_t>(w);
+        for (int x = 0; x < w; ++x)
+            if (row[x] >= first) {
+                ++count;
+                if (mask)
+                    (*mask)[at + static_cast<size_t>(x)] = 1;
+            }
+    }
+    return count;
+}

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstddef>
 #include <functional>
+#include <vector>
 
 // 256 RGBA entries plus one spare byte. Filled once at start-up from
 // palette.lmp beside the program (load_default_palette, in the format
@@ -27,3 +29,22 @@ void remap_to_palette(const uint8_t *palette, int count);
 // image's palette is made RGBA first. Indexes without an entry (at or past
 // its size) cannot come from the library and take 0, not an unset value.
 void indexed_palette_table(uint8_t table[256], const std::function<int(const uint8_t *rgba)> &match);
+
+// The bound colour-indexed image's palette as 256 RGBA entries (unused ones
+// zero); the number of entries it has, 0 when it has none. With
+// `keep_alpha` false every entry is opaque.
+int bound_palette_rgba(uint8_t *rgba1024, bool keep_alpha = true);
+
+// The fullbright range: the last `fullbright_count()` entries of a frame
+// whose palette is the Quake palette (the colours of palette.lmp) ignore
+// the game's light. The count is the colormap's: 32 until Generate
+// Colormap is given another.
+int32_t &fullbright_count();
+// True when the first 256 entries' colours are those of default_palette.
+bool is_quake_palette(const uint8_t *rgba1024, int entries);
+// The first index of the fullbright range (256 when there is none).
+inline int fullbright_first() { return 256 - fullbright_count(); }
+// The fullbright pixels of the bound image: 0 unless it is colour-indexed
+// with the Quake palette. `mask`, when given, gets one byte per pixel (1 for
+// fullbright), rows top first.
+size_t bound_fullbright_pixels(std::vector<uint8_t> *mask = nullptr);

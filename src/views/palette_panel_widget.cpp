@@ -19,8 +19,6 @@
 namespace {
 
 constexpr int CELL = 11;
-// Quake's last 32 entries ignore the light.
-constexpr int FULLBRIGHT_FIRST = 224;
 
 QColor colour_of(uint32_t value)
 {
@@ -33,38 +31,6 @@ uint32_t value_of(const QColor &c)
 {
     return paint_colour(static_cast<uint8_t>(c.red()), static_cast<uint8_t>(c.green()),
                         static_cast<uint8_t>(c.blue()), static_cast<uint8_t>(c.alpha()));
-}
-
-// The bound image's palette as 256 RGBA entries; the number it has.
-int bound_palette(uint8_t *out)
-{
-    const HostTable &h = host();
-    const int entries = h.palette_size();
-    const uint8_t *palette = h.get_palette();
-    std::memset(out, 0, 1024);
-    if (!palette || entries <= 0 || entries > 256)
-        return 0;
-    const PaletteTypeCode type = h.palette_type();
-    const int bytes = type == IMAGE_RGBA || type == IMAGE_BGRA ? 4 : 3;
-    const bool bgr = type == IMAGE_BGR || type == IMAGE_BGRA;
-    for (int i = 0; i < entries; ++i) {
-        const uint8_t *p = palette + i * bytes;
-        out[i * 4 + 0] = bgr ? p[2] : p[0];
-        out[i * 4 + 1] = p[1];
-        out[i * 4 + 2] = bgr ? p[0] : p[2];
-        out[i * 4 + 3] = 255;
-    }
-    return entries;
-}
-
-bool is_quake_palette(const uint8_t *rgba, int entries)
-{
-    if (entries != 256)
-        return false;
-    for (int i = 0; i < 256; ++i)
-        if (std::memcmp(rgba + i * 4, default_palette + i * 4, 3) != 0)
-            return false;
-    return true;
 }
 
 } // namespace
@@ -97,7 +63,7 @@ void PalettePanelGrid::paintEvent(QPaintEvent *)
         const QRect r = cell(i);
         const uint8_t *p = palette_ + i * 4;
         painter.fillRect(r.adjusted(1, 1, 0, 0), QColor(p[0], p[1], p[2]));
-        if (quake_ && i >= FULLBRIGHT_FIRST) {
+        if (quake_ && i >= fullbright_first()) {
             // A dot in the corner in the colour's opposite, readable on any entry.
             painter.fillRect(QRect(r.x() + 2, r.y() + 2, 3, 3), QColor(255 - p[0], 255 - p[1], 255 - p[2]));
         }
@@ -230,7 +196,7 @@ void PalettePanelWidget::refresh()
             bytes_per_pixel_ = buf.bytes_per_pixel;
             if (bytes_per_pixel_ == 1) {
                 host().bind_image(image);
-                entries = bound_palette(rgba);
+                entries = bound_palette_rgba(rgba, false);
             }
         }
     }

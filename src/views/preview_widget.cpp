@@ -15,8 +15,10 @@
 #include "document/animation.h"
 #include "document/props.h"
 #include "platform/platform.h"
+#include "views/logic/game_lighting.h"
 #include "views/qt_image.h"
 #include "image/host_table.h"
+#include "image/quake_palette.h"
 
 namespace {
 
@@ -60,28 +62,20 @@ bool palette_without_opaque_entry(uint32_t image)
     return true;
 }
 
-// The bound frame's palette as 256 RGBA entries, as the display copy shows
-// them: a palette without an opaque entry is shown opaque.
+// The frame's palette as 256 RGBA entries, as the display copy shows them:
+// a palette without an opaque entry is shown opaque.
 bool frame_palette_rgba(uint32_t image, uint8_t *out)
 {
-    const HostTable &h = host();
-    const bool opaque = palette_without_opaque_entry(image);
-    h.bind_image(image);
-    const int entries = h.palette_size();
-    const uint8_t *palette = h.get_palette();
-    if (!palette || entries <= 0 || entries > 256)
+    host().bind_image(image);
+    const int entries = bound_palette_rgba(out);
+    if (entries <= 0)
         return false;
-    const PaletteTypeCode type = h.palette_type();
-    const int bytes = type == IMAGE_RGBA || type == IMAGE_BGRA ? 4 : 3;
-    const bool bgr = type == IMAGE_BGR || type == IMAGE_BGRA;
-    std::memset(out, 0, 1024);
-    for (int i = 0; i < entries; ++i) {
-        const uint8_t *p = palette + i * bytes;
-        out[i * 4 + 0] = bgr ? p[2] : p[0];
-        out[i * 4 + 1] = p[1];
-        out[i * 4 + 2] = bgr ? p[0] : p[2];
-        out[i * 4 + 3] = bytes == 4 && !opaque ? p[3] : 255;
-    }
+    bool opaque = false;
+    for (int i = 0; i < entries; ++i)
+        opaque = opaque || out[i * 4 + 3] != 0;
+    if (!opaque)
+        for (int i = 0; i < entries; ++i)
+            out[i * 4 + 3] = 255;
     return true;
 }
 
@@ -138,17 +132,115 @@ void PreviewWidget::refresh(bool library_free)
     int index = 0, count = 0;
     const Frame *frame = frame_of(s, &index, &count);
     picture_ = frame ? preview_picture_of(frame->image, alpha_view != 0) : QImage();
+    tiled_ = options().tiled && !picture_.isNull();
+    lit_ = false;
+    mark_.clear();
+    fullbrights_ = 0;
+    under_ = QImage();
+    if (frame && !picture_.isNull() && !alpha_view) {
+        read_game_view(*frame);
+        if (options().onion_skin)
+            read_onion_skin(s, index, count);
+    }
     read_origin();
     read_canvas();
     shown_selection_ = paint_.selection ? paint_.selection() : PaintRect{};
     update_scroll_bars();
     viewport()->update();
-    if (frame)
+    if (frame && options().fullbright_pixels && !alpha_view)
+        platform().set_status_text(format_text("Frame %i of %i, %zu fullbright pixels", index + 1, count, fullbrights_));
+    else if (frame)
         platform().set_status_text(format_text("Frame %i of %i", index + 1, count));
     else if (s.animation && s.animation->group_count > 0)
         platform().set_status_text("Current group contains no frames.");
     else
         platform().set_status_text("Ready.");
+}
+
+void PreviewWidget::read_game_view(const Frame &frame)
+{
+    PaintBuffer buf;
+    uint8_t palette[1024];
+    const bool indexed = paint_buffer_of_image(frame.image, &buf) && buf.bytes_per_pixel == 1 &&
+                         buf.width == picture_.width() && buf.height == picture_.height() &&
+                         frame_palette_rgba(frame.image, palette);
+    if (indexed && game_lighting().on && !preview_filter_hook) {
+        std::string error;
+        const std::vector<uint8_t> &colormap = lighting_colormap(palette, game_lighting(), &error);
+        if (colormap.empty()) {
+            // Said once: the view goes back to plain colours.
+            game_lighting().on = false;
+            show_warning(error);
+        } else {
+            lit_palette(palette, colormap, game_lighting().level, lit_palette_);
+            paint_to_rgba(buf, lit_palette_, {0, 0, buf.width, buf.height}, picture_.bits(), picture_.bytesPerLine());
+            lit_ = true;
+        }
+    }
+    if (options().fullbright_pixels) {
+        host().bind_image(frame.image);
+        fullbrights_ = bound_fullbright_pixels(&mark_);
+        mark_first_ = fullbright_first();
+        if (mark_.size() != static_cast<size_t>(picture_.width()) * static_cast<size_t>(picture_.height()))
+            mark_.clear();
+    }
+}
+
+void PreviewWidget::read_onion_skin(const Source &s, int index, int count)
+{
+    const Group &g = s.animation->groups[s.group];
+    const int neighbours[2] = {index - 1, index + 1};
+    const int w = picture_.width(), h = picture_.height();
+    const bool align = options().align_frames;
+    const int ox = props_get_int(&g.frames[index].props, "Origin X");
+    const int oy = props_get_int(&g.frames[index].props, "Origin Y");
+    std::vector<uint32_t> sum(static_cast<size_t>(w) * static_cast<size_t>(h) * 4, 0);
+    bool any = false;
+    for (const int n : neighbours) {
+        if (n < 0 || n >= count)
+            continue; // no wrap: the first frame has no previous one
+        const QImage other = preview_picture_of(g.frames[n].image, false);
+        if (other.isNull() || other.format() != QImage::Format_RGBA8888)
+            continue;
+        // Aligned, the frames' origins lie on one point; else their corners.
+        const int dx = align ? props_get_int(&g.frames[n].props, "Origin X") - ox : 0;
+        const int dy = align ? props_get_int(&g.frames[n].props, "Origin Y") - oy : 0;
+        for (int y = 0; y < h; ++y) {
+            const int oy2 = y + dy;
+            if (oy2 < 0 || oy2 >= other.height())
+                continue;
+            const uchar *row = other.constScanLine(oy2);
+            for (int x = 0; x < w; ++x) {
+                const int ox2 = x + dx;
+                if (ox2 < 0 || ox2 >= other.width() || row[ox2 * 4 + 3] == 0)
+                    continue;
+                uint32_t *acc = &sum[(static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)) * 4];
+                acc[0] += row[ox2 * 4];
+                acc[1] += row[ox2 * 4 + 1];
+                acc[2] += row[ox2 * 4 + 2];
+                acc[3] += 1;
+                any = true;
+            }
+        }
+    }
+    if (!any)
+        return;
+    // Faint: the neighbours' colour mixed into the workspace grey.
+    const int a = std::clamp(options().onion_opacity, 0, 100);
+    under_ = QImage(w, h, QImage::Format_RGBA8888);
+    under_.fill(Qt::transparent);
+    const int grey = WORKSPACE_COLOUR.red();
+    for (int y = 0; y < h; ++y) {
+        uchar *row = under_.scanLine(y);
+        for (int x = 0; x < w; ++x) {
+            const uint32_t *acc = &sum[(static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)) * 4];
+            if (!acc[3])
+                continue;
+            for (int c = 0; c < 3; ++c)
+                row[x * 4 + c] = static_cast<uchar>((grey * (100 - a) + static_cast<int>(acc[c] / acc[3]) * a) / 100);
+            row[x * 4 + 3] = 255;
+        }
+    }
 }
 
 void PreviewWidget::reset_scroll()
@@ -226,16 +318,37 @@ void PreviewWidget::update_pixels(const PaintRect &changed)
         refresh();
         return;
     }
-    paint_to_rgba(buf, buf.bytes_per_pixel == 1 ? palette : nullptr, changed, picture_.bits(),
-                  picture_.bytesPerLine());
-    viewport()->update(view_rect_of(changed));
+    paint_to_rgba(buf, buf.bytes_per_pixel == 1 ? (lit_ ? lit_palette_ : palette) : nullptr, changed,
+                  picture_.bits(), picture_.bytesPerLine());
+    if (!mark_.empty() && buf.bytes_per_pixel == 1) {
+        // The stroke may have made or taken fullbright pixels.
+        for (int y = std::max(changed.y, 0); y < std::min(changed.y + changed.h, buf.height); ++y)
+            for (int x = std::max(changed.x, 0); x < std::min(changed.x + changed.w, buf.width); ++x)
+                mark_[static_cast<size_t>(y) * static_cast<size_t>(buf.width) + static_cast<size_t>(x)] =
+                    buf.top[y * buf.stride + x] >= mark_first_ ? 1 : 0;
+    }
+    // Tiled, every copy shows the change.
+    if (tiled_)
+        viewport()->update();
+    else
+        viewport()->update(view_rect_of(changed));
 }
 
-int PreviewWidget::shown_width() const { return aligned_ ? canvas_w_ : picture_.width(); }
+int PreviewWidget::shown_width() const
+{
+    return tiled_ ? picture_.width() * 3 : aligned_ ? canvas_w_ : picture_.width();
+}
 
-int PreviewWidget::shown_height() const { return aligned_ ? canvas_h_ : picture_.height(); }
+int PreviewWidget::shown_height() const
+{
+    return tiled_ ? picture_.height() * 3 : aligned_ ? canvas_h_ : picture_.height();
+}
 
-PreviewPoint PreviewWidget::frame_offset() const { return aligned_ ? frame_at_ : PreviewPoint{}; }
+PreviewPoint PreviewWidget::frame_offset() const
+{
+    // Tiled, the frame itself is the middle copy.
+    return tiled_ ? PreviewPoint{picture_.width(), picture_.height()} : aligned_ ? frame_at_ : PreviewPoint{};
+}
 
 PreviewPlacement PreviewWidget::placement_at(float zoom) const
 {
@@ -252,7 +365,7 @@ void PreviewWidget::read_canvas()
     frame_at_ = canvas_origin_ = {};
     const Source s = source_ ? source_() : Source{};
     int index = 0, count = 0;
-    if (!options().align_frames || picture_.isNull() || !frame_of(s, &index, &count))
+    if (!options().align_frames || tiled_ || picture_.isNull() || !frame_of(s, &index, &count))
         return;
     const Group &g = s.animation->groups[s.group];
     std::vector<PreviewFrameBox> boxes(static_cast<size_t>(count));
@@ -408,6 +521,11 @@ void PreviewWidget::paint_into(QPainter &painter, const QRect &area) const
         paint.grid = shown.grid;
         paint.zoom = preview_zoom;
         paint.empty = WORKSPACE_COLOUR.rgb();
+        paint.tiled = tiled_;
+        if (!mark_.empty())
+            paint.mark = mark_.data();
+        if (!under_.isNull() && under_.size() == picture_.size() && under_.bytesPerLine() == picture_.bytesPerLine())
+            paint.under = reinterpret_cast<const uint32_t *>(under_.constBits());
         const PreviewImage frame{reinterpret_cast<const uint32_t *>(picture_.constBits()), picture_.width(),
                                  picture_.height(), static_cast<int>(picture_.bytesPerLine() / 4)};
         if (shown_.size() != QSize(part.w, part.h))
@@ -427,8 +545,10 @@ void PreviewWidget::paint_into(QPainter &painter, const QRect &area) const
     }
     if (origin_mode) {
         // Aligned, every origin lies on the canvas's common point.
-        const PreviewPoint c = aligned_ ? preview_crosshair(p, preview_zoom, canvas_origin_.x, canvas_origin_.y)
-                                        : preview_crosshair(p, preview_zoom, origin_x_, origin_y_);
+        const PreviewPoint at_frame = frame_offset();
+        const PreviewPoint c =
+            aligned_ ? preview_crosshair(p, preview_zoom, canvas_origin_.x, canvas_origin_.y)
+                     : preview_crosshair(p, preview_zoom, origin_x_ + at_frame.x, origin_y_ + at_frame.y);
         painter.setPen(QPen(Qt::black, 0));
         painter.drawLine(c.x, 0, c.x, ch);
         painter.drawLine(0, c.y, cw, c.y);

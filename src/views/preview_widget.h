@@ -16,6 +16,7 @@
 #include <QImage>
 
 #include <functional>
+#include <vector>
 
 #include "plugins/vorn_plugin.h"
 #include "views/logic/paint_session.h"
@@ -41,6 +42,10 @@ public:
         bool checkerboard = false;
         bool grid = false;
         bool align_frames = false;
+        bool fullbright_pixels = false; // marked, and counted in the status bar
+        bool tiled = false;             // 3 x 3 copies; clicks reach the middle one
+        bool onion_skin = false;        // the previous and next frames under the frame
+        int onion_opacity = 30;         // percent
     };
     void set_options(std::function<Options()> options) { options_ = std::move(options); }
     // Called with the picture pixel of an origin click.
@@ -122,6 +127,12 @@ private:
     // Reads the current frame's origin into origin_x_/origin_y_ ((0, 0)
     // without a frame).
     void read_origin();
+    // What the game shows beside the colours, made with the picture: the
+    // frame through Game Lighting's colormap, the fullbright mask, the onion
+    // skin. A status text for the mask.
+    void read_game_view(const Frame &frame);
+    void read_onion_skin(const Source &s, int index, int count);
+    bool tiled() const { return tiled_; }
     Options options() const { return options_ ? options_() : Options{}; }
     bool painting_enabled() const;
     // The frame pixel under viewport point `at` (outside the frame too).
@@ -137,6 +148,13 @@ private:
     std::function<bool()> document_free_;
     std::function<void()> on_zoomed_;
     PaintHooks paint_;
+    bool tiled_ = false;               // the picture is shown 3 x 3 times
+    bool lit_ = false;                 // picture_ shows the frame through lit_palette_
+    uint8_t lit_palette_[1024] = {};
+    std::vector<uint8_t> mark_;        // one byte per picture pixel: fullbright
+    int mark_first_ = 256;             // the first fullbright index of the marked frame
+    size_t fullbrights_ = 0;
+    QImage under_;                     // the onion skin, or null
     int paint_button_ = -1;   // the button of the stroke in progress, -1 for none
     PaintRect shown_selection_; // the selection as last outlined
     QImage picture_; // RGBA8888 copy of the frame as last refreshed

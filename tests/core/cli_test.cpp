@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <filesystem>
 #include <cstdio>
 #include <string>
@@ -72,8 +73,12 @@ TEST_F(CliTest, InfoJsonDescribesFramesAndHashesPixels)
     file_load(path.c_str(), &anim);
     ASSERT_EQ(anim.group_count, 1);
     const std::vector<uint8_t> raw = raw_of(anim.groups[0].frames[0].image);
+    // The status bar's palette is Quake's: its last 32 entries glow.
+    const auto fullbrights = std::count_if(raw.begin(), raw.end(), [](uint8_t index) { return index >= 224; });
+    ASSERT_GT(fullbrights, 0);
     const std::string expected_frame =
         "{\"width\":320,\"height\":24,\"image_type\":8,\"palette_entries\":256,\"palette_type\":24,"
+        "\"fullbright_pixels\":" + std::to_string(fullbrights) + ","
         "\"pixels_sha256\":\"" + sha256_hex(raw.data(), raw.size()) + "\",\"properties\":["
         "{\"name\":\"Duration\",\"type\":1,\"value\":0.0},"
         "{\"name\":\"Origin X\",\"type\":0,\"value\":160},"

@@ -54,6 +54,26 @@ void toggle(CommandHost &host, int32_t &option, int command)
 
 void view_checkerboard(CommandHost &host) { toggle(host, settings().checkerboard, IDM_CHECKERBOARD); }
 
+void view_fullbright_pixels(CommandHost &host) { toggle(host, settings().fullbright_pixels, IDM_FULLBRIGHT_PIXELS); }
+
+void view_tiled(CommandHost &host) { toggle(host, settings().tiled, IDM_TILED); }
+
+void view_onion_skin(CommandHost &host) { toggle(host, settings().onion_skin, IDM_ONION_SKIN); }
+
+void view_game_lighting(CommandHost &host)
+{
+    GameLighting lighting = game_lighting();
+    lighting.level = settings().light_level;
+    // Opening the dialog is asking for the light: it comes up switched on.
+    lighting.on = true;
+    if (editor_host().ask_game_lighting(lighting)) {
+        game_lighting() = lighting;
+        settings().light_level = lighting.level;
+    }
+    host.set_checked(IDM_GAME_LIGHTING, game_lighting().on);
+    doc_view().preview_refresh();
+}
+
 void view_pixel_grid(CommandHost &host) { toggle(host, settings().pixel_grid, IDM_PIXEL_GRID); }
 
 void view_align_frames(CommandHost &host) { toggle(host, settings().align_frames, IDM_ALIGN_FRAMES); }

@@ -14,6 +14,12 @@ void view_zoom_100(CommandHost &host);
 void view_zoom_fit(CommandHost &host);
 // View options kept in the settings.
 void view_checkerboard(CommandHost &host);
+// How the game shows the frame: fullbright pixels marked, the frame tiled
+// 3 x 3, the neighbouring frames under it, the game's light.
+void view_fullbright_pixels(CommandHost &host);
+void view_tiled(CommandHost &host);
+void view_onion_skin(CommandHost &host);
+void view_game_lighting(CommandHost &host);
 void view_pixel_grid(CommandHost &host);
 void view_align_frames(CommandHost &host);
 void view_zoom_fit_on_open(CommandHost &host);

@@ -132,3 +132,9 @@ inline constexpr int IDM_SELECT_ALL = 41070;
 inline constexpr int IDM_DESELECT = 41071;
 inline constexpr int IDM_PALETTE_PANEL = 41072; // View menu toggle
 inline constexpr int IDM_SWAP_VALUES = 41073;
+
+// How the game shows the frame (41080..41089)
+inline constexpr int IDM_FULLBRIGHT_PIXELS = 41080; // View menu toggle
+inline constexpr int IDM_GAME_LIGHTING = 41081;
+inline constexpr int IDM_TILED = 41082;             // View menu toggle, Ctrl+T
+inline constexpr int IDM_ONION_SKIN = 41083;        // View menu toggle

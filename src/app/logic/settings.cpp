@@ -1,5 +1,6 @@
 #include "app/logic/settings.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -98,6 +99,11 @@ void load_settings_from(const std::string &path)
     s.group_browser = ini.get_int(SETTINGS_SECTION, "GroupBrowser", defaults.group_browser);
     s.frame_strip = ini.get_int(SETTINGS_SECTION, "FrameStrip", defaults.frame_strip);
     s.palette_panel = ini.get_int(SETTINGS_SECTION, "PalettePanel", defaults.palette_panel);
+    s.fullbright_pixels = ini.get_int(SETTINGS_SECTION, "FullbrightPixels", defaults.fullbright_pixels);
+    s.tiled = ini.get_int(SETTINGS_SECTION, "Tiled", defaults.tiled);
+    s.onion_skin = ini.get_int(SETTINGS_SECTION, "OnionSkin", defaults.onion_skin);
+    s.onion_opacity = std::clamp(ini.get_int(SETTINGS_SECTION, "OnionOpacity", defaults.onion_opacity), 0, 100);
+    s.light_level = std::clamp(ini.get_int(SETTINGS_SECTION, "LightLevel", defaults.light_level), 0, 63);
     // Read, never written: a limit the user raised on purpose stays in the
     // file as it is (save keeps keys it does not know).
     std::string most_pixels;
@@ -155,6 +161,11 @@ void save_settings_to(const std::string &path)
     put("GroupBrowser", s.group_browser);
     put("FrameStrip", s.frame_strip);
     put("PalettePanel", s.palette_panel);
+    put("FullbrightPixels", s.fullbright_pixels);
+    put("Tiled", s.tiled);
+    put("OnionSkin", s.onion_skin);
+    put("OnionOpacity", s.onion_opacity);
+    put("LightLevel", s.light_level);
     put("ZoomFitOnOpen", s.zoom_fit_on_open);
     // One path per line: a name holding a line break cannot be kept, and
     // blanks at either end would be trimmed away when read back.

@@ -28,13 +28,19 @@ struct Settings {
 
     // The editor's view options, kept as further keys of the same section
     // ("Checkerboard", "PixelGrid", "AlignFrames", "GroupBrowser",
-    // "FrameStrip", "PalettePanel", "ZoomFitOnOpen").
+    // "FrameStrip", "PalettePanel", "ZoomFitOnOpen", "FullbrightPixels",
+    // "Tiled", "OnionSkin", "OnionOpacity", "LightLevel").
     int32_t checkerboard = 1;  // transparent pixels drawn over a checkerboard
     int32_t pixel_grid = 0;    // a grid between pixels at high zoom
     int32_t align_frames = 0;  // frames drawn with their origins on one point
     int32_t group_browser = 0; // the group browser panel shown
     int32_t frame_strip = 1;   // the frame strip shown (for groups of several frames)
     int32_t palette_panel = 1; // the palette panel of the paint tools shown
+    int32_t fullbright_pixels = 0; // fullbright pixels marked over the frame
+    int32_t tiled = 0;             // the frame drawn 3 x 3 times to show its seams
+    int32_t onion_skin = 0;        // the previous and next frames drawn faintly under it
+    int32_t onion_opacity = 30;    // their opacity, percent
+    int32_t light_level = 32;      // Game Lighting's level: 0 brightest, 63 dark; 32 a normally lit wall
     // "MaxPixels": the most pixels an image read from a file may have (0:
     // the default); read at start-up, never written.
     uint64_t max_pixels = 0;

@@ -41,6 +41,7 @@ bool EditorHost::choose_color(uint32_t &, int32_t *) { return false; }
 bool EditorHost::ask_colormap_parameters(int32_t &, float &) { return false; }
 bool EditorHost::show_resize_dialog(int, int, bool, ResizeChoice &) { return false; }
 void EditorHost::show_image_information(const std::string &) {}
+bool EditorHost::ask_game_lighting(GameLighting &) { return false; }
 bool EditorHost::put_clipboard_image(uint32_t) { return false; }
 bool EditorHost::get_clipboard_image(uint32_t) { return false; }
 bool EditorHost::open_in_browser(const std::string &) { return false; }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/scanner.h"
+#include "views/logic/game_lighting.h"
 #include "views/logic/resize_logic.h"
 
 struct PropertyList;
@@ -72,6 +73,8 @@ public:
     virtual bool show_resize_dialog(int width, int height, bool indexed, ResizeChoice &choice);
     // The Image Information dialog showing `text` (lines end in "\r\n").
     virtual void show_image_information(const std::string &text);
+    // The Game Lighting dialog on `lighting`: true with the user's choice.
+    virtual bool ask_game_lighting(GameLighting &lighting);
 
     // The clipboard: a copy of image-library image `image` put on it, or
     // `image` replaced by the clipboard's image. False when nothing was

@@ -160,7 +160,7 @@ bool colormap_dialog_accept(const std::string &fullbrights_text, const std::stri
 
 bool palette_editor_generate_colormap(const uint8_t *colors)
 {
-    int32_t fullbrights = COLORMAP_DEFAULT_FULLBRIGHTS;
+    int32_t fullbrights = fullbright_count();
     float range = COLORMAP_DEFAULT_RANGE;
     if (!editor_host().ask_colormap_parameters(fullbrights, range) || fullbrights < 0)
         return false;
@@ -182,6 +182,8 @@ bool palette_editor_generate_colormap(const uint8_t *colors)
         return false;
     }
     written_colormap() = path;
+    // The fullbright range the views mark follows the colormap made last.
+    fullbright_count() = fullbrights;
     platform().set_status_text(colormap_written_text(path));
     return true;
 }

@@ -223,6 +223,15 @@ uint32_t grid_word(uint32_t word)
     return 0xFF000000u | (mix(r) << 16) | (mix(g) << 8) | mix(b);
 }
 
+// The fullbright mark: magenta, which no Quake palette colour is close to.
+constexpr uint32_t MARK_COLOUR = 0xFFFF00FFu;
+// A marked pixel too small to hatch: halfway to magenta.
+inline uint32_t mark_word(uint32_t word)
+{
+    const uint32_t r = (word >> 16) & 0xFF, g = (word >> 8) & 0xFF, b = word & 0xFF;
+    return 0xFF000000u | (((r + 255) / 2) << 16) | ((g / 2) << 8) | ((b + 255) / 2);
+}
+
 // One axis of the composition: for each client position, the frame pixel
 // it shows (-1 outside the frame), its checkerboard parity and whether a
 // grid line runs there.
@@ -233,7 +242,7 @@ struct AxisMap {
 };
 
 AxisMap map_axis(int first, int count, int start, int zoomed, int canvas_side, int frame_at, int frame_side,
-                 bool grid)
+                 bool grid, bool tiled)
 {
     AxisMap m;
     m.source.resize(static_cast<size_t>(count));
@@ -242,14 +251,23 @@ AxisMap map_axis(int first, int count, int start, int zoomed, int canvas_side, i
     const auto canvas_pixel = [&](int64_t d) {
         return std::clamp<int64_t>(d * canvas_side / zoomed, 0, canvas_side - 1) - frame_at;
     };
+    // Tiled, every canvas pixel shows the frame pixel it falls on when the
+    // frame repeats from its place.
+    const auto wrap = [&](int64_t fx) {
+        if (!tiled || frame_side <= 0)
+            return fx;
+        const int64_t r = fx % frame_side;
+        return r < 0 ? r + frame_side : r;
+    };
     for (int i = 0; i < count; ++i) {
         const int64_t d = static_cast<int64_t>(first) + i - start; // >= 0 inside the drawn canvas
-        const int64_t fx = canvas_pixel(d);
+        const int64_t unwrapped = canvas_pixel(d);
+        const int64_t fx = wrap(unwrapped);
         const bool inside = fx >= 0 && fx < frame_side;
         m.source[static_cast<size_t>(i)] = inside ? static_cast<int>(fx) : -1;
         m.parity[static_cast<size_t>(i)] = static_cast<uint8_t>((d / PREVIEW_CHECKER_SIZE) & 1);
-        if (grid && inside && fx > 0 && d > 0)
-            m.line[static_cast<size_t>(i)] = canvas_pixel(d - 1) != fx ? 1 : 0;
+        if (grid && inside && (tiled ? unwrapped + frame_at > 0 : fx > 0) && d > 0)
+            m.line[static_cast<size_t>(i)] = canvas_pixel(d - 1) != unwrapped ? 1 : 0;
     }
     return m;
 }
@@ -267,8 +285,10 @@ void preview_compose_part(const PreviewImage &frame, int frame_x, int frame_y, i
     const bool has_frame = frame.pixels && frame.w > 0 && frame.h > 0 && frame.stride >= frame.w;
     const bool grid = paint.grid && paint.zoom >= PREVIEW_GRID_MIN_ZOOM;
     const AxisMap columns =
-        map_axis(part.x, part.w, place.x0, place.dw, canvas_w, frame_x, has_frame ? frame.w : 0, grid);
-    const AxisMap rows = map_axis(part.y, part.h, place.y0, place.dh, canvas_h, frame_y, has_frame ? frame.h : 0, grid);
+        map_axis(part.x, part.w, place.x0, place.dw, canvas_w, frame_x, has_frame ? frame.w : 0, grid, paint.tiled);
+    const AxisMap rows =
+        map_axis(part.y, part.h, place.y0, place.dh, canvas_h, frame_y, has_frame ? frame.h : 0, grid, paint.tiled);
+    const bool hatch = paint.zoom >= PREVIEW_HATCH_MIN_ZOOM;
     const uint32_t checker[2] = {preview_grey_word(PREVIEW_CHECKER_LIGHT), preview_grey_word(PREVIEW_CHECKER_DARK)};
     const uint32_t empty = paint.empty | 0xFF000000u;
     for (int j = 0; j < part.h; ++j) {
@@ -282,9 +302,12 @@ void preview_compose_part(const PreviewImage &frame, int frame_x, int frame_y, i
             continue;
         }
         const uint32_t *row = frame.pixels + static_cast<int64_t>(sy) * frame.stride;
+        const uint32_t *under = paint.under ? paint.under + static_cast<int64_t>(sy) * frame.stride : nullptr;
         for (int i = 0; i < part.w; ++i) {
             const int sx = columns.source[static_cast<size_t>(i)];
             uint32_t word = sx >= 0 ? row[sx] : 0;
+            if (under && sx >= 0 && (word & ALPHA_MASK) == 0 && (under[sx] & ALPHA_MASK) != 0)
+                word = under[sx];
             if (sx < 0 && !paint.checkerboard)
                 word = empty;
             else if (paint.checkerboard && (word & ALPHA_MASK) == 0)
@@ -292,6 +315,20 @@ void preview_compose_part(const PreviewImage &frame, int frame_x, int frame_y, i
             else
                 word = opaque_word(word);
             target[i] = word;
+        }
+        if (paint.mark) {
+            const uint8_t *marks = paint.mark + static_cast<int64_t>(sy) * frame.w;
+            const int64_t y = static_cast<int64_t>(part.y) + j;
+            for (int i = 0; i < part.w; ++i) {
+                const int sx = columns.source[static_cast<size_t>(i)];
+                if (sx < 0 || !marks[sx])
+                    continue;
+                // A diagonal hatch fixed to the view: every fourth line.
+                if (!hatch)
+                    target[i] = mark_word(target[i]);
+                else if (((static_cast<int64_t>(part.x) + i + y) & 3) == 0)
+                    target[i] = MARK_COLOUR;
+            }
         }
         if (grid) {
             if (rows.line[static_cast<size_t>(j)]) {

@@ -136,7 +136,21 @@ struct PreviewPaint {
     bool grid = false;         // lines between picture pixels (from PREVIEW_GRID_MIN_ZOOM)
     float zoom = 1.0f;
     uint32_t empty = 0; // 0xRRGGBB of canvas outside the frame without the checkerboard
+    // One byte per frame pixel (rows of the frame's width, top first), or
+    // null: the pixels marked non-zero (fullbright ones) are hatched in
+    // magenta from zoom 4, tinted magenta below it.
+    const uint8_t *mark = nullptr;
+    // The frame repeated across the whole canvas from its place in it, so
+    // that its seams show (the tiled view: a canvas of 3 x 3 frames with
+    // the frame in the middle).
+    bool tiled = false;
+    // Words of the frame's size and stride, or null: where the frame is
+    // transparent and the word here is not, the word is drawn instead (the
+    // onion skin: the neighbouring frames, faint).
+    const uint32_t *under = nullptr;
 };
+// From this zoom the marks are hatched rather than tinted.
+inline constexpr float PREVIEW_HATCH_MIN_ZOOM = 4.0f;
 // An opaque grey as written by the compositing: 0xFF, then level three times.
 uint32_t preview_grey_word(uint8_t level);
 

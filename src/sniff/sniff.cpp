@@ -127,6 +127,8 @@ bool sniff_sprite32(ByteReader in)
 
 bool sniff_wad2(ByteReader in) { return starts_with(in, "WAD2", 4); }
 
+bool sniff_wad3(ByteReader in) { return starts_with(in, "WAD3", 4); }
+
 bool sniff_bmp(ByteReader in) { return starts_with(in, "BM", 2); }
 
 bool sniff_bmp_header(ByteReader in, BmpHeader &header)
@@ -181,7 +183,7 @@ std::string sniff_foreign_content(ByteReader in)
             return "a sprite of version " + std::to_string(version) + ", which Vorn cannot read";
         return "a sprite";
     }
-    if (starts_with(in, "WAD3", 4))
+    if (sniff_wad3(in))
         return "a Half-Life WAD3 archive";
     if (sniff_wad2(in))
         return "a Quake WAD2 archive";

@@ -18,6 +18,7 @@ bool sniff_sprite(ByteReader in);
 bool sniff_sprite32(ByteReader in);
 // A Quake WAD2 archive ("WAD2").
 bool sniff_wad2(ByteReader in);
+bool sniff_wad3(ByteReader in);
 
 // A description such as "a Quake model" or "a Half-Life WAD3 archive" for
 // bytes that are no image the program reads under another name; empty when

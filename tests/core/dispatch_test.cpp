@@ -140,17 +140,17 @@ TEST(FormatTableRows, SavesThatKeepOnlyTheFirstFrameAreKnownByTheirWriter)
         EXPECT_EQ(save_writes_first_frame_only(c.path), c.first_frame_only) << c.path;
 }
 
-TEST(FormatTableRows, FortyRowsThenAnEmptyRow)
+TEST(FormatTableRows, FortyOneRowsThenAnEmptyRow)
 {
     int rows = 0;
     while (FormatTable[rows].description)
         ++rows;
-    EXPECT_EQ(rows, 40);
+    EXPECT_EQ(rows, 41);
     EXPECT_STREQ(FormatTable[0].pattern, "*.spr32");
-    EXPECT_STREQ(FormatTable[9].description, "Multipage PCX Bitmap (*.dcx)");
-    EXPECT_STREQ(FormatTable[9].pattern, "*.cut");
-    EXPECT_EQ(FormatTable[40].load_image, nullptr);
-    EXPECT_EQ(FormatTable[40].pattern, nullptr);
+    EXPECT_STREQ(FormatTable[10].description, "Multipage PCX Bitmap (*.dcx)");
+    EXPECT_STREQ(FormatTable[10].pattern, "*.cut");
+    EXPECT_EQ(FormatTable[41].load_image, nullptr);
+    EXPECT_EQ(FormatTable[41].pattern, nullptr);
 }
 
 TEST(FormatTableRows, ContentChecksKnowTheirOwnFormatsFiles)
@@ -165,6 +165,7 @@ TEST(FormatTableRows, ContentChecksKnowTheirOwnFormatsFiles)
         {"32-bit sprite", {'I', 'D', 'S', 'P', 32, 0, 0, 0}, {"*.spr32", "*.spr"}},
         {"sprite of an unknown version", {'I', 'D', 'S', 'P', 3, 0, 0, 0}, {}},
         {"WAD2", read_bytes(data_path("wad/openquartzplus_newbase.wad")), {"*.wad"}},
+        {"WAD3", {'W', 'A', 'D', '3', 0, 0, 0, 0}, {"*.wad"}},
         {"PNG", read_bytes(data_path("images/pngsuite_basn3p08.png")), {}},
         {"three bytes", {'I', 'D', 'S'}, {}},
     };
@@ -388,7 +389,7 @@ TEST_F(DispatchTest, QuakeNamesOnOtherContentSayWhatTheFileIsInOneMessage)
     };
     const Case cases[] = {
         {"q2.spr", bytes("IDS2", 300), " is not a Quake sprite (it is a Quake 2 sprite (IDS2), which Vorn cannot read)"},
-        {"hl.wad", bytes("WAD3", 300), " is not a Quake WAD2 archive (it is a Half-Life WAD3 archive)"},
+        {"hl.spr", bytes("WAD3", 300), " is not a Quake sprite (it is a Half-Life WAD3 archive)"},
         {"pak.wad", bytes("PACK", 300), " is not a Quake WAD2 archive (it is a Quake pak archive)"},
         {"palette.lmp", bytes("\xff\xff\xff\x7f", 768),
          " is not a Quake picture (it is a raw 768-byte palette: open it with the palette editor)"},

@@ -372,7 +372,7 @@ void sprite_set_header_properties(Animation *anim, const SpriteHeader &header)
     props_set_int(&anim->props, PROP_ORIENTATION, header.type, PROPERTY_SPRITE_TYPE);
     props_set_float(&anim->props, PROP_BEAM_LENGTH, header.beam_length);
     if (header.half_life)
-        props_set_int(&anim->props, PROP_TEXTURE_FORMAT, header.texture_format, PROPERTY_INTEGER);
+        props_set_int(&anim->props, PROP_TEXTURE_FORMAT, header.texture_format, PROPERTY_TEXTURE_FORMAT);
 }
 
 void sprite_give_up(const SpritePixels &pixels, Animation *anim, const std::string &message)

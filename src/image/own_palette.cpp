@@ -124,11 +124,10 @@ bool make_own_palette(const uint8_t *rgba, int width, int height, bool transpare
     return true;
 }
 
-bool give_bound_image_own_palette(bool transparent_last, bool dither)
+bool give_image_own_palette(uint32_t bound, bool transparent_last, bool dither)
 {
     const HostTable &h = host();
     const uint32_t scratch = h.gen_image();
-    ILuint bound = static_cast<ILuint>(ilGetInteger(IL_CUR_IMAGE));
     h.bind_image(scratch);
     bool ok = h.copy_image(bound) && h.convert_image(IMAGE_RGBA);
     const int width = h.width();

@@ -25,9 +25,9 @@ inline constexpr uint8_t TRANSPARENT_ENTRY_RGB[3] = {0, 0, 255};
 bool make_own_palette(const uint8_t *rgba, int width, int height, bool transparent_last, bool dither,
                       OwnPalette &out);
 
-// The same for the bound image (converted to RGBA first), which becomes an
-// 8-bit image holding the result. False, the image unchanged, on failure.
-bool give_bound_image_own_palette(bool transparent_last, bool dither);
+// The same for `image` (read as RGBA), which becomes an 8-bit image holding
+// the result and is left bound. False, the image unchanged, on failure.
+bool give_image_own_palette(uint32_t image, bool transparent_last, bool dither);
 
 // Whether palettes made while writing use error diffusion: off, unless an
 // OwnPaletteDithering is in force on this thread (the batch tool's

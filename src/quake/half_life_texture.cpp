@@ -64,8 +64,10 @@ bool bound_is_8bit()
 std::vector<uint8_t> palette_for_writing(uint32_t image, bool transparent, bool dither)
 {
     host().bind_image(image);
-    if (!bound_is_8bit() && !give_bound_image_own_palette(transparent, dither))
+    if (!bound_is_8bit() && !give_image_own_palette(image, transparent, dither)) {
+        host().bind_image(image);
         remap_to_palette(default_palette, 256);
+    }
     std::vector<uint8_t> palette(1025, 0);
     int count = host().palette_size();
     if (count > 256)

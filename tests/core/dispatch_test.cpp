@@ -189,21 +189,23 @@ TEST_F(DispatchTest, SavePaletteFilterIsExact)
     EXPECT_EQ(build_file_filter(FILE_OP_SAVE_PALETTE), expected);
 }
 
-TEST_F(DispatchTest, LoadImageFilterListsThirtySixPatterns)
+TEST_F(DispatchTest, LoadImageFilterListsThirtySevenPatterns)
 {
     const std::vector<std::string> parts = split_filter(build_file_filter(FILE_OP_LOAD_IMAGE));
     ASSERT_GE(parts.size(), 4u);
     EXPECT_EQ(parts[0], "Supported");
     const std::vector<std::string> patterns = split_patterns(parts[1]);
-    ASSERT_EQ(patterns.size(), 36u);
+    ASSERT_EQ(patterns.size(), 37u);
     EXPECT_EQ(patterns[0], "*.spr32");
-    EXPECT_EQ(patterns[4], "*.mip");
-    EXPECT_EQ(patterns[5], "*.bmp");
-    EXPECT_EQ(patterns[6], "*.cut");
-    EXPECT_EQ(patterns[8], "*.cut");
-    EXPECT_EQ(patterns[35], "*.xpm");
-    // Supported, its list, 36 pairs, All Files and its pattern.
-    EXPECT_EQ(parts.size(), 2u + 72u + 2u);
+    EXPECT_EQ(patterns[2], "*.wad");
+    EXPECT_EQ(patterns[3], "*.wad");
+    EXPECT_EQ(patterns[5], "*.mip");
+    EXPECT_EQ(patterns[6], "*.bmp");
+    EXPECT_EQ(patterns[7], "*.cut");
+    EXPECT_EQ(patterns[9], "*.cut");
+    EXPECT_EQ(patterns[36], "*.xpm");
+    // Supported, its list, 37 pairs, All Files and its pattern.
+    EXPECT_EQ(parts.size(), 2u + 74u + 2u);
     EXPECT_EQ(parts[parts.size() - 2], "All Files(*.*)");
     EXPECT_EQ(parts.back(), "*.*");
 }
@@ -211,7 +213,7 @@ TEST_F(DispatchTest, LoadImageFilterListsThirtySixPatterns)
 TEST_F(DispatchTest, SaveImageAndLoadPaletteFilters)
 {
     const std::vector<std::string> save = split_patterns(split_filter(build_file_filter(FILE_OP_SAVE_IMAGE))[1]);
-    const std::vector<std::string> expected_save = {"*.spr32", "*.spr", "*.wad", "*.lmp", "*.mip", "*.bmp",
+    const std::vector<std::string> expected_save = {"*.spr32", "*.spr", "*.wad", "*.wad", "*.lmp", "*.mip", "*.bmp",
                                                     "*.dds", "*.dib", "*.icb", "*.jpg", "*.jpe", "*.jpeg",
                                                     "*.pcx", "*.png", "*.pnm", "*.raw", "*.tga", "*.tif",
                                                     "*.vda", "*.vst"};

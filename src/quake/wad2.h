@@ -20,6 +20,10 @@ int32_t wad2_save(const char *path, Animation *anim);
 LoadResult wad3_read(const char *path, Animation *anim);
 int32_t wad3_save(const char *path, Animation *anim);
 
+// The save dialog's names of the two kinds, which share *.wad.
+inline constexpr const char *WAD2_DESCRIPTION = "Quake WAD2 (*.wad)";
+inline constexpr const char *WAD3_DESCRIPTION = "Half-Life WAD3 (*.wad)";
+
 // True for a document that is to be written as a WAD3.
 bool wad_document_is_half_life(const Animation *anim);
 // The format table's WAD2 writer: declines a document to be written as a

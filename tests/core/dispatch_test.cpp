@@ -140,17 +140,17 @@ TEST(FormatTableRows, SavesThatKeepOnlyTheFirstFrameAreKnownByTheirWriter)
         EXPECT_EQ(save_writes_first_frame_only(c.path), c.first_frame_only) << c.path;
 }
 
-TEST(FormatTableRows, FortyOneRowsThenAnEmptyRow)
+TEST(FormatTableRows, FortyTwoRowsThenAnEmptyRow)
 {
     int rows = 0;
     while (FormatTable[rows].description)
         ++rows;
-    EXPECT_EQ(rows, 41);
+    EXPECT_EQ(rows, 42);
     EXPECT_STREQ(FormatTable[0].pattern, "*.spr32");
-    EXPECT_STREQ(FormatTable[10].description, "Multipage PCX Bitmap (*.dcx)");
-    EXPECT_STREQ(FormatTable[10].pattern, "*.cut");
-    EXPECT_EQ(FormatTable[41].load_image, nullptr);
-    EXPECT_EQ(FormatTable[41].pattern, nullptr);
+    EXPECT_STREQ(FormatTable[11].description, "Multipage PCX Bitmap (*.dcx)");
+    EXPECT_STREQ(FormatTable[11].pattern, "*.cut");
+    EXPECT_EQ(FormatTable[42].load_image, nullptr);
+    EXPECT_EQ(FormatTable[42].pattern, nullptr);
 }
 
 TEST(FormatTableRows, ContentChecksKnowTheirOwnFormatsFiles)
@@ -213,7 +213,7 @@ TEST_F(DispatchTest, LoadImageFilterListsThirtySevenPatterns)
 TEST_F(DispatchTest, SaveImageAndLoadPaletteFilters)
 {
     const std::vector<std::string> save = split_patterns(split_filter(build_file_filter(FILE_OP_SAVE_IMAGE))[1]);
-    const std::vector<std::string> expected_save = {"*.spr32", "*.spr", "*.wad", "*.wad", "*.lmp", "*.mip", "*.bmp",
+    const std::vector<std::string> expected_save = {"*.spr32", "*.spr", "*.spr", "*.wad", "*.wad", "*.lmp", "*.mip", "*.bmp",
                                                     "*.dds", "*.dib", "*.icb", "*.jpg", "*.jpe", "*.jpeg",
                                                     "*.pcx", "*.png", "*.pnm", "*.raw", "*.tga", "*.tif",
                                                     "*.vda", "*.vst"};

@@ -13,11 +13,14 @@
 #include "document/props.h"
 #include "formats/format_table.h"
 #include "image/host_table.h"
+#include "image/quake_palette.h"
 #include "image/texture_format.h"
 #include "quake/half_life_texture.h"
+#include "quake/sprite.h"
 #include "quake/wad2.h"
 #include "support/test_support.h"
 #include "views/logic/property_editor_logic.h"
+#include "views/logic/save_type.h"
 #include "wad_builder.h"
 
 namespace {
@@ -227,6 +230,48 @@ TEST_F(Wad3, HalfLifeSpriteKeepsEachTextureFormatAndDrawsItTheGamesWay)
                                palette_of(anim.groups[0].frames[0].image).data(), drawn.data());
         EXPECT_EQ(drawn, c.drawn);
     }
+}
+
+TEST_F(Wad3, SaveTypeChoosesTheKindOfWadAndConvertingKeepsOrMatchesTheTextures)
+{
+    // WAD3 to WAD2: every texture matched to the Quake palette, and said so.
+    const std::string hl = data_path("wad3/ericw_hlwad.wad");
+    ASSERT_EQ(file_load_result(hl.c_str(), &anim).status, LoadStatus::Loaded);
+    const std::string as_wad2 = dir + "/as_wad2.wad";
+    ASSERT_TRUE(apply_save_type(&anim, as_wad2, WAD2_DESCRIPTION));
+    ASSERT_EQ(file_save(as_wad2.c_str(), &anim), 1) << ui.transcript();
+    const std::vector<uint8_t> wad2 = read_bytes(as_wad2);
+    EXPECT_EQ(std::string(wad2.begin(), wad2.begin() + 4), "WAD2");
+    for (const ParsedEntry &e : parse_directory(wad2))
+        EXPECT_EQ(e.type, 'D') << e.name;
+    ASSERT_EQ(message_texts().size(), 1u);
+    EXPECT_NE(message_texts()[0].find("8 frames were remapped by colour to the Quake palette"), std::string::npos)
+        << message_texts()[0];
+
+    // WAD2 to WAD3: the indexes kept, the Quake palette written into each.
+    anim_destroy(&anim);
+    anim_init(&anim);
+    const std::string quake = data_path("wad/openquartzplus_newbase.wad");
+    ASSERT_EQ(file_load_result(quake.c_str(), &anim).status, LoadStatus::Loaded);
+    const std::vector<uint8_t> indexes = raw_of(anim.groups[0].frames[0].image);
+    const std::string as_wad3 = dir + "/as_wad3.wad";
+    ASSERT_TRUE(apply_save_type(&anim, as_wad3, WAD3_DESCRIPTION));
+    ASSERT_EQ(file_save(as_wad3.c_str(), &anim), 1) << ui.transcript();
+    anim_destroy(&anim);
+    anim_init(&anim);
+    ASSERT_EQ(file_load_result(as_wad3.c_str(), &anim).status, LoadStatus::Loaded);
+    EXPECT_EQ(props_get_int(&anim.props, "WAD Version"), 3);
+    EXPECT_EQ(raw_of(anim.groups[0].frames[0].image), indexes);
+    const std::vector<uint8_t> palette = palette_of(anim.groups[0].frames[0].image);
+    ASSERT_EQ(palette.size(), 1024u);
+    for (int k = 0; k < 255; ++k)
+        ASSERT_EQ(std::memcmp(&palette[k * 4], &default_palette[k * 4], 3), 0) << k;
+
+    // Picking the Half-Life sprite type gives the document a texture format.
+    EXPECT_TRUE(apply_save_type(&anim, dir + "/s.spr", HALF_LIFE_SPRITE_DESCRIPTION));
+    const int at = props_find(&anim.props, "Texture Format");
+    ASSERT_GT(at, 0);
+    EXPECT_EQ(anim.props.records[at - 1].type, PROPERTY_TEXTURE_FORMAT);
 }
 
 } // namespace

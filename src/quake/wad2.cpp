@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <strings.h>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,7 @@
 #include "quake/content_sniff.h"
 #include "quake/half_life_texture.h"
 #include "image/own_palette.h"
+#include "image/texture_format.h"
 #include "quake/palette_conform.h"
 #include "quake/picture.h"
 #include "quake/quake_layout.h"
@@ -609,6 +611,20 @@ LoadResult directory_within_budget(const char *path, Archive &file, const std::v
 
 namespace {
 
+// Half-Life draws the textures of its decals.wad as decals: the palette's
+// last colour, each index its opacity. The group says so to the views (it
+// is not written to the file).
+void mark_decals(const char *path, Animation *anim)
+{
+    const char *slash = std::strrchr(path, '/');
+    if (strcasecmp(slash ? slash + 1 : path, "decals.wad") != 0)
+        return;
+    for (int g = 0; g < anim->group_count; ++g)
+        if (props_get_int(&anim->groups[g].props, PROP_ENTRY_TYPE) == ENTRY_MIP_TEXTURE)
+            props_set_int(&anim->groups[g].props, sprite_layout::PROP_TEXTURE_FORMAT, TEXTURE_INDEX_ALPHA,
+                          PROPERTY_TEXTURE_FORMAT);
+}
+
 // The reading of both kinds: their header and directory are one layout.
 LoadResult read_archive(const char *path, Animation *anim, bool half_life)
 {
@@ -708,8 +724,10 @@ LoadResult read_archive(const char *path, Animation *anim, bool half_life)
             return load_refusal(message);
         show_warning(message);
     }
-    if (half_life)
+    if (half_life) {
         props_set_int(&anim->props, PROP_WAD_VERSION, WAD_VERSION_HALF_LIFE, PROPERTY_INTEGER);
+        mark_decals(path, anim);
+    }
     return load_ok();
 }
 

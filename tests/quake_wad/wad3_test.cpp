@@ -21,6 +21,7 @@
 #include "support/test_support.h"
 #include "views/logic/property_editor_logic.h"
 #include "views/logic/save_type.h"
+#include "views/logic/texture_drawing.h"
 #include "wad_builder.h"
 
 namespace {
@@ -180,6 +181,24 @@ TEST_F(Wad3, TransparentTextureFromRgbaPutsClearPixelsAtABlue255)
             EXPECT_EQ(std::vector<uint8_t>(back.begin() + i * 4, back.begin() + i * 4 + 3),
                       std::vector<uint8_t>(rgba.begin() + i * 4, rgba.begin() + i * 4 + 3));
         }
+    }
+}
+
+TEST_F(Wad3, TexturesOfADecalsWadDrawAsDecalsAndSaveBackUnchanged)
+{
+    const std::vector<uint8_t> file = read_bytes(data_path("wad3/trenchbroom_embedded.wad"));
+    for (const char *name : {"decals.wad", "other.wad"}) {
+        SCOPED_TRACE(name);
+        anim_destroy(&anim);
+        anim_init(&anim);
+        const std::string path = dir + "/" + name;
+        write_bytes(path, file);
+        ASSERT_EQ(file_load_result(path.c_str(), &anim).status, LoadStatus::Loaded);
+        const bool decals = std::string(name) == "decals.wad";
+        EXPECT_EQ(group_texture_format(&anim, 0), decals ? TEXTURE_INDEX_ALPHA : -1);
+        const std::string saved = dir + "/saved.wad";
+        ASSERT_EQ(file_save(saved.c_str(), &anim), 1);
+        EXPECT_EQ(read_bytes(saved), file);
     }
 }
 

@@ -18,48 +18,56 @@ uint32_t rgb_key(const uint8_t *pixel)
     return static_cast<uint32_t>(pixel[0]) << 16 | static_cast<uint32_t>(pixel[1]) << 8 | pixel[2];
 }
 
-// The picture's own colours, in the order they first appear; false when
+size_t pixel_count(const OwnPalettePicture &picture)
+{
+    return static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height);
+}
+
+// The pictures' own colours, in the order they first appear; false when
 // there are more than `limit`.
-bool exact_palette(const uint8_t *rgba, size_t pixels, bool transparent_last, int limit, OwnPalette &out)
+bool exact_palette(const std::vector<OwnPalettePicture> &pictures, bool transparent_last, int limit,
+                   std::vector<std::vector<uint8_t>> &indexes, uint8_t *palette, int &count)
 {
     std::unordered_map<uint32_t, uint8_t> seen;
-    for (size_t i = 0; i < pixels; ++i) {
-        const uint8_t *pixel = rgba + i * 4;
-        if (transparent_last && is_transparent(pixel)) {
-            out.indexes[i] = 255;
-            continue;
+    for (size_t p = 0; p < pictures.size(); ++p)
+        for (size_t i = 0; i < pixel_count(pictures[p]); ++i) {
+            const uint8_t *pixel = pictures[p].rgba + i * 4;
+            if (transparent_last && is_transparent(pixel)) {
+                indexes[p][i] = 255;
+                continue;
+            }
+            const auto [at, added] = seen.try_emplace(rgb_key(pixel), static_cast<uint8_t>(seen.size()));
+            if (added) {
+                if (static_cast<int>(seen.size()) > limit)
+                    return false;
+                std::memcpy(palette + at->second * 4, pixel, 3);
+                palette[at->second * 4 + 3] = 255;
+            }
+            indexes[p][i] = at->second;
         }
-        const auto [at, added] = seen.try_emplace(rgb_key(pixel), static_cast<uint8_t>(seen.size()));
-        if (added) {
-            if (static_cast<int>(seen.size()) > limit)
-                return false;
-            std::memcpy(out.palette + at->second * 4, pixel, 3);
-            out.palette[at->second * 4 + 3] = 255;
-        }
-        out.indexes[i] = at->second;
-    }
-    out.count = static_cast<int>(seen.size());
+    count = static_cast<int>(seen.size());
     return true;
 }
 
 struct LiqFree {
     void operator()(liq_attr *p) const { liq_attr_destroy(p); }
     void operator()(liq_image *p) const { liq_image_destroy(p); }
+    void operator()(liq_histogram *p) const { liq_histogram_destroy(p); }
     void operator()(liq_result *p) const { liq_result_destroy(p); }
 };
 
-bool quantised_palette(const uint8_t *rgba, int width, int height, bool transparent_last, bool dither, int limit,
-                       OwnPalette &out)
+// A copy of the picture's pixels as the quantiser is to see them: opaque,
+// the transparent ones (for transparent_last) in the colour of the first
+// opaque pixel, so that they cost no entry.
+std::vector<uint8_t> opaque_copy(const OwnPalettePicture &picture, bool transparent_last)
 {
-    const size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height);
-    // The quantiser sees opaque pixels only: transparent ones take the
-    // colour of the first opaque pixel, so that they cost no entry.
-    std::vector<uint8_t> opaque(rgba, rgba + pixels * 4);
-    uint8_t stand_in[4] = {0, 0, 0, 255};
+    const size_t pixels = pixel_count(picture);
+    std::vector<uint8_t> opaque(picture.rgba, picture.rgba + pixels * 4);
+    uint8_t stand_in[3] = {0, 0, 0};
     if (transparent_last)
         for (size_t i = 0; i < pixels; ++i)
-            if (!is_transparent(rgba + i * 4)) {
-                std::memcpy(stand_in, rgba + i * 4, 3);
+            if (!is_transparent(picture.rgba + i * 4)) {
+                std::memcpy(stand_in, picture.rgba + i * 4, 3);
                 break;
             }
     for (size_t i = 0; i < pixels; ++i) {
@@ -68,86 +76,140 @@ bool quantised_palette(const uint8_t *rgba, int width, int height, bool transpar
             std::memcpy(pixel, stand_in, 3);
         pixel[3] = 255;
     }
+    return opaque;
+}
+
+bool quantised_palette(const std::vector<OwnPalettePicture> &pictures, bool transparent_last, bool dither, int limit,
+                       std::vector<std::vector<uint8_t>> &indexes, uint8_t *palette, int &count)
+{
     std::unique_ptr<liq_attr, LiqFree> attr(liq_attr_create());
     if (!attr || liq_set_max_colors(attr.get(), limit) != LIQ_OK)
         return false;
-    std::unique_ptr<liq_image, LiqFree> image(liq_image_create_rgba(attr.get(), opaque.data(), width, height, 0));
-    if (!image)
+    std::unique_ptr<liq_histogram, LiqFree> histogram(liq_histogram_create(attr.get()));
+    if (!histogram)
         return false;
+    // The images must outlive the result they are remapped with.
+    std::vector<std::vector<uint8_t>> copies;
+    std::vector<std::unique_ptr<liq_image, LiqFree>> images;
+    for (const OwnPalettePicture &picture : pictures) {
+        copies.push_back(opaque_copy(picture, transparent_last));
+        images.emplace_back(liq_image_create_rgba(attr.get(), copies.back().data(), picture.width, picture.height, 0));
+        if (!images.back() || liq_histogram_add_image(histogram.get(), attr.get(), images.back().get()) != LIQ_OK)
+            return false;
+    }
     liq_result *made = nullptr;
-    if (liq_image_quantize(image.get(), attr.get(), &made) != LIQ_OK || !made)
+    if (liq_histogram_quantize(histogram.get(), attr.get(), &made) != LIQ_OK || !made)
         return false;
     std::unique_ptr<liq_result, LiqFree> result(made);
     liq_set_dithering_level(result.get(), dither ? 1.0f : 0.0f);
-    if (liq_write_remapped_image(result.get(), image.get(), out.indexes.data(), pixels) != LIQ_OK)
-        return false;
-    const liq_palette *palette = liq_get_palette(result.get());
-    if (!palette)
-        return false;
-    out.count = static_cast<int>(palette->count < static_cast<unsigned>(limit) ? palette->count : limit);
-    for (int k = 0; k < out.count; ++k) {
-        out.palette[k * 4] = palette->entries[k].r;
-        out.palette[k * 4 + 1] = palette->entries[k].g;
-        out.palette[k * 4 + 2] = palette->entries[k].b;
-        out.palette[k * 4 + 3] = 255;
+    for (size_t p = 0; p < pictures.size(); ++p) {
+        if (liq_write_remapped_image(result.get(), images[p].get(), indexes[p].data(), indexes[p].size()) != LIQ_OK)
+            return false;
+        if (transparent_last)
+            for (size_t i = 0; i < indexes[p].size(); ++i)
+                if (is_transparent(pictures[p].rgba + i * 4))
+                    indexes[p][i] = 255;
     }
-    if (transparent_last)
-        for (size_t i = 0; i < pixels; ++i)
-            if (is_transparent(rgba + i * 4))
-                out.indexes[i] = 255;
+    // The palette is known once the first image has been remapped.
+    const liq_palette *chosen = liq_get_palette(result.get());
+    if (!chosen)
+        return false;
+    count = static_cast<int>(chosen->count < static_cast<unsigned>(limit) ? chosen->count : limit);
+    for (int k = 0; k < count; ++k) {
+        palette[k * 4] = chosen->entries[k].r;
+        palette[k * 4 + 1] = chosen->entries[k].g;
+        palette[k * 4 + 2] = chosen->entries[k].b;
+        palette[k * 4 + 3] = 255;
+    }
     return true;
 }
 
 } // namespace
 
-bool make_own_palette(const uint8_t *rgba, int width, int height, bool transparent_last, bool dither, OwnPalette &out)
+bool make_shared_palette(const std::vector<OwnPalettePicture> &pictures, bool transparent_last, bool dither,
+                         std::vector<std::vector<uint8_t>> &indexes, uint8_t *palette, int &count)
 {
-    out = OwnPalette{};
-    if (!rgba || width <= 0 || height <= 0)
-        return false;
-    const size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height);
-    out.indexes.assign(pixels, 0);
+    indexes.clear();
+    count = 0;
+    for (const OwnPalettePicture &picture : pictures) {
+        if (!picture.rgba || picture.width <= 0 || picture.height <= 0)
+            return false;
+        indexes.emplace_back(pixel_count(picture), 0);
+    }
     const int limit = transparent_last ? 255 : 256;
     for (int k = 0; k < 256; ++k)
-        out.palette[k * 4 + 3] = 255;
-    if (!exact_palette(rgba, pixels, transparent_last, limit, out)) {
+        std::memcpy(palette + k * 4, "\0\0\0\xff", 4);
+    if (!exact_palette(pictures, transparent_last, limit, indexes, palette, count)) {
         for (int k = 0; k < 256; ++k)
-            std::memcpy(out.palette + k * 4, "\0\0\0\xff", 4);
-        if (!quantised_palette(rgba, width, height, transparent_last, dither, limit, out))
+            std::memcpy(palette + k * 4, "\0\0\0\xff", 4);
+        if (!quantised_palette(pictures, transparent_last, dither, limit, indexes, palette, count))
             return false;
     }
     if (transparent_last) {
-        std::memcpy(out.palette + 255 * 4, TRANSPARENT_ENTRY_RGB, 3);
-        out.palette[255 * 4 + 3] = 0;
-        out.count = 256;
+        std::memcpy(palette + 255 * 4, TRANSPARENT_ENTRY_RGB, 3);
+        palette[255 * 4 + 3] = 0;
+        count = 256;
     }
     return true;
 }
 
-bool give_image_own_palette(uint32_t bound, bool transparent_last, bool dither)
+bool make_own_palette(const uint8_t *rgba, int width, int height, bool transparent_last, bool dither, OwnPalette &out)
+{
+    out = OwnPalette{};
+    std::vector<std::vector<uint8_t>> indexes;
+    if (!make_shared_palette({{rgba, width, height}}, transparent_last, dither, indexes, out.palette, out.count))
+        return false;
+    out.indexes = std::move(indexes[0]);
+    return true;
+}
+
+bool give_images_own_palette(const std::vector<uint32_t> &images, bool transparent_last, bool dither)
 {
     const HostTable &h = host();
+    // RGBA copies, so that the images stay as they are should this fail.
+    std::vector<std::vector<uint8_t>> pixels;
+    std::vector<OwnPalettePicture> pictures;
+    std::vector<bool> lower_left;
     const uint32_t scratch = h.gen_image();
-    h.bind_image(scratch);
-    bool ok = h.copy_image(bound) && h.convert_image(IMAGE_RGBA);
-    const int width = h.width();
-    const int height = h.height();
-    OwnPalette made;
-    ok = ok && make_own_palette(h.get_data(), width, height, transparent_last, dither, made);
+    bool ok = true;
+    for (uint32_t image : images) {
+        h.bind_image(image);
+        lower_left.push_back(h.origin_is_lower_left() != 0);
+        h.bind_image(scratch);
+        ok = h.copy_image(image) && h.convert_image(IMAGE_RGBA) && h.get_data();
+        if (!ok)
+            break;
+        const size_t bytes = static_cast<size_t>(h.width()) * static_cast<size_t>(h.height()) * 4;
+        pixels.emplace_back(h.get_data(), h.get_data() + bytes);
+        pictures.push_back({nullptr, h.width(), h.height()});
+    }
     h.delete_image(scratch);
-    h.bind_image(bound);
-    if (!ok)
+    for (size_t k = 0; ok && k < pictures.size(); ++k)
+        pictures[k].rgba = pixels[k].data();
+    std::vector<std::vector<uint8_t>> indexes;
+    uint8_t palette[1024];
+    int count = 0;
+    if (!ok || !make_shared_palette(pictures, transparent_last, dither, indexes, palette, count))
         return false;
-    const bool lower_left = h.origin_is_lower_left() != 0;
-    ilTexImage(static_cast<ILuint>(width), static_cast<ILuint>(height), 1, 1, IL_COLOUR_INDEX, IL_UNSIGNED_BYTE,
-               made.indexes.data());
-    // The copy was converted with the image's own row order.
-    if (lower_left)
-        ilRegisterOrigin(IL_ORIGIN_LOWER_LEFT);
-    else
-        h.set_upper_left_origin();
-    h.set_palette(made.palette, 256);
+    for (size_t k = 0; k < images.size(); ++k) {
+        h.bind_image(images[k]);
+        ilTexImage(static_cast<ILuint>(pictures[k].width), static_cast<ILuint>(pictures[k].height), 1, 1,
+                   IL_COLOUR_INDEX, IL_UNSIGNED_BYTE, indexes[k].data());
+        // The copy was converted in the image's own row order.
+        if (lower_left[k])
+            ilRegisterOrigin(IL_ORIGIN_LOWER_LEFT);
+        else
+            h.set_upper_left_origin();
+        h.set_palette(palette, 256);
+    }
     return true;
+}
+
+bool give_image_own_palette(uint32_t image, bool transparent_last, bool dither)
+{
+    const bool ok = give_images_own_palette({image}, transparent_last, dither);
+    host().bind_image(image);
+    return ok;
 }
 
 namespace {

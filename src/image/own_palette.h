@@ -25,9 +25,22 @@ inline constexpr uint8_t TRANSPARENT_ENTRY_RGB[3] = {0, 0, 255};
 bool make_own_palette(const uint8_t *rgba, int width, int height, bool transparent_last, bool dither,
                       OwnPalette &out);
 
+// One palette for several pictures (a sprite's frames), chosen from all
+// their pixels as above; `indexes` receives each picture's indexes and
+// `palette` 256 RGBA entries, of which `count` are chosen.
+struct OwnPalettePicture {
+    const uint8_t *rgba;
+    int width;
+    int height;
+};
+bool make_shared_palette(const std::vector<OwnPalettePicture> &pictures, bool transparent_last, bool dither,
+                         std::vector<std::vector<uint8_t>> &indexes, uint8_t *palette, int &count);
+
 // The same for `image` (read as RGBA), which becomes an 8-bit image holding
 // the result and is left bound. False, the image unchanged, on failure.
 bool give_image_own_palette(uint32_t image, bool transparent_last, bool dither);
+// The same for several images, which share the palette made for them all.
+bool give_images_own_palette(const std::vector<uint32_t> &images, bool transparent_last, bool dither);
 
 // Whether palettes made while writing use error diffusion: off, unless an
 // OwnPaletteDithering is in force on this thread (the batch tool's

@@ -251,6 +251,45 @@ TEST_F(Wad3, HalfLifeSpriteKeepsEachTextureFormatAndDrawsItTheGamesWay)
     }
 }
 
+TEST_F(Wad3, HalfLifeSpriteFromTrueColourFramesSharesAPaletteOfItsOwn)
+{
+    // Two frames of different colours; the second has clear pixels.
+    props_set_int(&anim.props, "Texture Format", TEXTURE_ALPHA_TEST, PROPERTY_TEXTURE_FORMAT);
+    Group *g = anim_add_group(&anim, NO_GROUP_NAME);
+    std::vector<std::vector<uint8_t>> frames;
+    for (int f = 0; f < 2; ++f) {
+        std::vector<uint8_t> rgba;
+        for (int i = 0; i < 16; ++i) {
+            const uint8_t px[4] = {static_cast<uint8_t>(f * 100 + i), 60, 90, f == 1 && i % 3 == 0 ? uint8_t(0) : uint8_t(255)};
+            rgba.insert(rgba.end(), px, px + 4);
+        }
+        const int k = group_append_frame(g);
+        host().bind_image(g->frames[k].image);
+        set_rgba_pixels(4, 4, rgba);
+        frames.push_back(rgba);
+    }
+    const std::string path = dir + "/made.spr";
+    ASSERT_EQ(file_save(path.c_str(), &anim), 1) << ui.transcript();
+    anim_destroy(&anim);
+    anim_init(&anim);
+    ASSERT_EQ(file_load_result(path.c_str(), &anim).status, LoadStatus::Loaded);
+    ASSERT_EQ(anim.groups[0].frame_count, 2);
+    for (int f = 0; f < 2; ++f) {
+        const std::vector<uint8_t> indexes = raw_of(anim.groups[0].frames[f].image);
+        const std::vector<uint8_t> palette = palette_of(anim.groups[0].frames[f].image);
+        ASSERT_EQ(palette.size(), 1024u);
+        for (size_t i = 0; i < 16; ++i) {
+            const uint8_t *source = &frames[f][i * 4];
+            if (source[3] == 0) {
+                EXPECT_EQ(indexes[i], 255) << f << " " << i;
+            } else {
+                ASSERT_NE(indexes[i], 255) << f << " " << i;
+                EXPECT_EQ(std::memcmp(&palette[indexes[i] * 4], source, 3), 0) << f << " " << i;
+            }
+        }
+    }
+}
+
 TEST_F(Wad3, SaveTypeChoosesTheKindOfWadAndConvertingKeepsOrMatchesTheTextures)
 {
     // WAD3 to WAD2: every texture matched to the Quake palette, and said so.

@@ -196,6 +196,7 @@ TEST_F(Wad3, TexturesOfADecalsWadDrawAsDecalsAndSaveBackUnchanged)
         ASSERT_EQ(file_load_result(path.c_str(), &anim).status, LoadStatus::Loaded);
         const bool decals = std::string(name) == "decals.wad";
         EXPECT_EQ(group_texture_format(&anim, 0), decals ? TEXTURE_INDEX_ALPHA : -1);
+        EXPECT_EQ(frame_palette_note(&anim, 0), " (own palette)");
         const std::string saved = dir + "/saved.wad";
         ASSERT_EQ(file_save(saved.c_str(), &anim), 1);
         EXPECT_EQ(read_bytes(saved), file);

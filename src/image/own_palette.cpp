@@ -163,13 +163,14 @@ bool make_own_palette(const uint8_t *rgba, int width, int height, bool transpare
     return true;
 }
 
-bool give_images_own_palette(const std::vector<uint32_t> &images, bool transparent_last, bool dither)
+namespace {
+
+// RGBA copies of the images (so that they stay as they are should what is
+// made of them fail), each with its row order; false when one cannot be read.
+bool rgba_copies(const std::vector<uint32_t> &images, std::vector<std::vector<uint8_t>> &pixels,
+                 std::vector<OwnPalettePicture> &pictures, std::vector<bool> &lower_left)
 {
     const HostTable &h = host();
-    // RGBA copies, so that the images stay as they are should this fail.
-    std::vector<std::vector<uint8_t>> pixels;
-    std::vector<OwnPalettePicture> pictures;
-    std::vector<bool> lower_left;
     const uint32_t scratch = h.gen_image();
     bool ok = true;
     for (uint32_t image : images) {
@@ -186,15 +187,19 @@ bool give_images_own_palette(const std::vector<uint32_t> &images, bool transpare
     h.delete_image(scratch);
     for (size_t k = 0; ok && k < pictures.size(); ++k)
         pictures[k].rgba = pixels[k].data();
-    std::vector<std::vector<uint8_t>> indexes;
-    uint8_t palette[1024];
-    int count = 0;
-    if (!ok || !make_shared_palette(pictures, transparent_last, dither, indexes, palette, count))
-        return false;
+    return ok;
+}
+
+// Makes each image 8-bit with its indexes and the shared palette.
+void set_indexed_images(const std::vector<uint32_t> &images, const std::vector<OwnPalettePicture> &pictures,
+                        const std::vector<bool> &lower_left, const std::vector<std::vector<uint8_t>> &indexes,
+                        const uint8_t *palette)
+{
+    const HostTable &h = host();
     for (size_t k = 0; k < images.size(); ++k) {
         h.bind_image(images[k]);
         ilTexImage(static_cast<ILuint>(pictures[k].width), static_cast<ILuint>(pictures[k].height), 1, 1,
-                   IL_COLOUR_INDEX, IL_UNSIGNED_BYTE, indexes[k].data());
+                   IL_COLOUR_INDEX, IL_UNSIGNED_BYTE, const_cast<uint8_t *>(indexes[k].data()));
         // The copy was converted in the image's own row order.
         if (lower_left[k])
             ilRegisterOrigin(IL_ORIGIN_LOWER_LEFT);
@@ -202,6 +207,55 @@ bool give_images_own_palette(const std::vector<uint32_t> &images, bool transpare
             h.set_upper_left_origin();
         h.set_palette(palette, 256);
     }
+}
+
+} // namespace
+
+bool give_images_own_palette(const std::vector<uint32_t> &images, bool transparent_last, bool dither)
+{
+    std::vector<std::vector<uint8_t>> pixels;
+    std::vector<OwnPalettePicture> pictures;
+    std::vector<bool> lower_left;
+    std::vector<std::vector<uint8_t>> indexes;
+    uint8_t palette[1024];
+    int count = 0;
+    if (!rgba_copies(images, pixels, pictures, lower_left)
+        || !make_shared_palette(pictures, transparent_last, dither, indexes, palette, count))
+        return false;
+    set_indexed_images(images, pictures, lower_left, indexes, palette);
+    return true;
+}
+
+bool give_images_opacity_palette(const std::vector<uint32_t> &images)
+{
+    std::vector<std::vector<uint8_t>> pixels;
+    std::vector<OwnPalettePicture> pictures;
+    std::vector<bool> lower_left;
+    if (!rgba_copies(images, pixels, pictures, lower_left))
+        return false;
+    std::vector<std::vector<uint8_t>> indexes;
+    double sum[3] = {0, 0, 0};
+    double weight = 0;
+    for (const OwnPalettePicture &picture : pictures) {
+        indexes.emplace_back(pixel_count(picture), 0);
+        for (size_t i = 0; i < pixel_count(picture); ++i) {
+            const uint8_t *px = picture.rgba + i * 4;
+            // Rec. 601 brightness, as the game's tools take it.
+            const double opacity = (0.299 * px[0] + 0.587 * px[1] + 0.114 * px[2]) * px[3] / 255.0;
+            indexes.back()[i] = static_cast<uint8_t>(opacity + 0.5);
+            for (int c = 0; c < 3; ++c)
+                sum[c] += px[c] * opacity;
+            weight += opacity;
+        }
+    }
+    uint8_t palette[1024];
+    for (int k = 0; k < 256; ++k) {
+        const uint8_t entry[4] = {static_cast<uint8_t>(k), static_cast<uint8_t>(k), static_cast<uint8_t>(k), 255};
+        std::memcpy(palette + k * 4, entry, 4);
+    }
+    for (int c = 0; c < 3 && weight > 0; ++c)
+        palette[255 * 4 + c] = static_cast<uint8_t>(sum[c] / weight + 0.5);
+    set_indexed_images(images, pictures, lower_left, indexes, palette);
     return true;
 }
 

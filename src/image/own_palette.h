@@ -41,6 +41,11 @@ bool make_shared_palette(const std::vector<OwnPalettePicture> &pictures, bool tr
 bool give_image_own_palette(uint32_t image, bool transparent_last, bool dither);
 // The same for several images, which share the palette made for them all.
 bool give_images_own_palette(const std::vector<uint32_t> &images, bool transparent_last, bool dither);
+// The palette of a picture drawn by opacity (a Half-Life decal, an Index
+// Alpha sprite) for several images: each pixel's index is its opacity (its
+// brightness times its alpha), the last entry the images' mean colour
+// weighted by opacity, and the others a grey ramp that shows the indexes.
+bool give_images_opacity_palette(const std::vector<uint32_t> &images);
 
 // Whether palettes made while writing use error diffusion: off, unless an
 // OwnPaletteDithering is in force on this thread (the batch tool's

@@ -196,7 +196,8 @@ bool is_indexed_image()
 
 // A Half-Life sprite carries a palette of its own: when its first frame is
 // true colour (a sprite made from images), the true-colour frames share one
-// made from all of them. Alpha Test keeps index 255 for transparent pixels.
+// made from all of them. Alpha Test keeps index 255 for transparent pixels;
+// Index Alpha takes each pixel's opacity for its index.
 void give_true_colour_frames_own_palette(Animation *anim, int texture_format)
 {
     host().bind_image(anim->groups[0].frames[0].image);
@@ -209,7 +210,10 @@ void give_true_colour_frames_own_palette(Animation *anim, int texture_format)
             if (!is_indexed_image())
                 images.push_back(anim->groups[g].frames[f].image);
         }
-    give_images_own_palette(images, texture_format == TEXTURE_ALPHA_TEST, own_palette_dithering());
+    if (texture_format == TEXTURE_INDEX_ALPHA)
+        give_images_opacity_palette(images);
+    else
+        give_images_own_palette(images, texture_format == TEXTURE_ALPHA_TEST, own_palette_dithering());
 }
 
 bool is_rgba_image()

@@ -289,6 +289,20 @@ TEST_F(Wad3, HalfLifeSpriteFromTrueColourFramesSharesAPaletteOfItsOwn)
             }
         }
     }
+
+    // Index Alpha: each index the pixel's opacity, its brightness by its alpha.
+    anim_destroy(&anim);
+    anim_init(&anim);
+    props_set_int(&anim.props, "Texture Format", TEXTURE_INDEX_ALPHA, PROPERTY_TEXTURE_FORMAT);
+    g = anim_add_group(&anim, NO_GROUP_NAME);
+    const int k = group_append_frame(g);
+    host().bind_image(g->frames[k].image);
+    set_rgba_pixels(4, 1, {255, 255, 255, 255, 255, 255, 255, 0, 100, 100, 100, 255, 200, 200, 200, 128});
+    ASSERT_EQ(file_save(path.c_str(), &anim), 1) << ui.transcript();
+    anim_destroy(&anim);
+    anim_init(&anim);
+    ASSERT_EQ(file_load_result(path.c_str(), &anim).status, LoadStatus::Loaded);
+    EXPECT_EQ(raw_of(anim.groups[0].frames[0].image), (std::vector<uint8_t>{255, 0, 100, 100}));
 }
 
 TEST_F(Wad3, SaveTypeChoosesTheKindOfWadAndConvertingKeepsOrMatchesTheTextures)

@@ -843,8 +843,14 @@ uint8_t write_half_life_lump(ByteWriter &out, Group *group, bool dither)
 
 int32_t wad3_save(const char *path, Animation *anim)
 {
-    if (anim->group_count <= 0 || anim->groups[0].frame_count <= 0)
+    if (anim->group_count <= 0)
         return 0;
+    if (anim->groups[0].frame_count <= 0) {
+        show_warning(format_text("Cannot save %s: its first group \"%s\" has no frames", path,
+                                 anim->groups[0].name ? anim->groups[0].name : ""));
+        save_refused();
+        return 0;
+    }
     if (!frames_fit_for_saving(anim, QUAKE_MAX_SIDE, false, LIBRARY_MAX_IMAGE_BYTES))
         return 0;
     if (!confirm_sizes(anim))

@@ -34,6 +34,8 @@ struct Codec {
     int32_t (*save_palette)(const char *, const uint8_t *, int32_t);
 };
 
+int32_t wad3_load(const char *path, Animation *anim) { return load_result_shown(wad3_read(path, anim)); }
+
 Codec codec_for(const std::string &extension)
 {
     if (extension == ".spr")
@@ -42,6 +44,8 @@ Codec codec_for(const std::string &extension)
         return {sprite32_load, sprite32_save, nullptr, nullptr};
     if (extension == ".wad")
         return {wad2_load, wad2_save, nullptr, nullptr};
+    if (extension == ".wad3")
+        return {wad3_load, wad3_save, nullptr, nullptr};
     if (extension == ".lmp")
         return {lmp_load, lmp_save, palette_lmp_load, palette_lmp_save};
     if (extension == ".mip")

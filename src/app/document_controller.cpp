@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "app/document_view.h"
+#include "views/logic/save_type.h"
 #include "views/logic/editor_host.h"
 #include "document/animation.h"
 #include "document/document_state.h"
@@ -120,13 +121,17 @@ std::string ask_file_to_open()
 // The save dialog: for the document on its own name, for anything else in
 // the document's folder with no name, so that an exported frame is never
 // offered the document's file to overwrite.
-std::string ask_file_to_save(const Animation *anim)
+// `type` receives the type the user picked, when the dialog tells it.
+std::string ask_file_to_save(const Animation *anim, std::string *type = nullptr)
 {
     const std::string filter = build_file_filter(FILE_OP_SAVE_IMAGE);
     const std::string folder = document_folder();
-    if (folder.empty())
-        return editor_host().save_file_dialog(filter, "Save As");
-    return editor_host().save_file_dialog_named(filter, "Save As", is_document(anim) ? doc_state().file_name : folder);
+    const std::string initial = folder.empty() ? std::string() : is_document(anim) ? doc_state().file_name : folder;
+    std::string picked;
+    const std::string path = editor_host().save_file_dialog_typed(filter, "Save As", initial, picked);
+    if (type)
+        *type = picked;
+    return path;
 }
 
 // The document, replaced by `loaded` (which it takes over) read from
@@ -240,8 +245,10 @@ int save_document(const char *path, Animation *anim, bool synchronous)
         return 0;
     std::string target = path ? path : "";
     if (target.empty()) {
-        target = ask_file_to_save(anim);
-        if (target.empty())
+        std::string type;
+        target = ask_file_to_save(anim, &type);
+        // The type picked chooses between formats that share an extension.
+        if (target.empty() || !apply_save_type(anim, target, type))
             return 0;
     }
     if (synchronous) {

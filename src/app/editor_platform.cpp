@@ -4,9 +4,11 @@
 #include <QColorDialog>
 #include <QFile>
 #include <QFileDialog>
+#include <QInputDialog>
 
 #include "app/document_view.h"
 #include "app/logic/settings.h"
+#include "image/texture_format.h"
 #include "views/adjust_dialog.h"
 #include "views/colormap_dialog.h"
 #include "views/game_lighting_dialog.h"
@@ -129,6 +131,42 @@ std::string EditorPlatform::save_file_dialog_named(const std::string &filter, co
             chosen = QFile::encodeName(name).toStdString();
     });
     return chosen;
+}
+
+std::string EditorPlatform::save_file_dialog_typed(const std::string &filter, const std::string &title,
+                                                  const std::string &initial, std::string &type)
+{
+    std::string chosen;
+    type.clear();
+    run_on_ui_thread([&] {
+        const QStringList filters = qt_name_filters(filter);
+        QString selected = filters.isEmpty() ? QString() : filters.front();
+        const QString name = QFileDialog::getSaveFileName(
+            dialog_owner(owner()), title.empty() ? QStringLiteral("Save As") : QString::fromStdString(title),
+            QFile::decodeName(initial.c_str()), filters.join(QStringLiteral(";;")), &selected);
+        if (name.isEmpty())
+            return;
+        chosen = QFile::encodeName(name).toStdString();
+        type = qt_filter_description(filter, selected);
+    });
+    return chosen;
+}
+
+bool EditorPlatform::ask_texture_format(int &format)
+{
+    bool ok = false;
+    run_on_ui_thread([&] {
+        QStringList names;
+        for (int k = 0; k < TEXTURE_FORMAT_COUNT; ++k)
+            names << QString::fromUtf8(texture_format_name(k));
+        const int current = format >= 0 && format < TEXTURE_FORMAT_COUNT ? format : 0;
+        const QString picked =
+            QInputDialog::getItem(dialog_owner(owner()), QStringLiteral("Half-Life Sprite"),
+                                  QStringLiteral("Texture format:"), names, current, false, &ok);
+        if (ok)
+            format = static_cast<int>(names.indexOf(picked));
+    });
+    return ok && format >= 0;
 }
 
 int EditorPlatform::show_adjust_dialog(const std::string &title, int minimum, int maximum, int scale, int initial)

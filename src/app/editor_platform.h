@@ -19,6 +19,9 @@ public:
                                        const std::string &initial) override;
     std::string save_file_dialog_named(const std::string &filter, const std::string &title,
                                        const std::string &initial) override;
+    std::string save_file_dialog_typed(const std::string &filter, const std::string &title, const std::string &initial,
+                                       std::string &type) override;
+    bool ask_texture_format(int &format) override;
     int show_adjust_dialog(const std::string &title, int minimum, int maximum, int scale, int initial) override;
     bool show_resize_dialog(int width, int height, bool indexed, ResizeChoice &choice) override;
     void show_image_information(const std::string &text) override;

@@ -91,6 +91,20 @@ QStringList qt_name_filters(const std::string &filter)
     return filters;
 }
 
+std::string qt_filter_description(const std::string &filter, const QString &shown)
+{
+    const std::vector<std::string> parts = split_nul_list(filter);
+    for (size_t i = 0; i + 1 < parts.size(); i += 2) {
+        const QString patterns = patterns_for_qt(parts[i + 1]);
+        QString description = description_for_qt(parts[i]);
+        if (description.isEmpty())
+            description = patterns;
+        if (!patterns.isEmpty() && QStringLiteral("%1 (%2)").arg(description, patterns) == shown)
+            return parts[i];
+    }
+    return {};
+}
+
 QtPlatform::QtPlatform() = default;
 
 QtPlatform::~QtPlatform()

@@ -23,6 +23,9 @@ class QWidget;
 // trailing "(...)" of the description is replaced by the real patterns and
 // "*.*" becomes "*" (Qt's "*.*" skips names without an extension).
 QStringList qt_name_filters(const std::string &filter);
+// The description of the entry of `filter` that qt_name_filters shows as
+// `shown`; empty when none is.
+std::string qt_filter_description(const std::string &filter, const QString &shown);
 
 // True while the user-interface thread runs work that a worker thread
 // handed over with run_on_ui_thread and waits for: the worker is stopped

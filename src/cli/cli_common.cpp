@@ -227,7 +227,10 @@ Json json_float(float value)
     return std::strtod(text, nullptr);
 }
 
-const char *const TYPE_NAMES[] = {"Integer", "Float", "String", "Boolean", "Quake Sprite Type", "WAD Data Type"};
+const char *const TYPE_NAMES[] = {"Integer",           "Float",         "String",
+                                  "Boolean",           "Quake Sprite Type", "WAD Data Type",
+                                  "Half-Life Texture Format"};
+constexpr int TYPE_COUNT = static_cast<int>(sizeof TYPE_NAMES / sizeof TYPE_NAMES[0]);
 
 } // namespace
 
@@ -328,16 +331,16 @@ bool cli_properties_from_json(const Json &value, PropertyList *list, std::string
             return refuse(i, label + " has no type");
         int type = -1;
         const Json &t = record["type"];
-        if (t.is_number_integer() && t.get<int64_t>() >= 0 && t.get<int64_t>() <= 5) {
+        if (t.is_number_integer() && t.get<int64_t>() >= 0 && t.get<int64_t>() < TYPE_COUNT) {
             type = t.get<int>();
         } else if (t.is_string()) {
-            for (int k = 0; k < 6; ++k)
+            for (int k = 0; k < TYPE_COUNT; ++k)
                 if (t.get<std::string>() == TYPE_NAMES[k])
                     type = k;
         }
         if (type < 0)
-            return refuse(i, label + " has an unknown type (0 to 5, or Integer, Float, String, Boolean, "
-                                     "Quake Sprite Type, WAD Data Type)");
+            return refuse(i, label + " has an unknown type (0 to 6, or Integer, Float, String, Boolean, "
+                                     "Quake Sprite Type, WAD Data Type, Half-Life Texture Format)");
         if (!record.contains("value"))
             return refuse(i, label + " has no value");
         const Json &v = record["value"];

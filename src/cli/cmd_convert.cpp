@@ -8,10 +8,15 @@
 #include "document/props.h"
 #include "formats/format_table.h"
 #include "formats/generic_formats.h"
+#include "image/own_palette.h"
+#include "image/texture_format.h"
+#include "quake/quake_layout.h"
+#include "quake/wad2.h"
 
 int cli_convert(const Args &arguments)
 {
-    std::vector<CliOption> known = {{"--yes", false}, {"--no", false}, {"--json", false}, {"--half-life-sprite", false}};
+    std::vector<CliOption> known = {{"--yes", false}, {"--no", false}, {"--json", false}, {"--half-life-sprite", false},
+                                     {"--texture-format", true},  {"--wad3", false}, {"--wad2", false}};
     known.insert(known.end(), CLI_PALETTE_OPTIONS.begin(), CLI_PALETTE_OPTIONS.end());
     CliOptions options;
     if (const int status = cli_parse_options(arguments, known, options))
@@ -19,6 +24,14 @@ int cli_convert(const Args &arguments)
     CliPaletteOptions palette;
     if (const int status = cli_take_palette_options(options, palette))
         return status;
+    int texture_format = -1;
+    if (options.has("--texture-format")) {
+        texture_format = texture_format_from_text(options.get("--texture-format"));
+        if (texture_format < 0)
+            return cli_usage_error("--texture-format takes normal, additive, index-alpha or alpha-test");
+    }
+    if (options.has("--wad3") && options.has("--wad2"))
+        return cli_usage_error("--wad3 and --wad2 cannot be given together");
     const Args &paths = options.positionals;
     if (paths.size() < 2)
         return cli_usage_error("convert needs an input and an output file");
@@ -61,10 +74,25 @@ int cli_convert(const Args &arguments)
     }
     if (!status) {
         // The version 2 layout that Half-Life and DarkPlaces load: a texture
-        // format (0, normal, unless the document has one) and 256 colours.
-        if (options.has("--half-life-sprite") && !props_find(&anim.props, "Texture Format"))
-            props_set_int(&anim.props, "Texture Format", 0, PROPERTY_INTEGER);
-        cli_match_frames(&anim, palette);
+        // format (the one asked for, else the document's, else normal) and
+        // 256 colours.
+        if (texture_format >= 0)
+            props_set_int(&anim.props, "Texture Format", texture_format, PROPERTY_TEXTURE_FORMAT);
+        else if (options.has("--half-life-sprite") && !props_find(&anim.props, "Texture Format"))
+            props_set_int(&anim.props, "Texture Format", TEXTURE_NORMAL, PROPERTY_TEXTURE_FORMAT);
+        // A .wad is written as a WAD3 when asked, or when read from one
+        // and not asked otherwise.
+        if (options.has("--wad3"))
+            props_set_int(&anim.props, wad_layout::PROP_WAD_VERSION, wad_layout::WAD_VERSION_HALF_LIFE,
+                          PROPERTY_INTEGER);
+        if (options.has("--wad2") && props_find(&anim.props, wad_layout::PROP_WAD_VERSION))
+            props_remove(&anim.props, props_find(&anim.props, wad_layout::PROP_WAD_VERSION) - 1);
+        // A WAD3's textures get palettes of their own, which the dithering
+        // applies to; matching to the Quake palette is for a fullbright limit.
+        const bool own_palettes = wad_document_is_half_life(&anim) && extension_matches("*.wad", out.c_str());
+        const OwnPaletteDithering dithering(own_palettes && palette.dither);
+        if (!own_palettes || palette.limit)
+            cli_match_frames(&anim, palette);
         if (file_save(out.c_str(), &anim))
             run.wrote(out);
         else

@@ -11,6 +11,7 @@
 #include "formats/format_table.h"
 #include "image/host_table.h"
 #include "image/quake_palette.h"
+#include "image/texture_format.h"
 
 namespace {
 
@@ -89,6 +90,7 @@ std::string text_value(const Property &p)
     case PROPERTY_FLOAT: return text_float(p.value.f);
     case PROPERTY_STRING: return p.value.s ? p.value.s : "";
     case PROPERTY_BOOLEAN: return p.value.i ? "Yes" : "No";
+    case PROPERTY_TEXTURE_FORMAT: return texture_format_text(p.value.i);
     default: return std::to_string(p.value.i);
     }
 }

@@ -51,11 +51,17 @@ const Command commands[] = {
      "With several inputs, the frames of the first group of each input make one group, in\n"
      "the order given (as when several files are dropped on the editor).\n\n"
      "  --half-life-sprite    write a .spr in the Half-Life layout of version 2 (a texture\n"
-     "                        format and 256 colours), which Half-Life and DarkPlaces load\n\n" SAVE_HELP
+     "                        format and 256 colours), which Half-Life and DarkPlaces load\n"
+     "  --texture-format F    the Half-Life sprite's way of drawing: normal, additive,\n"
+     "                        index-alpha or alpha-test (implies --half-life-sprite)\n"
+     "  --wad3                write a .wad as a Half-Life WAD3 (each texture with a palette\n"
+     "                        of its own); a document read from a WAD3 is one already\n"
+     "  --wad2                write a .wad as a Quake WAD2 even when read from a WAD3\n\n" SAVE_HELP
      "\n" PALETTE_HELP
      "\nExamples:\n  vorn-cli convert s_explod.spr s_explod.gif\n"
      "  vorn-cli convert --no-fullbrights --dither floyd-steinberg photo.png wall.mip\n"
-     "  vorn-cli convert f1.png f2.png f3.png anim.spr\n",
+     "  vorn-cli convert f1.png f2.png f3.png anim.spr\n"
+     "  vorn-cli convert --wad3 --dither floyd-steinberg photo.png textures.wad\n",
      cli_convert},
     {"export", "export IN DIR [--format png|tga|bmp|pcx] [--force] [--json]",
      "write every frame of IN as an image in DIR, with the manifest DIR/vorn.json",

@@ -126,6 +126,7 @@ void props_copy(const PropertyList *source, PropertyList *destination)
         case PROPERTY_BOOLEAN:
         case PROPERTY_SPRITE_TYPE:
         case PROPERTY_WAD_TYPE:
+        case PROPERTY_TEXTURE_FORMAT:
             props_set_int(destination, record.name, record.value.i, record.type);
             break;
         default:

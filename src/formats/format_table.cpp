@@ -40,7 +40,13 @@ constexpr FormatDescriptor FormatDescriptors[FORMAT_ROW_COUNT] = {
      nullptr, false},
     {"Quake Sprite (*.spr)", "*.spr", sniff_sprite, READ(quake_sprite_read), SAVE(quake_sprite_save), nullptr, nullptr,
      false},
-    {"Quake WAD2 (*.wad)", "*.wad", sniff_wad2, READ(wad2_read), SAVE(wad2_save), nullptr, nullptr, false},
+    // A save type of its own: picked in the save dialog, it gives the
+    // document a texture format, and the sprite writer above then writes the
+    // Half-Life layout. The reader above reads both.
+    {HALF_LIFE_SPRITE_DESCRIPTION, "*.spr", nullptr, nullptr, SAVE(quake_sprite_save), nullptr, nullptr, false},
+    // A document read from a WAD3 (or marked to be one) goes to the second.
+    {WAD2_DESCRIPTION, "*.wad", sniff_wad2, READ(wad2_read), SAVE(wad2_row_save), nullptr, nullptr, false},
+    {WAD3_DESCRIPTION, "*.wad", sniff_wad3, READ(wad3_read), SAVE(wad3_save), nullptr, nullptr, false},
     // Pictures and textures carry no magic number.
     {"Quake Lmp (*.lmp)", "*.lmp", nullptr, READ(lmp_read), SAVE(lmp_save), nullptr, nullptr, true},
     {"Quake Mip (*.mip)", "*.mip", nullptr, READ(mip_read), SAVE(mip_save), nullptr, nullptr, true},

@@ -38,7 +38,7 @@ struct FormatDescriptor {
     bool saves_first_frame_only;
 };
 
-inline constexpr int FORMAT_ROW_COUNT = 42;
+inline constexpr int FORMAT_ROW_COUNT = 44;
 // In the order in which they are tried and the dialogs list them.
 extern const FormatDescriptor FormatDescriptors[FORMAT_ROW_COUNT];
 

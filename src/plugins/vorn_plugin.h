@@ -28,14 +28,15 @@ extern "C" {
 #define PLUGIN_VERSION 6336
 #define PROPERTY_NAME_SIZE 260
 
-/* Property type codes. Codes 0, 3, 4 and 5 hold a 32-bit integer. */
+/* Property type codes. Codes 0, 3, 4, 5 and 6 hold a 32-bit integer. */
 enum {
     PROPERTY_INTEGER = 0,
     PROPERTY_FLOAT = 1,
     PROPERTY_STRING = 2,
     PROPERTY_BOOLEAN = 3,
     PROPERTY_SPRITE_TYPE = 4,
-    PROPERTY_WAD_TYPE = 5
+    PROPERTY_WAD_TYPE = 5,
+    PROPERTY_TEXTURE_FORMAT = 6 /* a Half-Life sprite's way of drawing */
 };
 
 typedef struct Property {

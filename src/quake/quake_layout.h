@@ -49,8 +49,9 @@ inline constexpr const char *PROP_DURATION = "Duration";
 
 namespace wad_layout {
 
-// "WAD2" read as a little-endian int32.
+// "WAD2" and "WAD3" read as little-endian int32s.
 inline constexpr uint32_t MAGIC = 0x32444157u;
+inline constexpr uint32_t MAGIC_HALF_LIFE = 0x33444157u;
 
 // magic, directory entry count, directory offset
 inline constexpr size_t HEADER_SIZE = 12;
@@ -64,6 +65,7 @@ inline constexpr uint8_t TYPE_PICTURE = 'B';
 inline constexpr uint8_t TYPE_HALF_LIFE_MIP = 'C';
 inline constexpr uint8_t TYPE_MIP_TEXTURE = 'D';
 inline constexpr uint8_t TYPE_RAW = 'E';
+inline constexpr uint8_t TYPE_HALF_LIFE_FONT = 'F';
 // A group's "Entry Type" is the lump type byte minus this.
 inline constexpr int ENTRY_TYPE_BASE = 66;
 
@@ -76,6 +78,9 @@ inline constexpr int ENTRY_RAW = 3;
 // lumps of unusable size), kept byte for byte: its type byte in "Lump Type",
 // its size in "Lump Size", its bytes in the frame's pixels, row by row.
 inline constexpr int ENTRY_OTHER = 4;
+// A Half-Life font: its picture in the frame, its table in the group's
+// properties (quake/half_life_texture.h).
+inline constexpr int ENTRY_FONT = 5;
 inline constexpr const char *PROP_LUMP_TYPE = "Lump Type";
 inline constexpr const char *PROP_LUMP_SIZE = "Lump Size";
 inline constexpr int OTHER_LUMP_WIDTH = 4096;
@@ -93,6 +98,10 @@ inline constexpr int32_t RAW_SMALL_SIZE = 128 * 128;
 inline constexpr int32_t RAW_LARGE_SIZE = 320 * 200;
 
 inline constexpr const char *PROP_ENTRY_TYPE = "Entry Type";
+// The archive's kind, 2 or 3, on a document read from a WAD: a document
+// marked 3 is written back as a Half-Life WAD3, any other as a WAD2.
+inline constexpr const char *PROP_WAD_VERSION = "WAD Version";
+inline constexpr int WAD_VERSION_HALF_LIFE = 3;
 
 } // namespace wad_layout
 

@@ -19,6 +19,8 @@
 #include "image/image_limits.h"
 #include "quake/quake_layout.h"
 #include "image/quake_palette.h"
+#include "image/own_palette.h"
+#include "image/texture_format.h"
 
 using namespace sprite_layout;
 
@@ -190,6 +192,28 @@ bool is_indexed_image()
 {
     return ilGetInteger(IL_IMAGE_FORMAT) == IL_COLOUR_INDEX && ilGetInteger(IL_IMAGE_TYPE) == IL_UNSIGNED_BYTE
            && ilGetInteger(IL_IMAGE_BYTES_PER_PIXEL) == 1;
+}
+
+// A Half-Life sprite carries a palette of its own: when its first frame is
+// true colour (a sprite made from images), the true-colour frames share one
+// made from all of them. Alpha Test keeps index 255 for transparent pixels;
+// Index Alpha takes each pixel's opacity for its index.
+void give_true_colour_frames_own_palette(Animation *anim, int texture_format)
+{
+    host().bind_image(anim->groups[0].frames[0].image);
+    if (is_indexed_image())
+        return;
+    std::vector<uint32_t> images;
+    for (int g = 0; g < anim->group_count; ++g)
+        for (int f = 0; f < anim->groups[g].frame_count; ++f) {
+            host().bind_image(anim->groups[g].frames[f].image);
+            if (!is_indexed_image())
+                images.push_back(anim->groups[g].frames[f].image);
+        }
+    if (texture_format == TEXTURE_INDEX_ALPHA)
+        give_images_opacity_palette(images);
+    else
+        give_images_own_palette(images, texture_format == TEXTURE_ALPHA_TEST, own_palette_dithering());
 }
 
 bool is_rgba_image()
@@ -372,7 +396,7 @@ void sprite_set_header_properties(Animation *anim, const SpriteHeader &header)
     props_set_int(&anim->props, PROP_ORIENTATION, header.type, PROPERTY_SPRITE_TYPE);
     props_set_float(&anim->props, PROP_BEAM_LENGTH, header.beam_length);
     if (header.half_life)
-        props_set_int(&anim->props, PROP_TEXTURE_FORMAT, header.texture_format, PROPERTY_INTEGER);
+        props_set_int(&anim->props, PROP_TEXTURE_FORMAT, header.texture_format, PROPERTY_TEXTURE_FORMAT);
 }
 
 void sprite_give_up(const SpritePixels &pixels, Animation *anim, const std::string &message)
@@ -495,6 +519,8 @@ int32_t sprite_write(const char *path, Animation *anim, int32_t version)
     // version 2 the one written after the header.
     std::vector<uint8_t> implied(default_palette, default_palette + 1024);
     const RemapReport remaps(version == VERSION_PALETTED ? "the sprite's palette" : "the Quake palette");
+    if (half_life)
+        give_true_colour_frames_own_palette(anim, props_get_int(props, PROP_TEXTURE_FORMAT));
     if (version == VERSION_PALETTED)
         write_palette_block(out, &anim->groups[0].frames[0], implied, half_life);
     const int implied_count = static_cast<int>(implied.size() / 4);

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <strings.h>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,9 @@
 #include "platform/platform.h"
 #include "image/host_table.h"
 #include "quake/content_sniff.h"
+#include "quake/half_life_texture.h"
+#include "image/own_palette.h"
+#include "image/texture_format.h"
 #include "quake/palette_conform.h"
 #include "quake/picture.h"
 #include "quake/quake_layout.h"
@@ -251,12 +255,71 @@ bool keep_lump(Archive &file, const DirectoryEntry &entry, Animation *anim)
     return true;
 }
 
+// The lump types of a WAD3 the editor shows, and the entry type of each.
+int half_life_entry_type(uint8_t type)
+{
+    switch (type) {
+    case TYPE_HALF_LIFE_MIP: return ENTRY_MIP_TEXTURE;
+    case TYPE_PICTURE: return ENTRY_PICTURE;
+    case TYPE_HALF_LIFE_FONT: return ENTRY_FONT;
+    default: return ENTRY_OTHER;
+    }
+}
+
+// A WAD3 lump is read from the bytes its directory entry gives it (a lump
+// and its palette have no one size field to check against): what it takes
+// is bounded by those bytes, which the pixels of its levels never exceed.
+LumpExtent half_life_extent(uint64_t file_size, const DirectoryEntry &entry)
+{
+    const LumpExtent kept = kept_extent(file_size, entry);
+    if (kept.span == 0 && kept.cost == 0)
+        return {};
+    return {kept.cost + 3 * FRAME_OVERHEAD, kept.span};
+}
+
+// The padding after a WAD3 lump's block: to a multiple of four bytes.
+size_t half_life_padding(size_t size) { return (4 - size % 4) % 4; }
+
+// Reads one WAD3 lump: a texture, picture or font as a group, anything else
+// (or one whose block does not lie whole in its bytes, or is followed by
+// more than its padding) kept byte for byte. False when its bytes do not lie
+// in the file.
+bool read_half_life_lump(Archive &file, const DirectoryEntry &entry, Animation *anim)
+{
+    size_t offset = 0, size = 0;
+    if (!lump_bytes(file.size(), entry, offset, size))
+        return false;
+    const int entry_type = half_life_entry_type(entry.type);
+    if (entry_type != ENTRY_OTHER && entry.size == entry.disk_size) {
+        ByteReader part = file.part(offset, size);
+        const uint8_t *bytes = part.take(size);
+        ByteReader in(bytes, bytes ? size : 0);
+        Group *group = add_lump_group(anim, entry, entry_type, 0);
+        bool read = false;
+        switch (entry.type) {
+        case TYPE_HALF_LIFE_MIP: read = half_life_mip_read(in, group); break;
+        case TYPE_PICTURE: read = half_life_picture_read(in, group); break;
+        case TYPE_HALF_LIFE_FONT: read = half_life_font_read(in, group); break;
+        default: break;
+        }
+        const size_t used = in.position();
+        const size_t tail = size - used;
+        bool padded = read && tail == half_life_padding(used);
+        for (size_t k = 0; padded && k < tail; ++k)
+            padded = bytes[used + k] == 0;
+        if (padded)
+            return true;
+        anim_delete_group(anim, anim->group_count - 1);
+    }
+    return keep_lump(file, entry, anim);
+}
+
 // Reads one lump into the animation (and the archive palette). Returns false
 // when the lump does not fit in the file and was skipped. `taken` is what it
 // takes, as lump_extent counts it from the same header; a lump that would
 // take more than `allowed` is not read and sets `over`.
 bool read_lump(Archive &file, const DirectoryEntry &entry, Animation *anim, uint8_t *palette, bool *has_palette,
-               const LumpAllowance &allowed, LumpExtent &taken, bool &over)
+               const LumpAllowance &allowed, LumpExtent &taken, bool &over, bool half_life)
 {
     taken = {};
     auto afford = [&](LumpExtent extent) {
@@ -264,6 +327,8 @@ bool read_lump(Archive &file, const DirectoryEntry &entry, Animation *anim, uint
         over = extent.cost > allowed.cost || extent.span > allowed.span;
         return !over;
     };
+    if (half_life)
+        return afford(half_life_extent(file.size(), entry)) && read_half_life_lump(file, entry, anim);
     const bool known = entry.type == TYPE_PICTURE || entry.type == TYPE_MIP_TEXTURE || entry.type == TYPE_RAW;
     if (entry.type == TYPE_PALETTE && entry.offset >= 0 && static_cast<uint64_t>(entry.offset) <= file.size()) {
         // The palette gives every picture its colours, and is kept to be
@@ -392,8 +457,10 @@ LumpExtent kept_extent(uint64_t file_size, const DirectoryEntry &entry)
 
 // What the reader would take for one lump, computed from the same checks as
 // read_lump from the lump's header alone.
-LumpExtent lump_extent(Archive &file, const DirectoryEntry &entry)
+LumpExtent lump_extent(Archive &file, const DirectoryEntry &entry, bool half_life)
 {
+    if (half_life)
+        return half_life_extent(file.size(), entry);
     if (entry.offset < 0 || static_cast<uint64_t>(entry.offset) > file.size())
         return {};
     const uint64_t offset = static_cast<uint64_t>(entry.offset);
@@ -503,16 +570,16 @@ bool confirm_sizes(Animation *anim)
 // budget, or draw on the same bytes so often that they would make far more
 // pixels than the file holds.
 LoadResult refuse_archive(const char *path, Archive &file, int32_t count, const LumpExtent &taken,
-                          const LumpAllowance &allowed, Animation *anim)
+                          const LumpAllowance &allowed, Animation *anim, const char *kind)
 {
     if (taken.span > allowed.span)
-        return give_up(anim, format_text("Cannot read %s: the %i entries of its WAD2 directory share lump bytes, which "
+        return give_up(anim, format_text("Cannot read %s: the %i entries of its %s directory share lump bytes, which "
                                   "would decode to over %s of pixels, more than %llu times the file's %s",
-                                  path, count, size_text(allowed.span).c_str(),
+                                  path, count, kind, size_text(allowed.span).c_str(),
                                   static_cast<unsigned long long>(SHARED_BYTES_FACTOR), size_text(file.size()).c_str()));
-    return give_up(anim, format_text("Cannot read %s: the %i lumps of its WAD2 directory decode to more than the "
+    return give_up(anim, format_text("Cannot read %s: the %i lumps of its %s directory decode to more than the "
                                   "limit of %s of pixel data",
-                                  path, count, size_text(allowed.cost).c_str()));
+                                  path, count, kind, size_text(allowed.cost).c_str()));
 }
 
 LumpAllowance archive_allowance(const Archive &file)
@@ -524,48 +591,71 @@ LumpAllowance archive_allowance(const Archive &file)
 // no more than the archive's allowance; else gives up, saying why. Runs
 // before any lump is decoded, so a refused archive costs nothing.
 LoadResult directory_within_budget(const char *path, Archive &file, const std::vector<uint8_t> &directory, int32_t count,
-                             Animation *anim)
+                             Animation *anim, bool half_life)
 {
+    const char *kind = half_life ? "WAD3" : "WAD2";
     ByteReader in(directory);
     LumpExtent total;
     const LumpAllowance allowed = archive_allowance(file);
     for (int32_t i = 0; i < count; ++i) {
-        const LumpExtent extent = lump_extent(file, read_entry(in));
+        const LumpExtent extent = lump_extent(file, read_entry(in), half_life);
         total.cost += extent.cost;
         total.span += extent.span;
         if (total.cost > allowed.cost || total.span > allowed.span)
-            return refuse_archive(path, file, count, total, allowed, anim);
+            return refuse_archive(path, file, count, total, allowed, anim, kind);
     }
     return load_ok();
 }
 
 } // namespace
 
-LoadResult wad2_read(const char *path, Animation *anim)
+namespace {
+
+// Half-Life draws the textures of its decals.wad as decals: the palette's
+// last colour, each index its opacity. The group says so to the views (it
+// is not written to the file).
+void mark_decals(const char *path, Animation *anim)
+{
+    const char *slash = std::strrchr(path, '/');
+    if (strcasecmp(slash ? slash + 1 : path, "decals.wad") != 0)
+        return;
+    for (int g = 0; g < anim->group_count; ++g)
+        if (props_get_int(&anim->groups[g].props, PROP_ENTRY_TYPE) == ENTRY_MIP_TEXTURE)
+            props_set_int(&anim->groups[g].props, sprite_layout::PROP_TEXTURE_FORMAT, TEXTURE_INDEX_ALPHA,
+                          PROPERTY_TEXTURE_FORMAT);
+}
+
+// The reading of both kinds: their header and directory are one layout.
+LoadResult read_archive(const char *path, Animation *anim, bool half_life)
 {
     Archive file;
     if (!file.open(path))
         return load_not_mine();
     ByteReader in = file.head(0, HEADER_SIZE);
-    if (!sniff_wad2(in)) {
+    const char *kind = half_life ? "WAD3" : "WAD2";
+    if (!sniff_wad2(in) && !sniff_wad3(in)) {
         const std::vector<uint8_t> &bytes = file.whole();
-        return refuse_foreign_file(path, bytes.data(), bytes.size(), "Quake WAD2 archive", true);
+        return refuse_foreign_file(path, bytes.data(), bytes.size(),
+                                   half_life ? "Half-Life WAD3 archive" : "Quake WAD2 archive", true);
     }
+    // The other kind's row reads it.
+    if (sniff_wad3(in) != half_life)
+        return load_not_mine();
     // The checks run in order, each before anything it guards is read.
     if (file.size() < HEADER_SIZE) {
-        return give_up(anim, format_text("Cannot read %s: the WAD2 file is too short for its header", path));
+        return give_up(anim, format_text("Cannot read %s: the %s file is too short for its header", path, kind));
     }
     in.seek(4);
     const int32_t count = in.i32();
     const int32_t directory = in.i32();
     if (count < 0) {
-        return give_up(anim, format_text("Cannot read %s: its WAD2 directory has a negative entry count (%i)", path, count));
+        return give_up(anim, format_text("Cannot read %s: its %s directory has a negative entry count (%i)", path, kind, count));
     }
     if (directory < 0 || static_cast<uint64_t>(directory) > file.size()) {
-        return give_up(anim, format_text("Cannot read %s: its WAD2 directory offset %i lies outside the file", path, directory));
+        return give_up(anim, format_text("Cannot read %s: its %s directory offset %i lies outside the file", path, kind, directory));
     }
     if (static_cast<uint64_t>(count) > (file.size() - static_cast<uint64_t>(directory)) / ENTRY_SIZE) {
-        return give_up(anim, format_text("Cannot read %s: its WAD2 directory of %i entries does not fit in the file", path, count));
+        return give_up(anim, format_text("Cannot read %s: its %s directory of %i entries does not fit in the file", path, kind, count));
     }
     // The directory is kept apart: the lumps are read through the same
     // buffer one after another.
@@ -574,7 +664,7 @@ LoadResult wad2_read(const char *path, Animation *anim)
     std::vector<uint8_t> entries(static_cast<size_t>(directory_size), 0);
     listed.bytes(entries.data(), entries.size());
 
-    LoadResult within = directory_within_budget(path, file, entries, count, anim);
+    LoadResult within = directory_within_budget(path, file, entries, count, anim, half_life);
     if (within.status != LoadStatus::Loaded)
         return within;
 
@@ -595,9 +685,10 @@ LoadResult wad2_read(const char *path, Animation *anim)
         LumpExtent taken;
         bool over = false;
         const bool read = read_lump(file, entry, anim, palette, &has_palette,
-                                    {allowed.cost - total.cost, allowed.span - total.span}, taken, over);
+                                    {allowed.cost - total.cost, allowed.span - total.span}, taken, over, half_life);
         if (over)
-            return refuse_archive(path, file, count, {total.cost + taken.cost, total.span + taken.span}, allowed, anim);
+            return refuse_archive(path, file, count, {total.cost + taken.cost, total.span + taken.span}, allowed, anim,
+                                  kind);
         if (!read) {
             skipped.push_back(entry.name);
         } else {
@@ -606,10 +697,13 @@ LoadResult wad2_read(const char *path, Animation *anim)
         }
     }
 
-    // A palette lump applies to every picture, wherever it stands.
+    // A palette lump applies to every picture, wherever it stands. In a
+    // WAD3 each picture has its own, and only kept lumps take the Quake one.
     const uint8_t *frame_palette = has_palette ? palette : default_palette;
     for (int g = 0; g < anim->group_count; ++g)
         for (int f = 0; f < anim->groups[g].frame_count; ++f) {
+            if (half_life && props_get_int(&anim->groups[g].props, PROP_ENTRY_TYPE) != ENTRY_OTHER)
+                continue;
             anim_bind_frame(anim, g, f);
             host().set_palette(frame_palette, 256);
         }
@@ -622,16 +716,26 @@ LoadResult wad2_read(const char *path, Animation *anim)
         if (skipped.size() > 8)
             names += ", ...";
         const std::string message =
-            format_text("%i lumps of the WAD2 archive lie outside the file, are cut short or have an unusable size, "
+            format_text("%i lumps of the %s archive lie outside the file, are cut short or have an unusable size, "
                         "and were skipped: %s",
-                        static_cast<int>(skipped.size()), names.c_str());
+                        static_cast<int>(skipped.size()), kind, names.c_str());
         // An archive of which nothing could be read is refused for it.
         if (anim->group_count == 0)
             return load_refusal(message);
         show_warning(message);
     }
+    if (half_life) {
+        props_set_int(&anim->props, PROP_WAD_VERSION, WAD_VERSION_HALF_LIFE, PROPERTY_INTEGER);
+        mark_decals(path, anim);
+    }
     return load_ok();
 }
+
+} // namespace
+
+LoadResult wad2_read(const char *path, Animation *anim) { return read_archive(path, anim, false); }
+
+LoadResult wad3_read(const char *path, Animation *anim) { return read_archive(path, anim, true); }
 
 int32_t wad2_load(const char *path, Animation *anim) { return load_result_shown(wad2_read(path, anim)); }
 
@@ -686,10 +790,13 @@ int32_t wad2_save(const char *path, Animation *anim)
         Group *group = &anim->groups[i];
         if (group->frame_count <= 0)
             continue;
-        const bool other = props_get_int(&group->props, PROP_ENTRY_TYPE) == ENTRY_OTHER;
+        const int entry_type = props_get_int(&group->props, PROP_ENTRY_TYPE);
+        const bool other = entry_type == ENTRY_OTHER;
+        // Quake has no fonts: a Half-Life font's picture is kept as a picture.
         const uint8_t type =
-            static_cast<uint8_t>(other ? props_get_int(&group->props, PROP_LUMP_TYPE)
-                                       : props_get_int(&group->props, PROP_ENTRY_TYPE) + ENTRY_TYPE_BASE);
+            static_cast<uint8_t>(other                    ? props_get_int(&group->props, PROP_LUMP_TYPE)
+                                 : entry_type == ENTRY_FONT ? TYPE_PICTURE
+                                                            : entry_type + ENTRY_TYPE_BASE);
         const size_t start = out.size();
         if (other)
             write_kept_lump(out, *group);
@@ -717,4 +824,90 @@ int32_t wad2_save(const char *path, Animation *anim)
         return 0;
     remaps.tell(path);
     return 1;
+}
+
+namespace {
+
+// The lump type a group is written as in a WAD3 and its block.
+uint8_t write_half_life_lump(ByteWriter &out, Group *group, bool dither)
+{
+    switch (props_get_int(&group->props, PROP_ENTRY_TYPE)) {
+    case ENTRY_OTHER: write_kept_lump(out, *group); return static_cast<uint8_t>(props_get_int(&group->props, PROP_LUMP_TYPE));
+    case ENTRY_MIP_TEXTURE:
+    case ENTRY_HALF_LIFE_MIP: half_life_mip_write(out, group, dither); return TYPE_HALF_LIFE_MIP;
+    case ENTRY_FONT:
+        if (half_life_font_writable(group)) {
+            half_life_font_write(out, group, dither);
+            return TYPE_HALF_LIFE_FONT;
+        }
+        break;
+    default: break;
+    }
+    // Pictures, and the raw pictures and fonts Half-Life has no lump for.
+    half_life_picture_write(out, group, dither);
+    return TYPE_PICTURE;
+}
+
+} // namespace
+
+int32_t wad3_save(const char *path, Animation *anim)
+{
+    if (anim->group_count <= 0)
+        return 0;
+    if (anim->groups[0].frame_count <= 0) {
+        show_warning(format_text("Cannot save %s: its first group \"%s\" has no frames", path,
+                                 anim->groups[0].name ? anim->groups[0].name : ""));
+        save_refused();
+        return 0;
+    }
+    if (!frames_fit_for_saving(anim, QUAKE_MAX_SIDE, false, LIBRARY_MAX_IMAGE_BYTES))
+        return 0;
+    if (!confirm_sizes(anim))
+        return 0;
+    OutputFile file;
+    if (!file.open(path))
+        return 0;
+
+    const bool dither = own_palette_dithering();
+    const int32_t count = anim->group_count;
+    ByteWriter out;
+    out.u32(MAGIC_HALF_LIFE);
+    out.i32(count);
+    out.i32(0); // directory offset, filled in below
+    std::vector<uint8_t> directory(static_cast<size_t>(count) * ENTRY_SIZE, 0);
+    for (int32_t i = 0; i < count; ++i) {
+        report_progress(i, count);
+        Group *group = &anim->groups[i];
+        if (group->frame_count <= 0)
+            continue;
+        const size_t start = out.size();
+        const uint8_t type = write_half_life_lump(out, group, dither);
+        // A kept lump has its padding among its bytes already.
+        if (props_get_int(&group->props, PROP_ENTRY_TYPE) != ENTRY_OTHER)
+            out.zeros(half_life_padding(out.size() - start));
+        const uint32_t written = static_cast<uint32_t>(out.size() - start);
+
+        ByteWriter entry;
+        entry.u32(static_cast<uint32_t>(start));
+        entry.u32(written);
+        entry.u32(written);
+        entry.u8(type);
+        entry.zeros(3); // no compression, padding
+        entry.fixed_string(group->name ? group->name : "", NAME_SIZE);
+        std::memcpy(directory.data() + static_cast<size_t>(i) * ENTRY_SIZE, entry.data().data(), ENTRY_SIZE);
+    }
+    out.patch_u32(DIRECTORY_OFFSET_FIELD, static_cast<uint32_t>(out.size()));
+    out.bytes(directory.data(), directory.size());
+    platform().set_progress(-1);
+    return file.write(out) && file.finish() ? 1 : 0;
+}
+
+bool wad_document_is_half_life(const Animation *anim)
+{
+    return props_get_int(&anim->props, PROP_WAD_VERSION) == WAD_VERSION_HALF_LIFE;
+}
+
+int32_t wad2_row_save(const char *path, Animation *anim)
+{
+    return wad_document_is_half_life(anim) ? 0 : wad2_save(path, anim);
 }

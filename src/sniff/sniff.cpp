@@ -136,6 +136,7 @@ bool sniff_bsp(ByteReader in)
 }
 
 bool sniff_mdl(ByteReader in) { return starts_with(in, "IDPO", 4); }
+bool sniff_wad3(ByteReader in) { return starts_with(in, "WAD3", 4); }
 
 bool sniff_bmp(ByteReader in) { return starts_with(in, "BM", 2); }
 
@@ -191,7 +192,7 @@ std::string sniff_foreign_content(ByteReader in)
             return "a sprite of version " + std::to_string(version) + ", which Vorn cannot read";
         return "a sprite";
     }
-    if (starts_with(in, "WAD3", 4))
+    if (sniff_wad3(in))
         return "a Half-Life WAD3 archive";
     if (sniff_wad2(in))
         return "a Quake WAD2 archive";

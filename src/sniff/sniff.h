@@ -23,6 +23,7 @@ bool sniff_wad2(ByteReader in);
 bool sniff_bsp(ByteReader in);
 // A Quake model ("IDPO").
 bool sniff_mdl(ByteReader in);
+bool sniff_wad3(ByteReader in);
 
 // A description such as "a Quake model" or "a Half-Life WAD3 archive" for
 // bytes that are no image the program reads under another name; empty when

@@ -11,6 +11,7 @@
 
 #include "views/frame_thumbnail.h"
 #include "views/logic/frame_strip_logic.h"
+#include "views/logic/texture_drawing.h"
 
 namespace {
 
@@ -107,7 +108,7 @@ QPixmap FrameStripWidget::thumbnail(int frame)
     const Frame *f = nullptr;
     if (a && group_ >= 0 && group_ < a->group_count && frame < a->groups[group_].frame_count)
         f = &a->groups[group_].frames[frame];
-    cached = frame_thumbnail(f, FRAME_STRIP_BOX);
+    cached = frame_thumbnail(f, FRAME_STRIP_BOX, group_texture_format(a, group_));
     ++made_;
     return cached;
 }

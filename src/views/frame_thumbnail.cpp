@@ -12,11 +12,11 @@ QPixmap blank_thumbnail(int box)
     return blank;
 }
 
-QPixmap frame_thumbnail(const Frame *frame, int box)
+QPixmap frame_thumbnail(const Frame *frame, int box, int texture_format)
 {
     if (!frame || frame->image == 0)
         return blank_thumbnail(box);
-    const QImage picture = qimage_from_image(frame->image);
+    const QImage picture = qimage_from_image(frame->image, texture_format);
     const ThumbnailRect r = group_browser_thumbnail_rect(picture.width(), picture.height(), box);
     if (picture.isNull() || r.w <= 0)
         return blank_thumbnail(box);

@@ -11,6 +11,7 @@
 
 #include "views/frame_thumbnail.h"
 #include "views/logic/group_browser_logic.h"
+#include "views/logic/texture_drawing.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ QPixmap make_thumbnail(const Animation *a, int group)
     if (!a || !a->groups || group < 0 || group >= a->group_count)
         return blank_box();
     const Group &g = a->groups[group];
-    return frame_thumbnail(g.frames && g.frame_count > 0 ? &g.frames[0] : nullptr, BOX);
+    return frame_thumbnail(g.frames && g.frame_count > 0 ? &g.frames[0] : nullptr, BOX, group_texture_format(a, group));
 }
 
 } // namespace

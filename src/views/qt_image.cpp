@@ -10,8 +10,9 @@
 
 #include "image/image_limits.h"
 #include "image/host_table.h"
+#include "image/texture_format.h"
 
-QImage qimage_from_image(uint32_t image)
+QImage qimage_from_image(uint32_t image, int texture_format)
 {
     const HostTable &h = host();
     // Work on a copy so that the frame keeps its own layout and palette.
@@ -19,14 +20,51 @@ QImage qimage_from_image(uint32_t image)
     h.bind_image(scratch);
     QImage picture;
     if (h.copy_image(image))
-        picture = qimage_from_bound_image();
+        picture = qimage_from_bound_image(texture_format);
     h.delete_image(scratch);
     return picture;
 }
 
-QImage qimage_from_bound_image()
+namespace {
+
+// The bound 8-bit image drawn in `texture_format`; null when it is not
+// 8-bit.
+QImage composed_bound_image(int texture_format)
 {
     const HostTable &h = host();
+    if (ilGetInteger(IL_IMAGE_FORMAT) != IL_COLOUR_INDEX || ilGetInteger(IL_IMAGE_BYTES_PER_PIXEL) != 1)
+        return QImage();
+    const int w = h.width();
+    const int ht = h.height();
+    const uint8_t *indexes = h.get_data();
+    if (!indexes || w <= 0 || ht <= 0)
+        return QImage();
+    // Entries the image's palette lacks are black.
+    uint8_t palette[1024] = {};
+    int count = h.palette_size();
+    count = count > 256 ? 256 : count;
+    if (count > 0) {
+        h.convert_palette(IMAGE_RGBA);
+        if (const uint8_t *own = h.get_palette())
+            std::memcpy(palette, own, static_cast<size_t>(count) * 4);
+    }
+    QImage picture(w, ht, QImage::Format_RGBA8888);
+    for (int y = 0; y < ht; ++y)
+        compose_texture_format(texture_format, indexes + static_cast<size_t>(y) * static_cast<size_t>(w),
+                               static_cast<size_t>(w), palette, picture.scanLine(y));
+    return picture;
+}
+
+} // namespace
+
+QImage qimage_from_bound_image(int texture_format)
+{
+    const HostTable &h = host();
+    if (texture_format >= 0) {
+        const QImage composed = composed_bound_image(texture_format);
+        if (!composed.isNull())
+            return composed;
+    }
     if (!h.convert_image(IMAGE_RGBA))
         return QImage();
     const int w = h.width();

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <random>
 #include <set>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -108,10 +109,11 @@ protected:
 TEST_F(PipelineTest, ExportThenPackGivesTheBytesOfConvertForEveryFixture)
 {
     int compared = 0;
-    for (const char *folder : {"spr", "wad"}) {
+    const std::pair<const char *, const char *> folders[] = {{"spr", ".spr"}, {"wad", ".wad"}, {"wad3", ".wad"}};
+    for (const auto &[folder, extension] : folders) {
         std::vector<fs::path> files;
         for (const auto &entry : fs::directory_iterator(data_path(folder)))
-            if (entry.path().extension() == std::string(".") + folder && entry.file_size() <= LARGEST_FIXTURE)
+            if (entry.path().extension() == extension && entry.file_size() <= LARGEST_FIXTURE)
                 files.push_back(entry.path());
         std::sort(files.begin(), files.end());
         for (const fs::path &file : files) {

@@ -140,17 +140,17 @@ TEST(FormatTableRows, SavesThatKeepOnlyTheFirstFrameAreKnownByTheirWriter)
         EXPECT_EQ(save_writes_first_frame_only(c.path), c.first_frame_only) << c.path;
 }
 
-TEST(FormatTableRows, FortyTwoRowsThenAnEmptyRow)
+TEST(FormatTableRows, FortyFourRowsThenAnEmptyRow)
 {
     int rows = 0;
     while (FormatTable[rows].description)
         ++rows;
-    EXPECT_EQ(rows, 42);
+    EXPECT_EQ(rows, 44);
     EXPECT_STREQ(FormatTable[0].pattern, "*.spr32");
-    EXPECT_STREQ(FormatTable[11].description, "Multipage PCX Bitmap (*.dcx)");
-    EXPECT_STREQ(FormatTable[11].pattern, "*.cut");
-    EXPECT_EQ(FormatTable[42].load_image, nullptr);
-    EXPECT_EQ(FormatTable[42].pattern, nullptr);
+    EXPECT_STREQ(FormatTable[13].description, "Multipage PCX Bitmap (*.dcx)");
+    EXPECT_STREQ(FormatTable[13].pattern, "*.cut");
+    EXPECT_EQ(FormatTable[44].load_image, nullptr);
+    EXPECT_EQ(FormatTable[44].pattern, nullptr);
 }
 
 TEST(FormatTableRows, ContentChecksKnowTheirOwnFormatsFiles)
@@ -168,6 +168,7 @@ TEST(FormatTableRows, ContentChecksKnowTheirOwnFormatsFiles)
         {"Quake map", read_bytes(data_path("bsp/ericw_q1_cube.bsp")), {"*.bsp"}},
         {"Half-Life map", read_bytes(data_path("bsp/trenchbroom_hl30.bsp")), {"*.bsp"}},
         {"Quake model", read_bytes(data_path("mdl/trenchbroom_armor.mdl")), {"*.mdl"}},
+        {"WAD3", {'W', 'A', 'D', '3', 0, 0, 0, 0}, {"*.wad"}},
         {"PNG", read_bytes(data_path("images/pngsuite_basn3p08.png")), {}},
         {"three bytes", {'I', 'D', 'S'}, {}},
     };
@@ -191,23 +192,25 @@ TEST_F(DispatchTest, SavePaletteFilterIsExact)
     EXPECT_EQ(build_file_filter(FILE_OP_SAVE_PALETTE), expected);
 }
 
-TEST_F(DispatchTest, LoadImageFilterListsThirtyEightPatterns)
+TEST_F(DispatchTest, LoadImageFilterListsThirtyNinePatterns)
 {
     const std::vector<std::string> parts = split_filter(build_file_filter(FILE_OP_LOAD_IMAGE));
     ASSERT_GE(parts.size(), 4u);
     EXPECT_EQ(parts[0], "Supported");
     const std::vector<std::string> patterns = split_patterns(parts[1]);
-    ASSERT_EQ(patterns.size(), 38u);
+    ASSERT_EQ(patterns.size(), 39u);
     EXPECT_EQ(patterns[0], "*.spr32");
-    EXPECT_EQ(patterns[4], "*.mip");
-    EXPECT_EQ(patterns[5], "*.bsp");
-    EXPECT_EQ(patterns[6], "*.mdl");
-    EXPECT_EQ(patterns[7], "*.bmp");
-    EXPECT_EQ(patterns[8], "*.cut");
-    EXPECT_EQ(patterns[10], "*.cut");
-    EXPECT_EQ(patterns[37], "*.xpm");
-    // Supported, its list, 38 pairs, All Files and its pattern.
-    EXPECT_EQ(parts.size(), 2u + 76u + 2u);
+    EXPECT_EQ(patterns[2], "*.wad");
+    EXPECT_EQ(patterns[3], "*.wad");
+    EXPECT_EQ(patterns[5], "*.mip");
+    EXPECT_EQ(patterns[6], "*.bsp");
+    EXPECT_EQ(patterns[7], "*.mdl");
+    EXPECT_EQ(patterns[8], "*.bmp");
+    EXPECT_EQ(patterns[9], "*.cut");
+    EXPECT_EQ(patterns[11], "*.cut");
+    EXPECT_EQ(patterns[38], "*.xpm");
+    // Supported, its list, 39 pairs, All Files and its pattern.
+    EXPECT_EQ(parts.size(), 2u + 78u + 2u);
     EXPECT_EQ(parts[parts.size() - 2], "All Files(*.*)");
     EXPECT_EQ(parts.back(), "*.*");
 }
@@ -215,8 +218,8 @@ TEST_F(DispatchTest, LoadImageFilterListsThirtyEightPatterns)
 TEST_F(DispatchTest, SaveImageAndLoadPaletteFilters)
 {
     const std::vector<std::string> save = split_patterns(split_filter(build_file_filter(FILE_OP_SAVE_IMAGE))[1]);
-    const std::vector<std::string> expected_save = {"*.spr32", "*.spr", "*.wad", "*.lmp", "*.mip", "*.bsp", "*.mdl", "*.bmp",
-                                                    "*.dds", "*.dib", "*.icb", "*.jpg", "*.jpe", "*.jpeg",
+    const std::vector<std::string> expected_save = {"*.spr32", "*.spr", "*.spr", "*.wad", "*.wad", "*.lmp",
+                                                    "*.mip",   "*.bsp", "*.mdl", "*.bmp", "*.dds", "*.dib", "*.icb", "*.jpg", "*.jpe", "*.jpeg",
                                                     "*.pcx", "*.png", "*.pnm", "*.raw", "*.tga", "*.tif",
                                                     "*.vda", "*.vst"};
     EXPECT_EQ(save, expected_save);
@@ -393,7 +396,7 @@ TEST_F(DispatchTest, QuakeNamesOnOtherContentSayWhatTheFileIsInOneMessage)
     };
     const Case cases[] = {
         {"q2.spr", bytes("IDS2", 300), " is not a Quake sprite (it is a Quake 2 sprite (IDS2), which Vorn cannot read)"},
-        {"hl.wad", bytes("WAD3", 300), " is not a Quake WAD2 archive (it is a Half-Life WAD3 archive)"},
+        {"hl.spr", bytes("WAD3", 300), " is not a Quake sprite (it is a Half-Life WAD3 archive)"},
         {"pak.wad", bytes("PACK", 300), " is not a Quake WAD2 archive (it is a Quake pak archive)"},
         {"palette.lmp", bytes("\xff\xff\xff\x7f", 768),
          " is not a Quake picture (it is a raw 768-byte palette: open it with the palette editor)"},

@@ -75,8 +75,9 @@ TEST_F(PropertyDialogs, ControlsCarryTheirIdsAndTheAdvancedOnesStartDisabled)
     for (const char *id : advanced_ids)
         EXPECT_TRUE(child<QWidget>(&dialog, id)->isEnabled()) << id;
     auto *types = child<QComboBox>(&dialog, "1040");
-    ASSERT_EQ(6, types->count());
+    ASSERT_EQ(7, types->count());
     EXPECT_EQ("WAD Data Type", types->itemText(5));
+    EXPECT_EQ("Half-Life Texture Format", types->itemText(6));
     EXPECT_EQ("12", child<QComboBox>(&dialog, "1041")->currentText());
     EXPECT_EQ("Origin X", child<QListWidget>(&dialog, "1044")->item(0)->text());
     EXPECT_TRUE(child<QPushButton>(&dialog, "1")->isDefault());

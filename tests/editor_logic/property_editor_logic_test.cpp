@@ -172,7 +172,7 @@ TEST_F(PropertyEditorLogic, PickListsSelectTheStoredItemAndUnmatchedTextStoresMi
     select(2);
     EXPECT_EQ(1, record(1).value.i);
     // A WAD type outside its list selects nothing.
-    EXPECT_EQ(5u, editor.fields.value_items.size()); // the four kinds and "Other"
+    EXPECT_EQ(6u, editor.fields.value_items.size()); // the four kinds, "Other" and the font
     EXPECT_EQ(-1, editor.fields.value_item);
     EXPECT_EQ("", editor.fields.value_text);
 

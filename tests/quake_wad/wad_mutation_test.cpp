@@ -24,12 +24,13 @@ protected:
                + "/m.wad";
     }
 
-    void load_and_check(const std::vector<uint8_t> &bytes, const std::string &what)
+    void load_and_check(const std::vector<uint8_t> &bytes, const std::string &what, bool half_life = false)
     {
         anim_destroy(&anim);
         anim_init(&anim);
         write_bytes(path, bytes);
-        const int32_t result = wad2_load(path.c_str(), &anim);
+        const int32_t result =
+            half_life ? load_result_shown(wad3_read(path.c_str(), &anim)) : wad2_load(path.c_str(), &anim);
         if (result == 0) {
             EXPECT_EQ(anim.group_count, 0) << what;
         } else {
@@ -114,6 +115,35 @@ TEST_F(WadMutation, EveryTypeByteOnEveryLump)
             std::vector<uint8_t> bad = file;
             bad[dir + i * 32 + 12] = static_cast<uint8_t>(type);
             load_and_check(bad, "entry " + std::to_string(i) + " type " + std::to_string(type));
+        }
+}
+
+TEST_F(WadMutation, Wad3CutAtEveryByteAndAbsurdValuesInItsFields)
+{
+    const std::vector<uint8_t> small = read_bytes(data_path("wad3/trenchbroom_embedded.wad"));
+    for (size_t n = 0; n <= small.size(); ++n)
+        load_and_check(std::vector<uint8_t>(small.begin(), small.begin() + static_cast<long>(n)),
+                       "cut at " + std::to_string(n), true);
+    // Sizes, colour counts and font fields of pictures, fonts and textures,
+    // and every lump type on every entry.
+    const std::vector<uint8_t> fonts = read_bytes(data_path("wad3/nuclide_platform_gfx.wad"));
+    const std::vector<ParsedEntry> entries = parse_directory(fonts);
+    const size_t dir = static_cast<size_t>(wad_i32(fonts, 8));
+    const size_t picture = static_cast<size_t>(entries[2].offset), font = static_cast<size_t>(entries[5].offset);
+    const size_t fields[] = {picture, picture + 4, picture + 8 + 32 * 32, font, font + 4, font + 16 + 1024 + 256 * 64,
+                             dir + 2 * 32 + 4, dir + 5 * 32 + 8};
+    for (size_t at : fields)
+        for (uint32_t v : {0u, 1u, 257u, 0xffffu, 0xffffffffu, 0x7fffffffu, 16385u}) {
+            std::vector<uint8_t> bad = fonts;
+            for (int i = 0; i < 4; ++i)
+                bad[at + i] = static_cast<uint8_t>(v >> (8 * i));
+            load_and_check(bad, "field at " + std::to_string(at) + " = " + std::to_string(v), true);
+        }
+    for (size_t i = 0; i < entries.size(); ++i)
+        for (int type : {0, int('B'), int('C'), int('D'), int('F'), 255}) {
+            std::vector<uint8_t> bad = fonts;
+            bad[dir + i * 32 + 12] = static_cast<uint8_t>(type);
+            load_and_check(bad, "entry " + std::to_string(i) + " type " + std::to_string(type), true);
         }
 }
 

@@ -46,6 +46,16 @@ public:
                                                const std::string &initial);
     virtual std::string save_file_dialog_named(const std::string &filter, const std::string &title,
                                                const std::string &initial);
+    // The save dialog that also tells the type the user picked: the
+    // description of its filter entry ("Half-Life WAD3 (*.wad)"), empty when
+    // the back-end cannot tell. `initial` as above, or empty. The default
+    // is the plain dialog and tells no type.
+    virtual std::string save_file_dialog_typed(const std::string &filter, const std::string &title,
+                                               const std::string &initial, std::string &type);
+    // How a Half-Life sprite being saved is to be drawn (image/
+    // texture_format.h), opened on `format`. False when cancelled. The
+    // default keeps `format`.
+    virtual bool ask_texture_format(int &format);
 
     // The Enter Group Name dialog, opened on `initial`. True with the name
     // the user confirmed (never empty), false when cancelled.

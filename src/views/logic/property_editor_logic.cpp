@@ -11,12 +11,13 @@
 #include "views/logic/editor_host.h"
 #include "document/document_state.h"
 #include "document/props.h"
+#include "image/texture_format.h"
 #include "platform/platform.h"
 
 const std::vector<std::string> &property_type_names()
 {
     static const std::vector<std::string> names = {"Integer", "Float", "String", "Boolean", "Quake Sprite Type",
-                                                   "WAD Data Type"};
+                                                   "WAD Data Type", "Half-Life Texture Format"};
     return names;
 }
 
@@ -26,11 +27,19 @@ const std::vector<std::string> &property_pick_list(int type)
     static const std::vector<std::string> boolean = {"No", "Yes"};
     static const std::vector<std::string> sprite = {"VP Parallel Upright", "Facing Upright", "VP Parallel",
                                                     "Oriented", "VP Parallel Oriented"};
-    static const std::vector<std::string> wad = {"Quake Lmp", "Half Life Mip", "Quake Mip Tex", "Raw", "Other"};
+    static const std::vector<std::string> wad = {"Quake Lmp", "Half Life Mip", "Quake Mip Tex", "Raw", "Other",
+                                                 "Half Life Font"};
+    static const std::vector<std::string> texture = [] {
+        std::vector<std::string> names;
+        for (int k = 0; k < TEXTURE_FORMAT_COUNT; ++k)
+            names.emplace_back(texture_format_name(k));
+        return names;
+    }();
     switch (type) {
     case PROPERTY_BOOLEAN: return boolean;
     case PROPERTY_SPRITE_TYPE: return sprite;
     case PROPERTY_WAD_TYPE: return wad;
+    case PROPERTY_TEXTURE_FORMAT: return texture;
     default: return none;
     }
 }
@@ -178,7 +187,8 @@ void store_value(PropertyEditor &editor)
     }
     case PROPERTY_BOOLEAN:
     case PROPERTY_SPRITE_TYPE:
-    case PROPERTY_WAD_TYPE: record->value.i = f.value_item; break;
+    case PROPERTY_WAD_TYPE:
+    case PROPERTY_TEXTURE_FORMAT: record->value.i = f.value_item; break;
     default: break; // a type this editor does not know is left as it is
     }
 }
@@ -201,6 +211,7 @@ void show_record(PropertyEditor &editor, const Property &record)
         break;
     case PROPERTY_SPRITE_TYPE:
     case PROPERTY_WAD_TYPE:
+    case PROPERTY_TEXTURE_FORMAT:
         if (record.value.i >= 0 && record.value.i < static_cast<int>(f.value_items.size())) {
             f.value_item = record.value.i;
             f.value_text = f.value_items[f.value_item];
@@ -262,7 +273,8 @@ bool property_editor_add(PropertyEditor &editor)
     case PROPERTY_STRING: props_set_string(editor.list, name.c_str(), ""); break;
     case PROPERTY_BOOLEAN:
     case PROPERTY_SPRITE_TYPE:
-    case PROPERTY_WAD_TYPE: props_set_int(editor.list, name.c_str(), 0, editor.fields.type_index); break;
+    case PROPERTY_WAD_TYPE:
+    case PROPERTY_TEXTURE_FORMAT: props_set_int(editor.list, name.c_str(), 0, editor.fields.type_index); break;
     default: props_set_int(editor.list, name.c_str(), 0, PROPERTY_INTEGER); break;
     }
     property_editor_refill(editor);

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "app/document_view.h"
+#include "archive/archive.h"
 #include "views/logic/editor_host.h"
 #include "document/animation.h"
 #include "document/document_state.h"
@@ -99,14 +100,10 @@ void save_and_settle(const std::string &path, Animation *anim)
     report_progress(0, 0);
 }
 
-// The folder of the document's file with its slash, or "" when the
-// document has no file name with a folder.
-std::string document_folder()
-{
-    const std::string name = doc_state().file_name;
-    const size_t slash = name.rfind('/');
-    return slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
-}
+// The folder of the document's file with its slash (of its archive, for
+// an entry inside one), or "" when the document has no file name with a
+// folder.
+std::string document_folder() { return folder_for_dialog(doc_state().file_name); }
 
 // The open dialog, starting in the document's folder when it has one.
 std::string ask_file_to_open()

@@ -92,6 +92,29 @@ bool split_archive_path(const std::string &path, std::string &archive, std::stri
     return false;
 }
 
+bool file_or_entry_exists(const std::string &path)
+{
+    std::string archive, entry;
+    if (!split_archive_path(path, archive, entry))
+        return access(path.c_str(), F_OK) == 0;
+    ArchiveListing listing;
+    std::string error;
+    if (!list_archive(archive, listing, error))
+        return false;
+    for (const ArchiveEntry &e : listing.entries)
+        if (e.name == entry)
+            return true;
+    return false;
+}
+
+std::string folder_for_dialog(const std::string &path)
+{
+    std::string archive, entry;
+    const std::string &file = split_archive_path(path, archive, entry) ? archive : path;
+    const size_t slash = file.rfind('/');
+    return slash == std::string::npos ? std::string() : file.substr(0, slash + 1);
+}
+
 bool archive_name_is_safe(const std::string &name)
 {
     if (name.empty() || name[0] == '/' || name.find('\\') != std::string::npos || name.find('\0') != std::string::npos)

@@ -20,6 +20,14 @@ bool has_archive_extension(const std::string &name);
 // False when no component is one, or nothing follows it.
 bool split_archive_path(const std::string &path, std::string &archive, std::string &entry);
 
+// True when `path` names an existing file, or an entry that the archive it
+// goes through lists.
+bool file_or_entry_exists(const std::string &path);
+
+// The folder (with its slash) a file dialog starts in for `path`: the
+// archive's folder for an entry inside one.
+std::string folder_for_dialog(const std::string &path);
+
 // False for a name that could reach outside the folder it is unpacked into
 // (a `..` component, an absolute path, a drive letter) or holds a NUL or
 // a backslash; such entries are listed but never opened or written.

@@ -333,10 +333,19 @@ bool pak_write(const std::string &archive, const std::string &entry, const std::
     put32(header + 4, static_cast<uint32_t>(at));
     put32(header + 8, static_cast<uint32_t>(dir_bytes));
     bool ok = file.write_all(header, HEADER);
-    for (const Placed &p : placed) {
-        if (!ok)
-            break;
-        ok = p.item ? copy_range(pak.fd, p.item->offset, file.fd(), p.size) : file.write_all(data.data(), data.size());
+    // Entries that lie one after the other in the old file are copied as
+    // one range.
+    for (size_t i = 0; ok && i < placed.size();) {
+        if (!placed[i].item) {
+            ok = file.write_all(data.data(), data.size());
+            ++i;
+            continue;
+        }
+        const uint64_t from = placed[i].item->offset;
+        uint64_t size = placed[i].size;
+        for (++i; i < placed.size() && placed[i].item && placed[i].item->offset == from + size; ++i)
+            size += placed[i].size;
+        ok = copy_range(pak.fd, from, file.fd(), size);
     }
     std::vector<uint8_t> dir(dir_bytes);
     for (size_t i = 0; i < placed.size(); ++i) {

@@ -2,9 +2,11 @@
 // ZIP64. Reading streams an entry through a bounded buffer; writing builds
 // a new archive into the safe save's file, taking every other entry from
 // the old archive as it was compressed.
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zip.h>
@@ -24,37 +26,174 @@ struct ZipCloser {
     }
 };
 
-std::string zip_text(int code)
+// The archive read through one descriptor whose size is taken once, and
+// through a read-ahead window: the library's own file source asks the
+// system for the file's size again for every entry of the central
+// directory, and the library reads a directory larger than its first
+// buffer one record at a time, two reads a record. Both made opening an
+// archive of a few thousand entries several times slower than reading its
+// directory.
+struct Origin {
+    int fd = -1;
+    uint64_t size = 0;
+    uint64_t at = 0;
+    std::vector<uint8_t> window;
+    uint64_t window_at = 0;
+    zip_error_t error;
+};
+
+constexpr size_t WINDOW = 256 << 10;
+
+// Copies up to `want` bytes at o->at into `data`; -1 with errno on failure.
+ssize_t origin_read(Origin *o, void *data, size_t want)
 {
-    zip_error_t e;
-    zip_error_init_with_code(&e, code);
-    std::string text = zip_error_strerror(&e);
-    zip_error_fini(&e);
-    return text;
+    // Large reads (an entry's data) go straight to the file.
+    if (want >= WINDOW) {
+        ssize_t n;
+        do
+            n = pread(o->fd, data, want, static_cast<off_t>(o->at));
+        while (n < 0 && errno == EINTR);
+        return n;
+    }
+    if (o->at < o->window_at || o->at + want > o->window_at + o->window.size()) {
+        o->window.resize(WINDOW);
+        ssize_t n;
+        do
+            n = pread(o->fd, o->window.data(), WINDOW, static_cast<off_t>(o->at));
+        while (n < 0 && errno == EINTR);
+        if (n < 0) {
+            o->window.clear();
+            return -1;
+        }
+        o->window.resize(static_cast<size_t>(n));
+        o->window_at = o->at;
+    }
+    const size_t offset = static_cast<size_t>(o->at - o->window_at);
+    const size_t n = std::min(want, o->window.size() - offset);
+    std::memcpy(data, o->window.data() + offset, n);
+    return static_cast<ssize_t>(n);
+}
+
+zip_int64_t origin_io(void *state, void *data, zip_uint64_t len, zip_source_cmd_t cmd)
+{
+    auto *o = static_cast<Origin *>(state);
+    switch (cmd) {
+    case ZIP_SOURCE_SUPPORTS:
+        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
+                                              ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL,
+                                              ZIP_SOURCE_SUPPORTS, -1);
+    case ZIP_SOURCE_OPEN: o->at = 0; return 0;
+    case ZIP_SOURCE_READ: {
+        const uint64_t left = o->at < o->size ? o->size - o->at : 0;
+        const ssize_t n = origin_read(o, data, static_cast<size_t>(len < left ? len : left));
+        if (n < 0) {
+            zip_error_set(&o->error, ZIP_ER_READ, errno);
+            return -1;
+        }
+        o->at += static_cast<uint64_t>(n);
+        return n;
+    }
+    case ZIP_SOURCE_SEEK: {
+        const zip_int64_t to = zip_source_seek_compute_offset(o->at, o->size, data, len, &o->error);
+        if (to < 0)
+            return -1;
+        o->at = static_cast<uint64_t>(to);
+        return 0;
+    }
+    case ZIP_SOURCE_TELL: return static_cast<zip_int64_t>(o->at);
+    case ZIP_SOURCE_STAT: {
+        auto *st = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, len, &o->error);
+        if (!st)
+            return -1;
+        zip_stat_init(st);
+        st->size = o->size;
+        st->valid |= ZIP_STAT_SIZE;
+        return sizeof(*st);
+    }
+    case ZIP_SOURCE_ERROR: return zip_error_to_data(&o->error, data, len);
+    case ZIP_SOURCE_CLOSE: return 0;
+    case ZIP_SOURCE_FREE:
+        close(o->fd);
+        zip_error_fini(&o->error);
+        delete o;
+        return 0;
+    default: zip_error_set(&o->error, ZIP_ER_OPNOTSUPP, 0); return -1;
+    }
 }
 
 zip_t *open_zip(const std::string &archive, std::string &error)
 {
-    int code = 0;
-    zip_t *za = zip_open(archive.c_str(), ZIP_RDONLY, &code);
+    const char *a = archive.c_str();
+    auto *origin = new Origin;
+    zip_error_init(&origin->error);
+    origin->fd = open(a, O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    if (origin->fd < 0 || fstat(origin->fd, &st) != 0) {
+        error = format_text("Error %i Encountered: %s (%s)", errno, std::strerror(errno), a);
+        if (origin->fd >= 0)
+            close(origin->fd);
+        zip_error_fini(&origin->error);
+        delete origin;
+        return nullptr;
+    }
+    origin->size = static_cast<uint64_t>(st.st_size);
+    zip_error_t e;
+    zip_error_init(&e);
+    zip_source_t *source = zip_source_function_create(origin_io, origin, &e);
+    zip_t *za = nullptr;
+    if (!source) {
+        close(origin->fd);
+        zip_error_fini(&origin->error);
+        delete origin;
+    } else if (!(za = zip_open_from_source(source, ZIP_RDONLY, &e))) {
+        zip_source_free(source); // frees the origin
+    }
     if (!za)
-        error = format_text("Cannot read %s: it is not a ZIP archive Vorn can read (%s)", archive.c_str(),
-                            zip_text(code).c_str());
+        error = format_text("Cannot read %s: it is not a ZIP archive Vorn can read (%s)", a, zip_error_strerror(&e));
+    zip_error_fini(&e);
     return za;
 }
 
 // The safe save's new file as a libzip destination. libzip asks whether
 // the archive exists (it does not: the new one starts empty), then writes
-// it front to back, seeking back to mend headers.
+// it front to back in pieces of a few kilobytes, seeking back after each
+// entry to mend its header: the pieces are gathered into large writes, and
+// a mend of what is still gathered is made in memory.
 struct Destination {
     AtomicFile *file;
     zip_error_t error;
+    std::vector<uint8_t> pending; // the bytes from `base` on, not yet written
+    uint64_t base = 0;
+    uint64_t at = 0;  // where the next byte goes
+    uint64_t end = 0; // the file's length with what is pending
+
+    bool flush()
+    {
+        size_t done = 0;
+        while (done < pending.size()) {
+            const ssize_t n = pwrite(file->fd(), pending.data() + done, pending.size() - done,
+                                     static_cast<off_t>(base + done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                const int code = n < 0 ? errno : EIO;
+                file->note_error(code);
+                zip_error_set(&error, ZIP_ER_WRITE, code);
+                return false;
+            }
+            done += static_cast<size_t>(n);
+        }
+        base += pending.size();
+        pending.clear();
+        return true;
+    }
 };
+
+constexpr size_t GATHER = 1 << 20;
 
 zip_int64_t destination_io(void *state, void *data, zip_uint64_t len, zip_source_cmd_t cmd)
 {
     auto *d = static_cast<Destination *>(state);
-    const int fd = d->file->fd();
     switch (cmd) {
     case ZIP_SOURCE_SUPPORTS:
         return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
@@ -66,29 +205,40 @@ zip_int64_t destination_io(void *state, void *data, zip_uint64_t len, zip_source
         zip_error_set(&d->error, ZIP_ER_READ, ENOENT);
         return -1;
     case ZIP_SOURCE_ERROR: return zip_error_to_data(&d->error, data, len);
-    case ZIP_SOURCE_BEGIN_WRITE: return d->file->truncate() ? 0 : (zip_error_set(&d->error, ZIP_ER_WRITE, errno), -1);
-    case ZIP_SOURCE_WRITE:
-        if (!d->file->write_all(data, len)) {
+    case ZIP_SOURCE_BEGIN_WRITE:
+        d->pending.clear();
+        d->base = d->at = d->end = 0;
+        if (!d->file->truncate()) {
             zip_error_set(&d->error, ZIP_ER_WRITE, errno);
             return -1;
         }
-        return static_cast<zip_int64_t>(len);
-    case ZIP_SOURCE_SEEK_WRITE: {
-        auto *args = ZIP_SOURCE_GET_ARGS(zip_source_args_seek_t, data, len, &d->error);
-        if (!args || lseek(fd, static_cast<off_t>(args->offset), args->whence) < 0) {
-            zip_error_set(&d->error, ZIP_ER_SEEK, errno);
-            return -1;
+        return 0;
+    case ZIP_SOURCE_WRITE: {
+        if (d->at < d->base || d->at > d->base + d->pending.size()) {
+            if (!d->flush())
+                return -1;
+            d->base = d->at;
         }
+        const size_t offset = static_cast<size_t>(d->at - d->base);
+        if (offset + len > d->pending.size())
+            d->pending.resize(offset + len);
+        std::memcpy(d->pending.data() + offset, data, len);
+        d->at += len;
+        d->end = std::max(d->end, d->at);
+        if (d->pending.size() >= GATHER && !d->flush())
+            return -1;
+        return static_cast<zip_int64_t>(len);
+    }
+    case ZIP_SOURCE_SEEK_WRITE: {
+        const zip_int64_t to = zip_source_seek_compute_offset(d->at, d->end, data, len, &d->error);
+        if (to < 0)
+            return -1;
+        d->at = static_cast<uint64_t>(to);
         return 0;
     }
-    case ZIP_SOURCE_TELL_WRITE: {
-        const off_t at = lseek(fd, 0, SEEK_CUR);
-        if (at < 0)
-            zip_error_set(&d->error, ZIP_ER_TELL, errno);
-        return at;
-    }
+    case ZIP_SOURCE_TELL_WRITE: return static_cast<zip_int64_t>(d->at);
+    case ZIP_SOURCE_COMMIT_WRITE: return d->flush() ? 0 : -1;
     // The safe save puts the file in place once libzip is done.
-    case ZIP_SOURCE_COMMIT_WRITE:
     case ZIP_SOURCE_ROLLBACK_WRITE:
     case ZIP_SOURCE_CLOSE:
     case ZIP_SOURCE_FREE: return 0;
@@ -192,7 +342,7 @@ bool zip_write(const std::string &archive, const std::string &entry, const std::
         error = save_error_text(a, errno ? errno : EIO);
         return false;
     }
-    Destination destination{&file, {}};
+    Destination destination{&file, {}, {}, 0, 0, 0};
     zip_error_init(&destination.error);
     zip_error_t open_error;
     zip_error_init(&open_error);
@@ -232,7 +382,7 @@ bool zip_write(const std::string &archive, const std::string &entry, const std::
         const bool mine = !placed && entry == st.name;
         // The old entry's compressed bytes, copied as they are: libzip does
         // not inflate and deflate again an entry whose method stays.
-        zip_source_t *source = mine ? fresh : zip_source_zip(made.za, old.za, at, 0, 0, -1);
+        zip_source_t *source = mine ? fresh : zip_source_zip(made.za, old.za, at, ZIP_FL_COMPRESSED, 0, -1);
         const zip_int64_t added = source ? zip_file_add(made.za, raw, source, ZIP_FL_ENC_GUESS) : -1;
         if (added < 0) {
             // A source the archive did not take is still ours.

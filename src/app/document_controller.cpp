@@ -204,6 +204,14 @@ int open_document()
 
 int start_load_worker(const std::string &path)
 {
+    // An archive opens on the entry the user picks in its browser.
+    if (!file_worker_busy() && is_archive_file(path)) {
+        const std::string entry = editor_host().choose_archive_entry(path);
+        if (entry.empty())
+            return 0;
+        const std::string inside = path + "/" + entry;
+        return start_worker([inside] { load_worker(inside); });
+    }
     return start_worker([path] { load_worker(path); });
 }
 

@@ -8,6 +8,7 @@
 #include "app/document_view.h"
 #include "app/logic/settings.h"
 #include "views/adjust_dialog.h"
+#include "views/archive_browser_dialog.h"
 #include "views/colormap_dialog.h"
 #include "views/group_name_dialog.h"
 #include "views/image_information_dialog.h"
@@ -59,6 +60,13 @@ QWidget *dialog_owner(QWidget *fallback)
 }
 
 } // namespace
+
+std::string EditorPlatform::choose_archive_entry(const std::string &archive)
+{
+    std::string entry;
+    run_on_ui_thread([&] { entry = choose_archive_entry_dialog(archive, owner()); });
+    return entry;
+}
 
 bool EditorPlatform::ask_group_name(const std::string &initial, std::string &name)
 {

@@ -73,6 +73,12 @@ bool has_archive_extension(const std::string &name)
     return ends_with_ci(name, ".pak") || ends_with_ci(name, ".pk3") || ends_with_ci(name, ".zip");
 }
 
+bool is_archive_file(const std::string &path)
+{
+    struct stat st {};
+    return has_archive_extension(path) && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 bool split_archive_path(const std::string &path, std::string &archive, std::string &entry)
 {
     for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {

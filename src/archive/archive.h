@@ -14,6 +14,10 @@
 // True when the last component of `name` ends .pak, .pk3 or .zip (any case).
 bool has_archive_extension(const std::string &name);
 
+// True when `path` is a regular file with an archive extension (the
+// archive itself, not an entry of it).
+bool is_archive_file(const std::string &path);
+
 // Splits `path` into the archive and the entry inside it: walking from the
 // left, the first component that is a regular file with an archive
 // extension is the archive, the rest (without leading slashes) the entry.

@@ -341,19 +341,13 @@ int with_entry_save(const char *path, const std::string &archive, const std::str
     return 1;
 }
 
-bool names_archive_itself(const char *path)
-{
-    struct stat st {};
-    return has_archive_extension(path) && stat(path, &st) == 0 && S_ISREG(st.st_mode);
-}
-
 } // namespace
 
 LoadResult file_load_result(const char *path, Animation *anim)
 {
     std::string archive, entry;
     if (!split_archive_path(path, archive, entry)) {
-        if (names_archive_itself(path) && plugin_count() == 0) {
+        if (is_archive_file(path) && plugin_count() == 0) {
             forget_stale_errors();
             return told(archive_itself(path));
         }

@@ -33,6 +33,8 @@ std::string EditorHost::save_file_dialog_named(const std::string &filter, const 
 {
     return save_file_dialog(filter, title);
 }
+std::string EditorHost::choose_archive_entry(const std::string &) { return {}; }
+
 bool EditorHost::ask_group_name(const std::string &, std::string &) { return false; }
 void EditorHost::show_property_editor(PropertyList *, const std::string &) {}
 int EditorHost::show_adjust_dialog(const std::string &, int, int, int, int initial) { return initial; }

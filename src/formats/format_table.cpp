@@ -27,6 +27,23 @@
 #include "quake/wad2.h"
 #include "image/quake_palette.h"
 
+namespace {
+
+// An archive opened as a document: what it holds, and how to name an entry
+// (the editor opens its browser before it gets here).
+LoadResult archive_itself_read(const char *path, Animation *)
+{
+    ArchiveListing listing;
+    std::string error;
+    if (!list_archive(path, listing, error))
+        return load_refusal(error);
+    return load_refusal(format_text("%s is an archive of %zu entries: open one of them as %s/ENTRY (vorn-cli list %s "
+                                    "lists them)",
+                                    path, listing.entries.size(), path, path));
+}
+
+} // namespace
+
 // Every operation runs inside codec_guard: no exception leaves a codec.
 #define G_READ codec_guard::read<generic_image_read>
 #define G_SAVE codec_guard::save<generic_image_save>
@@ -77,6 +94,10 @@ constexpr FormatDescriptor FormatDescriptors[FORMAT_ROW_COUNT] = {
     {"Truevision Targa Bitmap (*.vst)", "*.vst", nullptr, G_READ, G_SAVE, nullptr, nullptr, true},
     {"Quake 2 Texture File (*.wal)", "*.wal", nullptr, G_READ, nullptr, nullptr, nullptr, true},
     {"X Pixmap Graphic (*.xpm)", "*.xpm", nullptr, G_READ, nullptr, nullptr, nullptr, true},
+    // Archives open on one of their entries, named ARCHIVE/ENTRY.
+    {"Quake PAK Archive (*.pak)", "*.pak", nullptr, READ(archive_itself_read), nullptr, nullptr, nullptr, false},
+    {"PK3 Archive (*.pk3)", "*.pk3", nullptr, READ(archive_itself_read), nullptr, nullptr, nullptr, false},
+    {"ZIP Archive (*.zip)", "*.zip", nullptr, READ(archive_itself_read), nullptr, nullptr, nullptr, false},
     {"Photoshop Color Table (*.act)", "*.act", nullptr, nullptr, nullptr, codec_guard::load_palette<generic_palette_load>,
      nullptr, false},
     {"Autodesk Color Palette (*.col)", "*.col", nullptr, nullptr, nullptr, codec_guard::load_palette<generic_palette_load>,
@@ -292,18 +313,6 @@ int save_named(const char *path, Animation *anim);
 int palette_load_named(const char *path, uint8_t *rgba1024);
 int palette_save_named(const char *path, const uint8_t *rgba, int count);
 
-// An archive opened as a file: what it holds, and how to name an entry.
-LoadResult archive_itself(const char *path)
-{
-    ArchiveListing listing;
-    std::string error;
-    if (!list_archive(path, listing, error))
-        return load_refusal(error);
-    return load_refusal(format_text("%s is an archive of %zu entries: open one of them as %s/ENTRY (vorn-cli list %s "
-                                    "lists them)",
-                                    path, listing.entries.size(), path, path));
-}
-
 // Runs `body` on the stand-in name of an archive's entry, with every
 // message naming the entry as the user did.
 template <class Body>
@@ -346,13 +355,8 @@ int with_entry_save(const char *path, const std::string &archive, const std::str
 LoadResult file_load_result(const char *path, Animation *anim)
 {
     std::string archive, entry;
-    if (!split_archive_path(path, archive, entry)) {
-        if (is_archive_file(path) && plugin_count() == 0) {
-            forget_stale_errors();
-            return told(archive_itself(path));
-        }
+    if (!split_archive_path(path, archive, entry))
         return load_named(path, anim);
-    }
     forget_stale_errors();
     ArchiveEntryFile file;
     std::string error;

@@ -140,17 +140,17 @@ TEST(FormatTableRows, SavesThatKeepOnlyTheFirstFrameAreKnownByTheirWriter)
         EXPECT_EQ(save_writes_first_frame_only(c.path), c.first_frame_only) << c.path;
 }
 
-TEST(FormatTableRows, FortyRowsThenAnEmptyRow)
+TEST(FormatTableRows, FortyThreeRowsThenAnEmptyRow)
 {
     int rows = 0;
     while (FormatTable[rows].description)
         ++rows;
-    EXPECT_EQ(rows, 40);
+    EXPECT_EQ(rows, 43);
     EXPECT_STREQ(FormatTable[0].pattern, "*.spr32");
     EXPECT_STREQ(FormatTable[9].description, "Multipage PCX Bitmap (*.dcx)");
     EXPECT_STREQ(FormatTable[9].pattern, "*.cut");
-    EXPECT_EQ(FormatTable[40].load_image, nullptr);
-    EXPECT_EQ(FormatTable[40].pattern, nullptr);
+    EXPECT_EQ(FormatTable[43].load_image, nullptr);
+    EXPECT_EQ(FormatTable[43].pattern, nullptr);
 }
 
 TEST(FormatTableRows, ContentChecksKnowTheirOwnFormatsFiles)
@@ -188,21 +188,22 @@ TEST_F(DispatchTest, SavePaletteFilterIsExact)
     EXPECT_EQ(build_file_filter(FILE_OP_SAVE_PALETTE), expected);
 }
 
-TEST_F(DispatchTest, LoadImageFilterListsThirtySixPatterns)
+TEST_F(DispatchTest, LoadImageFilterListsThirtyNinePatterns)
 {
     const std::vector<std::string> parts = split_filter(build_file_filter(FILE_OP_LOAD_IMAGE));
     ASSERT_GE(parts.size(), 4u);
     EXPECT_EQ(parts[0], "Supported");
     const std::vector<std::string> patterns = split_patterns(parts[1]);
-    ASSERT_EQ(patterns.size(), 36u);
+    ASSERT_EQ(patterns.size(), 39u);
     EXPECT_EQ(patterns[0], "*.spr32");
     EXPECT_EQ(patterns[4], "*.mip");
     EXPECT_EQ(patterns[5], "*.bmp");
     EXPECT_EQ(patterns[6], "*.cut");
     EXPECT_EQ(patterns[8], "*.cut");
     EXPECT_EQ(patterns[35], "*.xpm");
-    // Supported, its list, 36 pairs, All Files and its pattern.
-    EXPECT_EQ(parts.size(), 2u + 72u + 2u);
+    EXPECT_EQ(patterns[38], "*.zip");
+    // Supported, its list, 39 pairs, All Files and its pattern.
+    EXPECT_EQ(parts.size(), 2u + 78u + 2u);
     EXPECT_EQ(parts[parts.size() - 2], "All Files(*.*)");
     EXPECT_EQ(parts.back(), "*.*");
 }

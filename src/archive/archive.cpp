@@ -210,6 +210,10 @@ ArchiveEntryFile::~ArchiveEntryFile()
 bool ArchiveEntryFile::open(const std::string &archive, const std::string &entry, std::string &error)
 {
     const std::string shown = archive + "/" + entry;
+    if (entry.empty() || entry.back() == '/') {
+        error = format_text("Cannot open %s: it is a folder of the archive", shown.c_str());
+        return false;
+    }
     fd_ = memfd_create("vorn-entry", MFD_CLOEXEC);
     if (fd_ < 0) {
         error = format_text("Cannot open %s: %s", shown.c_str(), std::strerror(errno));

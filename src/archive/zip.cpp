@@ -246,6 +246,24 @@ zip_int64_t destination_io(void *state, void *data, zip_uint64_t len, zip_source
     }
 }
 
+// What else an entry carries besides its data: its comment and the extra
+// fields of its local and central headers (times, owners), as they were.
+void copy_comment_and_extra_fields(zip_t *from, zip_uint64_t at, zip_t *to, zip_uint64_t into)
+{
+    zip_uint32_t length = 0;
+    if (const char *comment = zip_file_get_comment(from, at, &length, ZIP_FL_ENC_RAW); comment && length > 0)
+        zip_file_set_comment(to, into, comment, static_cast<zip_uint16_t>(length), 0);
+    for (const zip_flags_t where : {zip_flags_t(ZIP_FL_LOCAL), zip_flags_t(ZIP_FL_CENTRAL)}) {
+        const zip_int16_t count = zip_file_extra_fields_count(from, at, where);
+        for (zip_int16_t i = 0; i < count; ++i) {
+            zip_uint16_t id = 0, size = 0;
+            const zip_uint8_t *data = zip_file_extra_field_get(from, at, static_cast<zip_uint16_t>(i), &id, &size, where);
+            if (data)
+                zip_file_extra_field_set(to, into, id, ZIP_EXTRA_FIELD_NEW, data, size, where);
+        }
+    }
+}
+
 } // namespace
 
 bool zip_list(const std::string &archive, ArchiveListing &out, std::string &error)
@@ -401,6 +419,7 @@ bool zip_write(const std::string &archive, const std::string &entry, const std::
         zip_uint32_t attributes = 0;
         if (zip_file_get_external_attributes(old.za, at, 0, &system, &attributes) == 0)
             zip_file_set_external_attributes(made.za, to, 0, system, attributes);
+        copy_comment_and_extra_fields(old.za, at, made.za, to);
         placed = placed || mine;
     }
     if (!placed) {
@@ -411,6 +430,10 @@ bool zip_write(const std::string &archive, const std::string &entry, const std::
         }
         zip_file_set_mtime(made.za, static_cast<zip_uint64_t>(added), time(nullptr), 0);
     }
+    int comment_length = 0;
+    if (const char *comment = zip_get_archive_comment(old.za, &comment_length, ZIP_FL_ENC_RAW);
+        comment && comment_length > 0)
+        zip_set_archive_comment(made.za, comment, static_cast<zip_uint16_t>(comment_length));
     if (zip_close(made.za) != 0)
         return fail(made.za);
     made.za = nullptr;

@@ -127,6 +127,17 @@ TEST_F(Archives, ReplacingAndAddingAnEntryKeepsEveryOtherEntryAsItWas)
         EXPECT_EQ(bytes, entry_bytes(pk3, e.name)) << e.name;
     }
 
+    // An entry with a comment and an extra field of its own, which a
+    // rewrite keeps.
+    zip_t *marked = zip_open(pk3.c_str(), 0, nullptr);
+    ASSERT_NE(marked, nullptr);
+    const zip_int64_t bear = zip_name_locate(marked, "bear.cfg", 0);
+    ASSERT_GE(bear, 0);
+    zip_file_extra_field_set(marked, bear, 0x7676, ZIP_EXTRA_FIELD_NEW, reinterpret_cast<const zip_uint8_t *>("vorn"), 4,
+                             ZIP_FL_CENTRAL);
+    zip_file_set_comment(marked, bear, "kept", 4, 0);
+    ASSERT_EQ(zip_close(marked), 0);
+
     for (const std::string &archive : {pak, pk3}) {
         SCOPED_TRACE(archive);
         const ArchiveListing before = listing_of(archive);
@@ -162,6 +173,16 @@ TEST_F(Archives, ReplacingAndAddingAnEntryKeepsEveryOtherEntryAsItWas)
                 EXPECT_EQ(st.comp_size, old_stats[i].comp_size) << name;
                 EXPECT_EQ(st.comp_method, old_stats[i].comp_method) << name;
                 EXPECT_EQ(st.crc, old_stats[i].crc) << name;
+                zip_uint16_t id = 0, size = 0;
+                const zip_uint8_t *extra = zip_file_extra_field_get(new_zip, i, 0, &id, &size, ZIP_FL_CENTRAL);
+                zip_uint32_t length = 0;
+                const char *comment = zip_file_get_comment(new_zip, i, &length, ZIP_FL_ENC_RAW);
+                if (name == "bear.cfg") {
+                    ASSERT_TRUE(extra && comment);
+                    EXPECT_EQ(std::string(reinterpret_cast<const char *>(extra), size), "vorn");
+                    EXPECT_EQ(id, 0x7676);
+                    EXPECT_EQ(std::string(comment, length), "kept");
+                }
             }
         }
         if (new_zip)

@@ -105,6 +105,56 @@ def gif(path, frames, side):
         f.write(out)
 
 
+def big_archives(folder, sprite_path):
+    """A pk3 of 3,826 entries and about 277 MB (as a large game's): half of
+    them incompressible and stored (most of the bytes), half deflated; the
+    sprite `sprite_path` as progs/frames.spr in the middle. And a PAK and a pk3 of about 100 MB
+    of the same kind, for rewriting."""
+    import random
+    import zipfile
+    rng = random.Random(7)
+    spr = open(sprite_path, "rb").read()
+
+    def entries(count, total):
+        each = total // count
+        for i in range(count):
+            if i == count // 2:
+                yield "progs/frames.spr", spr, zipfile.ZIP_DEFLATED
+                continue
+            size = rng.randint(each // 2, each * 3 // 2)
+            if i % 2:
+                yield "textures/set%02d/t%05d.jpg" % (i % 40, i), os.urandom(2 * size), zipfile.ZIP_STORED
+            else:
+                line = bytes(rng.randrange(256) for _ in range(64))
+                yield "maps/m%02d/lump%05d.dat" % (i % 40, i), (line * (size // 64 + 1))[:size], zipfile.ZIP_DEFLATED
+
+    with zipfile.ZipFile(os.path.join(folder, "big.pk3"), "w", allowZip64=True) as z:
+        for name, data, method in entries(3826, 277 << 20):
+            z.writestr(zipfile.ZipInfo(name, (2020, 1, 1, 0, 0, 0)), data, method)
+    with zipfile.ZipFile(os.path.join(folder, "r100.pk3"), "w") as z:
+        for name, data, method in entries(1400, 68 << 20):
+            z.writestr(zipfile.ZipInfo(name, (2020, 1, 1, 0, 0, 0)), data, method)
+    with open(os.path.join(folder, "r100.pak"), "wb") as f:
+        directory = bytearray()
+        f.write(b"PACK" + bytes(8))
+        at = 12
+        for name, data, _ in entries(1400, 68 << 20):
+            directory += struct.pack("<56sii", name.encode(), at, len(data))
+            f.write(data)
+            at += len(data)
+        f.write(directory)
+        f.seek(4)
+        f.write(struct.pack("<ii", at, len(directory)))
+
+
+def peak_kib(command):
+    """The peak resident memory of `command` in KiB."""
+    probe = ("import resource, subprocess, sys\n"
+             "subprocess.run(sys.argv[1:], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)\n"
+             "print(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss)")
+    return int(subprocess.run([sys.executable, "-c", probe] + command, capture_output=True, check=True).stdout)
+
+
 def noise(x, y):
     """A colour that looks random: most pixels of a large image differ."""
     h = ((x * 73856093) ^ (y * 19349663)) * 2654435761 & 0xFFFFFFFF
@@ -225,6 +275,29 @@ def main():
                             sync=w("m." + ext))
         else:
             print("(ImageMagick's convert is not installed: its comparisons are left out)")
+        if shutil.which("unzip"):
+            big_archives(work, w("frames.spr"))
+            compare("list a 277 MB pk3 of 3826 entries", [cli, "list", w("big.pk3")], ["unzip", "-l", w("big.pk3")],
+                    runs, "unzip -l")
+            read = [cli, "info", w("big.pk3") + "/progs/frames.spr"]
+            compare("read one entry of it (info)", read, ["unzip", "-p", w("big.pk3"), "progs/frames.spr"], runs,
+                    "unzip -p")
+            # What the archive adds to the command on the same file.
+            compare("read one entry of it (info)", read, [cli, "info", w("frames.spr")], runs, "info loose")
+            for kind in ("pak", "pk3"):
+                print("(r100.%s: %d MB)" % (kind, os.path.getsize(w("r100." + kind)) >> 20))
+                # The rewrite is on disk when it reports success: against a
+                # copy flushed to disk as well.
+                rewrite = [cli, "convert", "--yes", w("frames.spr"), w("r100." + kind) + "/progs/frames.spr"]
+                compare("rewrite a 100 MB %s, one entry replaced" % kind, rewrite,
+                        ["dd", "if=" + w("r100." + kind), "of=" + w("copy." + kind), "bs=4M", "conv=fsync",
+                         "status=none"], runs, "dd fsync")
+                compare("rewrite a 100 MB %s, one entry replaced" % kind, rewrite,
+                        ["cp", w("r100." + kind), w("copy." + kind)], runs, "cp")
+            print("peak memory: list %d KiB, read %d KiB (the pk3 is 277 MB)"
+                  % (peak_kib([cli, "list", w("big.pk3")]), peak_kib(read)))
+        else:
+            print("(unzip is not installed: the archive comparisons are left out)")
     finally:
         shutil.rmtree(work, ignore_errors=True)
 

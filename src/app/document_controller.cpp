@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "app/document_view.h"
+#include "archive/archive.h"
 #include "views/logic/save_type.h"
 #include "views/logic/editor_host.h"
 #include "document/animation.h"
@@ -100,14 +101,10 @@ void save_and_settle(const std::string &path, Animation *anim)
     report_progress(0, 0);
 }
 
-// The folder of the document's file with its slash, or "" when the
-// document has no file name with a folder.
-std::string document_folder()
-{
-    const std::string name = doc_state().file_name;
-    const size_t slash = name.rfind('/');
-    return slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
-}
+// The folder of the document's file with its slash (of its archive, for
+// an entry inside one), or "" when the document has no file name with a
+// folder.
+std::string document_folder() { return folder_for_dialog(doc_state().file_name); }
 
 // The open dialog, starting in the document's folder when it has one.
 std::string ask_file_to_open()
@@ -212,6 +209,14 @@ int open_document()
 
 int start_load_worker(const std::string &path)
 {
+    // An archive opens on the entry the user picks in its browser.
+    if (!file_worker_busy() && is_archive_file(path)) {
+        const std::string entry = editor_host().choose_archive_entry(path);
+        if (entry.empty())
+            return 0;
+        const std::string inside = path + "/" + entry;
+        return start_worker([inside] { load_worker(inside); });
+    }
     return start_worker([path] { load_worker(path); });
 }
 

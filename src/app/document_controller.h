@@ -47,7 +47,8 @@ int close_document();
 // file), then the load worker. 0 when the dialog was
 // cancelled or a worker is already running, 1 when the load has started.
 int open_document();
-// Starts load_worker on `path` (a dropped file, the command line, Open).
+// Starts load_worker on `path` (a dropped file, the command line, Open);
+// for an archive, on the entry the user chooses in its browser.
 // 0 when a worker is already running or no thread could be started.
 int start_load_worker(const std::string &path);
 // The body of the load thread: settles unsaved changes on the user-interface

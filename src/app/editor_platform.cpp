@@ -10,6 +10,7 @@
 #include "app/logic/settings.h"
 #include "image/texture_format.h"
 #include "views/adjust_dialog.h"
+#include "views/archive_browser_dialog.h"
 #include "views/colormap_dialog.h"
 #include "views/game_lighting_dialog.h"
 #include "views/group_name_dialog.h"
@@ -62,6 +63,13 @@ QWidget *dialog_owner(QWidget *fallback)
 }
 
 } // namespace
+
+std::string EditorPlatform::choose_archive_entry(const std::string &archive)
+{
+    std::string entry;
+    run_on_ui_thread([&] { entry = choose_archive_entry_dialog(archive, owner()); });
+    return entry;
+}
 
 bool EditorPlatform::ask_group_name(const std::string &initial, std::string &name)
 {

@@ -9,6 +9,7 @@
 
 class EditorPlatform : public QtPlatform {
 public:
+    std::string choose_archive_entry(const std::string &archive) override;
     bool ask_group_name(const std::string &initial, std::string &name) override;
     void show_property_editor(PropertyList *list, const std::string &title) override;
     void show_palette_editor() override;

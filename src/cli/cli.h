@@ -22,6 +22,7 @@ int cli_export(const Args &args);
 int cli_pack(const Args &args);
 int cli_palette(const Args &args);
 int cli_colormap(const Args &args);
+int cli_list(const Args &args);
 
 // Reports bad usage on standard error and returns 2.
 int cli_usage_error(const std::string &text);

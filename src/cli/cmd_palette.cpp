@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "archive/archive.h"
 #include "cli/cli.h"
 #include "document/animation.h"
 #include "formats/format_table.h"
@@ -83,10 +84,13 @@ int cli_palette(const Args &args)
     const std::string out = options.positionals[1];
 
     CliRun run("palette", options.has("--json"));
-    const int fd = open(in.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return run.finish(run.fail("Cannot read a palette from " + in + ": " + std::strerror(errno)));
-    close(fd);
+    std::string archive, entry;
+    if (!split_archive_path(in, archive, entry)) {
+        const int fd = open(in.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return run.finish(run.fail("Cannot read a palette from " + in + ": " + std::strerror(errno)));
+        close(fd);
+    }
 
     uint8_t palette[1024] = {};
     int count = 0;

@@ -102,13 +102,25 @@ const Command commands[] = {
      "  --json                print one JSON object: what was read and written\n\n"
      "Example:\n  vorn-cli colormap palette.lmp colormap.lmp\n",
      cli_colormap},
+    {"list", "list ARCHIVE [--json]", "list the entries of a .pak, .pk3 or .zip archive with their sizes",
+     "Maps and models inside are listed with their textures and skins. Any file name that\n"
+     "Vorn accepts may name an entry inside an archive as ARCHIVE/ENTRY, for every command:\n"
+     "reading never unpacks the archive, and writing rewrites it with that one entry\n"
+     "replaced or added, every other entry left as it was.\n\n"
+     "  --json                print one JSON object: the entries, their sizes and contents\n\n"
+     "Examples:\n  vorn-cli list id1/pak0.pak\n"
+     "  vorn-cli convert id1/pak0.pak/progs/s_explod.spr s_explod.gif\n"
+     "  vorn-cli convert s_explod.gif mymod/pak0.pak/progs/s_explod.spr\n",
+     cli_list},
 };
 
 void print_help(FILE *out)
 {
     std::fprintf(out, "Usage: vorn-cli [--max-pixels N] COMMAND [ARGUMENTS]\n\n"
                       "Converts and inspects Quake art files (sprites, WAD2 archives, pictures,\n"
-                      "textures, palettes) and common image formats.\n\nCommands:\n");
+                      "textures, palettes) and common image formats. A file inside a .pak, .pk3\n"
+                      "or .zip archive is named ARCHIVE/ENTRY (id1/pak0.pak/progs/s_explod.spr).\n\n"
+                      "Commands:\n");
     for (const Command &c : commands)
         std::fprintf(out, "  %s\n      %s\n", c.usage, c.summary);
     std::fprintf(out, "\nOptions for every command, given before it:\n"
@@ -130,6 +142,10 @@ int cli_usage_error(const std::string &text)
 
 int main(int argc, char **argv)
 {
+    // The same zone as when TZ is unset, named once: unset, the C library
+    // looks at /etc/localtime again for every time it converts, once for
+    // each entry when an archive of thousands is listed.
+    setenv("TZ", ":/etc/localtime", 0);
     // Options for every command come before it.
     int first = 1;
     while (first < argc && std::strncmp(argv[first], "--max-pixels", 12) == 0) {

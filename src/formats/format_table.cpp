@@ -17,6 +17,7 @@
 
 #include "formats/codec_guard.h"
 #include "formats/generic_formats.h"
+#include "archive/archive.h"
 #include "io/safe_save.h"
 #include "sniff/sniff.h"
 #include "image/host_table.h"
@@ -27,6 +28,23 @@
 #include "quake/sprite.h"
 #include "quake/wad2.h"
 #include "image/quake_palette.h"
+
+namespace {
+
+// An archive opened as a document: what it holds, and how to name an entry
+// (the editor opens its browser before it gets here).
+LoadResult archive_itself_read(const char *path, Animation *)
+{
+    ArchiveListing listing;
+    std::string error;
+    if (!list_archive(path, listing, error))
+        return load_refusal(error);
+    return load_refusal(format_text("%s is an archive of %zu entries: open one of them as %s/ENTRY (vorn-cli list %s "
+                                    "lists them)",
+                                    path, listing.entries.size(), path, path));
+}
+
+} // namespace
 
 // Every operation runs inside codec_guard: no exception leaves a codec.
 #define G_READ codec_guard::read<generic_image_read>
@@ -87,6 +105,10 @@ constexpr FormatDescriptor FormatDescriptors[FORMAT_ROW_COUNT] = {
     {"Truevision Targa Bitmap (*.vst)", "*.vst", nullptr, G_READ, G_SAVE, nullptr, nullptr, true},
     {"Quake 2 Texture File (*.wal)", "*.wal", nullptr, G_READ, nullptr, nullptr, nullptr, true},
     {"X Pixmap Graphic (*.xpm)", "*.xpm", nullptr, G_READ, nullptr, nullptr, nullptr, true},
+    // Archives open on one of their entries, named ARCHIVE/ENTRY.
+    {"Quake PAK Archive (*.pak)", "*.pak", nullptr, READ(archive_itself_read), nullptr, nullptr, nullptr, false},
+    {"PK3 Archive (*.pk3)", "*.pk3", nullptr, READ(archive_itself_read), nullptr, nullptr, nullptr, false},
+    {"ZIP Archive (*.zip)", "*.zip", nullptr, READ(archive_itself_read), nullptr, nullptr, nullptr, false},
     {"Photoshop Color Table (*.act)", "*.act", nullptr, nullptr, nullptr, codec_guard::load_palette<generic_palette_load>,
      nullptr, false},
     {"Autodesk Color Palette (*.col)", "*.col", nullptr, nullptr, nullptr, codec_guard::load_palette<generic_palette_load>,
@@ -272,7 +294,9 @@ int extension_matches(const char *pattern, const char *path)
     return std::strcmp(pattern_dot, path_dot) == 0 ? 1 : 0;
 }
 
-LoadResult file_load_result(const char *path, Animation *anim)
+namespace {
+
+LoadResult load_named(const char *path, Animation *anim)
 {
     forget_stale_errors();
     for (int i = 0; i < plugin_count(); ++i) {
@@ -296,6 +320,66 @@ LoadResult file_load_result(const char *path, Animation *anim)
     return told(generic_image_read(path, anim));
 }
 
+int save_named(const char *path, Animation *anim);
+int palette_load_named(const char *path, uint8_t *rgba1024);
+int palette_save_named(const char *path, const uint8_t *rgba, int count);
+
+// Runs `body` on the stand-in name of an archive's entry, with every
+// message naming the entry as the user did.
+template <class Body>
+auto with_entry_read(const char *path, const std::string &archive, const std::string &entry, Body body,
+                     decltype(body("")) refused)
+{
+    ArchiveEntryFile file;
+    std::string error;
+    if (!file.open(archive, entry, error)) {
+        show_warning(error);
+        return refused;
+    }
+    const MessageAlias alias(file.path(), path);
+    return body(file.path().c_str());
+}
+
+// Saves through `body` under a stand-in name, then writes the archive anew
+// with that entry; 1 when the archive was written.
+template <class Body>
+int with_entry_save(const char *path, const std::string &archive, const std::string &entry, Body body)
+{
+    ArchiveEntrySave save;
+    std::string error;
+    if (!save.create(archive, entry, error)) {
+        show_warning(error);
+        return 0;
+    }
+    const MessageAlias alias(save.path(), path);
+    if (!body(save.path().c_str()))
+        return 0;
+    if (!save.commit(error)) {
+        show_warning(error);
+        return 0;
+    }
+    return 1;
+}
+
+} // namespace
+
+LoadResult file_load_result(const char *path, Animation *anim)
+{
+    std::string archive, entry;
+    if (!split_archive_path(path, archive, entry))
+        return load_named(path, anim);
+    forget_stale_errors();
+    ArchiveEntryFile file;
+    std::string error;
+    if (!file.open(archive, entry, error))
+        return told(load_refusal(error));
+    const MessageAlias alias(file.path(), path);
+    LoadResult result = load_named(file.path().c_str(), anim);
+    for (std::string &reason : result.reasons)
+        reason = with_message_aliases(reason);
+    return result;
+}
+
 int file_load(const char *path, Animation *anim)
 {
     file_load_result(path, anim);
@@ -303,6 +387,16 @@ int file_load(const char *path, Animation *anim)
 }
 
 int file_save(const char *path, Animation *anim)
+{
+    std::string archive, entry;
+    if (split_archive_path(path, archive, entry))
+        return with_entry_save(path, archive, entry, [anim](const char *stand_in) { return save_named(stand_in, anim); });
+    return save_named(path, anim);
+}
+
+namespace {
+
+int save_named(const char *path, Animation *anim)
 {
     if (!std::strchr(path, '.')) {
         show_warning(format_text("no file format is known for the extension of %s", path));
@@ -346,6 +440,8 @@ int file_save(const char *path, Animation *anim)
     return 0;
 }
 
+} // namespace
+
 bool save_writes_first_frame_only(const char *path)
 {
     for (int i = 0; i < plugin_count(); ++i) {
@@ -362,6 +458,18 @@ bool save_writes_first_frame_only(const char *path)
 }
 
 int palette_file_load(const char *path, uint8_t *rgba1024)
+{
+    std::string archive, entry;
+    if (split_archive_path(path, archive, entry))
+        return with_entry_read(
+            path, archive, entry, [rgba1024](const char *stand_in) { return palette_load_named(stand_in, rgba1024); },
+            0);
+    return palette_load_named(path, rgba1024);
+}
+
+namespace {
+
+int palette_load_named(const char *path, uint8_t *rgba1024)
 {
     // The image rows below all read the same file: one decode serves them.
     const PaletteDecodeScope one_decode;
@@ -391,6 +499,8 @@ int palette_file_load(const char *path, uint8_t *rgba1024)
     return 0;
 }
 
+} // namespace
+
 int load_default_palette(const char *folder)
 {
     std::memset(default_palette, 0, sizeof default_palette);
@@ -404,6 +514,20 @@ int load_default_palette(const char *folder)
 
 void palette_file_save(const char *path, const uint8_t *rgba, int count)
 {
+    std::string archive, entry;
+    if (split_archive_path(path, archive, entry)) {
+        with_entry_save(path, archive, entry, [rgba, count](const char *stand_in) {
+            return palette_save_named(stand_in, rgba, count);
+        });
+        return;
+    }
+    palette_save_named(path, rgba, count);
+}
+
+namespace {
+
+int palette_save_named(const char *path, const uint8_t *rgba, int count)
+{
     forget_stale_errors();
     reset_save_refusal();
     Attempt attempt = offer_to_plugins(path, [rgba, count](const PluginFormatTable *formats, const char *into) {
@@ -412,7 +536,7 @@ void palette_file_save(const char *path, const uint8_t *rgba, int count)
         return static_cast<int>(formats->save_palette(into, rgba, count));
     });
     if (attempt != Attempt::Declined)
-        return;
+        return attempt == Attempt::Written ? 1 : 0;
 
     bool matched = false;
     for (const FormatDescriptor &row : FormatDescriptors)
@@ -421,7 +545,7 @@ void palette_file_save(const char *path, const uint8_t *rgba, int count)
         AtomicFile file;
         if (!file.create(path)) {
             report_save_error(path, errno ? errno : EIO);
-            return;
+            return 0;
         }
         errno = 0;
         const SaveGuard guard(path, file);
@@ -430,12 +554,15 @@ void palette_file_save(const char *path, const uint8_t *rgba, int count)
                 continue;
             attempt = settle(row.save_palette(path, rgba, count), file, path);
             if (attempt != Attempt::Declined)
-                return;
+                return attempt == Attempt::Written ? 1 : 0;
         }
     }
     if (!report_save_error(path, 0))
         show_warning("Unable to save file in specified format");
+    return 0;
 }
+
+} // namespace
 
 std::string build_file_filter(int kind)
 {

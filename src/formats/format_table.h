@@ -38,7 +38,7 @@ struct FormatDescriptor {
     bool saves_first_frame_only;
 };
 
-inline constexpr int FORMAT_ROW_COUNT = 44;
+inline constexpr int FORMAT_ROW_COUNT = 47;
 // In the order in which they are tried and the dialogs list them.
 extern const FormatDescriptor FormatDescriptors[FORMAT_ROW_COUNT];
 
@@ -53,7 +53,7 @@ struct FormatRow {
     const char *pattern;
 };
 
-// 42 rows followed by an end row whose fields are all empty.
+// 47 rows followed by an end row whose fields are all empty.
 extern const std::array<FormatRow, FORMAT_ROW_COUNT + 1> FormatTable;
 
 // Loads `path` into the empty `anim` and shows, once, why it could not:

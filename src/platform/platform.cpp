@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "platform/console_platform.h"
@@ -15,6 +16,12 @@ ConsolePlatform &fallback()
 }
 
 std::atomic<Platform *> current{nullptr};
+
+struct Alias {
+    std::string real;
+    std::string shown;
+};
+thread_local std::vector<Alias> aliases;
 
 } // namespace
 
@@ -30,8 +37,31 @@ Platform &platform()
 
 void set_platform(Platform *backend) { current.store(backend); }
 
-void show_warning(const std::string &text) { platform().show_message(text, MessageIcon::Warning); }
-bool ask_question(const std::string &text) { return platform().ask_yes_no(text); }
+MessageAlias::MessageAlias(std::string real, std::string shown)
+{
+    aliases.push_back({std::move(real), std::move(shown)});
+}
+
+MessageAlias::~MessageAlias() { aliases.pop_back(); }
+
+std::string with_message_aliases(std::string text)
+{
+    for (auto a = aliases.rbegin(); a != aliases.rend(); ++a) {
+        if (a->real.empty())
+            continue;
+        for (size_t at = text.find(a->real); at != std::string::npos;
+             at = text.find(a->real, at + a->shown.size())) {
+            text.replace(at, a->real.size(), a->shown);
+        }
+    }
+    return text;
+}
+
+void show_warning(const std::string &text)
+{
+    platform().show_message(with_message_aliases(text), MessageIcon::Warning);
+}
+bool ask_question(const std::string &text) { return platform().ask_yes_no(with_message_aliases(text)); }
 
 std::string vformat_text(const char *format, va_list args)
 {

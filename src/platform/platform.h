@@ -43,6 +43,20 @@ Platform &platform();
 // Installs a back-end (not owned); nullptr restores the console back-end.
 void set_platform(Platform *backend);
 
+// While a MessageAlias lives on a thread, every message and question that
+// thread shows says `shown` where it would say `real`: a file read or
+// written under a stand-in name (an entry of an archive) is named as the
+// user named it.
+class MessageAlias {
+public:
+    MessageAlias(std::string real, std::string shown);
+    ~MessageAlias();
+    MessageAlias(const MessageAlias &) = delete;
+    MessageAlias &operator=(const MessageAlias &) = delete;
+};
+// `text` with the aliases of this thread applied.
+std::string with_message_aliases(std::string text);
+
 // Shorthands for the two kinds of box the core uses.
 void show_warning(const std::string &text);
 bool ask_question(const std::string &text);

@@ -85,8 +85,9 @@ void RemapReport::tell(const char *path) const
     const int n = remapped();
     if (n < 1)
         return;
-    platform().show_message(format_text("%s: %i frame%s remapped by colour to %s", path ? path : "", n,
-                                        n == 1 ? " was" : "s were", palette_name_),
+    platform().show_message(with_message_aliases(format_text("%s: %i frame%s remapped by colour to %s",
+                                                             path ? path : "", n, n == 1 ? " was" : "s were",
+                                                             palette_name_)),
                             MessageIcon::Information);
 }
 

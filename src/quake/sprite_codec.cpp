@@ -559,12 +559,12 @@ int32_t sprite_write(const char *path, Animation *anim, int32_t version)
         return 0;
     remaps.tell(path);
     if (retimed_frames > 0)
-        platform().show_message(
+        platform().show_message(with_message_aliases(
             format_text("%s: %i frame%s in %i group%s had no duration of %.2f s or more; written with %.1f s "
                         "each",
                         path, retimed_frames, retimed_frames == 1 ? "" : "s", retimed_groups,
                         retimed_groups == 1 ? "" : "s", static_cast<double>(MIN_INTERVAL),
-                        static_cast<double>(UNTIMED_FRAME)),
+                        static_cast<double>(UNTIMED_FRAME))),
             MessageIcon::Information);
     return 1;
 }

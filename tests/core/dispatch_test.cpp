@@ -140,17 +140,17 @@ TEST(FormatTableRows, SavesThatKeepOnlyTheFirstFrameAreKnownByTheirWriter)
         EXPECT_EQ(save_writes_first_frame_only(c.path), c.first_frame_only) << c.path;
 }
 
-TEST(FormatTableRows, FortyFourRowsThenAnEmptyRow)
+TEST(FormatTableRows, FortySevenRowsThenAnEmptyRow)
 {
     int rows = 0;
     while (FormatTable[rows].description)
         ++rows;
-    EXPECT_EQ(rows, 44);
+    EXPECT_EQ(rows, 47);
     EXPECT_STREQ(FormatTable[0].pattern, "*.spr32");
     EXPECT_STREQ(FormatTable[13].description, "Multipage PCX Bitmap (*.dcx)");
     EXPECT_STREQ(FormatTable[13].pattern, "*.cut");
-    EXPECT_EQ(FormatTable[44].load_image, nullptr);
-    EXPECT_EQ(FormatTable[44].pattern, nullptr);
+    EXPECT_EQ(FormatTable[47].load_image, nullptr);
+    EXPECT_EQ(FormatTable[47].pattern, nullptr);
 }
 
 TEST(FormatTableRows, ContentChecksKnowTheirOwnFormatsFiles)
@@ -192,13 +192,13 @@ TEST_F(DispatchTest, SavePaletteFilterIsExact)
     EXPECT_EQ(build_file_filter(FILE_OP_SAVE_PALETTE), expected);
 }
 
-TEST_F(DispatchTest, LoadImageFilterListsThirtyNinePatterns)
+TEST_F(DispatchTest, LoadImageFilterListsFortyTwoPatterns)
 {
     const std::vector<std::string> parts = split_filter(build_file_filter(FILE_OP_LOAD_IMAGE));
     ASSERT_GE(parts.size(), 4u);
     EXPECT_EQ(parts[0], "Supported");
     const std::vector<std::string> patterns = split_patterns(parts[1]);
-    ASSERT_EQ(patterns.size(), 39u);
+    ASSERT_EQ(patterns.size(), 42u);
     EXPECT_EQ(patterns[0], "*.spr32");
     EXPECT_EQ(patterns[2], "*.wad");
     EXPECT_EQ(patterns[3], "*.wad");
@@ -209,8 +209,9 @@ TEST_F(DispatchTest, LoadImageFilterListsThirtyNinePatterns)
     EXPECT_EQ(patterns[9], "*.cut");
     EXPECT_EQ(patterns[11], "*.cut");
     EXPECT_EQ(patterns[38], "*.xpm");
-    // Supported, its list, 39 pairs, All Files and its pattern.
-    EXPECT_EQ(parts.size(), 2u + 78u + 2u);
+    EXPECT_EQ(patterns[41], "*.zip");
+    // Supported, its list, 42 pairs, All Files and its pattern.
+    EXPECT_EQ(parts.size(), 2u + 84u + 2u);
     EXPECT_EQ(parts[parts.size() - 2], "All Files(*.*)");
     EXPECT_EQ(parts.back(), "*.*");
 }

@@ -60,6 +60,18 @@ std::string ScriptedPlatform::save_file_dialog(const std::string &filter, const 
     return path;
 }
 
+std::string ScriptedPlatform::choose_archive_entry(const std::string &archive)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (files_.empty()) {
+        unexpected_.push_back("archive browser: " + archive);
+        return {};
+    }
+    std::string entry = files_.front();
+    files_.pop_front();
+    return entry;
+}
+
 std::vector<std::string> ScriptedPlatform::open_files_dialog(const std::string &filter, const std::string &title)
 {
     {

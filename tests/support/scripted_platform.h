@@ -34,6 +34,8 @@ public:
     std::vector<std::string> open_files_dialog(const std::string &filter, const std::string &title) override;
     void set_status_text(const std::string &text) override;
     void set_progress(int percent) override;
+    // Answered from queue_file: the entry's name.
+    std::string choose_archive_entry(const std::string &archive) override;
     bool ask_group_name(const std::string &initial, std::string &name) override;
     // Runs the next queued edit on the list.
     void show_property_editor(PropertyList *list, const std::string &title) override;

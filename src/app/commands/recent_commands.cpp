@@ -1,12 +1,11 @@
 #include "app/commands/recent_commands.h"
 
-#include <filesystem>
 #include <string>
-#include <system_error>
 
 #include "app/document_controller.h"
 #include "app/logic/recent_files.h"
 #include "app/logic/settings.h"
+#include "archive/archive.h"
 #include "platform/platform.h"
 
 void file_open_recent(CommandHost &host, int index)
@@ -18,8 +17,7 @@ void file_open_recent(CommandHost &host, int index)
         return;
     // A copy: the list changes under the load and the removal.
     const std::string path = list[static_cast<size_t>(index)];
-    std::error_code error;
-    if (!std::filesystem::exists(std::filesystem::path(path), error)) {
+    if (!file_or_entry_exists(path)) {
         if (ask_question(format_text(RECENT_FILE_MISSING_QUESTION, path.c_str())))
             recent_files_forget(path);
         return;

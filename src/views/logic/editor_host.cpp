@@ -40,6 +40,8 @@ std::string EditorHost::save_file_dialog_typed(const std::string &filter, const 
     return initial.empty() ? save_file_dialog(filter, title) : save_file_dialog_named(filter, title, initial);
 }
 bool EditorHost::ask_texture_format(int &) { return true; }
+std::string EditorHost::choose_archive_entry(const std::string &) { return {}; }
+
 bool EditorHost::ask_group_name(const std::string &, std::string &) { return false; }
 void EditorHost::show_property_editor(PropertyList *, const std::string &) {}
 int EditorHost::show_adjust_dialog(const std::string &, int, int, int, int initial) { return initial; }

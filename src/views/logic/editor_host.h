@@ -57,6 +57,10 @@ public:
     // default keeps `format`.
     virtual bool ask_texture_format(int &format);
 
+    // The archive browser on `archive` (a .pak, .pk3 or .zip file): the
+    // entry the user chose to open, empty when cancelled (the default).
+    virtual std::string choose_archive_entry(const std::string &archive);
+
     // The Enter Group Name dialog, opened on `initial`. True with the name
     // the user confirmed (never empty), false when cancelled.
     virtual bool ask_group_name(const std::string &initial, std::string &name);

@@ -1,0 +1,446 @@
+// ZIP archives (.pk3, .zip) through libzip: stored and deflated entries,
+// ZIP64. Reading streams an entry through a bounded buffer; writing builds
+// a new archive into the safe save's file, taking every other entry from
+// the old archive as it was compressed.
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zip.h>
+
+#include "archive/archive_formats.h"
+#include "io/safe_save.h"
+#include "platform/platform.h"
+
+namespace {
+
+struct ZipCloser {
+    zip_t *za = nullptr;
+    ~ZipCloser()
+    {
+        if (za)
+            zip_discard(za);
+    }
+};
+
+// The archive read through one descriptor whose size is taken once, and
+// through a read-ahead window: the library's own file source asks the
+// system for the file's size again for every entry of the central
+// directory, and the library reads a directory larger than its first
+// buffer one record at a time, two reads a record. Both made opening an
+// archive of a few thousand entries several times slower than reading its
+// directory.
+struct Origin {
+    int fd = -1;
+    uint64_t size = 0;
+    uint64_t at = 0;
+    std::vector<uint8_t> window;
+    uint64_t window_at = 0;
+    zip_error_t error;
+};
+
+constexpr size_t WINDOW = 256 << 10;
+
+// Copies up to `want` bytes at o->at into `data`; -1 with errno on failure.
+ssize_t origin_read(Origin *o, void *data, size_t want)
+{
+    // Large reads (an entry's data) go straight to the file.
+    if (want >= WINDOW) {
+        ssize_t n;
+        do
+            n = pread(o->fd, data, want, static_cast<off_t>(o->at));
+        while (n < 0 && errno == EINTR);
+        return n;
+    }
+    if (o->at < o->window_at || o->at + want > o->window_at + o->window.size()) {
+        o->window.resize(WINDOW);
+        ssize_t n;
+        do
+            n = pread(o->fd, o->window.data(), WINDOW, static_cast<off_t>(o->at));
+        while (n < 0 && errno == EINTR);
+        if (n < 0) {
+            o->window.clear();
+            return -1;
+        }
+        o->window.resize(static_cast<size_t>(n));
+        o->window_at = o->at;
+    }
+    const size_t offset = static_cast<size_t>(o->at - o->window_at);
+    const size_t n = std::min(want, o->window.size() - offset);
+    std::memcpy(data, o->window.data() + offset, n);
+    return static_cast<ssize_t>(n);
+}
+
+zip_int64_t origin_io(void *state, void *data, zip_uint64_t len, zip_source_cmd_t cmd)
+{
+    auto *o = static_cast<Origin *>(state);
+    switch (cmd) {
+    case ZIP_SOURCE_SUPPORTS:
+        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
+                                              ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL,
+                                              ZIP_SOURCE_SUPPORTS, -1);
+    case ZIP_SOURCE_OPEN: o->at = 0; return 0;
+    case ZIP_SOURCE_READ: {
+        const uint64_t left = o->at < o->size ? o->size - o->at : 0;
+        const ssize_t n = origin_read(o, data, static_cast<size_t>(len < left ? len : left));
+        if (n < 0) {
+            zip_error_set(&o->error, ZIP_ER_READ, errno);
+            return -1;
+        }
+        o->at += static_cast<uint64_t>(n);
+        return n;
+    }
+    case ZIP_SOURCE_SEEK: {
+        const zip_int64_t to = zip_source_seek_compute_offset(o->at, o->size, data, len, &o->error);
+        if (to < 0)
+            return -1;
+        o->at = static_cast<uint64_t>(to);
+        return 0;
+    }
+    case ZIP_SOURCE_TELL: return static_cast<zip_int64_t>(o->at);
+    case ZIP_SOURCE_STAT: {
+        auto *st = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, len, &o->error);
+        if (!st)
+            return -1;
+        zip_stat_init(st);
+        st->size = o->size;
+        st->valid |= ZIP_STAT_SIZE;
+        return sizeof(*st);
+    }
+    case ZIP_SOURCE_ERROR: return zip_error_to_data(&o->error, data, len);
+    case ZIP_SOURCE_CLOSE: return 0;
+    case ZIP_SOURCE_FREE:
+        close(o->fd);
+        zip_error_fini(&o->error);
+        delete o;
+        return 0;
+    default: zip_error_set(&o->error, ZIP_ER_OPNOTSUPP, 0); return -1;
+    }
+}
+
+zip_t *open_zip(const std::string &archive, std::string &error)
+{
+    const char *a = archive.c_str();
+    auto *origin = new Origin;
+    zip_error_init(&origin->error);
+    origin->fd = open(a, O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    if (origin->fd < 0 || fstat(origin->fd, &st) != 0) {
+        error = format_text("Error %i Encountered: %s (%s)", errno, std::strerror(errno), a);
+        if (origin->fd >= 0)
+            close(origin->fd);
+        zip_error_fini(&origin->error);
+        delete origin;
+        return nullptr;
+    }
+    origin->size = static_cast<uint64_t>(st.st_size);
+    zip_error_t e;
+    zip_error_init(&e);
+    zip_source_t *source = zip_source_function_create(origin_io, origin, &e);
+    zip_t *za = nullptr;
+    if (!source) {
+        close(origin->fd);
+        zip_error_fini(&origin->error);
+        delete origin;
+    } else if (!(za = zip_open_from_source(source, ZIP_RDONLY, &e))) {
+        zip_source_free(source); // frees the origin
+    }
+    if (!za)
+        error = format_text("Cannot read %s: it is not a ZIP archive Vorn can read (%s)", a, zip_error_strerror(&e));
+    zip_error_fini(&e);
+    return za;
+}
+
+// The safe save's new file as a libzip destination. libzip asks whether
+// the archive exists (it does not: the new one starts empty), then writes
+// it front to back in pieces of a few kilobytes, seeking back after each
+// entry to mend its header: the pieces are gathered into large writes, and
+// a mend of what is still gathered is made in memory.
+struct Destination {
+    AtomicFile *file;
+    zip_error_t error;
+    std::vector<uint8_t> pending; // the bytes from `base` on, not yet written
+    uint64_t base = 0;
+    uint64_t at = 0;  // where the next byte goes
+    uint64_t end = 0; // the file's length with what is pending
+
+    bool flush()
+    {
+        size_t done = 0;
+        while (done < pending.size()) {
+            const ssize_t n = pwrite(file->fd(), pending.data() + done, pending.size() - done,
+                                     static_cast<off_t>(base + done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                const int code = n < 0 ? errno : EIO;
+                file->note_error(code);
+                zip_error_set(&error, ZIP_ER_WRITE, code);
+                return false;
+            }
+            done += static_cast<size_t>(n);
+        }
+        base += pending.size();
+        pending.clear();
+        return true;
+    }
+};
+
+constexpr size_t GATHER = 1 << 20;
+
+zip_int64_t destination_io(void *state, void *data, zip_uint64_t len, zip_source_cmd_t cmd)
+{
+    auto *d = static_cast<Destination *>(state);
+    switch (cmd) {
+    case ZIP_SOURCE_SUPPORTS:
+        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
+                                              ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL,
+                                              ZIP_SOURCE_SUPPORTS, ZIP_SOURCE_BEGIN_WRITE, ZIP_SOURCE_COMMIT_WRITE,
+                                              ZIP_SOURCE_ROLLBACK_WRITE, ZIP_SOURCE_WRITE, ZIP_SOURCE_SEEK_WRITE,
+                                              ZIP_SOURCE_TELL_WRITE, ZIP_SOURCE_REMOVE, -1);
+    case ZIP_SOURCE_STAT:
+        zip_error_set(&d->error, ZIP_ER_READ, ENOENT);
+        return -1;
+    case ZIP_SOURCE_ERROR: return zip_error_to_data(&d->error, data, len);
+    case ZIP_SOURCE_BEGIN_WRITE:
+        d->pending.clear();
+        d->base = d->at = d->end = 0;
+        if (!d->file->truncate()) {
+            zip_error_set(&d->error, ZIP_ER_WRITE, errno);
+            return -1;
+        }
+        return 0;
+    case ZIP_SOURCE_WRITE: {
+        if (d->at < d->base || d->at > d->base + d->pending.size()) {
+            if (!d->flush())
+                return -1;
+            d->base = d->at;
+        }
+        const size_t offset = static_cast<size_t>(d->at - d->base);
+        if (offset + len > d->pending.size())
+            d->pending.resize(offset + len);
+        std::memcpy(d->pending.data() + offset, data, len);
+        d->at += len;
+        d->end = std::max(d->end, d->at);
+        if (d->pending.size() >= GATHER && !d->flush())
+            return -1;
+        return static_cast<zip_int64_t>(len);
+    }
+    case ZIP_SOURCE_SEEK_WRITE: {
+        const zip_int64_t to = zip_source_seek_compute_offset(d->at, d->end, data, len, &d->error);
+        if (to < 0)
+            return -1;
+        d->at = static_cast<uint64_t>(to);
+        return 0;
+    }
+    case ZIP_SOURCE_TELL_WRITE: return static_cast<zip_int64_t>(d->at);
+    case ZIP_SOURCE_COMMIT_WRITE: return d->flush() ? 0 : -1;
+    // The safe save puts the file in place once libzip is done.
+    case ZIP_SOURCE_ROLLBACK_WRITE:
+    case ZIP_SOURCE_CLOSE:
+    case ZIP_SOURCE_FREE: return 0;
+    default: zip_error_set(&d->error, ZIP_ER_OPNOTSUPP, 0); return -1;
+    }
+}
+
+// What else an entry carries besides its data: its comment and the extra
+// fields of its local and central headers (times, owners), as they were.
+void copy_comment_and_extra_fields(zip_t *from, zip_uint64_t at, zip_t *to, zip_uint64_t into)
+{
+    zip_uint32_t length = 0;
+    if (const char *comment = zip_file_get_comment(from, at, &length, ZIP_FL_ENC_RAW); comment && length > 0)
+        zip_file_set_comment(to, into, comment, static_cast<zip_uint16_t>(length), 0);
+    for (const zip_flags_t where : {zip_flags_t(ZIP_FL_LOCAL), zip_flags_t(ZIP_FL_CENTRAL)}) {
+        const zip_int16_t count = zip_file_extra_fields_count(from, at, where);
+        for (zip_int16_t i = 0; i < count; ++i) {
+            zip_uint16_t id = 0, size = 0;
+            const zip_uint8_t *data = zip_file_extra_field_get(from, at, static_cast<zip_uint16_t>(i), &id, &size, where);
+            if (data)
+                zip_file_extra_field_set(to, into, id, ZIP_EXTRA_FIELD_NEW, data, size, where);
+        }
+    }
+}
+
+} // namespace
+
+bool zip_list(const std::string &archive, ArchiveListing &out, std::string &error)
+{
+    ZipCloser old;
+    old.za = open_zip(archive, error);
+    if (!old.za)
+        return false;
+    const zip_int64_t n = zip_get_num_entries(old.za, 0);
+    out.entries.reserve(static_cast<size_t>(n > 0 ? n : 0));
+    for (zip_int64_t i = 0; i < n; ++i) {
+        zip_stat_t st;
+        if (zip_stat_index(old.za, static_cast<zip_uint64_t>(i), 0, &st) != 0 || !(st.valid & ZIP_STAT_NAME)) {
+            out.skipped.push_back(format_text("%s: entry %lld cannot be read; it is skipped", archive.c_str(),
+                                              static_cast<long long>(i + 1)));
+            continue;
+        }
+        ArchiveEntry e;
+        e.name = st.name;
+        e.size = (st.valid & ZIP_STAT_SIZE) ? st.size : 0;
+        e.stored = (st.valid & ZIP_STAT_COMP_SIZE) ? st.comp_size : 0;
+        e.folder = !e.name.empty() && e.name.back() == '/';
+        e.safe = archive_name_is_safe(e.name);
+        out.entries.push_back(std::move(e));
+    }
+    return true;
+}
+
+bool zip_read(const std::string &archive, const std::string &entry, int fd, std::string &error)
+{
+    ZipCloser old;
+    old.za = open_zip(archive, error);
+    if (!old.za)
+        return false;
+    const zip_int64_t index = zip_name_locate(old.za, entry.c_str(), 0);
+    zip_stat_t st;
+    if (index < 0 || zip_stat_index(old.za, static_cast<zip_uint64_t>(index), 0, &st) != 0) {
+        error = format_text("Cannot read %s/%s: the archive holds no such entry", archive.c_str(), entry.c_str());
+        return false;
+    }
+    const uint64_t claimed = (st.valid & ZIP_STAT_SIZE) ? st.size : 0;
+    if (claimed > entry_bound()) {
+        error = entry_too_large(archive, entry, claimed);
+        return false;
+    }
+    zip_file_t *file = zip_fopen_index(old.za, static_cast<zip_uint64_t>(index), 0);
+    if (!file) {
+        error = format_text("Cannot read %s/%s: %s", archive.c_str(), entry.c_str(), zip_strerror(old.za));
+        return false;
+    }
+    // The entry may inflate to more than its header says: the count stops
+    // at the bound whatever the header claims.
+    std::vector<char> buffer(1 << 16);
+    uint64_t total = 0;
+    bool ok = true;
+    for (;;) {
+        const zip_int64_t n = zip_fread(file, buffer.data(), buffer.size());
+        if (n < 0) {
+            error = format_text("Cannot read %s/%s: %s", archive.c_str(), entry.c_str(), zip_file_strerror(file));
+            ok = false;
+            break;
+        }
+        if (n == 0)
+            break;
+        total += static_cast<uint64_t>(n);
+        if (total > entry_bound() || total > claimed) {
+            error = total > entry_bound()
+                        ? entry_too_large(archive, entry, total)
+                        : format_text("Cannot read %s/%s: the entry inflates to more than the %llu bytes it claims",
+                                      archive.c_str(), entry.c_str(), static_cast<unsigned long long>(claimed));
+            ok = false;
+            break;
+        }
+        if (!write_whole(fd, buffer.data(), static_cast<size_t>(n))) {
+            error = format_text("Cannot read %s/%s: %s", archive.c_str(), entry.c_str(), std::strerror(errno));
+            ok = false;
+            break;
+        }
+    }
+    zip_fclose(file);
+    return ok;
+}
+
+bool zip_write(const std::string &archive, const std::string &entry, const std::vector<uint8_t> &data,
+               std::string &error)
+{
+    const char *a = archive.c_str();
+    ZipCloser old;
+    old.za = open_zip(archive, error);
+    if (!old.za)
+        return false;
+    AtomicFile file;
+    if (!file.create(a)) {
+        error = save_error_text(a, errno ? errno : EIO);
+        return false;
+    }
+    Destination destination{&file, {}, {}, 0, 0, 0};
+    zip_error_init(&destination.error);
+    zip_error_t open_error;
+    zip_error_init(&open_error);
+    zip_source_t *target = zip_source_function_create(destination_io, &destination, &open_error);
+    ZipCloser made;
+    made.za = target ? zip_open_from_source(target, ZIP_CREATE | ZIP_TRUNCATE, &open_error) : nullptr;
+    if (!made.za) {
+        if (target)
+            zip_source_free(target);
+        error = format_text("Cannot save into %s: %s", a, zip_error_strerror(&open_error));
+        zip_error_fini(&open_error);
+        zip_error_fini(&destination.error);
+        return false;
+    }
+    zip_error_fini(&open_error);
+
+    auto fail = [&](zip_t *za) {
+        error = format_text("Cannot save into %s: %s", a, zip_strerror(za));
+        zip_error_fini(&destination.error);
+        return false;
+    };
+    // Added before any use, so that the new entry's bytes outlive the close.
+    zip_source_t *fresh = zip_source_buffer(made.za, data.data(), data.size(), 0);
+    if (!fresh)
+        return fail(made.za);
+    bool placed = false;
+    const zip_int64_t n = zip_get_num_entries(old.za, 0);
+    for (zip_int64_t i = 0; i < n; ++i) {
+        const auto at = static_cast<zip_uint64_t>(i);
+        zip_stat_t st;
+        const char *raw = zip_get_name(old.za, at, ZIP_FL_ENC_RAW);
+        if (!raw || zip_stat_index(old.za, at, 0, &st) != 0) {
+            if (!placed)
+                zip_source_free(fresh);
+            return fail(old.za);
+        }
+        const bool mine = !placed && entry == st.name;
+        // The old entry's compressed bytes, copied as they are: libzip does
+        // not inflate and deflate again an entry whose method stays.
+        zip_source_t *source = mine ? fresh : zip_source_zip(made.za, old.za, at, ZIP_FL_COMPRESSED, 0, -1);
+        const zip_int64_t added = source ? zip_file_add(made.za, raw, source, ZIP_FL_ENC_GUESS) : -1;
+        if (added < 0) {
+            // A source the archive did not take is still ours.
+            if (source)
+                zip_source_free(source);
+            if (!mine && !placed)
+                zip_source_free(fresh);
+            return fail(made.za);
+        }
+        const auto to = static_cast<zip_uint64_t>(added);
+        if (st.valid & ZIP_STAT_MTIME)
+            zip_file_set_mtime(made.za, to, st.mtime, 0);
+        if (!mine && (st.valid & ZIP_STAT_COMP_METHOD))
+            zip_set_file_compression(made.za, to, st.comp_method, 0);
+        zip_uint8_t system = 0;
+        zip_uint32_t attributes = 0;
+        if (zip_file_get_external_attributes(old.za, at, 0, &system, &attributes) == 0)
+            zip_file_set_external_attributes(made.za, to, 0, system, attributes);
+        copy_comment_and_extra_fields(old.za, at, made.za, to);
+        placed = placed || mine;
+    }
+    if (!placed) {
+        const zip_int64_t added = zip_file_add(made.za, entry.c_str(), fresh, ZIP_FL_ENC_UTF_8);
+        if (added < 0) {
+            zip_source_free(fresh);
+            return fail(made.za);
+        }
+        zip_file_set_mtime(made.za, static_cast<zip_uint64_t>(added), time(nullptr), 0);
+    }
+    int comment_length = 0;
+    if (const char *comment = zip_get_archive_comment(old.za, &comment_length, ZIP_FL_ENC_RAW);
+        comment && comment_length > 0)
+        zip_set_archive_comment(made.za, comment, static_cast<zip_uint16_t>(comment_length));
+    if (zip_close(made.za) != 0)
+        return fail(made.za);
+    made.za = nullptr;
+    zip_error_fini(&destination.error);
+    if (file.error() || !file.commit()) {
+        error = save_error_text(a, file.error() ? file.error() : (errno ? errno : EIO));
+        return false;
+    }
+    return true;
+}

@@ -202,11 +202,16 @@ GroupBrowserWidget::GroupBrowserWidget(QWidget *parent) : QWidget(parent)
     connect(filter_, &QLineEdit::textChanged, this, &GroupBrowserWidget::filter_edited);
     connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex &current) { row_changed(current); });
-    // A click on the sequence row that is already current plays it again.
+    // A click on a sequence's row plays it also when the row is current
+    // already (its highlight stays while the sequence plays and after).
     connect(list_, &QListView::clicked, this, [this](const QModelIndex &index) {
         const BrowserRow *row = model_->entry(index.row());
-        if (row && row->kind == BrowserRowKind::Sequence && row->group == current_group_)
-            emit sequence_chosen(row->group);
+        if (!row || row->kind != BrowserRowKind::Sequence)
+            return;
+        const QScopedValueRollback<bool> guard(user_choice_, true);
+        if (row->group != current_group_)
+            emit group_chosen(row->group);
+        emit sequence_chosen(row->group);
     });
     connect(list_, &QListView::doubleClicked, this, [this](const QModelIndex &index) {
         if (!fold(index.row(), true))

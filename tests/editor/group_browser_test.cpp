@@ -216,6 +216,10 @@ TEST_F(GroupBrowserTest, SequenceRowUnfoldsAndPlaysItsTexturesUntilStop)
     EXPECT_EQ(ROWS, browser()->model()->rowCount());
     EXPECT_EQ(1, doc_state().current_group);
     EXPECT_EQ(0, list->currentIndex().row());
+    // A click on that row plays the sequence again from its first texture.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(browser()->model()->index(0)).center());
+    EXPECT_EQ(0, doc_state().current_group);
+    EXPECT_TRUE(window->playback_timer().isActive());
 }
 
 // The keyboard belongs to the preview unless the user types a filter: a

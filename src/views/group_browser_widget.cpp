@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "image/host_table.h"
 #include "views/frame_thumbnail.h"
 #include "views/logic/group_browser_logic.h"
 
@@ -26,6 +27,23 @@ QPixmap make_thumbnail(const Animation *a, int group)
         return blank_box();
     const Group &g = a->groups[group];
     return frame_thumbnail(g.frames && g.frame_count > 0 ? &g.frames[0] : nullptr, BOX);
+}
+
+// True when the first frames of `members` are not all of one size. Uses the
+// image library.
+bool sizes_differ(const Animation *a, const std::vector<int> &members)
+{
+    int width = -1, height = -1;
+    for (const int g : members) {
+        if (!a || !a->groups || g < 0 || g >= a->group_count || a->groups[g].frame_count <= 0)
+            continue;
+        host().bind_image(a->groups[g].frames[0].image);
+        if (width >= 0 && (host().width() != width || host().height() != height))
+            return true;
+        width = host().width();
+        height = host().height();
+    }
+    return false;
 }
 
 } // namespace
@@ -135,9 +153,14 @@ QVariant GroupBrowserModel::data(const QModelIndex &index, int role) const
     const std::string &name = names_[static_cast<size_t>(group)];
     switch (role) {
     case Qt::DisplayRole:
-        if (row->kind == BrowserRowKind::Sequence)
-            return QString::fromStdString(
-                group_browser_sequence_text(sequences_[static_cast<size_t>(row->sequence)], unfolded(row->sequence)));
+        if (row->kind == BrowserRowKind::Sequence) {
+            // The sizes are read only while the library is free (the
+            // document may be half built otherwise).
+            const BrowserSequence &seq = sequences_[static_cast<size_t>(row->sequence)];
+            const bool differ = library_free_ && library_free_() && animation_
+                                && sizes_differ(animation_(), seq.members);
+            return QString::fromStdString(group_browser_sequence_text(seq, unfolded(row->sequence), differ));
+        }
         // Members sit under their sequence's row.
         return QString::fromStdString(row->kind == BrowserRowKind::Member ? "    " + name : name);
     case Qt::ToolTipRole:

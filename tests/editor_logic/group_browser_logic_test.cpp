@@ -101,6 +101,9 @@ TEST(GroupBrowserLogic, SequencesFoldIntoOneRowWhereTheirFirstMemberStands)
         EXPECT_EQ(c.rows, got) << c.filter;
         EXPECT_EQ(c.row_of_group_1, group_browser_entry_of_group(rows, sequences, 1)) << c.filter;
     }
+    const BrowserSequence gap = group_browser_sequences({"+0a", "+2a"}).at(0);
+    EXPECT_EQ("\u25BE +0a  \u25B6 2 frames, frame 1 missing, sizes differ",
+              group_browser_sequence_text(gap, true, true));
 }
 
 } // namespace

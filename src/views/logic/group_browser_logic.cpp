@@ -150,11 +150,13 @@ int group_browser_entry_of_group(const std::vector<BrowserRow> &rows, const std:
     return folded;
 }
 
-std::string group_browser_sequence_text(const BrowserSequence &sequence, bool unfolded)
+std::string group_browser_sequence_text(const BrowserSequence &sequence, bool unfolded, bool sizes_differ)
 {
     std::string text = std::string(unfolded ? "\u25BE " : "\u25B8 ") + sequence.label + "  \u25B6 " +
                        std::to_string(sequence.members.size()) + " frames";
     if (sequence.missing >= 0)
         text += ", frame " + std::to_string(sequence.missing) + " missing";
+    if (sizes_differ)
+        text += ", sizes differ";
     return text;
 }

@@ -69,5 +69,6 @@ int group_browser_entry_of_group(const std::vector<BrowserRow> &rows, const std:
                                  int group);
 
 // What a sequence row says: fold marker, first frame's name, play marker,
-// the number of frames and the first gap the engine would refuse.
-std::string group_browser_sequence_text(const BrowserSequence &sequence, bool unfolded);
+// the number of frames, the first gap the engine would refuse, and whether
+// the members' sizes differ (which GL engines draw stretched).
+std::string group_browser_sequence_text(const BrowserSequence &sequence, bool unfolded, bool sizes_differ = false);

@@ -10,6 +10,7 @@
 #include "document/animation.h"
 #include "formats/format_table.h"
 #include "image/host_table.h"
+#include "quake/size_questions.h"
 #include "quake/texture_sequences.h"
 
 namespace {

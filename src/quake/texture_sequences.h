@@ -15,8 +15,6 @@
 #include <string>
 #include <vector>
 
-#include "plugins/vorn_plugin.h"
-
 // The engine's texture animation clock: a tenth of a second, and a frame
 // stays on for two of them (ANIM_CYCLE), so sequences play at five frames
 // per second.
@@ -74,21 +72,7 @@ struct TextureRuleBreak {
     std::string cause;
 };
 
-// Every rule broken among `textures`, one entry per texture in document
-// order (several causes of one texture joined), then one per faulty
-// sequence. Pictures only need the width GLQuake uploads (a multiple of 4).
-std::vector<TextureRuleBreak> texture_rule_breaks(const std::vector<TextureFacts> &textures);
-
 // The faults of the sequences alone (gaps, bad frame characters, repeated
-// numbers, mixed sizes), as texture_rule_breaks words them.
+// numbers, mixed sizes), one entry each, in the order of the sequences;
+// the save's rule check (quake/size_questions) lists them with the others.
 std::vector<TextureRuleBreak> sequence_rule_breaks(const std::vector<TextureFacts> &textures);
-
-// The facts of every group of `anim`: Quake mip textures ("Entry Type" 2)
-// are textures, the other kinds pictures, kept lumps neither.
-std::vector<TextureFacts> animation_texture_facts(Animation *anim);
-
-// The single question the save asks when textures break rules: the file,
-// one line each (at most `shown`, then how many more), and
-// whether to save anyway.
-std::string texture_rule_question(const std::string &path, const std::vector<TextureRuleBreak> &breaks,
-                                  const std::vector<TextureFacts> &textures, size_t shown = 12);

@@ -30,7 +30,7 @@
 #include "quake/picture.h"
 #include "quake/quake_layout.h"
 #include "image/quake_palette.h"
-#include "quake/texture_sequences.h"
+#include "quake/size_questions.h"
 
 using namespace wad_layout;
 

@@ -162,6 +162,8 @@ const CommandEntry COMMAND_TABLE[] = {
     {"&Groups", nullptr, 0, nullptr, nullptr, nullptr, C::Always, false, nullptr},
     {"&Groups", nullptr, IDM_GROUP_PROPERTIES, "Group &Properties", nullptr, nullptr, C::HasGroup, false,
      group_properties},
+    {"&Groups", nullptr, IDM_RENUMBER_SEQUENCE, "Renumber Se&quence", nullptr, nullptr, C::HasGroup, false,
+     group_renumber_sequence},
     {"&Groups", nullptr, 0, nullptr, nullptr, nullptr, C::Always, false, nullptr},
     {"&Groups", nullptr, IDM_GROUP_PREVIOUS, "Pre&vious Group", "Ctrl+PgUp", nullptr, C::HasMoreGroups, false,
      group_previous},

@@ -160,6 +160,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     // library is gone.
     browser_->set_library_free([this] { return !shut_down_ && !file_worker_busy(); });
     connect(browser_, &GroupBrowserWidget::group_chosen, selector_, &QComboBox::setCurrentIndex);
+    // A texture sequence's row plays the sequence.
+    connect(browser_, &GroupBrowserWidget::sequence_chosen, this, [this] { sequence_play(*this); });
     // The keyboard belongs to the preview unless the user is typing a filter.
     connect(browser_, &GroupBrowserWidget::filter_left, preview_, [this] { preview_->setFocus(Qt::OtherFocusReason); });
 
@@ -549,7 +551,7 @@ void MainWindow::on_slider_moved(int position)
 
 void MainWindow::playback_step()
 {
-    const int interval = playback_advance();
+    const int interval = playback_advance(*this);
     if (interval > 0)
         playback_timer_.start(interval);
     else

@@ -12,6 +12,8 @@
 #include "image/host_table.h"
 #include "image/quake_palette.h"
 #include "image/texture_format.h"
+#include "quake/size_questions.h"
+#include "quake/texture_sequences.h"
 
 namespace {
 
@@ -57,7 +59,29 @@ FrameFacts describe_frame(const Frame &frame, bool hash)
     return facts;
 }
 
-void print_json(const Animation &anim)
+// The animated texture sequences and what the engine would refuse of them;
+// none for a document without "+" textures.
+struct SequenceFacts {
+    std::vector<TextureSequence> sequences;
+    std::vector<TextureRuleBreak> faults;
+    std::vector<TextureFacts> textures;
+};
+
+SequenceFacts describe_sequences(Animation &anim)
+{
+    SequenceFacts facts;
+    facts.textures = animation_texture_facts(&anim);
+    std::vector<std::string> names;
+    for (const TextureFacts &t : facts.textures)
+        names.push_back(t.kind == TextureKind::Texture ? t.name : std::string());
+    facts.sequences = find_texture_sequences(names);
+    facts.faults = sequence_rule_breaks(facts.textures);
+    return facts;
+}
+
+std::string sequence_label(const TextureSequence &seq) { return sequence_member_name(seq.base, seq.alternate, 0); }
+
+void print_json(Animation &anim)
 {
     Json groups = Json::array();
     for (int g = 0; g < anim.group_count; ++g) {
@@ -80,7 +104,18 @@ void print_json(const Animation &anim)
                               {"properties", cli_json_properties(group.props)},
                               {"frames", frames}});
     }
-    const Json out = {{"properties", cli_json_properties(anim.props)}, {"groups", groups}};
+    Json out = {{"properties", cli_json_properties(anim.props)}, {"groups", groups}};
+    const SequenceFacts seq = describe_sequences(anim);
+    if (!seq.sequences.empty()) {
+        Json sequences = Json::array();
+        for (const TextureSequence &s : seq.sequences)
+            sequences.push_back(Json{{"name", sequence_label(s)}, {"alternate", s.alternate}, {"groups", s.frames}});
+        Json faults = Json::array();
+        for (const TextureRuleBreak &f : seq.faults)
+            faults.push_back(Json{{"group", f.group}, {"cause", f.cause}});
+        out["sequences"] = sequences;
+        out["sequence_faults"] = faults;
+    }
     std::printf("%s\n", out.dump().c_str());
 }
 
@@ -101,7 +136,7 @@ void print_text_properties(const PropertyList &list, const char *indent)
         std::printf("%s%s = %s\n", indent, list.records[i].name, text_value(list.records[i]).c_str());
 }
 
-void print_text(const char *path, const Animation &anim, bool hash)
+void print_text(const char *path, Animation &anim, bool hash)
 {
     std::printf("%s: %d group%s\n", path, anim.group_count, anim.group_count == 1 ? "" : "s");
     print_text_properties(anim.props, "  ");
@@ -123,6 +158,18 @@ void print_text(const char *path, const Animation &anim, bool hash)
             print_text_properties(group.frames[f].props, "      ");
         }
     }
+    const SequenceFacts seq = describe_sequences(anim);
+    for (const TextureSequence &s : seq.sequences) {
+        std::string frames;
+        for (const int g : s.frames)
+            frames += (frames.empty() ? "" : ", ") + (g < 0 ? std::string("missing") : std::to_string(g));
+        std::printf("  %ssequence \"%s\": %d frame%s (groups %s)\n", s.alternate ? "alternate " : "",
+                    sequence_label(s).c_str(), static_cast<int>(s.frames.size()), s.frames.size() == 1 ? "" : "s",
+                    frames.c_str());
+    }
+    for (const TextureRuleBreak &f : seq.faults)
+        std::printf("  sequence fault at group %d \"%s\": %s\n", f.group,
+                    seq.textures[static_cast<size_t>(f.group)].name.c_str(), f.cause.c_str());
 }
 
 } // namespace

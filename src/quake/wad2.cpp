@@ -546,24 +546,16 @@ std::vector<uint8_t> archive_palette(Animation *anim)
     return palette;
 }
 
-// The save-time questions, asked on each group's first frame. Answering
-// Yes to any of them ends the checking.
-bool confirm_sizes(Animation *anim)
+// Textures the engine would refuse, crash on or draw wrong are listed in one
+// question, all of them at once, before anything is written.
+bool confirm_rules(const char *path, Animation *anim)
 {
-    for (int i = 0; i < anim->group_count; ++i) {
-        const Group &group = anim->groups[i];
-        if (group.frame_count <= 0 || props_get_int(&group.props, PROP_ENTRY_TYPE) == ENTRY_OTHER)
-            continue;
-        host().bind_image(group.frames[0].image);
-        const int width = host().width();
-        const int height = host().height();
-        const bool texture = props_get_int(&group.props, PROP_ENTRY_TYPE) == ENTRY_MIP_TEXTURE;
-        if (texture && !size_suits(MIP_SIZE_QUESTION, width, height))
-            return size_question_allows(MIP_SIZE_QUESTION, width, height);
-        if (!size_suits(WAD_SIZE_QUESTION, width, height))
-            return size_question_allows(WAD_SIZE_QUESTION, width, height);
-    }
-    return true;
+    const std::vector<TextureFacts> facts = animation_texture_facts(anim);
+    const std::vector<TextureRuleBreak> breaks = texture_rule_breaks(facts);
+    if (breaks.empty() || ask_question(texture_rule_question(path, breaks, facts)))
+        return true;
+    save_refused();
+    return false;
 }
 
 // Says why an archive is refused: its lumps would take more than the pixel
@@ -756,7 +748,7 @@ int32_t wad2_save(const char *path, Animation *anim)
     // are refused before anything is asked or written.
     if (!frames_fit_for_saving(anim, QUAKE_MAX_SIDE, false, LIBRARY_MAX_IMAGE_BYTES))
         return 0;
-    if (!confirm_sizes(anim))
+    if (!confirm_rules(path, anim))
         return 0;
 
     // The file is created before any frame is converted or any mip chain
@@ -862,7 +854,7 @@ int32_t wad3_save(const char *path, Animation *anim)
     }
     if (!frames_fit_for_saving(anim, QUAKE_MAX_SIDE, false, LIBRARY_MAX_IMAGE_BYTES))
         return 0;
-    if (!confirm_sizes(anim))
+    if (!confirm_rules(path, anim))
         return 0;
     OutputFile file;
     if (!file.open(path))

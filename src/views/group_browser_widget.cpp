@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "image/host_table.h"
 #include "views/frame_thumbnail.h"
 #include "views/logic/group_browser_logic.h"
 #include "views/logic/texture_drawing.h"
@@ -29,6 +30,23 @@ QPixmap make_thumbnail(const Animation *a, int group)
     return frame_thumbnail(g.frames && g.frame_count > 0 ? &g.frames[0] : nullptr, BOX, group_texture_format(a, group));
 }
 
+// True when the first frames of `members` are not all of one size. Uses the
+// image library.
+bool sizes_differ(const Animation *a, const std::vector<int> &members)
+{
+    int width = -1, height = -1;
+    for (const int g : members) {
+        if (!a || !a->groups || g < 0 || g >= a->group_count || a->groups[g].frame_count <= 0)
+            continue;
+        host().bind_image(a->groups[g].frames[0].image);
+        if (width >= 0 && (host().width() != width || host().height() != height))
+            return true;
+        width = host().width();
+        height = host().height();
+    }
+    return false;
+}
+
 } // namespace
 
 // --- Model ------------------------------------------------------------------
@@ -39,7 +57,8 @@ void GroupBrowserModel::set_groups(const std::vector<std::string> &names)
 {
     beginResetModel();
     names_ = names;
-    rows_ = group_browser_rows(names_, filter_);
+    sequences_ = group_browser_sequences(names_);
+    build_rows();
     thumbnails_.assign(names_.size(), QPixmap());
     pending_ = false;
     made_ = 0;
@@ -52,8 +71,52 @@ void GroupBrowserModel::set_filter(const std::string &filter)
         return;
     beginResetModel();
     filter_ = filter;
-    rows_ = group_browser_rows(names_, filter_);
+    build_rows();
     endResetModel();
+}
+
+void GroupBrowserModel::build_rows()
+{
+    std::vector<bool> unfolded(sequences_.size());
+    for (size_t s = 0; s < sequences_.size(); ++s)
+        unfolded[s] = unfolded_.count(sequences_[s].label) != 0;
+    entries_ = group_browser_entries(names_, sequences_, unfolded, filter_);
+    rows_.clear();
+    rows_.reserve(entries_.size());
+    for (const BrowserRow &row : entries_)
+        rows_.push_back(row.group);
+}
+
+const BrowserRow *GroupBrowserModel::entry(int row) const
+{
+    return row >= 0 && static_cast<size_t>(row) < entries_.size() ? &entries_[static_cast<size_t>(row)] : nullptr;
+}
+
+int GroupBrowserModel::row_of_group(int group) const
+{
+    return group_browser_entry_of_group(entries_, sequences_, group);
+}
+
+bool GroupBrowserModel::unfolded(int sequence) const
+{
+    return sequence >= 0 && static_cast<size_t>(sequence) < sequences_.size()
+           && unfolded_.count(sequences_[static_cast<size_t>(sequence)].label) != 0;
+}
+
+bool GroupBrowserModel::set_unfolded(int row, bool unfold)
+{
+    const BrowserRow *e = entry(row);
+    if (!e || e->sequence < 0 || unfolded(e->sequence) == unfold)
+        return false;
+    const std::string &label = sequences_[static_cast<size_t>(e->sequence)].label;
+    beginResetModel();
+    if (unfold)
+        unfolded_.insert(label);
+    else
+        unfolded_.erase(label);
+    build_rows();
+    endResetModel();
+    return true;
 }
 
 void GroupBrowserModel::drop_thumbnails()
@@ -84,13 +147,25 @@ int GroupBrowserModel::rowCount(const QModelIndex &parent) const
 
 QVariant GroupBrowserModel::data(const QModelIndex &index, int role) const
 {
-    const int group = group_browser_group_of_row(rows_, index.row());
+    const BrowserRow *row = entry(index.row());
+    const int group = row ? row->group : -1;
     if (group < 0 || static_cast<size_t>(group) >= names_.size())
         return QVariant();
+    const std::string &name = names_[static_cast<size_t>(group)];
     switch (role) {
     case Qt::DisplayRole:
+        if (row->kind == BrowserRowKind::Sequence) {
+            // The sizes are read only while the library is free (the
+            // document may be half built otherwise).
+            const BrowserSequence &seq = sequences_[static_cast<size_t>(row->sequence)];
+            const bool differ = library_free_ && library_free_() && animation_
+                                && sizes_differ(animation_(), seq.members);
+            return QString::fromStdString(group_browser_sequence_text(seq, unfolded(row->sequence), differ));
+        }
+        // Members sit under their sequence's row.
+        return QString::fromStdString(row->kind == BrowserRowKind::Member ? "    " + name : name);
     case Qt::ToolTipRole:
-        return QString::fromStdString(names_[static_cast<size_t>(group)]);
+        return QString::fromStdString(name);
     case Qt::DecorationRole:
         return thumbnail(group);
     case Qt::SizeHintRole:
@@ -151,6 +226,21 @@ GroupBrowserWidget::GroupBrowserWidget(QWidget *parent) : QWidget(parent)
     connect(filter_, &QLineEdit::textChanged, this, &GroupBrowserWidget::filter_edited);
     connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex &current) { row_changed(current); });
+    // A click on a sequence's row plays it also when the row is current
+    // already (its highlight stays while the sequence plays and after).
+    connect(list_, &QListView::clicked, this, [this](const QModelIndex &index) {
+        const BrowserRow *row = model_->entry(index.row());
+        if (!row || row->kind != BrowserRowKind::Sequence)
+            return;
+        const QScopedValueRollback<bool> guard(user_choice_, true);
+        if (row->group != current_group_)
+            emit group_chosen(row->group);
+        emit sequence_chosen(row->group);
+    });
+    connect(list_, &QListView::doubleClicked, this, [this](const QModelIndex &index) {
+        if (!fold(index.row(), true))
+            fold(index.row(), false);
+    });
 }
 
 void GroupBrowserWidget::set_animation_source(std::function<const Animation *()> source)
@@ -185,7 +275,7 @@ void GroupBrowserWidget::set_current_group(int group)
 void GroupBrowserWidget::show_current()
 {
     const QScopedValueRollback<bool> guard(syncing_, true);
-    const int row = group_browser_row_of_group(model_->rows(), current_group_);
+    const int row = model_->row_of_group(current_group_);
     QItemSelectionModel *selection = list_->selectionModel();
     if (row < 0) {
         selection->clear();
@@ -216,15 +306,48 @@ void GroupBrowserWidget::row_changed(const QModelIndex &current)
 {
     if (syncing_ || !current.isValid())
         return;
-    const int group = group_browser_group_of_row(model_->rows(), current.row());
-    if (group < 0 || group == current_group_)
+    const BrowserRow *row = model_->entry(current.row());
+    if (!row || row->group < 0)
+        return;
+    const bool sequence = row->kind == BrowserRowKind::Sequence;
+    if (row->group == current_group_ && !sequence)
         return;
     const QScopedValueRollback<bool> guard(user_choice_, true);
-    emit group_chosen(group);
+    const int group = row->group;
+    if (group != current_group_)
+        emit group_chosen(group);
+    if (sequence)
+        emit sequence_chosen(group);
+}
+
+bool GroupBrowserWidget::fold(int row, bool unfolded)
+{
+    const BrowserRow *entry = model_->entry(row);
+    if (!entry || entry->sequence < 0)
+        return false;
+    // Folding from a member's row folds the sequence it is in.
+    {
+        const QScopedValueRollback<bool> guard(syncing_, true);
+        if (!model_->set_unfolded(row, unfolded))
+            return false;
+    }
+    show_current();
+    return true;
 }
 
 bool GroupBrowserWidget::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::ShortcutOverride && watched == list_) {
+        // Left and Right are the window's previous and next frame, except
+        // on a sequence's rows, where they fold and unfold it.
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const BrowserRow *row = model_->entry(list_->currentIndex().row());
+        if ((key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier
+            && (key->key() == Qt::Key_Right || key->key() == Qt::Key_Left) && row && row->sequence >= 0) {
+            event->accept();
+            return true;
+        }
+    }
     if (event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);
     const auto *key = static_cast<QKeyEvent *>(event);
@@ -234,6 +357,14 @@ bool GroupBrowserWidget::eventFilter(QObject *watched, QEvent *event)
     // page instead.
     if (mods == Qt::ControlModifier && (key->key() == Qt::Key_PageUp || key->key() == Qt::Key_PageDown))
         return true;
+    if (watched == list_ && mods == Qt::NoModifier
+        && (key->key() == Qt::Key_Right || key->key() == Qt::Key_Left)) {
+        const BrowserRow *row = model_->entry(list_->currentIndex().row());
+        if (row && row->sequence >= 0) {
+            fold(list_->currentIndex().row(), key->key() == Qt::Key_Right);
+            return true;
+        }
+    }
     if (watched == filter_ && mods == Qt::NoModifier) {
         if (key->key() == Qt::Key_Down) {
             const int row = group_browser_entry_row(model_->rows(), current_group_);

@@ -14,6 +14,11 @@
 // document empties the filter too (clear_filter), or the new list could
 // start out empty.
 //
+// An animated texture sequence ("+0lava", "+1lava"...) is one row with its
+// first texture, a play marker and its frame count; Right (or a double
+// click) unfolds it to its members, Left folds it again. Choosing the row
+// reports sequence_chosen beside group_chosen: the window plays it.
+//
 // Thumbnails are made when the list first paints a row, from the frame's
 // image through the image library, and cached. While a file operation holds
 // the library a row shows an empty box; refresh() tries again.
@@ -24,10 +29,12 @@
 #include <QWidget>
 
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "plugins/vorn_plugin.h"
+#include "views/logic/group_browser_logic.h"
 
 class QLineEdit;
 class QListView;
@@ -52,8 +59,18 @@ public:
     bool thumbnails_pending() const { return pending_; }
     void retry_thumbnails();
 
-    // Group indexes of the rows, in order.
+    // Group indexes of the rows, in order (a sequence's row: its first
+    // member).
     const std::vector<int> &rows() const { return rows_; }
+    // What row `row` shows; nullptr past the end.
+    const BrowserRow *entry(int row) const;
+    const std::vector<BrowserSequence> &sequences() const { return sequences_; }
+    // The row showing `group` (its sequence's row while that is folded).
+    int row_of_group(int group) const;
+    // Unfolds or folds the sequence of row `row`; false when it has none
+    // or is already so.
+    bool set_unfolded(int row, bool unfolded);
+    bool unfolded(int sequence) const;
     // Thumbnails made since the last group list (for tests).
     int thumbnails_made() const { return made_; }
 
@@ -63,12 +80,17 @@ public:
 private:
     QPixmap thumbnail(int group) const;
     void repaint_all_rows();
+    // Rows from the names, sequences, folding and filter.
+    void build_rows();
 
     std::function<const Animation *()> animation_;
     std::function<bool()> library_free_;
     std::vector<std::string> names_;
     std::string filter_;
     std::vector<int> rows_;
+    std::vector<BrowserSequence> sequences_;
+    std::vector<BrowserRow> entries_;
+    std::set<std::string> unfolded_; // by sequence label, kept across refills
     mutable std::vector<QPixmap> thumbnails_; // by group; null: not made yet
     mutable bool pending_ = false;
     mutable int made_ = 0;
@@ -106,6 +128,9 @@ public:
 signals:
     // The user chose the row of `group` (mouse or keyboard).
     void group_chosen(int group);
+    // The user chose a sequence's row (after group_chosen of its first
+    // member): it should play.
+    void sequence_chosen(int group);
     // The user is done with the panel (Escape): the keyboard should go
     // back to the preview.
     void filter_left();
@@ -116,6 +141,8 @@ protected:
 private:
     void filter_edited(const QString &text);
     void row_changed(const QModelIndex &current);
+    // Folds or unfolds the sequence of `row`, keeping the highlight.
+    bool fold(int row, bool unfolded);
     // Puts the highlight on current_group_'s row.
     void show_current();
 

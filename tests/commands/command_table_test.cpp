@@ -124,6 +124,7 @@ TEST(CommandTable, GroupsAndAnimationMenusHoldTheirCommandsWithSubmenus)
           {"A&rrange", IDM_GROUP_MOVE_UP, "Move &Up"},
           {"A&rrange", IDM_GROUP_MOVE_DOWN, "Move &Down"},
           {nullptr, IDM_GROUP_PROPERTIES, "Group &Properties"},
+          {nullptr, IDM_RENUMBER_SEQUENCE, "Renumber Se&quence"},
           {nullptr, IDM_GROUP_PREVIOUS, "Pre&vious Group\tCtrl+PgUp"},
           {nullptr, IDM_GROUP_NEXT, "Ne&xt Group\tCtrl+PgDown"}}},
         {"&Animation",

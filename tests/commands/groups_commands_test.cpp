@@ -176,3 +176,28 @@ TEST_F(GroupsCommands, CommandsNeedingAGroupDoNothingWithoutOne)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(GroupsCommands, RenumberSequenceClosesItsGapsInOneUndoStep)
+{
+    for (const char *name : {"+1lava", "wall", "+4lava", "+alava", "+Alava", "+3lava"})
+        add_group(name, 1);
+    doc().current_group = 3; // "+alava": the alternate sequence only
+    settle();
+    group_renumber_sequence(window);
+    EXPECT_EQ((Names{"+1lava", "wall", "+4lava", "+alava", "+blava", "+3lava"}), group_names());
+    doc().current_group = 5;
+    group_renumber_sequence(window);
+    EXPECT_EQ((Names{"+0lava", "wall", "+2lava", "+alava", "+blava", "+1lava"}), group_names());
+    edit_undo(window);
+    EXPECT_EQ((Names{"+1lava", "wall", "+4lava", "+alava", "+blava", "+3lava"}), group_names());
+
+    // A group that is no frame of a sequence is refused, saying why.
+    doc().current_group = 1;
+    group_renumber_sequence(window);
+    ASSERT_EQ(1u, ui.messages().size());
+    EXPECT_NE(std::string::npos, ui.messages()[0].text.find("\"wall\" is no frame of an animated texture"));
+}
+
+} // namespace

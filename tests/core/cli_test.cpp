@@ -102,6 +102,18 @@ TEST_F(CliTest, InfoTextHashesPixelsOnlyWhenAsked)
     EXPECT_NE(hashed.out.find("pixels sha256 " + hash), std::string::npos) << hashed.out;
 }
 
+TEST_F(CliTest, InfoListsAnArchivesAnimatedTextureSequences)
+{
+    const std::string path = data_path("wad/librequake_lq_greek_2020_dirfirst.wad");
+    CliResult run = run_vorn_cli("info " + shell_quoted(path), dir);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("\n  sequence \"+0gr_but1\": 4 frames (groups 0, 1, 2, 3)\n"
+                           "  alternate sequence \"+agr_but1\": 1 frame (groups 4)\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(run.out.find("sequence fault"), std::string::npos);
+}
+
 TEST_F(CliTest, InfoJsonPrintsFloatsThatRoundTrip)
 {
     CliResult run = run_vorn_cli("info --json " + shell_quoted(data_path("images/giflib_fire.gif")), dir);

@@ -26,9 +26,11 @@
 
 namespace {
 
-// 51 textures; the ones named here are at these indexes.
+// 51 textures; the ones named here are at these indexes. The first four,
+// +0gr_but1 to +3gr_but1, are an animated sequence listed as one row, so the
+// list starts with ROWS rows.
 std::string greek() { return data_path("wad/librequake_lq_greek_2020_dirfirst.wad"); }
-constexpr int CSL_FLR4_5 = 13, CSL_FLR4_8 = 14, EVILBRICK22 = 15, LAST = 50;
+constexpr int CSL_FLR4_5 = 13, CSL_FLR4_8 = 14, EVILBRICK22 = 15, LAST = 50, ROWS = 48;
 
 QImage argb(const QPixmap &p) { return p.toImage().convertToFormat(QImage::Format_ARGB32); }
 
@@ -72,7 +74,7 @@ TEST_F(GroupBrowserTest, ShowsBesideThePreviewAndMakesThumbnailsOnlyForPaintedRo
                                                                 : window->preview();
     EXPECT_EQ(browser()->geometry().bottom(), lowest->geometry().bottom());
     EXPECT_EQ(QStringLiteral("Filter"), browser()->filter()->placeholderText());
-    EXPECT_EQ(51, browser()->model()->rowCount());
+    EXPECT_EQ(ROWS, browser()->model()->rowCount());
     EXPECT_EQ(0, highlighted());
 
     browser()->list()->viewport()->grab(); // paints the visible rows
@@ -145,7 +147,7 @@ TEST_F(GroupBrowserTest, FilterAndSelectorStayInStepBothWays)
     // Escape clears the filter and shows the current group's row.
     QTest::keyClick(filter, Qt::Key_Escape);
     EXPECT_TRUE(filter->text().isEmpty());
-    EXPECT_EQ(51, browser()->model()->rowCount());
+    EXPECT_EQ(ROWS, browser()->model()->rowCount());
     EXPECT_EQ(EVILBRICK22, highlighted());
 
     // Ctrl+Page Down/Up step through the groups from the list and from the
@@ -171,8 +173,53 @@ TEST_F(GroupBrowserTest, FilterAndSelectorStayInStepBothWays)
     ui.queue_answer(true);
     window->command(IDM_GROUP_DELETE);
     pump();
-    EXPECT_EQ(50, browser()->model()->rowCount());
+    EXPECT_EQ(ROWS - 1, browser()->model()->rowCount());
     EXPECT_EQ(selector(), highlighted());
+}
+
+// A texture sequence: one row that unfolds to its members and, chosen,
+// steps the current group through them at the engine's rate until Stop.
+TEST_F(GroupBrowserTest, SequenceRowUnfoldsAndPlaysItsTexturesUntilStop)
+{
+    window->command(IDM_GROUP_BROWSER);
+    pump();
+    QListView *list = browser()->list();
+    const QModelIndex first = browser()->model()->index(0);
+    EXPECT_EQ(QStringLiteral("\u25B8 +0gr_but1  \u25B6 4 frames"), first.data(Qt::DisplayRole).toString());
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Right);
+    ASSERT_EQ(ROWS + 4, browser()->model()->rowCount());
+    EXPECT_EQ((std::vector<int>{0, 0, 1, 2, 3, 4}),
+              std::vector<int>(browser()->model()->rows().begin(), browser()->model()->rows().begin() + 6));
+
+    // Choosing a member is choosing a texture; choosing the sequence's row
+    // plays it.
+    list->setCurrentIndex(browser()->model()->index(3));
+    EXPECT_EQ(2, selector());
+    EXPECT_FALSE(window->playback_timer().isActive());
+    list->setCurrentIndex(browser()->model()->index(0));
+    EXPECT_EQ(0, selector());
+    ASSERT_TRUE(window->playback_timer().isActive());
+    EXPECT_EQ(200, window->playback_timer().interval());
+    std::vector<int> shown;
+    for (int step = 0; step < 5; ++step) {
+        window->playback_step();
+        shown.push_back(doc_state().current_group);
+    }
+    EXPECT_EQ((std::vector<int>{1, 2, 3, 0, 1}), shown);
+    EXPECT_EQ(1, selector());
+    window->command(IDM_STOP);
+    EXPECT_FALSE(window->playback_timer().isActive());
+
+    // Left folds it again; the row of the current member is the sequence's.
+    QTest::keyClick(list, Qt::Key_Left);
+    EXPECT_EQ(ROWS, browser()->model()->rowCount());
+    EXPECT_EQ(1, doc_state().current_group);
+    EXPECT_EQ(0, list->currentIndex().row());
+    // A click on that row plays the sequence again from its first texture.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(browser()->model()->index(0)).center());
+    EXPECT_EQ(0, doc_state().current_group);
+    EXPECT_TRUE(window->playback_timer().isActive());
 }
 
 // The keyboard belongs to the preview unless the user types a filter: a

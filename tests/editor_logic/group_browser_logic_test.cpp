@@ -72,4 +72,38 @@ TEST(GroupBrowserLogic, ThumbnailFitsItsBoxWithTheAspectKept)
     }
 }
 
+TEST(GroupBrowserLogic, SequencesFoldIntoOneRowWhereTheirFirstMemberStands)
+{
+    // "+1lava" comes before "+0lava"; a lone "+0one" is no sequence row.
+    const std::vector<std::string> names = {"wall", "+1lava", "+0lava", "sky", "+alava", "+blava", "+0one"};
+    const std::vector<BrowserSequence> sequences = group_browser_sequences(names);
+    ASSERT_EQ(2u, sequences.size());
+    struct Case {
+        std::vector<bool> unfolded;
+        const char *filter;
+        std::vector<std::string> rows; // kind and group: G group, S sequence, M member
+        int row_of_group_1;
+    };
+    const Case cases[] = {
+        {{false, false}, "", {"G0", "S2", "G3", "S4", "G6"}, 1},
+        {{true, false}, "", {"G0", "S2", "M2", "M1", "G3", "S4", "G6"}, 3},
+        {{false, true}, "1lav", {"S2"}, 0}, // a member's name keeps the row
+        {{false, false}, "wall", {"G0"}, -1},
+    };
+    for (const Case &c : cases) {
+        const std::vector<BrowserRow> rows = group_browser_entries(names, sequences, c.unfolded, c.filter);
+        std::vector<std::string> got;
+        for (const BrowserRow &r : rows)
+            got.push_back(std::string(r.kind == BrowserRowKind::Group      ? "G"
+                                      : r.kind == BrowserRowKind::Sequence ? "S"
+                                                                           : "M") +
+                          std::to_string(r.group));
+        EXPECT_EQ(c.rows, got) << c.filter;
+        EXPECT_EQ(c.row_of_group_1, group_browser_entry_of_group(rows, sequences, 1)) << c.filter;
+    }
+    const BrowserSequence gap = group_browser_sequences({"+0a", "+2a"}).at(0);
+    EXPECT_EQ("\u25BE +0a  \u25B6 2 frames, frame 1 missing, sizes differ",
+              group_browser_sequence_text(gap, true, true));
+}
+
 } // namespace

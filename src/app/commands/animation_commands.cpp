@@ -6,6 +6,7 @@
 #include "app/document_controller.h"
 #include "app/document_view.h"
 #include "app/logic/command_ids.h"
+#include "app/commands/navigation_commands.h"
 #include "app/logic/playback.h"
 #include "app/logic/settings.h"
 #include "document/animation.h"
@@ -181,13 +182,22 @@ void frame_play(CommandHost &host)
 {
     if (file_worker_busy())
         return;
+    // A texture of an animated sequence plays the sequence: its own frames
+    // are only its mip levels.
+    if (sequence_play(host))
+        return;
+    playback_ended();
     const DocumentState &doc = doc_state();
     const int interval = playback_start(&doc.animation, doc.current_group, doc.current_frame);
     if (interval > 0)
         host.start_playback_timer(interval);
 }
 
-void frame_stop(CommandHost &host) { host.stop_playback_timer(); }
+void frame_stop(CommandHost &host)
+{
+    host.stop_playback_timer();
+    playback_ended();
+}
 
 
 void view_frame_strip(CommandHost &host)

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "app/commands/document_access.h"
 #include "app/document_controller.h"
@@ -11,6 +13,7 @@
 #include "app/logic/settings.h"
 #include "document/animation.h"
 #include "platform/platform.h"
+#include "quake/texture_sequences.h"
 #include "views/logic/property_editor_logic.h"
 
 namespace {
@@ -126,6 +129,58 @@ void group_properties(CommandHost &)
     Group *group = doc_current_group(doc);
     if (property_editor_edit(&group->props, format_text("\"%s\" Properties", group->name ? group->name : "")))
         doc_view().preview_refresh();
+}
+
+void group_renumber_sequence(CommandHost &)
+{
+    if (file_worker_busy())
+        return;
+    DocumentState &doc = doc_state();
+    Group *group = doc_current_group(doc);
+    if (!group)
+        return;
+    const std::string name = group->name ? group->name : "";
+    const SequenceName current = parse_sequence_name(name);
+    if (!current.valid) {
+        show_warning(format_text("\"%s\" is no frame of an animated texture: its name must start with + and a frame "
+                                 "number, 0 to 9 (or a to j in the alternate sequence)",
+                                 name.c_str()));
+        return;
+    }
+    std::vector<std::string> names(static_cast<size_t>(doc.animation.group_count));
+    for (int g = 0; g < doc.animation.group_count; ++g)
+        names[static_cast<size_t>(g)] = doc.animation.groups[g].name ? doc.animation.groups[g].name : "";
+    // The members keep their order; textures that repeat a number follow.
+    std::vector<int> order;
+    for (const TextureSequence &seq : find_texture_sequences(names))
+        if (seq.base == current.base && seq.alternate == current.alternate) {
+            order = seq.members();
+            order.insert(order.end(), seq.repeated.begin(), seq.repeated.end());
+        }
+    const std::string first = sequence_member_name(current.base, current.alternate, 0);
+    if (order.size() > static_cast<size_t>(TEXTURE_SEQUENCE_MAX_FRAMES)) {
+        show_warning(format_text("Sequence \"%s\" has %i textures, and the engine numbers at most %i", first.c_str(),
+                                 static_cast<int>(order.size()), TEXTURE_SEQUENCE_MAX_FRAMES));
+        return;
+    }
+    bool changes = false;
+    for (size_t i = 0; i < order.size(); ++i)
+        changes = changes || names[static_cast<size_t>(order[i])]
+                                 != sequence_member_name(current.base, current.alternate, static_cast<int>(i));
+    // Already numbered from 0 without gaps: no undo step.
+    if (!changes)
+        return;
+    doc_begin_edit(1);
+    for (size_t i = 0; i < order.size(); ++i) {
+        char *copy = duplicate_name(sequence_member_name(current.base, current.alternate, static_cast<int>(i)));
+        Group &member = doc.animation.groups[order[i]];
+        if (copy) {
+            std::free(member.name);
+            member.name = copy;
+        }
+    }
+    doc_fill_group_list(doc.current_group);
+    doc_view().preview_refresh();
 }
 
 namespace {

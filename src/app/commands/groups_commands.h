@@ -12,6 +12,10 @@ void group_delete(CommandHost &host);
 void group_move_up(CommandHost &host);
 void group_move_down(CommandHost &host);
 void group_properties(CommandHost &host);
+// Renames the animated texture sequence the current group is in "+0name",
+// "+1name"... (or "+aname"... for an alternate one) in its frame order, so
+// that its numbering has no gaps: one undo step.
+void group_renumber_sequence(CommandHost &host);
 // Stop at the first and the last group; the selection does not wrap.
 void group_previous(CommandHost &host);
 void group_next(CommandHost &host);

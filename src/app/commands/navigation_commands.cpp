@@ -5,6 +5,15 @@
 #include "app/logic/dropped_files.h"
 #include "app/logic/playback.h"
 #include "document/document_state.h"
+#include "quake/texture_sequences.h"
+
+namespace {
+
+// Set while the timer steps through a texture sequence rather than through
+// the current group's frames.
+bool playing_sequence = false;
+
+} // namespace
 
 void group_chosen(int index)
 {
@@ -28,9 +37,21 @@ void frame_chosen(int position)
     doc_view().preview_refresh();
 }
 
-int playback_advance()
+int playback_advance(CommandHost &host)
 {
     DocumentState &doc = doc_state();
+    if (playing_sequence) {
+        // The sequence is found again at every step, so that a rename, a
+        // deletion or the choice of another group is followed: a group in
+        // no sequence ends the playback.
+        const int next = file_worker_busy() ? -1 : playback_sequence_next(&doc.animation, doc.current_group);
+        if (next < 0) {
+            playing_sequence = false;
+            return 0;
+        }
+        host.select_group(next);
+        return TEXTURE_SEQUENCE_INTERVAL_MS;
+    }
     const int interval = playback_tick(&doc.animation, doc.current_group, &doc.current_frame, file_worker_busy());
     if (interval <= 0)
         return 0;
@@ -38,6 +59,18 @@ int playback_advance()
     doc_sync_frame_slider();
     return interval;
 }
+
+bool sequence_play(CommandHost &host)
+{
+    const DocumentState &doc = doc_state();
+    if (file_worker_busy() || playback_sequence_next(&doc.animation, doc.current_group) < 0)
+        return false;
+    playing_sequence = true;
+    host.start_playback_timer(TEXTURE_SEQUENCE_INTERVAL_MS);
+    return true;
+}
+
+void playback_ended() { playing_sequence = false; }
 
 void files_dropped(const std::vector<std::string> &paths, const std::function<void(const std::string &)> &open)
 {

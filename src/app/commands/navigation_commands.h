@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "app/commands/command_host.h"
+
 // Group `index` of the selector (negative: none) becomes current; the frame
 // slider, the preview and the commands follow.
 void group_chosen(int index);
@@ -16,9 +18,17 @@ void group_chosen(int index);
 // such frame) and the preview follows.
 void frame_chosen(int position);
 
-// One step of playback: the next frame is shown. Returns the interval to the
-// step after it in milliseconds, or 0 when playback ends.
-int playback_advance();
+// One step of playback: the next frame is shown, or, while a texture
+// sequence plays, the next texture of the sequence becomes the current group
+// (through the host, as choosing it in the selector). Returns the interval
+// to the step after it in milliseconds, or 0 when playback ends.
+int playback_advance(CommandHost &host);
+
+// Plays the animated texture sequence the current group is in, at the
+// engine's rate; false (nothing started) when it is in none.
+bool sequence_play(CommandHost &host);
+// Playback ended (Stop): the next Play starts afresh.
+void playback_ended();
 
 // Dropped files: one is opened (through `open`), several are appended as
 // frames of the current group. Nothing while a file operation runs.

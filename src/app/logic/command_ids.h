@@ -109,6 +109,7 @@ inline constexpr int IDM_GROUP_BROWSER = 41040;  // View menu toggle
 inline constexpr int IDM_GROUP_PREVIOUS = 41041; // Groups menu, Ctrl+Page Up
 inline constexpr int IDM_GROUP_NEXT = 41042;     // Groups menu, Ctrl+Page Down
 inline constexpr int IDM_FRAME_STRIP = 41043;    // View menu toggle: the frame strip
+inline constexpr int IDM_RENUMBER_SEQUENCE = 41044; // Groups menu: an animated texture sequence
 
 // View options and zoom of the preview (41020..41039)
 inline constexpr int IDM_ZOOM_FIT = 41020;

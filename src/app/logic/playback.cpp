@@ -1,6 +1,10 @@
 #include "app/logic/playback.h"
 
 #include "document/props.h"
+#include "quake/texture_sequences.h"
+
+#include <string>
+#include <vector>
 
 int playback_interval(const Frame *frame)
 {
@@ -47,4 +51,20 @@ int playback_tick(const Animation *anim, int group, int *frame, bool busy)
         next = 0;
     *frame = next;
     return playback_interval(&g->frames[next]);
+}
+
+int playback_sequence_next(const Animation *anim, int group)
+{
+    if (!anim || !anim->groups || group < 0 || group >= anim->group_count)
+        return -1;
+    std::vector<std::string> names(static_cast<size_t>(anim->group_count));
+    for (int g = 0; g < anim->group_count; ++g)
+        names[static_cast<size_t>(g)] = anim->groups[g].name ? anim->groups[g].name : "";
+    for (const TextureSequence &seq : find_texture_sequences(names)) {
+        const std::vector<int> members = seq.members();
+        for (size_t i = 0; members.size() > 1 && i < members.size(); ++i)
+            if (members[i] == group)
+                return members[(i + 1) % members.size()];
+    }
+    return -1;
 }

@@ -20,3 +20,10 @@ int playback_start(const Animation *anim, int group, int frame);
 // Otherwise it moves `*frame` one on, wrapping to the first, and returns
 // the new frame's interval for re-arming the timer.
 int playback_tick(const Animation *anim, int group, int *frame, bool busy);
+
+// Animated texture sequences ("+0name", "+1name"...) play group by group at
+// the engine's rate rather than frame by frame: each texture is a group of
+// its own. The group that follows `group` in the sequence its name puts it
+// in, wrapping to the first; -1 when `group` is in no sequence of two
+// textures or more.
+int playback_sequence_next(const Animation *anim, int group);

@@ -16,6 +16,7 @@
 #include "document/props.h"
 #include "platform/platform.h"
 #include "views/logic/game_lighting.h"
+#include "views/logic/texture_drawing.h"
 #include "views/qt_image.h"
 #include "image/host_table.h"
 #include "image/quake_palette.h"
@@ -81,7 +82,7 @@ bool frame_palette_rgba(uint32_t image, uint8_t *out)
 
 } // namespace
 
-QImage preview_picture_of(uint32_t image, bool alpha)
+QImage preview_picture_of(uint32_t image, bool alpha, int texture_format)
 {
     const HostTable &h = host();
     const bool opaque = !alpha && palette_without_opaque_entry(image);
@@ -98,7 +99,7 @@ QImage preview_picture_of(uint32_t image, bool alpha)
                 h.set_data(plane);
             std::free(plane);
         }
-        picture = qimage_from_bound_image();
+        picture = qimage_from_bound_image(alpha ? -1 : texture_format);
     }
     h.delete_image(scratch);
     if (opaque && picture.format() == QImage::Format_RGBA8888)
@@ -131,7 +132,8 @@ void PreviewWidget::refresh(bool library_free)
     const Source s = source_ ? source_() : Source{};
     int index = 0, count = 0;
     const Frame *frame = frame_of(s, &index, &count);
-    picture_ = frame ? preview_picture_of(frame->image, alpha_view != 0) : QImage();
+    texture_format_ = frame ? group_texture_format(s.animation, s.group) : -1;
+    picture_ = frame ? preview_picture_of(frame->image, alpha_view != 0, texture_format_) : QImage();
     tiled_ = options().tiled && !picture_.isNull();
     lit_ = false;
     mark_.clear();
@@ -147,10 +149,12 @@ void PreviewWidget::refresh(bool library_free)
     shown_selection_ = paint_.selection ? paint_.selection() : PaintRect{};
     update_scroll_bars();
     viewport()->update();
-    if (frame && options().fullbright_pixels && !alpha_view)
-        platform().set_status_text(format_text("Frame %i of %i, %zu fullbright pixels", index + 1, count, fullbrights_));
-    else if (frame)
-        platform().set_status_text(format_text("Frame %i of %i", index + 1, count));
+    if (frame) {
+        std::string text = format_text("Frame %i of %i", index + 1, count) + frame_palette_note(s.animation, s.group);
+        if (options().fullbright_pixels && !alpha_view)
+            text += format_text(", %zu fullbright pixels", fullbrights_);
+        platform().set_status_text(text);
+    }
     else if (s.animation && s.animation->group_count > 0)
         platform().set_status_text("Current group contains no frames.");
     else
@@ -164,7 +168,7 @@ void PreviewWidget::read_game_view(const Frame &frame)
     const bool indexed = paint_buffer_of_image(frame.image, &buf) && buf.bytes_per_pixel == 1 &&
                          buf.width == picture_.width() && buf.height == picture_.height() &&
                          frame_palette_rgba(frame.image, palette);
-    if (indexed && game_lighting().on && !preview_filter_hook) {
+    if (indexed && game_lighting().on && !preview_filter_hook && texture_format_ < 0) {
         std::string error;
         const std::vector<uint8_t> &colormap = lighting_colormap(palette, game_lighting(), &error);
         if (colormap.empty()) {
@@ -312,7 +316,8 @@ void PreviewWidget::update_pixels(const PaintRect &changed)
     uint8_t palette[1024];
     // The alpha view and a plug-in's filter show something else than the
     // pixels: those are made again in full.
-    if (!frame || alpha_view || preview_filter_hook || picture_.format() != QImage::Format_RGBA8888 ||
+    if (!frame || alpha_view || preview_filter_hook || texture_format_ >= 0 ||
+        picture_.format() != QImage::Format_RGBA8888 ||
         !paint_buffer_of_image(frame->image, &buf) || buf.width != picture_.width() ||
         buf.height != picture_.height() || (buf.bytes_per_pixel == 1 && !frame_palette_rgba(frame->image, palette))) {
         refresh();

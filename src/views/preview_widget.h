@@ -149,6 +149,7 @@ private:
     std::function<void()> on_zoomed_;
     PaintHooks paint_;
     bool tiled_ = false;               // the picture is shown 3 x 3 times
+    int texture_format_ = -1;          // how the game draws the group (image/texture_format.h)
     bool lit_ = false;                 // picture_ shows the frame through lit_palette_
     uint8_t lit_palette_[1024] = {};
     std::vector<uint8_t> mark_;        // one byte per picture pixel: fullbright
@@ -169,5 +170,7 @@ private:
 };
 
 // The display copy of an image-library image: RGBA, with the preview's
-// filter hook applied and, in alpha view, the alpha plane as grey levels.
-QImage preview_picture_of(uint32_t image, bool alpha);
+// filter hook applied and, in alpha view, the alpha plane as grey levels;
+// else drawn as the game draws `texture_format` (image/texture_format.h)
+// when it is one.
+QImage preview_picture_of(uint32_t image, bool alpha, int texture_format = -1);

@@ -5,6 +5,7 @@
 // library that a zoom no longer pays.
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include <benchmark/benchmark.h>
@@ -66,6 +67,49 @@ void BM_PreviewComposeView(benchmark::State &state)
     state.SetLabel("zoom " + std::to_string(zoom).substr(0, 4));
 }
 BENCHMARK(BM_PreviewComposeView)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
+
+// The same repaint with the game's views on a 1024 x 1024 frame (Arg 0:
+// zoom index, Arg 1: 0 plain, 1 fullbright marks on a tenth of the pixels,
+// 2 onion skin under the transparent ones) and the tiled view of a 512 x
+// 512 frame (Arg 1: 3), to set against the plain repaint of the same frame.
+// Game Lighting costs nothing here: it changes the picture's colours when
+// the picture is made, not the repaint.
+void BM_PreviewComposeGameViews(benchmark::State &state)
+{
+    const float zoom = ZOOMS[state.range(0)];
+    const int mode = static_cast<int>(state.range(1));
+    const int side = mode == 3 ? 512 : 1024;
+    const std::vector<uint32_t> &frame = sample_frame(); // rows of SIDE words; the frame is its top-left corner
+    std::vector<uint8_t> marks(static_cast<size_t>(side) * side);
+    for (size_t i = 0; i < marks.size(); ++i)
+        marks[i] = i % 10 == 3;
+    std::vector<uint32_t> under(static_cast<size_t>(SIDE) * side, 0xFF808080u);
+    const int canvas = mode == 3 ? side * 3 : side;
+    const PreviewPlacement first = preview_place(canvas, canvas, zoom, VIEW_W, VIEW_H, 0, 0);
+    const PreviewPlacement p = preview_place(canvas, canvas, zoom, VIEW_W, VIEW_H, first.h_max / 2, first.v_max / 2);
+    const PreviewRect part = preview_visible_part(p, VIEW_W, VIEW_H);
+    PreviewPaint paint;
+    paint.checkerboard = true;
+    paint.grid = true;
+    paint.zoom = zoom;
+    paint.empty = preview_grey_word(171);
+    paint.mark = mode == 1 ? marks.data() : nullptr;
+    paint.under = mode == 2 ? under.data() : nullptr;
+    paint.tiled = mode == 3;
+    std::vector<uint32_t> out(static_cast<size_t>(VIEW_W) * VIEW_H);
+    const PreviewImage image{frame.data(), side, side, SIDE};
+    const int at = mode == 3 ? side : 0;
+    for (auto _ : state) {
+        preview_compose_part(image, at, at, canvas, canvas, p, part, paint, out.data(), VIEW_W);
+        benchmark::DoNotOptimize(out.data());
+        benchmark::ClobberMemory();
+    }
+    static const char *const names[] = {"plain 1024", "fullbright 1024", "onion 1024", "tiled 512"};
+    state.SetLabel(std::string(names[mode]) + ", zoom " + std::to_string(zoom).substr(0, 4));
+}
+BENCHMARK(BM_PreviewComposeGameViews)
+    ->ArgsProduct({benchmark::CreateDenseRange(0, 4, 1), {0, 1, 2, 3}})
+    ->Unit(benchmark::kMillisecond);
 
 void BM_PreviewPlainSample(benchmark::State &state)
 {

@@ -3,6 +3,7 @@
 #include <QLabel>
 
 #include "app/commands/paint_commands.h"
+#include "views/logic/game_lighting.h"
 #include "app/document_controller.h"
 #include "app/document_view.h"
 #include "app/logic/settings.h"
@@ -22,6 +23,7 @@ void EditorTest::SetUp()
     origin_mode = 0;
     alpha_view = 0;
     paint_reset();
+    game_lighting() = GameLighting{};
     qt = std::make_unique<QtPlatform>();
     bridge = std::make_unique<BridgePlatform>(ui, *qt);
     set_backends(bridge.get());
@@ -59,6 +61,7 @@ void EditorTest::TearDown()
     origin_mode = 0;
     alpha_view = 0;
     paint_reset();
+    game_lighting() = GameLighting{};
     CoreTest::TearDown();
 }
 

@@ -1,5 +1,6 @@
 // The preview control on the offscreen platform: centring, scroll bars,
 // alpha view, origin mode with its cross-hair and clicks, huge zooms.
+#include <QLabel>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -14,6 +15,9 @@
 #include "formats/format_table.h"
 #include "editor_fixture.h"
 #include "image/host_table.h"
+#include "image/quake_palette.h"
+#include "quake/colormap.h"
+#include "views/logic/game_lighting.h"
 #include "views/logic/preview_logic.h"
 #include "views/preview_widget.h"
 
@@ -452,6 +456,94 @@ TEST_F(PreviewTest, PencilStrokeUpdatesThePictureAsAFullRefreshWouldAndEscapeTak
     pump();
     EXPECT_EQ(before, preview().picture());
     EXPECT_FALSE(doc_state().modified);
+}
+
+} // namespace
+
+namespace {
+
+class GameViewTest : public PreviewTest {
+protected:
+    // A w x h frame of `indexes` in the Quake palette.
+    void make_quake_frame(int w, int h, const std::vector<uint8_t> &indexes)
+    {
+        palette.resize(1024);
+        ASSERT_EQ(256, palette_file_load(data_path("palette/librequake_palette.lmp").c_str(), palette.data()));
+        std::memcpy(default_palette, palette.data(), 1024);
+        Frame &f = make_frame(w, h);
+        host().bind_image(f.image);
+        set_indexed_pixels(w, h, indexes, palette);
+        window->preview_refresh();
+        pump();
+    }
+    uint32_t picture_rgb(int x, int y) { return preview().picture().pixel(x, y) & 0xFFFFFFu; }
+    std::vector<uint8_t> palette;
+};
+
+// 223 is the last lit entry, 224 and 254 glow: only those two are marked,
+// tinted at zoom 1, and counted in the status bar.
+TEST_F(GameViewTest, FullbrightPixelsAreMarkedAndCounted)
+{
+    open_window();
+    make_quake_frame(3, 1, {223, 224, 254});
+    size_viewport(60, 60);
+    const QImage plain = preview().render_view();
+    window->command(IDM_FULLBRIGHT_PIXELS);
+    pump();
+    const QImage marked = preview().render_view();
+    const int x0 = preview().placement().x0, y0 = preview().placement().y0;
+    EXPECT_EQ(plain.pixel(x0, y0), marked.pixel(x0, y0));
+    EXPECT_NE(plain.pixel(x0 + 1, y0), marked.pixel(x0 + 1, y0));
+    EXPECT_NE(plain.pixel(x0 + 2, y0), marked.pixel(x0 + 2, y0));
+    EXPECT_NE(window->status_label()->text().indexOf("2 fullbright pixels"), -1)
+        << window->status_label()->text().toStdString();
+}
+
+// The frame through the colormap Generate Colormap makes of its palette,
+// at the brightest level, a normally lit wall's and the darkest.
+TEST_F(GameViewTest, GameLightingLooksEachPixelUpInTheGeneratedColormap)
+{
+    open_window();
+    std::vector<uint8_t> indexes(256);
+    for (int i = 0; i < 256; ++i)
+        indexes[static_cast<size_t>(i)] = static_cast<uint8_t>(i);
+    make_quake_frame(16, 16, indexes);
+    const std::vector<uint8_t> colormap = generate_colormap(palette.data(), 32, 2.0f);
+    for (const int level : {0, LIGHT_LEVEL_DEFAULT, 63}) {
+        game_lighting() = GameLighting{true, level, {}};
+        window->preview_refresh();
+        for (int i = 0; i < 256; i += 5) {
+            const uint8_t *c = palette.data() + colormap[static_cast<size_t>(level * 256 + i)] * 4;
+            EXPECT_EQ(static_cast<uint32_t>(c[0] << 16 | c[1] << 8 | c[2]), picture_rgb(i % 16, i / 16))
+                << "level " << level << ", index " << i;
+        }
+    }
+    game_lighting() = GameLighting{};
+    window->preview_refresh();
+    EXPECT_EQ(static_cast<uint32_t>(palette[37 * 4] << 16 | palette[37 * 4 + 1] << 8 | palette[37 * 4 + 2]),
+              picture_rgb(37 % 16, 37 / 16));
+}
+
+// Tiled, the frame is drawn 3 x 3 times and an origin click counts only in
+// the middle copy, where the frame itself lies.
+TEST_F(GameViewTest, TiledViewDrawsNineCopiesAndTakesOriginClicksInTheMiddleOne)
+{
+    open_window();
+    make_gradient(10, 10);
+    size_viewport(60, 60);
+    window->command(IDM_TILED);
+    window->command(IDM_ORIGIN_MODE);
+    pump();
+    ASSERT_EQ(30, preview().shown_width());
+    const int x0 = preview().placement().x0, y0 = preview().placement().y0;
+    const QImage view = preview().render_view();
+    EXPECT_EQ(view.pixel(x0 + 3, y0 + 4), view.pixel(x0 + 23, y0 + 14)); // corner copy and middle copy
+    click(x0 + 3, y0 + 4);
+    EXPECT_FALSE(doc_state().modified);
+    click(x0 + 12, y0 + 13);
+    const PropertyList *props = &doc_state().animation.groups[0].frames[0].props;
+    EXPECT_EQ(2, props_get_int(props, "Origin X"));
+    EXPECT_EQ(3, props_get_int(props, "Origin Y"));
 }
 
 } // namespace

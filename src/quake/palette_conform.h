@@ -3,6 +3,7 @@
 // palette of a version-2 sprite) must have their colours in that palette.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 // Makes the bound image 8-bit against the first `count` entries of
@@ -12,6 +13,37 @@
 // byte, and so does an 8-bit image without a palette, whose indexes can
 // only mean the implied one. True when the image was remapped.
 bool conform_to_palette(const uint8_t *palette, int count);
+
+// While one lives on a thread, frames that conform_to_palette matches to
+// its palette (one whose last entries are fullbright: the Quake palette or
+// an archive's) are checked for fullbright pixels that the match made and
+// their colours did not ask for (quake/fullbright.h). The first frame that
+// has some is where the user hears how many and chooses to keep them or to
+// have the frame matched again without fullbrights; the choice holds, for
+// that frame and every later match, until the program ends. A back-end with
+// no one to ask (the batch tool) prints the count as a warning instead, for
+// every such frame. Once the user has chosen to avoid them, frames are
+// matched without fullbrights from the start.
+class FullbrightCheck {
+public:
+    FullbrightCheck(const char *path, const uint8_t *palette);
+    ~FullbrightCheck();
+    FullbrightCheck(const FullbrightCheck &) = delete;
+    FullbrightCheck &operator=(const FullbrightCheck &) = delete;
+
+    // Set while the smaller levels of a box-filtered mip chain are matched:
+    // the warning then suggests fullbright-safe levels.
+    static void matching_reduced_levels(bool on);
+    // Unasked fullbright pixels the frames matched so far were left with.
+    size_t kept() const { return kept_; }
+
+private:
+    friend bool conform_to_palette(const uint8_t *, int);
+    const char *path_;
+    const uint8_t *palette_;
+    FullbrightCheck *previous_;
+    size_t kept_ = 0;
+};
 
 // Counts the frames conform_to_palette remaps on this thread from its
 // making on, and tells the user how many.

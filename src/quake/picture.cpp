@@ -170,7 +170,8 @@ void build_fullbright_safe_mips(Group *group)
     for (int k = 1; k < MIP_LEVELS; ++k) {
         const std::vector<uint8_t> level =
             fullbright_safe_level(level0.data(), lw0, lh0, k, palette, fullbright_first_index());
-        host().bind_image(group->frames[group_append_frame(group)].image);
+        const int added = group_append_frame(group); // may move the frames
+        host().bind_image(group->frames[added].image);
         ilTexImage(static_cast<ILuint>(std::max(lw0 >> k, 1)), static_cast<ILuint>(std::max(lh0 >> k, 1)), 1, 1,
                    IL_COLOUR_INDEX, IL_UNSIGNED_BYTE, const_cast<uint8_t *>(level.data()));
         ilRegisterOrigin(origin == IL_ORIGIN_LOWER_LEFT ? IL_ORIGIN_LOWER_LEFT : IL_ORIGIN_UPPER_LEFT);

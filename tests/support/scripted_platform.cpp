@@ -271,6 +271,26 @@ void ScriptedPlatform::queue_answer(bool yes)
     answers_.push_back(yes ? QuestionAnswer::Yes : QuestionAnswer::No);
 }
 
+bool ScriptedPlatform::show_match_palette_dialog(uint32_t, MatchPaletteChoice &choice)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (match_choices_.empty()) {
+        unexpected_.push_back("Match to Palette dialog");
+        return false;
+    }
+    const std::optional<MatchPaletteChoice> next = match_choices_.front();
+    match_choices_.pop_front();
+    if (next)
+        choice = *next;
+    return next.has_value();
+}
+
+void ScriptedPlatform::queue_match_palette(std::optional<MatchPaletteChoice> choice)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    match_choices_.push_back(std::move(choice));
+}
+
 void ScriptedPlatform::queue_choice(int index)
 {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -375,6 +395,7 @@ void ScriptedPlatform::clear()
     unexpected_.clear();
     answers_.clear();
     choices_.clear();
+    match_choices_.clear();
     files_.clear();
     multi_files_.clear();
     group_names_.clear();

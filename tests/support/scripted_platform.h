@@ -46,6 +46,11 @@ public:
     bool show_resize_dialog(int width, int height, bool indexed, ResizeChoice &choice) override;
     // Records the text.
     void show_image_information(const std::string &text) override;
+    // Answered from queue_match_palette (nothing queued: cancelled, unexpected).
+    bool show_match_palette_dialog(uint32_t frame, MatchPaletteChoice &choice) override;
+    // The next Match to Palette dialog ends with OK and `choice`;
+    // std::nullopt cancels it.
+    void queue_match_palette(std::optional<MatchPaletteChoice> choice);
 
     // Answered from queue_adjust_value; the requests and titles are recorded.
     int show_adjust_dialog(const std::string &title, int minimum, int maximum, int scale, int initial) override;
@@ -143,6 +148,7 @@ private:
     std::vector<std::string> opened_pages_;
     std::deque<QuestionAnswer> answers_;
     std::deque<int> choices_;
+    std::deque<std::optional<MatchPaletteChoice>> match_choices_;
     std::deque<std::string> files_;
     std::deque<std::vector<std::string>> multi_files_;
     std::deque<std::optional<std::string>> group_names_;

@@ -51,10 +51,16 @@ MatchPaletteDialog::MatchPaletteDialog(uint32_t frame, const MatchPaletteChoice 
     strength_->setRange(1, 100);
     strength_->setSuffix(QStringLiteral(" %"));
     strength_->setValue(choice.strength < 1 ? 1 : choice.strength > 100 ? 100 : choice.strength);
+    source_->setObjectName(QStringLiteral("palette_source"));
+    fullbrights_->setObjectName(QStringLiteral("allow_fullbrights"));
+    dither_->setObjectName(QStringLiteral("dithering"));
+    strength_->setObjectName(QStringLiteral("strength"));
     preview_ = new QLabel(this);
+    preview_->setObjectName(QStringLiteral("preview"));
     preview_->setMinimumSize(PREVIEW_SIDE, PREVIEW_SIDE);
     preview_->setAlignment(Qt::AlignCenter);
     count_ = new QLabel(this);
+    count_->setObjectName(QStringLiteral("fullbright_count"));
 
     auto *form = new QFormLayout;
     form->addRow(QStringLiteral("&Palette:"), source_);

@@ -886,4 +886,29 @@ TEST_F(ImageCommands, MatchToPaletteWithoutFullbrightsIsOneUndoStepAndCancelChan
     EXPECT_NE(user.messages()[0].text.find("no palette of its own"), std::string::npos);
 }
 
+TEST_F(ImageCommands, FullbrightMaskMarksExactlyItsPixelsInOneUndoStep)
+{
+    const std::vector<uint8_t> rgba = seeded_rgba(4, 2, 8, 5);
+    rgba_frame(4, 2, rgba);
+    const std::string path = scratch_dir("fullbright_mask") + "/glow.png";
+    const uint32_t mask = host().gen_image();
+    host().bind_image(mask);
+    std::vector<uint8_t> marks;
+    for (int p = 0; p < 8; ++p) {
+        const uint8_t v = p == 1 || p == 6 ? 255 : 0;
+        marks.insert(marks.end(), {v, v, v, 255});
+    }
+    set_rgba_pixels(4, 2, marks);
+    ASSERT_TRUE(ilSaveImage(path.c_str()));
+    host().delete_image(mask);
+    user.queue_file(path);
+    image_import_fullbright_mask(window);
+    ASSERT_EQ(IMAGE_INDEXED, type_of(current().image));
+    const std::vector<uint8_t> indexes = raw_of(current().image);
+    for (int p = 0; p < 8; ++p)
+        EXPECT_EQ(indexes[p] >= 224, p == 1 || p == 6) << p;
+    edit_undo(window);
+    EXPECT_EQ(rgba_of(current().image), rgba);
+}
+
 } // namespace

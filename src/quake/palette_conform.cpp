@@ -119,7 +119,6 @@ bool conform_to_palette(const uint8_t *palette, int count)
                             : 0;
     if (made == 0)
         return true;
-    check->kept_ += made;
     if (fullbright_choice() == FullbrightChoice::Keep)
         return true;
     const std::string warning = format_text(
@@ -139,7 +138,6 @@ bool conform_to_palette(const uint8_t *palette, int count)
     if (answer != 1)
         return true;
     set_fullbright_choice(FullbrightChoice::Avoid);
-    check->kept_ -= made;
     ilTexImage(static_cast<ILuint>(w), static_cast<ILuint>(h), 1, 4, IL_RGBA, IL_UNSIGNED_BYTE, source.data());
     ilRegisterOrigin(origin == IL_ORIGIN_LOWER_LEFT ? IL_ORIGIN_LOWER_LEFT : IL_ORIGIN_UPPER_LEFT);
     match_bound_image(palette, 256, without);

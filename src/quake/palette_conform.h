@@ -3,7 +3,6 @@
 // palette of a version-2 sprite) must have their colours in that palette.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 
 // Makes the bound image 8-bit against the first `count` entries of
@@ -34,15 +33,12 @@ public:
     // Set while the smaller levels of a box-filtered mip chain are matched:
     // the warning then suggests fullbright-safe levels.
     static void matching_reduced_levels(bool on);
-    // Unasked fullbright pixels the frames matched so far were left with.
-    size_t kept() const { return kept_; }
 
 private:
     friend bool conform_to_palette(const uint8_t *, int);
     const char *path_;
     const uint8_t *palette_;
     FullbrightCheck *previous_;
-    size_t kept_ = 0;
 };
 
 // Counts the frames conform_to_palette remaps on this thread from its

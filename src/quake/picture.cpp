@@ -7,10 +7,10 @@
 // palette; those frames stay converted in the document.
 #include "quake/picture.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>

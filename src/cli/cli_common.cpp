@@ -17,6 +17,7 @@
 #include "formats/format_table.h"
 #include "image/host_table.h"
 #include "quake/fullbright.h"
+#include "quake/palette_conform.h"
 #include "quake/palette_match.h"
 #include "image/quake_palette.h"
 
@@ -443,10 +444,20 @@ void cli_match_frames(Animation *anim, const CliPaletteOptions &options)
     PaletteMatchOptions match;
     match.opaque_entries = options.limit ? 256 - options.fullbrights : 256;
     match.dither = options.dither;
+    const int first = fullbright_first_index();
     for (int g = 0; g < anim->group_count; ++g)
         for (int f = 0; f < anim->groups[g].frame_count; ++f) {
             anim_bind_frame(anim, g, f);
+            // With fullbrights allowed, what the match made of them is told
+            // as the savers tell it.
+            const std::vector<uint8_t> source = options.limit ? std::vector<uint8_t>() : bound_rgba_pixels();
             match_bound_image(default_palette, 256, match);
+            const size_t made = count_unasked_fullbrights(source.data(), host().get_data(), source.size() / 4,
+                                                          default_palette, first);
+            if (made > 0)
+                show_warning(format_text("group %i, frame %i: matching to the palette made %zu pixel%s fullbright "
+                                         "that %s not fullbright colours (--no-fullbrights avoids them)",
+                                         g, f, made, made == 1 ? "" : "s", made == 1 ? "was" : "were"));
         }
 }
 

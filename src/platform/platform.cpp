@@ -18,11 +18,7 @@ std::atomic<Platform *> current{nullptr};
 
 } // namespace
 
-int Platform::ask_choice(const std::string &warning, const std::string &, const std::vector<std::string> &)
-{
-    show_message(warning, MessageIcon::Warning);
-    return -1;
-}
+int Platform::ask_choice(const std::string &, const std::string &, const std::vector<std::string> &) { return -1; }
 
 void Platform::set_status_text(const std::string &) {}
 void Platform::set_progress(int) {}

@@ -32,8 +32,8 @@ public:
     virtual bool ask_yes_no(const std::string &text) = 0;
     // A question whose answers are `choices` (buttons, the first one the
     // default), asked with `warning` and then `question`; the index of the
-    // answer. A back-end that has no one to ask shows `warning` alone as a
-    // warning and returns -1.
+    // answer. A back-end that has no one to ask returns -1 at once, and the
+    // caller tells `warning` when it suits it.
     virtual int ask_choice(const std::string &warning, const std::string &question,
                            const std::vector<std::string> &choices);
 

@@ -18,21 +18,6 @@ thread_local const uint8_t *implied_override = nullptr;
 thread_local FullbrightCheck *active_check = nullptr;
 thread_local bool reduced_levels = false;
 
-// The bound image's pixels as RGBA, leaving the image as it is.
-std::vector<uint8_t> bound_rgba_copy(int w, int h)
-{
-    const ILuint bound = static_cast<ILuint>(ilGetInteger(IL_CUR_IMAGE));
-    const uint32_t copy = host().gen_image();
-    host().bind_image(copy);
-    std::vector<uint8_t> rgba;
-    if (host().copy_image(bound) && host().convert_image(IMAGE_RGBA) && host().width() == w && host().height() == h
-        && host().get_data())
-        rgba.assign(host().get_data(), host().get_data() + static_cast<size_t>(w) * static_cast<size_t>(h) * 4);
-    host().bind_image(bound);
-    host().delete_image(copy);
-    return rgba;
-}
-
 const char *const FULLBRIGHT_CHOICES[] = {"Keep Them", "Match Without Fullbrights"};
 
 // The colour of entry `i` of the bound image's palette, whatever its layout.
@@ -111,7 +96,7 @@ bool conform_to_palette(const uint8_t *palette, int count)
     }
     const int w = host().width(), h = host().height();
     const ILint origin = ilGetInteger(IL_IMAGE_ORIGIN);
-    std::vector<uint8_t> source = w > 0 && h > 0 ? bound_rgba_copy(w, h) : std::vector<uint8_t>();
+    std::vector<uint8_t> source = bound_rgba_pixels();
     remap_to_palette(palette, 256);
     const size_t pixels = source.size() / 4;
     const size_t made = host().width() == w && host().height() == h
@@ -133,6 +118,8 @@ bool conform_to_palette(const uint8_t *palette, int count)
     const int answer = platform().ask_choice(
         warning, "Keep them, or match the frame again without fullbrights? Vorn keeps the choice until it closes.",
         {FULLBRIGHT_CHOICES[0], FULLBRIGHT_CHOICES[1]});
+    if (answer < 0)
+        check->untold_.push_back(warning);
     if (answer == 0)
         set_fullbright_choice(FullbrightChoice::Keep);
     if (answer != 1)
@@ -142,6 +129,23 @@ bool conform_to_palette(const uint8_t *palette, int count)
     ilRegisterOrigin(origin == IL_ORIGIN_LOWER_LEFT ? IL_ORIGIN_LOWER_LEFT : IL_ORIGIN_UPPER_LEFT);
     match_bound_image(palette, 256, without);
     return true;
+}
+
+std::vector<uint8_t> bound_rgba_pixels()
+{
+    const int w = host().width(), h = host().height();
+    const ILuint bound = static_cast<ILuint>(ilGetInteger(IL_CUR_IMAGE));
+    std::vector<uint8_t> rgba;
+    if (w <= 0 || h <= 0)
+        return rgba;
+    const uint32_t copy = host().gen_image();
+    host().bind_image(copy);
+    if (host().copy_image(bound) && host().convert_image(IMAGE_RGBA) && host().width() == w && host().height() == h
+        && host().get_data())
+        rgba.assign(host().get_data(), host().get_data() + static_cast<size_t>(w) * static_cast<size_t>(h) * 4);
+    host().bind_image(bound);
+    host().delete_image(copy);
+    return rgba;
 }
 
 FullbrightCheck::FullbrightCheck(const char *path, const uint8_t *palette)
@@ -160,6 +164,11 @@ int RemapReport::remapped() const { return static_cast<int>(remap_count - start_
 
 void RemapReport::tell(const char *path) const
 {
+    if (active_check) {
+        for (const std::string &warning : active_check->untold_)
+            show_warning(warning);
+        active_check->untold_.clear();
+    }
     const int n = remapped();
     if (n < 1)
         return;

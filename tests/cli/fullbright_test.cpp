@@ -103,6 +103,9 @@ TEST_F(FullbrightTest, SavingReportsUnaskedFullbrightsAndRematchesWithoutThemOnR
     const CliResult run = run_vorn_cli("convert near.png cli.lmp", dir);
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find(said), std::string::npos) << run.err;
+    const CliResult dithered = run_vorn_cli("convert --dither floyd-steinberg near.png dithered.lmp", dir);
+    ASSERT_EQ(dithered.status, 0) << dithered.err;
+    EXPECT_NE(dithered.err.find("pixels fullbright that were not"), std::string::npos) << dithered.err;
 
     // Matching again without fullbrights leaves none, and the choice holds
     // for the next save without a question.

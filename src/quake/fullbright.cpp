@@ -37,15 +37,19 @@ size_t count_unasked_fullbrights(const uint8_t *rgba, const uint8_t *indexes, si
     first = clamp_first(first);
     if (!rgba || !indexes || !palette || first >= 256)
         return 0;
+    auto colour = [](const uint8_t *c) { return uint32_t(c[0]) << 16 | uint32_t(c[1]) << 8 | c[2]; };
+    std::vector<uint32_t> bright;
+    for (int i = first; i < 256; ++i)
+        bright.push_back(colour(palette + i * 4));
+    std::sort(bright.begin(), bright.end());
     size_t n = 0;
     for (size_t p = 0; p < pixels; ++p) {
         const uint8_t *c = rgba + p * 4;
         if (indexes[p] < first || c[3] == 0)
             continue;
-        bool asked = false;
-        for (int i = first; i < 256 && !asked; ++i)
-            asked = palette[i * 4] == c[0] && palette[i * 4 + 1] == c[1] && palette[i * 4 + 2] == c[2];
-        n += !asked;
+        // Mostly an exact colour matched its own entry; otherwise look.
+        const uint32_t want = colour(c);
+        n += want != colour(palette + indexes[p] * 4) && !std::binary_search(bright.begin(), bright.end(), want);
     }
     return n;
 }

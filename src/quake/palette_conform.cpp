@@ -138,11 +138,17 @@ std::vector<uint8_t> bound_rgba_pixels()
     std::vector<uint8_t> rgba;
     if (w <= 0 || h <= 0)
         return rgba;
+    const size_t size = static_cast<size_t>(w) * static_cast<size_t>(h) * 4;
+    if (ilGetInteger(IL_IMAGE_FORMAT) == IL_RGBA && ilGetInteger(IL_IMAGE_TYPE) == IL_UNSIGNED_BYTE
+        && ilGetInteger(IL_IMAGE_BYTES_PER_PIXEL) == 4 && host().get_data()) {
+        rgba.assign(host().get_data(), host().get_data() + size);
+        return rgba;
+    }
     const uint32_t copy = host().gen_image();
     host().bind_image(copy);
     if (host().copy_image(bound) && host().convert_image(IMAGE_RGBA) && host().width() == w && host().height() == h
         && host().get_data())
-        rgba.assign(host().get_data(), host().get_data() + static_cast<size_t>(w) * static_cast<size_t>(h) * 4);
+        rgba.assign(host().get_data(), host().get_data() + size);
     host().bind_image(bound);
     host().delete_image(copy);
     return rgba;

@@ -17,6 +17,7 @@
 #include "views/image_information_dialog.h"
 #include "views/palette_editor_dialog.h"
 #include "views/property_editor_dialog.h"
+#include "views/match_palette_dialog.h"
 #include "views/resize_dialog.h"
 
 namespace {
@@ -190,6 +191,13 @@ bool EditorPlatform::show_resize_dialog(int width, int height, bool indexed, Res
 {
     bool ok = false;
     run_on_ui_thread([&] { ok = ::show_resize_dialog(width, height, indexed, choice, owner()); });
+    return ok;
+}
+
+bool EditorPlatform::show_match_palette_dialog(uint32_t frame, MatchPaletteChoice &choice)
+{
+    bool ok = false;
+    run_on_ui_thread([&] { ok = ::show_match_palette_dialog(frame, choice, owner()); });
     return ok;
 }
 

@@ -25,6 +25,7 @@ public:
     bool ask_texture_format(int &format) override;
     int show_adjust_dialog(const std::string &title, int minimum, int maximum, int scale, int initial) override;
     bool show_resize_dialog(int width, int height, bool indexed, ResizeChoice &choice) override;
+    bool show_match_palette_dialog(uint32_t frame, MatchPaletteChoice &choice) override;
     void show_image_information(const std::string &text) override;
     bool ask_game_lighting(GameLighting &lighting) override;
 };

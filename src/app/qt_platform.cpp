@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QMetaObject>
 #include <QProgressBar>
 #include <QThread>
@@ -172,6 +173,30 @@ bool QtPlatform::ask_yes_no(const std::string &text)
         yes = box.exec() == QMessageBox::Yes;
     });
     return yes;
+}
+
+int QtPlatform::ask_choice(const std::string &warning, const std::string &question,
+                           const std::vector<std::string> &choices)
+{
+    int chosen = -1;
+    run_on_ui_thread([&] {
+        QMessageBox box(QMessageBox::Question, QString::fromLatin1(APP_CAPTION),
+                        QString::fromStdString(warning + "\n\n" + question), QMessageBox::NoButton, owner_.data());
+        box.setObjectName(QStringLiteral("choice_box"));
+        std::vector<QPushButton *> buttons;
+        for (const std::string &choice : choices)
+            buttons.push_back(box.addButton(QString::fromStdString(choice), QMessageBox::AcceptRole));
+        if (!buttons.empty()) {
+            box.setDefaultButton(buttons.front());
+            box.setEscapeButton(buttons.front());
+        }
+        box.exec();
+        for (size_t i = 0; i < buttons.size(); ++i)
+            if (box.clickedButton() == buttons[i])
+                chosen = static_cast<int>(i);
+    });
+    // Closed without a button: the first, the default, as Escape gives.
+    return chosen < 0 && !choices.empty() ? 0 : chosen;
 }
 
 QuestionAnswer QtPlatform::ask_yes_no_save(const std::string &text)

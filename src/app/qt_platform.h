@@ -44,6 +44,8 @@ public:
 
     void show_message(const std::string &text, MessageIcon icon) override;
     bool ask_yes_no(const std::string &text) override;
+    int ask_choice(const std::string &warning, const std::string &question,
+                   const std::vector<std::string> &choices) override;
     void set_status_text(const std::string &text) override;
     void set_progress(int percent) override;
     void run_on_ui_thread(const std::function<void()> &work) override;

@@ -120,17 +120,20 @@ bool cli_write_file(const std::string &path, const std::string &bytes);
 
 // ---------------------------------------------------------------------------
 // Palette matching options of the commands that save: --palette FILE,
-// --no-fullbrights, --fullbrights N, --dither none|floyd-steinberg.
+// --no-fullbrights, --fullbrights N, --dither none|floyd-steinberg, and
+// --mips box|fullbright-safe for the levels of textures that are rebuilt.
 
 struct CliPaletteOptions {
     std::string palette_file;
     bool limit = false;
     int fullbrights = 32;
     bool dither = false;
+    bool safe_mips = false;
 };
 
 extern const std::vector<CliOption> CLI_PALETTE_OPTIONS;
-// Reads the options; 0 or the bad-usage status.
+// Reads the options, and puts the fullbright count and the mip mode in
+// force for the run; 0 or the bad-usage status.
 int cli_take_palette_options(const CliOptions &options, CliPaletteOptions &out);
 // Loads --palette into the default palette. Returns 0 or 1 (reported).
 int cli_use_palette_file(CliRun &run, const CliPaletteOptions &options);
@@ -138,3 +141,18 @@ int cli_use_palette_file(CliRun &run, const CliPaletteOptions &options);
 // ask for more than the savers' own matching; otherwise does nothing, so
 // that the savers give exactly what they give without options.
 void cli_match_frames(Animation *anim, const CliPaletteOptions &options);
+
+// ---------------------------------------------------------------------------
+// Fullbright masks: a file beside an input, named after it with one of the
+// suffixes "_luma", "_glow" or ".fullbright" and any extension
+// (wall_glow.png for wall.png), whose marked pixels are where the frame
+// glows (quake/fullbright.h).
+
+inline constexpr const char *MASK_SUFFIXES[] = {"_luma", "_glow", ".fullbright"};
+// The mask beside `path`, or "" when there is none.
+std::string cli_mask_beside(const std::string &path);
+// Whether `name` is the mask of another of `names` (same folder).
+bool cli_is_mask_of_another(const std::string &name, const std::vector<std::string> &names);
+// Matches frame `frame` of group `group` to the default palette with the
+// mask's pixels fullbright and all others not. 0, or 1 reported.
+int cli_apply_mask(CliRun &run, Animation *anim, int group, int frame, const std::string &mask);

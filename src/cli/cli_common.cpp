@@ -1,12 +1,14 @@
 // Helpers shared by the batch tool's commands: options, the record of what
 // a command did (for --json), JSON values of the document and the palette
 // matching options.
+#include <algorithm>
 #include <cerrno>
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "cli/cli.h"
 #include "document/animation.h"
@@ -14,8 +16,12 @@
 #include "io/byte_io.h"
 #include "formats/format_table.h"
 #include "image/host_table.h"
+#include "quake/fullbright.h"
+#include "quake/palette_conform.h"
 #include "quake/palette_match.h"
 #include "image/quake_palette.h"
+
+namespace fs = std::filesystem;
 
 // ---------------------------------------------------------------------------
 // Options
@@ -387,7 +393,7 @@ bool cli_write_file(const std::string &path, const std::string &bytes)
 // Palette options
 
 const std::vector<CliOption> CLI_PALETTE_OPTIONS = {
-    {"--palette", true}, {"--no-fullbrights", false}, {"--fullbrights", true}, {"--dither", true}};
+    {"--palette", true}, {"--no-fullbrights", false}, {"--fullbrights", true}, {"--dither", true}, {"--mips", true}};
 
 int cli_take_palette_options(const CliOptions &options, CliPaletteOptions &out)
 {
@@ -405,6 +411,15 @@ int cli_take_palette_options(const CliOptions &options, CliPaletteOptions &out)
         else if (mode != "none")
             return cli_usage_error("--dither takes none or floyd-steinberg");
     }
+    if (options.has("--mips")) {
+        const std::string mode = options.get("--mips");
+        if (mode == "fullbright-safe")
+            out.safe_mips = true;
+        else if (mode != "box")
+            return cli_usage_error("--mips takes box or fullbright-safe");
+    }
+    set_fullbright_count(out.fullbrights);
+    set_mips_fullbright_safe(out.safe_mips);
     return 0;
 }
 
@@ -432,9 +447,85 @@ void cli_match_frames(Animation *anim, const CliPaletteOptions &options)
     PaletteMatchOptions match;
     match.opaque_entries = options.limit ? 256 - options.fullbrights : 256;
     match.dither = options.dither;
+    const int first = fullbright_first_index();
     for (int g = 0; g < anim->group_count; ++g)
         for (int f = 0; f < anim->groups[g].frame_count; ++f) {
             anim_bind_frame(anim, g, f);
+            // With fullbrights allowed, what the match made of them is told
+            // as the savers tell it.
+            const std::vector<uint8_t> source = options.limit ? std::vector<uint8_t>() : bound_rgba_pixels();
             match_bound_image(default_palette, 256, match);
+            const size_t made = count_unasked_fullbrights(source.data(), host().get_data(), source.size() / 4,
+                                                          default_palette, first);
+            if (made > 0)
+                show_warning(format_text("group %i, frame %i: matching to the palette made %zu pixel%s fullbright "
+                                         "that %s not fullbright colours (--no-fullbrights avoids them)",
+                                         g, f, made, made == 1 ? "" : "s", made == 1 ? "was" : "were"));
         }
+}
+
+// ---------------------------------------------------------------------------
+// Fullbright masks
+
+namespace {
+
+// The file name of `path` and the part before its extension.
+std::string stem_of(const std::string &name)
+{
+    const size_t dot = name.rfind('.');
+    return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
+} // namespace
+
+std::string cli_mask_beside(const std::string &path)
+{
+    const fs::path source(path);
+    const fs::path folder = source.has_parent_path() ? source.parent_path() : fs::path(".");
+    const std::string stem = stem_of(source.filename().string());
+    std::error_code error;
+    std::vector<std::string> found;
+    for (const char *suffix : MASK_SUFFIXES) {
+        const std::string prefix = stem + suffix + ".";
+        for (const fs::directory_entry &entry : fs::directory_iterator(folder, error)) {
+            const std::string name = entry.path().filename().string();
+            if (name.size() > prefix.size() && name.compare(0, prefix.size(), prefix) == 0 && entry.is_regular_file())
+                found.push_back(name);
+        }
+        if (!found.empty()) {
+            std::sort(found.begin(), found.end());
+            return (source.has_parent_path() ? (folder / found.front()) : fs::path(found.front())).string();
+        }
+    }
+    return {};
+}
+
+bool cli_is_mask_of_another(const std::string &name, const std::vector<std::string> &names)
+{
+    const std::string stem = stem_of(name);
+    for (const char *suffix : MASK_SUFFIXES) {
+        const size_t n = std::strlen(suffix);
+        if (stem.size() <= n || stem.compare(stem.size() - n, n, suffix) != 0)
+            continue;
+        const std::string base = stem.substr(0, stem.size() - n);
+        for (const std::string &other : names)
+            if (other != name && stem_of(other) == base)
+                return true;
+    }
+    return false;
+}
+
+int cli_apply_mask(CliRun &run, Animation *anim, int group, int frame, const std::string &mask)
+{
+    Animation loaded;
+    anim_init(&loaded);
+    file_load(mask.c_str(), &loaded);
+    const bool usable = loaded.group_count > 0 && loaded.groups[0].frame_count > 0
+                        && apply_fullbright_mask(anim->groups[group].frames[frame].image,
+                                                 loaded.groups[0].frames[0].image, default_palette);
+    anim_destroy(&loaded);
+    if (!usable)
+        return run.fail(mask + " gave no fullbright mask; nothing written");
+    run.read(mask);
+    return 0;
 }

@@ -2,6 +2,8 @@
 // several inputs make one group of the frames of each input's first group.
 #include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "cli/cli.h"
 #include "document/animation.h"
@@ -43,6 +45,9 @@ int cli_convert(const Args &arguments)
     Animation anim;
     anim_init(&anim);
     int status = 0;
+    // Each input's mask, for the first frame it gave, applied after the
+    // palette options so that a match without fullbrights keeps the mask's.
+    std::vector<std::pair<int, std::string>> masks;
     if (paths.size() == 2) {
         // A file bound for a one-image format is read for its first frame
         // alone: a long animation is not decoded to keep one picture.
@@ -52,6 +57,9 @@ int cli_convert(const Args &arguments)
             status = run.fail(paths[0] + " gave no image; nothing written");
         else
             run.read(paths[0]);
+        const std::string mask = cli_mask_beside(paths[0]);
+        if (!mask.empty() && anim.group_count > 0 && anim.groups[0].frame_count > 0)
+            masks.emplace_back(0, mask);
     } else {
         // As when several files are dropped on the editor: one group, the
         // frames of each file's first group in the order given. A file that
@@ -65,6 +73,9 @@ int cli_convert(const Args &arguments)
             if (scratch.group_count == 0 || scratch.groups[0].frame_count == 0) {
                 status = run.fail(paths[i] + " gave no image; nothing written");
             } else {
+                const std::string mask = cli_mask_beside(paths[i]);
+                if (!mask.empty())
+                    masks.emplace_back(anim.groups[0].frame_count, mask);
                 group_append_frames(&anim.groups[0], &scratch.groups[0]);
                 run.read(paths[i]);
             }
@@ -93,10 +104,16 @@ int cli_convert(const Args &arguments)
         const OwnPaletteDithering dithering(own_palettes && palette.dither);
         if (!own_palettes || palette.limit)
             cli_match_frames(&anim, palette);
-        if (file_save(out.c_str(), &anim))
-            run.wrote(out);
-        else
-            status = run.save_failed(out);
+        for (const auto &[frame, mask] : masks)
+            if (!status)
+                status = cli_apply_mask(run, &anim, 0, frame, mask);
+        // Within this block: the dithering choice holds while the file is written.
+        if (!status) {
+            if (file_save(out.c_str(), &anim))
+                run.wrote(out);
+            else
+                status = run.save_failed(out);
+        }
     }
     anim_destroy(&anim);
     return run.finish(status);

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <utility>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -192,7 +193,11 @@ int pack_manifest(CliRun &run, const std::string &dir, Animation *anim)
 // ---------------------------------------------------------------------------
 // From a folder of images
 
-int pack_folder(CliRun &run, const std::string &dir, const PackSettings &settings, Animation *anim)
+// The frames whose inputs have a fullbright mask beside them, with the mask.
+using FrameMasks = std::vector<std::pair<int, std::string>>;
+
+int pack_folder(CliRun &run, const std::string &dir, const PackSettings &settings, Animation *anim,
+                FrameMasks &masks)
 {
     std::vector<std::string> names;
     std::error_code error;
@@ -209,12 +214,21 @@ int pack_folder(CliRun &run, const std::string &dir, const PackSettings &setting
     if (names.empty())
         return run.fail(dir + " holds no images; nothing written");
     std::sort(names.begin(), names.end(), natural_less);
+    // A frame's mask beside it is no frame of its own.
+    std::vector<std::string> frames;
+    for (const std::string &name : names)
+        if (!cli_is_mask_of_another(name, names))
+            frames.push_back(name);
+    names = frames;
     Group *group = anim_add_group(anim, settings.group_name.c_str());
     for (size_t i = 0; i < names.size(); ++i) {
         const std::string path = dir + "/" + names[i];
         const int from = anim->groups[0].frame_count;
         if (!append_frames_of(run, path, &anim->groups[0], false))
             return run.fail(path + " gave no image; nothing written");
+        const std::string mask = cli_mask_beside(path);
+        if (!mask.empty())
+            masks.emplace_back(from, mask);
         group = &anim->groups[0];
         apply_settings(group, from, settings);
         cli_progress(static_cast<int>(i + 1), static_cast<int>(names.size()));
@@ -382,9 +396,10 @@ int cli_pack(const Args &args)
 
     Animation anim;
     anim_init(&anim);
+    FrameMasks masks;
     int status = sheet      ? pack_sheet(run, source, columns, rows, cell_w, cell_h, settings, &anim)
                  : manifest ? pack_manifest(run, source, &anim)
-                            : pack_folder(run, source, settings, &anim);
+                            : pack_folder(run, source, settings, &anim, masks);
     if (!status) {
         int frames = 0;
         for (int g = 0; g < anim.group_count; ++g)
@@ -392,6 +407,11 @@ int cli_pack(const Args &args)
         run.extra()["groups"] = anim.group_count;
         run.extra()["frames"] = frames;
         cli_match_frames(&anim, palette);
+        for (const auto &[frame, mask] : masks)
+            if (!status)
+                status = cli_apply_mask(run, &anim, 0, frame, mask);
+    }
+    if (!status) {
         if (file_save(out.c_str(), &anim))
             run.wrote(out);
         else

@@ -34,8 +34,15 @@ struct Command {
     "                        --no-fullbrights\n"                                                         \
     "  --dither MODE         none (the default: the program's own nearest-colour rule, byte for\n"      \
     "                        byte) or floyd-steinberg (error diffusion)\n"                               \
+    "  --mips MODE           how the smaller levels of a texture are rebuilt: box (the default,\n"   \
+    "                        a box filter in true colour) or fullbright-safe (no fullbright or\n"     \
+    "                        transparent pixel where the full-size level has none)\n"                \
     "With --no-fullbrights or --dither every frame is matched before saving, 8-bit frames\n"            \
-    "included.\n"
+    "included. A match that makes fullbright pixels the colours did not ask for is reported\n"         \
+    "with their count on standard error.\n"                                                             \
+    "A file beside an input named after it with _luma, _glow or .fullbright (wall_glow.png for\n"     \
+    "wall.png) is its fullbright mask: its opaque, non-black pixels become fullbright, all\n"         \
+    "others not.\n"
 
 #define SAVE_HELP                                                                                        \
     "  --yes, --no           answer the formats' questions (default No)\n"                               \

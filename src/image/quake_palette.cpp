@@ -1,5 +1,6 @@
 #include "image/quake_palette.h"
 
+#include <atomic>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -161,11 +162,15 @@ int bound_palette_rgba(uint8_t *out, bool keep_alpha)
     return entries;
 }
 
-int32_t &fullbright_count()
-{
-    static int32_t count = 32;
-    return count;
-}
+namespace {
+std::atomic<int> fullbrights{32};
+} // namespace
+
+int fullbright_count() { return fullbrights.load(); }
+
+void set_fullbright_count(int count) { fullbrights.store(count < 0 ? 0 : count > 256 ? 256 : count); }
+
+int fullbright_first_index() { return 256 - fullbright_count(); }
 
 bool is_quake_palette(const uint8_t *rgba, int entries)
 {
@@ -182,10 +187,17 @@ size_t bound_fullbright_pixels(std::vector<uint8_t> *mask)
     if (mask)
         mask->clear();
     uint8_t palette[1024];
-    const int entries = bound_palette_rgba(palette, false);
-    const int first = fullbright_first();
+    const int entries = bound_palette_rgba(palette);
+    const int first = fullbright_first_index();
     if (!is_quake_palette(palette, entries) || first >= 256)
         return 0;
+    // A palette read without alpha says nothing about holes.
+    bool any_opaque = false, any_clear = false;
+    for (int i = 0; i < entries; ++i)
+        (palette[i * 4 + 3] ? any_opaque : any_clear) = true;
+    bool glows[256] = {};
+    for (int i = first; i < 256; ++i)
+        glows[i] = !(any_opaque && any_clear && palette[i * 4 + 3] == 0);
     const HostTable &h = host();
     const int w = h.width(), ht = h.height();
     const uint8_t *data = h.get_data();
@@ -200,7 +212,7 @@ size_t bound_fullbright_pixels(std::vector<uint8_t> *mask)
         const uint8_t *row = data + static_cast<size_t>(y) * static_cast<size_t>(w);
         const size_t at = static_cast<size_t>(bottom_first ? ht - 1 - y : y) * static_cast<size_t>(w);
         for (int x = 0; x < w; ++x)
-            if (row[x] >= first) {
+            if (glows[row[x]]) {
                 ++count;
                 if (mask)
                     (*mask)[at + static_cast<size_t>(x)] = 1;

@@ -35,16 +35,18 @@ void indexed_palette_table(uint8_t table[256], const std::function<int(const uin
 // `keep_alpha` false every entry is opaque.
 int bound_palette_rgba(uint8_t *rgba1024, bool keep_alpha = true);
 
-// The fullbright range: the last `fullbright_count()` entries of a frame
+// The fullbright range: the last fullbright_count() entries of a frame
 // whose palette is the Quake palette (the colours of palette.lmp) ignore
-// the game's light. The count is the colormap's: 32 until Generate
-// Colormap is given another.
-int32_t &fullbright_count();
+// the game's light. The count is the colormap's, for the whole run (0 to
+// 256): 32 until Generate Colormap or vorn-cli --fullbrights gives another.
+int fullbright_count();
+void set_fullbright_count(int count);
+// The first index of the range, 256 - count.
+int fullbright_first_index();
 // True when the first 256 entries' colours are those of default_palette.
 bool is_quake_palette(const uint8_t *rgba1024, int entries);
-// The first index of the fullbright range (256 when there is none).
-inline int fullbright_first() { return 256 - fullbright_count(); }
 // The fullbright pixels of the bound image: 0 unless it is colour-indexed
-// with the Quake palette. `mask`, when given, gets one byte per pixel (1 for
-// fullbright), rows top first.
+// with the Quake palette. A pixel of a transparent entry (index 255 of the
+// Quake palette, a hole) is not one. `mask`, when given, gets one byte per
+// pixel (1 for fullbright), rows top first.
 size_t bound_fullbright_pixels(std::vector<uint8_t> *mask = nullptr);

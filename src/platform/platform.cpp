@@ -25,6 +25,8 @@ thread_local std::vector<Alias> aliases;
 
 } // namespace
 
+int Platform::ask_choice(const std::string &, const std::string &, const std::vector<std::string> &) { return -1; }
+
 void Platform::set_status_text(const std::string &) {}
 void Platform::set_progress(int) {}
 void Platform::run_on_ui_thread(const std::function<void()> &work) { work(); }

@@ -8,6 +8,7 @@
 #include <cstdarg>
 #include <functional>
 #include <string>
+#include <vector>
 
 inline constexpr const char *APP_CAPTION = "Vorn";
 
@@ -29,6 +30,12 @@ public:
     virtual void show_message(const std::string &text, MessageIcon icon) = 0;
     // A Yes/No question with the question icon; true for Yes.
     virtual bool ask_yes_no(const std::string &text) = 0;
+    // A question whose answers are `choices` (buttons, the first one the
+    // default), asked with `warning` and then `question`; the index of the
+    // answer. A back-end that has no one to ask returns -1 at once, and the
+    // caller tells `warning` when it suits it.
+    virtual int ask_choice(const std::string &warning, const std::string &question,
+                           const std::vector<std::string> &choices);
 
     virtual void set_status_text(const std::string &text);
     // Progress of a long operation in percent; a negative value hides it.

@@ -497,6 +497,8 @@ int32_t bsp_save(const char *path, Animation *anim)
     }
 
     const RemapReport remaps(map.half_life ? "the texture's palette" : "the Quake palette");
+    // Half-Life textures carry palettes of their own, without fullbrights.
+    const FullbrightCheck fullbrights(path, map.half_life ? nullptr : default_palette);
     const uint8_t *old_lump = file.data() + map.lump_at;
     std::vector<uint8_t> lump(old_lump, old_lump + map.lump_size);
     std::vector<std::vector<uint8_t>> encoded(count);

@@ -216,6 +216,7 @@ int32_t mdl_save(const char *path, Animation *anim)
     const size_t kept_from = from_model ? model.skins.size() : static_cast<size_t>(anim->group_count);
     const size_t skins = kept_from < model.skins.size() ? model.skins.size() : static_cast<size_t>(anim->group_count);
     const RemapReport remaps("the Quake palette");
+    const FullbrightCheck fullbrights(path, implied_palette());
     ByteWriter out;
     out.bytes(file.data(), HEADER_SIZE);
     out.patch_u32(SKIN_COUNT_FIELD, static_cast<uint32_t>(skins));

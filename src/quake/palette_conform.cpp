@@ -1,14 +1,24 @@
 #include "quake/palette_conform.h"
 
+#include <cstring>
+#include <vector>
+
 #include <IL/il.h>
 
 #include "platform/platform.h"
+#include "image/host_table.h"
 #include "image/quake_palette.h"
+#include "quake/fullbright.h"
+#include "quake/palette_match.h"
 
 namespace {
 
 thread_local long remap_count = 0;
 thread_local const uint8_t *implied_override = nullptr;
+thread_local FullbrightCheck *active_check = nullptr;
+thread_local bool reduced_levels = false;
+
+const char *const FULLBRIGHT_CHOICES[] = {"Keep Them", "Match Without Fullbrights"};
 
 // The colour of entry `i` of the bound image's palette, whatever its layout.
 bool entry_colour(const uint8_t *entries, ILint type, int i, uint8_t rgb[3])
@@ -71,10 +81,88 @@ bool conform_to_palette(const uint8_t *palette, int count)
         return false;
     if (bound_is_8bit() && carries_palette(palette, count))
         return false;
-    remap_to_palette(palette, count);
     ++remap_count;
+    FullbrightCheck *check = active_check;
+    const int first = fullbright_first_index();
+    if (!check || count != 256 || first >= 256 || std::memcmp(palette, check->palette_, 1024) != 0) {
+        remap_to_palette(palette, count);
+        return true;
+    }
+    PaletteMatchOptions without;
+    without.opaque_entries = first;
+    if (fullbright_choice() == FullbrightChoice::Avoid) {
+        match_bound_image(palette, 256, without);
+        return true;
+    }
+    const int w = host().width(), h = host().height();
+    const ILint origin = ilGetInteger(IL_IMAGE_ORIGIN);
+    std::vector<uint8_t> source = bound_rgba_pixels();
+    remap_to_palette(palette, 256);
+    const size_t pixels = source.size() / 4;
+    const size_t made = host().width() == w && host().height() == h
+                            ? count_unasked_fullbrights(source.data(), host().get_data(), pixels, palette, first)
+                            : 0;
+    if (made == 0)
+        return true;
+    if (fullbright_choice() == FullbrightChoice::Keep)
+        return true;
+    const std::string warning = format_text(
+        "%s: matching a frame of %i x %i to the palette made %zu pixel%s fullbright that %s not fullbright "
+        "colours: in the game %s lighting and glow in the dark.%s",
+        check->path_ ? check->path_ : "", w, h, made, made == 1 ? "" : "s", made == 1 ? "was" : "were",
+        made == 1 ? "it ignores" : "they ignore",
+        reduced_levels && !mips_fullbright_safe()
+            ? " They are in the smaller mip levels: fullbright-safe levels (MipsFullbrightSafe=1 in vorn.ini, "
+              "vorn-cli --mips fullbright-safe) gain no fullbrights."
+            : "");
+    const int answer = platform().ask_choice(
+        warning, "Keep them, or match the frame again without fullbrights? Vorn keeps the choice until it closes.",
+        {FULLBRIGHT_CHOICES[0], FULLBRIGHT_CHOICES[1]});
+    if (answer < 0)
+        check->untold_.push_back(warning);
+    if (answer == 0)
+        set_fullbright_choice(FullbrightChoice::Keep);
+    if (answer != 1)
+        return true;
+    set_fullbright_choice(FullbrightChoice::Avoid);
+    ilTexImage(static_cast<ILuint>(w), static_cast<ILuint>(h), 1, 4, IL_RGBA, IL_UNSIGNED_BYTE, source.data());
+    ilRegisterOrigin(origin == IL_ORIGIN_LOWER_LEFT ? IL_ORIGIN_LOWER_LEFT : IL_ORIGIN_UPPER_LEFT);
+    match_bound_image(palette, 256, without);
     return true;
 }
+
+std::vector<uint8_t> bound_rgba_pixels()
+{
+    const int w = host().width(), h = host().height();
+    const ILuint bound = static_cast<ILuint>(ilGetInteger(IL_CUR_IMAGE));
+    std::vector<uint8_t> rgba;
+    if (w <= 0 || h <= 0)
+        return rgba;
+    const size_t size = static_cast<size_t>(w) * static_cast<size_t>(h) * 4;
+    if (ilGetInteger(IL_IMAGE_FORMAT) == IL_RGBA && ilGetInteger(IL_IMAGE_TYPE) == IL_UNSIGNED_BYTE
+        && ilGetInteger(IL_IMAGE_BYTES_PER_PIXEL) == 4 && host().get_data()) {
+        rgba.assign(host().get_data(), host().get_data() + size);
+        return rgba;
+    }
+    const uint32_t copy = host().gen_image();
+    host().bind_image(copy);
+    if (host().copy_image(bound) && host().convert_image(IMAGE_RGBA) && host().width() == w && host().height() == h
+        && host().get_data())
+        rgba.assign(host().get_data(), host().get_data() + size);
+    host().bind_image(bound);
+    host().delete_image(copy);
+    return rgba;
+}
+
+FullbrightCheck::FullbrightCheck(const char *path, const uint8_t *palette)
+    : path_(path), palette_(palette), previous_(active_check)
+{
+    active_check = palette ? this : nullptr;
+}
+
+FullbrightCheck::~FullbrightCheck() { active_check = previous_; }
+
+void FullbrightCheck::matching_reduced_levels(bool on) { reduced_levels = on; }
 
 RemapReport::RemapReport(const char *palette_name) : palette_name_(palette_name), start_(remap_count) {}
 
@@ -82,6 +170,11 @@ int RemapReport::remapped() const { return static_cast<int>(remap_count - start_
 
 void RemapReport::tell(const char *path) const
 {
+    if (active_check) {
+        for (const std::string &warning : active_check->untold_)
+            show_warning(warning);
+        active_check->untold_.clear();
+    }
     const int n = remapped();
     if (n < 1)
         return;

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 // Makes the bound image 8-bit against the first `count` entries of
 // `palette`. An image that is not 8-bit, or whose own palette differs in the
@@ -13,13 +15,49 @@
 // only mean the implied one. True when the image was remapped.
 bool conform_to_palette(const uint8_t *palette, int count);
 
+// While one lives on a thread, frames that conform_to_palette matches to
+// its palette (one whose last entries are fullbright: the Quake palette or
+// an archive's) are checked for fullbright pixels that the match made and
+// their colours did not ask for (quake/fullbright.h). The first frame that
+// has some is where the user hears how many and chooses to keep them or to
+// have the frame matched again without fullbrights; the choice holds, for
+// that frame and every later match, until the program ends. Once the user
+// has chosen to avoid them, frames are matched without fullbrights from
+// the start. With a back-end that has no one to ask (the batch tool), the
+// count of every such frame is told as a warning by RemapReport::tell,
+// once the file is written.
+class FullbrightCheck {
+public:
+    FullbrightCheck(const char *path, const uint8_t *palette);
+    ~FullbrightCheck();
+    FullbrightCheck(const FullbrightCheck &) = delete;
+    FullbrightCheck &operator=(const FullbrightCheck &) = delete;
+
+    // Set while the smaller levels of a box-filtered mip chain are matched:
+    // the warning then suggests fullbright-safe levels.
+    static void matching_reduced_levels(bool on);
+
+private:
+    friend bool conform_to_palette(const uint8_t *, int);
+    const char *path_;
+    const uint8_t *palette_;
+    FullbrightCheck *previous_;
+    std::vector<std::string> untold_;
+    friend class RemapReport;
+};
+
+// The bound image's pixels as RGBA, rows as the image holds them; the image
+// is left as it is. Empty when it has none.
+std::vector<uint8_t> bound_rgba_pixels();
+
 // Counts the frames conform_to_palette remaps on this thread from its
 // making on, and tells the user how many.
 class RemapReport {
 public:
     explicit RemapReport(const char *palette_name);
     int remapped() const;
-    // An information message naming the file, when any frame was remapped.
+    // An information message naming the file, when any frame was remapped,
+    // after the warnings of a FullbrightCheck that had no one to ask.
     void tell(const char *path) const;
 
 private:

@@ -53,7 +53,7 @@ void match_indexed(const uint8_t *palette, int count, int opaque)
     store_indexes(w, h, indexes, palette, count);
 }
 
-void match_true_colour(const uint8_t *palette, int count, int opaque, bool dither)
+void match_true_colour(const uint8_t *palette, int count, int opaque, bool dither, int strength)
 {
     if (!host().convert_image(IMAGE_RGBA))
         return;
@@ -105,7 +105,7 @@ void match_true_colour(const uint8_t *palette, int count, int opaque, bool dithe
             indexes[p] = static_cast<uint8_t>(index);
             const bool right_opaque = x + 1 < w && rgba[(p + 1) * 4 + 3] != 0;
             for (int k = 0; k < 3; ++k) {
-                const int error = want[k] - palette[index * 4 + k];
+                const int error = (want[k] - palette[index * 4 + k]) * strength / 100;
                 if (right_opaque)
                     current[at + 3 + k] += error * 7;
                 next[at - 3 + k] += error * 3;
@@ -143,5 +143,6 @@ void match_bound_image(const uint8_t *palette, int count, const PaletteMatchOpti
     if (indexed && !options.dither)
         match_indexed(palette, count, opaque);
     else
-        match_true_colour(palette, count, opaque, options.dither);
+        match_true_colour(palette, count, opaque, options.dither,
+                          options.dither_strength < 1 ? 1 : options.dither_strength > 100 ? 100 : options.dither_strength);
 }

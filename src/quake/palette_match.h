@@ -13,6 +13,8 @@ struct PaletteMatchOptions {
     int opaque_entries = 256;
     // Floyd-Steinberg error diffusion of true-colour pixels.
     bool dither = false;
+    // The share of each pixel's error passed on, in percent (1..100).
+    int dither_strength = 100;
 };
 
 // Turns the bound image into an 8-bit image whose palette is the first

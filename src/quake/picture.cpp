@@ -7,6 +7,7 @@
 // palette; those frames stay converted in the document.
 #include "quake/picture.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -24,6 +25,7 @@
 #include "image/host_table.h"
 #include "quake/content_sniff.h"
 #include "quake/size_questions.h"
+#include "quake/fullbright.h"
 #include "quake/palette_conform.h"
 #include "image/quake_palette.h"
 
@@ -147,6 +149,34 @@ void drop_last_group(Animation *anim)
 {
     if (anim->group_count > 0)
         anim_delete_group(anim, anim->group_count - 1);
+}
+
+// Rebuilds the group's chain from frame 0 matched to the implied palette:
+// the smaller levels come from its indexes (fullbright_safe_level), so that
+// they hold a fullbright or a transparent index only where level 0 does.
+void build_fullbright_safe_mips(Group *group)
+{
+    while (group->frame_count > 1)
+        group_delete_frame(group, 1);
+    const uint8_t *palette = implied_palette();
+    prepare_for_writing(group->frames[0].image);
+    const int w = host().width(), h = host().height();
+    const ILint origin = ilGetInteger(IL_IMAGE_ORIGIN);
+    const uint8_t *data = bound_is_8bit() ? host().get_data() : nullptr;
+    const std::vector<uint8_t> level0 =
+        data && w > 0 && h > 0 ? std::vector<uint8_t>(data, data + static_cast<size_t>(w) * static_cast<size_t>(h))
+                               : std::vector<uint8_t>(1, 0);
+    const int lw0 = data && w > 0 ? w : 1, lh0 = data && h > 0 ? h : 1;
+    for (int k = 1; k < MIP_LEVELS; ++k) {
+        const std::vector<uint8_t> level =
+            fullbright_safe_level(level0.data(), lw0, lh0, k, palette, fullbright_first_index());
+        const int added = group_append_frame(group); // may move the frames
+        host().bind_image(group->frames[added].image);
+        ilTexImage(static_cast<ILuint>(std::max(lw0 >> k, 1)), static_cast<ILuint>(std::max(lh0 >> k, 1)), 1, 1,
+                   IL_COLOUR_INDEX, IL_UNSIGNED_BYTE, const_cast<uint8_t *>(level.data()));
+        ilRegisterOrigin(origin == IL_ORIGIN_LOWER_LEFT ? IL_ORIGIN_LOWER_LEFT : IL_ORIGIN_UPPER_LEFT);
+        host().set_palette(palette, 256);
+    }
 }
 
 } // namespace
@@ -282,16 +312,20 @@ int mip_texture_write(ByteWriter &out, Group *group)
         const int level_h = (height >> k) > 0 ? (height >> k) : 1;
         chain = host().width() == level_w && host().height() == level_h;
     }
-    if (!chain)
+    if (!chain && mips_fullbright_safe())
+        build_fullbright_safe_mips(group);
+    else if (!chain)
         group_build_mips(group, MIP_LEVELS - 1);
 
     for (int k = 0; k < MIP_LEVELS && k < group->frame_count; ++k) {
         out.patch_u32(offsets_at + 4 * static_cast<size_t>(k), static_cast<uint32_t>(out.size() - start));
+        FullbrightCheck::matching_reduced_levels(!chain && k > 0);
         prepare_for_writing(group->frames[k].image);
         // Exactly the level size the header implies, so that a reader that
         // walks the levels in order finds each one where it expects it.
         write_bound_pixels(out, width >> k, height >> k);
     }
+    FullbrightCheck::matching_reduced_levels(false);
     return static_cast<int>(out.size() - start);
 }
 
@@ -351,6 +385,7 @@ int32_t lmp_save(const char *path, Animation *anim)
         return 0;
     ByteWriter out;
     const RemapReport remaps("the Quake palette");
+    const FullbrightCheck fullbrights(path, implied_palette());
     picture_write(out, anim->groups[0].frames[0].image);
     if (!file.write(out) || !file.finish())
         return 0;
@@ -407,6 +442,7 @@ int32_t mip_save(const char *path, Animation *anim)
         return 0;
     ByteWriter out;
     const RemapReport remaps("the Quake palette");
+    const FullbrightCheck fullbrights(path, implied_palette());
     mip_texture_write(out, &anim->groups[0]);
     if (!file.write(out) || !file.finish())
         return 0;

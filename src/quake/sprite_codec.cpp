@@ -523,6 +523,8 @@ int32_t sprite_write(const char *path, Animation *anim, int32_t version)
         give_true_colour_frames_own_palette(anim, props_get_int(props, PROP_TEXTURE_FORMAT));
     if (version == VERSION_PALETTED)
         write_palette_block(out, &anim->groups[0].frames[0], implied, half_life);
+    // A sprite's own palette has no fullbright entries; the Quake palette has.
+    const FullbrightCheck fullbrights(path, version == VERSION_PALETTED ? nullptr : implied.data());
     const int implied_count = static_cast<int>(implied.size() / 4);
 
     // Frames whose interval an engine would refuse, and their groups.

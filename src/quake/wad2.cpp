@@ -762,6 +762,7 @@ int32_t wad2_save(const char *path, Animation *anim)
     const ImpliedPalette implied(palette.data());
     const RemapReport remaps(std::memcmp(palette.data(), default_palette, 1024) == 0 ? "the Quake palette"
                                                                                      : "the archive's palette");
+    const FullbrightCheck fullbrights(path, palette.data());
     ByteWriter out;
     // Pixels, a third more for mip levels, headers and the directory.
     uint64_t expected = HEADER_SIZE + static_cast<uint64_t>(count) * ENTRY_SIZE;

@@ -63,7 +63,7 @@ void PalettePanelGrid::paintEvent(QPaintEvent *)
         const QRect r = cell(i);
         const uint8_t *p = palette_ + i * 4;
         painter.fillRect(r.adjusted(1, 1, 0, 0), QColor(p[0], p[1], p[2]));
-        if (quake_ && i >= fullbright_first()) {
+        if (quake_ && i >= fullbright_first_index()) {
             // A dot in the corner in the colour's opposite, readable on any entry.
             painter.fillRect(QRect(r.x() + 2, r.y() + 2, 3, 3), QColor(255 - p[0], 255 - p[1], 255 - p[2]));
         }

@@ -184,7 +184,7 @@ void PreviewWidget::read_game_view(const Frame &frame)
     if (options().fullbright_pixels) {
         host().bind_image(frame.image);
         fullbrights_ = bound_fullbright_pixels(&mark_);
-        mark_first_ = fullbright_first();
+        mark_first_ = fullbright_first_index();
         if (mark_.size() != static_cast<size_t>(picture_.width()) * static_cast<size_t>(picture_.height()))
             mark_.clear();
     }

@@ -150,6 +150,8 @@ TEST(CommandTable, GroupsAndAnimationMenusHoldTheirCommandsWithSubmenus)
           {"Change Color &Depth", IDM_DEPTH_32BIT_RGBA, "32 bit RGBA"},
           {nullptr, IDM_IMPORT_ALPHA, "&Import Alpha Channel"},
           {nullptr, IDM_EXPORT_ALPHA, "&Export Alpha Channel"},
+          {nullptr, IDM_MATCH_PALETTE, "Ma&tch to Palette..."},
+          {nullptr, IDM_IMPORT_FULLBRIGHT_MASK, "Import F&ullbright Mask..."},
           {"&Filters", IDM_FILTER_CONTRAST, "Adjust &Contrast"},
           {"&Filters", IDM_FILTER_ALIENIFY, "Alienify"},
           {"&Filters", IDM_FILTER_BLUR_AVERAGE, "Blur (Average)"},

@@ -6,6 +6,7 @@
 #include <IL/ilu.h>
 
 #include <deque>
+#include <optional>
 #include <random>
 
 #include "app/commands/edit_commands.h"
@@ -16,6 +17,7 @@
 #include "document/props.h"
 #include "image/host_table.h"
 #include "image/image_ops.h"
+#include "image/quake_palette.h"
 #include "views/logic/adjust_logic.h"
 #include "views/logic/preview_logic.h"
 #include "views/logic/resize_logic.h"
@@ -848,6 +850,65 @@ TEST_F(ImageCommands, OtherAnglesMoveTheOriginWithThePixelsAroundIt)
         EXPECT_NEAR(sy / n, props_get_int(&current().props, "Origin Y"), 1.0) << tenths;
         doc_reset();
     }
+}
+
+TEST_F(ImageCommands, MatchToPaletteWithoutFullbrightsIsOneUndoStepAndCancelChangesNothing)
+{
+    std::vector<uint8_t> rgba; // the colours of the fullbright entries
+    for (int i = 0; i < 32; ++i) {
+        const uint8_t *e = default_palette + (224 + (i < 31 ? i : 30)) * 4;
+        rgba.insert(rgba.end(), {e[0], e[1], e[2], 255});
+    }
+    rgba_frame(8, 4, rgba);
+    user.queue_match_palette(std::nullopt);
+    image_match_palette(window);
+    EXPECT_EQ(IMAGE_RGBA, type_of(current().image));
+    EXPECT_FALSE(doc().modified);
+
+    MatchPaletteChoice without;
+    without.fullbrights = false;
+    without.dither = true;
+    user.queue_match_palette(without);
+    image_match_palette(window);
+    ASSERT_EQ(IMAGE_INDEXED, type_of(current().image));
+    for (uint8_t i : raw_of(current().image))
+        EXPECT_LT(i, 224);
+    edit_undo(window);
+    EXPECT_EQ(rgba_of(current().image), rgba);
+
+    // A true-colour frame has no palette of its own to match to.
+    MatchPaletteChoice own;
+    own.source = MatchPaletteSource::Frame;
+    user.queue_match_palette(own);
+    image_match_palette(window);
+    EXPECT_EQ(IMAGE_RGBA, type_of(current().image));
+    ASSERT_EQ(user.messages().size(), 1u);
+    EXPECT_NE(user.messages()[0].text.find("no palette of its own"), std::string::npos);
+}
+
+TEST_F(ImageCommands, FullbrightMaskMarksExactlyItsPixelsInOneUndoStep)
+{
+    const std::vector<uint8_t> rgba = seeded_rgba(4, 2, 8, 5);
+    rgba_frame(4, 2, rgba);
+    const std::string path = scratch_dir("fullbright_mask") + "/glow.png";
+    const uint32_t mask = host().gen_image();
+    host().bind_image(mask);
+    std::vector<uint8_t> marks;
+    for (int p = 0; p < 8; ++p) {
+        const uint8_t v = p == 1 || p == 6 ? 255 : 0;
+        marks.insert(marks.end(), {v, v, v, 255});
+    }
+    set_rgba_pixels(4, 2, marks);
+    ASSERT_TRUE(ilSaveImage(path.c_str()));
+    host().delete_image(mask);
+    user.queue_file(path);
+    image_import_fullbright_mask(window);
+    ASSERT_EQ(IMAGE_INDEXED, type_of(current().image));
+    const std::vector<uint8_t> indexes = raw_of(current().image);
+    for (int p = 0; p < 8; ++p)
+        EXPECT_EQ(indexes[p] >= 224, p == 1 || p == 6) << p;
+    edit_undo(window);
+    EXPECT_EQ(rgba_of(current().image), rgba);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -17,9 +18,11 @@
 #include "document/animation.h"
 #include "document/document_state.h"
 #include "image/host_table.h"
+#include "image/quake_palette.h"
 #include "views/adjust_dialog.h"
 #include "views/logic/adjust_logic.h"
 #include "views/logic/preview_logic.h"
+#include "views/match_palette_dialog.h"
 #include "views/resize_dialog.h"
 #include "support/test_support.h"
 
@@ -260,6 +263,28 @@ TEST_F(ImageDialogs, ResizeKeepsTheWholeGroupFlagEvenWhenCancelled)
     });
     EXPECT_FALSE(show_resize_dialog(10, 10, false, choice, nullptr));
     EXPECT_TRUE(choice.whole_group);
+}
+
+TEST_F(ImageDialogs, MatchToPaletteShowsTheFrameMatchedAndItsFullbrightCountBeforeOk)
+{
+    // The colours of eight fullbright entries: all fullbright when allowed.
+    const uint32_t frame = one_frame(4, 2);
+    std::vector<uint8_t> rgba;
+    for (int i = 0; i < 8; ++i)
+        rgba.insert(rgba.end(), {default_palette[(230 + i) * 4], default_palette[(230 + i) * 4 + 1],
+                                 default_palette[(230 + i) * 4 + 2], 255});
+    host().bind_image(frame);
+    set_rgba_pixels(4, 2, rgba);
+    MatchPaletteDialog dialog(frame, MatchPaletteChoice{});
+    open(dialog);
+    auto *count = child<QLabel>(&dialog, "fullbright_count");
+    EXPECT_EQ("8 fullbright pixels", count->text());
+    EXPECT_FALSE(child<QLabel>(&dialog, "preview")->pixmap().isNull());
+    child<QCheckBox>(&dialog, "allow_fullbrights")->click();
+    EXPECT_EQ("0 fullbright pixels", count->text());
+    EXPECT_FALSE(dialog.choice().fullbrights);
+    // Only a preview: the frame is as it was.
+    EXPECT_EQ(rgba_of(frame), rgba);
 }
 
 } // namespace

@@ -189,6 +189,35 @@ TEST_F(QtPlatformTest, UnsavedChangesQuestionOffersSaveAndEnterAnswersNo)
     EXPECT_EQ(QuestionAnswer::Yes, qt->ask_yes_no_save(DOC_MODIFIED_QUESTION));
 }
 
+TEST_F(QtPlatformTest, ChoiceQuestionOffersItsOwnButtonsAndEnterTakesTheFirst)
+{
+    QStringList offered;
+    std::string asked;
+    int press = -1; // the button to click; -1 presses Enter
+    std::function<void()> answer_choice = [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box) {
+            QTimer::singleShot(5, answer_choice);
+            return;
+        }
+        offered.clear();
+        for (QAbstractButton *b : box->buttons())
+            offered << b->text();
+        asked = box->text().toStdString();
+        if (press < 0)
+            QTest::keyClick(box, Qt::Key_Return);
+        else
+            box->buttons().at(press)->click();
+    };
+    QTimer::singleShot(0, answer_choice);
+    EXPECT_EQ(0, qt->ask_choice("Twelve glow.", "Keep them?", {"Keep Them", "Match Without Fullbrights"}));
+    EXPECT_EQ(QStringList({"Keep Them", "Match Without Fullbrights"}), offered);
+    EXPECT_EQ("Twelve glow.\n\nKeep them?", asked);
+    press = static_cast<int>(offered.indexOf("Match Without Fullbrights"));
+    QTimer::singleShot(0, answer_choice);
+    EXPECT_EQ(1, qt->ask_choice("Twelve glow.", "Keep them?", {"Keep Them", "Match Without Fullbrights"}));
+}
+
 TEST_F(QtPlatformTest, WorkersQuestionIsAnsweredOnTheUserInterfaceThread)
 {
     std::atomic<int> result{-1};

@@ -21,6 +21,21 @@ bool ScriptedPlatform::ask_yes_no(const std::string &text)
     return yes;
 }
 
+int ScriptedPlatform::ask_choice(const std::string &warning, const std::string &question,
+                                 const std::vector<std::string> &choices)
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!choices_.empty()) {
+            questions_.push_back(warning + "\n\n" + question);
+            const int index = choices_.front();
+            choices_.pop_front();
+            return index;
+        }
+    }
+    return Platform::ask_choice(warning, question, choices);
+}
+
 QuestionAnswer ScriptedPlatform::ask_yes_no_save(const std::string &text)
 {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -268,6 +283,32 @@ void ScriptedPlatform::queue_answer(bool yes)
     answers_.push_back(yes ? QuestionAnswer::Yes : QuestionAnswer::No);
 }
 
+bool ScriptedPlatform::show_match_palette_dialog(uint32_t, MatchPaletteChoice &choice)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (match_choices_.empty()) {
+        unexpected_.push_back("Match to Palette dialog");
+        return false;
+    }
+    const std::optional<MatchPaletteChoice> next = match_choices_.front();
+    match_choices_.pop_front();
+    if (next)
+        choice = *next;
+    return next.has_value();
+}
+
+void ScriptedPlatform::queue_match_palette(std::optional<MatchPaletteChoice> choice)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    match_choices_.push_back(std::move(choice));
+}
+
+void ScriptedPlatform::queue_choice(int index)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    choices_.push_back(index);
+}
+
 void ScriptedPlatform::queue_save_answer()
 {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -365,6 +406,8 @@ void ScriptedPlatform::clear()
     filters_.clear();
     unexpected_.clear();
     answers_.clear();
+    choices_.clear();
+    match_choices_.clear();
     files_.clear();
     multi_files_.clear();
     group_names_.clear();

@@ -24,6 +24,11 @@ public:
 
     void show_message(const std::string &text, MessageIcon icon) override;
     bool ask_yes_no(const std::string &text) override;
+    // Answered from queue_choice (the warning and question are recorded as
+    // one question); with nothing queued, like a back-end without a user:
+    // the warning is shown and -1 returned.
+    int ask_choice(const std::string &warning, const std::string &question,
+                   const std::vector<std::string> &choices) override;
     // Answered from the same queue as ask_yes_no, where queue_save_answer
     // may also have put a Save.
     QuestionAnswer ask_yes_no_save(const std::string &text) override;
@@ -43,6 +48,11 @@ public:
     bool show_resize_dialog(int width, int height, bool indexed, ResizeChoice &choice) override;
     // Records the text.
     void show_image_information(const std::string &text) override;
+    // Answered from queue_match_palette (nothing queued: cancelled, unexpected).
+    bool show_match_palette_dialog(uint32_t frame, MatchPaletteChoice &choice) override;
+    // The next Match to Palette dialog ends with OK and `choice`;
+    // std::nullopt cancels it.
+    void queue_match_palette(std::optional<MatchPaletteChoice> choice);
 
     // Answered from queue_adjust_value; the requests and titles are recorded.
     int show_adjust_dialog(const std::string &title, int minimum, int maximum, int scale, int initial) override;
@@ -66,6 +76,8 @@ public:
     using PropertyEdit = std::function<void(PropertyList *)>;
 
     void queue_answer(bool yes);
+    // The next question with choices of its own is answered with choice `index`.
+    void queue_choice(int index);
     // The next question that offers Save is answered Save.
     void queue_save_answer();
     // The next Enter Group Name dialog returns `name`; std::nullopt cancels it.
@@ -137,6 +149,8 @@ private:
     bool browser_works_ = true;
     std::vector<std::string> opened_pages_;
     std::deque<QuestionAnswer> answers_;
+    std::deque<int> choices_;
+    std::deque<std::optional<MatchPaletteChoice>> match_choices_;
     std::deque<std::string> files_;
     std::deque<std::vector<std::string>> multi_files_;
     std::deque<std::optional<std::string>> group_names_;

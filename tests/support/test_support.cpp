@@ -14,6 +14,7 @@
 #include "formats/generic_formats.h"
 #include "image/host_table.h"
 #include "image/quake_palette.h"
+#include "quake/fullbright.h"
 
 namespace fs = std::filesystem;
 
@@ -108,6 +109,9 @@ void CoreTest::SetUp()
     });
     set_backends(&ui);
     generic_set_gif_hack(true);
+    // What the user chose about fullbrights lasts a run; each test starts afresh.
+    set_fullbright_choice(FullbrightChoice::Ask);
+    set_mips_fullbright_safe(false);
     host_clear_errors();
     anim_init(&anim);
 }

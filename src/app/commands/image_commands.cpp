@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <iterator>
+#include <string>
+#include <vector>
 
 #include "app/commands/document_access.h"
 #include "app/document_controller.h"
@@ -15,6 +17,8 @@
 #include "platform/platform.h"
 #include "image/host_table.h"
 #include "image/image_ops.h"
+#include "image/quake_palette.h"
+#include "quake/fullbright.h"
 #include "views/logic/adjust_logic.h"
 #include "views/logic/preview_logic.h"
 #include "views/logic/resize_logic.h"
@@ -235,6 +239,45 @@ void image_export_alpha(CommandHost &)
     // and undo history alone.
     save_document(nullptr, &exported, true);
     anim_destroy(&exported);
+    doc_view().preview_refresh();
+}
+
+void image_match_palette(CommandHost &)
+{
+    Frame *frame = bound_current_frame();
+    if (!frame)
+        return;
+    MatchPaletteChoice choice = match_palette_last_choice();
+    const bool ok = editor_host().show_match_palette_dialog(frame->image, choice);
+    match_palette_last_choice() = choice;
+    if (!ok)
+        return;
+    std::vector<uint8_t> palette;
+    std::string error;
+    if (!match_palette_entries(choice, frame->image, palette, error)) {
+        show_warning(error);
+        return;
+    }
+    doc_begin_edit(1);
+    host().bind_image(frame->image);
+    match_palette_apply(choice, palette);
+    doc_view().preview_refresh();
+}
+
+void image_import_fullbright_mask(CommandHost &)
+{
+    if (!bound_current_frame())
+        return;
+    Animation loaded;
+    anim_init(&loaded);
+    const bool chosen = load_via_dialog(&loaded) != 0;
+    if (chosen && loaded.group_count > 0 && loaded.groups[0].frame_count > 0) {
+        doc_begin_edit(1);
+        Frame *frame = doc_current_frame(doc_state());
+        if (!apply_fullbright_mask(frame->image, loaded.groups[0].frames[0].image, default_palette))
+            show_warning("The mask or the current frame has no pixels: nothing was matched.");
+    }
+    anim_destroy(&loaded);
     doc_view().preview_refresh();
 }
 

@@ -12,6 +12,10 @@ void image_depth_rgba(CommandHost &host);      // "32 bit RGBA"
 
 void image_import_alpha(CommandHost &host);
 void image_export_alpha(CommandHost &host);
+// The current frame matched to a palette through the Match to Palette
+// dialog, and matched with an image's marked pixels fullbright.
+void image_match_palette(CommandHost &host);
+void image_import_fullbright_mask(CommandHost &host);
 
 // Without a parameter.
 void image_alienify(CommandHost &host);

@@ -55,6 +55,8 @@ inline constexpr int IDM_RESIZE = 40123;
 inline constexpr int IDM_ROTATE = 40112;
 inline constexpr int IDM_FLIP = 40098;
 inline constexpr int IDM_MIRROR = 40099;
+inline constexpr int IDM_MATCH_PALETTE = 41160;
+inline constexpr int IDM_IMPORT_FULLBRIGHT_MASK = 41161;
 
 // Groups menu
 inline constexpr int IDM_GROUP_RENAME = 40055;

@@ -14,6 +14,7 @@
 #include "document/document_state.h"
 #include "formats/generic_formats.h"
 #include "image/image_limits.h"
+#include "quake/fullbright.h"
 #include "platform/platform.h"
 #include "platform/program_folder.h"
 #include "image/host_table.h"
@@ -115,6 +116,7 @@ void load_settings_from(const std::string &path)
             s.max_pixels = value;
     }
     s.zoom_fit_on_open = ini.get_int(SETTINGS_SECTION, "ZoomFitOnOpen", defaults.zoom_fit_on_open);
+    s.mips_fullbright_safe = ini.get_int(SETTINGS_SECTION, "MipsFullbrightSafe", defaults.mips_fullbright_safe);
     s.recent_files.clear();
     for (int i = 1; i <= RECENT_FILE_COUNT; ++i) {
         std::string recent;
@@ -129,6 +131,7 @@ void load_settings_from(const std::string &path)
     host().set_save_option(SAVE_OPTION_BMP_RLE, s.rle_compress);
     generic_set_gif_hack(s.gif_hack != 0);
     set_max_image_pixels(s.max_pixels);
+    set_mips_fullbright_safe(s.mips_fullbright_safe != 0);
 }
 
 void save_settings() { save_settings_to(settings_file_path()); }

@@ -45,6 +45,10 @@ struct Settings {
     // the default); read at start-up, never written.
     uint64_t max_pixels = 0;
     int32_t zoom_fit_on_open = 1; // an opened file is shown with Zoom to Fit
+    // "MipsFullbrightSafe": rebuilt mip levels gain no fullbright or
+    // transparent pixel (quake/fullbright.h); read at start-up, never
+    // written, like MaxPixels.
+    int32_t mips_fullbright_safe = 0;
     // Most recent first, at most RECENT_FILE_COUNT paths; kept in their own
     // section as File1..File10.
     std::vector<std::string> recent_files;

@@ -49,6 +49,7 @@ void EditorHost::show_palette_editor() {}
 bool EditorHost::choose_color(uint32_t &, int32_t *) { return false; }
 bool EditorHost::ask_colormap_parameters(int32_t &, float &) { return false; }
 bool EditorHost::show_resize_dialog(int, int, bool, ResizeChoice &) { return false; }
+bool EditorHost::show_match_palette_dialog(uint32_t, MatchPaletteChoice &) { return false; }
 void EditorHost::show_image_information(const std::string &) {}
 bool EditorHost::ask_game_lighting(GameLighting &) { return false; }
 bool EditorHost::put_clipboard_image(uint32_t) { return false; }

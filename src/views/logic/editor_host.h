@@ -16,6 +16,7 @@
 
 #include "platform/scanner.h"
 #include "views/logic/game_lighting.h"
+#include "views/logic/match_palette_logic.h"
 #include "views/logic/resize_logic.h"
 
 struct PropertyList;
@@ -85,6 +86,10 @@ public:
     // the "Resize all Frames In Group" flag kept from the last opening and
     // goes out with the user's choice. True for OK.
     virtual bool show_resize_dialog(int width, int height, bool indexed, ResizeChoice &choice);
+    // The Match to Palette dialog for image `frame` (the current frame),
+    // which it previews matched on a copy. `choice` comes in with the last
+    // choice and goes out with the user's. True for OK.
+    virtual bool show_match_palette_dialog(uint32_t frame, MatchPaletteChoice &choice);
     // The Image Information dialog showing `text` (lines end in "\r\n").
     virtual void show_image_information(const std::string &text);
     // The Game Lighting dialog on `lighting`: true with the user's choice.

@@ -183,7 +183,7 @@ bool palette_editor_generate_colormap(const uint8_t *colors)
     }
     written_colormap() = path;
     // The fullbright range the views mark follows the colormap made last.
-    fullbright_count() = fullbrights;
+    set_fullbright_count(fullbrights);
     platform().set_status_text(colormap_written_text(path));
     return true;
 }

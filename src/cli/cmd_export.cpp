@@ -111,7 +111,7 @@ int export_group(const CliOptions &options, bool sheet)
                 run.wrote(sheet_description_path(out));
             run.extra()["frames"] = anim.groups[group].frame_count;
         } else {
-            status = run.fail(out + " not written: " + why);
+            status = why.empty() ? run.save_failed(out) : run.fail(out + " not written: " + why);
         }
     }
     anim_destroy(&anim);

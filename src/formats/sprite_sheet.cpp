@@ -186,7 +186,7 @@ bool sheet_export(const Animation &anim, int group, int columns, int rows, const
     Json description;
     bool ok = sheet_build(anim, group, columns, rows, &sheet, description, error);
     if (ok && !file_save(image_path.c_str(), &sheet)) {
-        error = image_path + " could not be written";
+        error.clear(); // the writer has told why
         ok = false;
     }
     anim_destroy(&sheet);

@@ -31,7 +31,8 @@ bool sheet_build(const Animation &anim, int group, int columns, int rows, Animat
 
 // Builds the sheet and writes it to `image_path` (its format from the
 // extension) and the description beside it, each whole or not at all.
-// False with `error` set otherwise.
+// False otherwise, with `error` set, or empty when the image's writer has
+// already told the user why.
 bool sheet_export(const Animation &anim, int group, int columns, int rows, const std::string &image_path,
                   std::string &error);
 

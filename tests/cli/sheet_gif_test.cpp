@@ -199,8 +199,10 @@ TEST_F(SheetTest, GifReadBackHasTheGroupsFramesDelaysAndHoles)
         for (size_t f = 0; f < c.expected.size(); ++f)
             EXPECT_NEAR(props_get_float(&back.groups[0].frames[f].props, "Duration"), c.expected[f], 1e-4)
                 << c.name << " " << f;
-        if (c.entries < 0)
+        if (c.entries < 0) {
+            anim_destroy(&back);
             continue;
+        }
         // The first frame lies at the canvas's top left (the others' origins
         // place them further right and down): its holes stay holes, and an
         // 8-bit frame keeps its palette's colours.

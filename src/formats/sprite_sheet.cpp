@@ -58,7 +58,9 @@ void append_picture(Group *group, int w, int h, bool indexed, const uint8_t *pix
 
 bool whole_number(const Json &value, int64_t low, int64_t high, int &out)
 {
-    if (!value.is_number_integer() || value.get<int64_t>() < low || value.get<int64_t>() > high)
+    // An unsigned number past the signed range would read as negative.
+    if (!value.is_number_integer() || (value.is_number_unsigned() && value.get<uint64_t>() > uint64_t(INT64_MAX))
+        || value.get<int64_t>() < low || value.get<int64_t>() > high)
         return false;
     out = value.get<int>();
     return true;

@@ -60,7 +60,17 @@ int hex_digit(char c)
     return -1;
 }
 
+// The property types by their code; a new type needs only its name here.
 const char *const TYPE_NAMES[] = {"Integer", "Float", "String", "Boolean", "Quake Sprite Type", "WAD Data Type"};
+constexpr int TYPE_COUNT = static_cast<int>(sizeof TYPE_NAMES / sizeof TYPE_NAMES[0]);
+
+std::string known_types()
+{
+    std::string text = "0 to " + std::to_string(TYPE_COUNT - 1) + ", or ";
+    for (int k = 0; k < TYPE_COUNT; ++k)
+        text += std::string(k ? ", " : "") + TYPE_NAMES[k];
+    return text;
+}
 
 } // namespace
 
@@ -177,16 +187,15 @@ bool properties_from_json(const Json &value, PropertyList *list, std::string &er
             return refuse(i, label + " has no type");
         int type = -1;
         const Json &t = record["type"];
-        if (t.is_number_integer() && t.get<int64_t>() >= 0 && t.get<int64_t>() <= 5) {
+        if (t.is_number_integer() && t.get<int64_t>() >= 0 && t.get<int64_t>() < TYPE_COUNT) {
             type = t.get<int>();
         } else if (t.is_string()) {
-            for (int k = 0; k < 6; ++k)
+            for (int k = 0; k < TYPE_COUNT; ++k)
                 if (t.get<std::string>() == TYPE_NAMES[k])
                     type = k;
         }
         if (type < 0)
-            return refuse(i, label + " has an unknown type (0 to 5, or Integer, Float, String, Boolean, "
-                                     "Quake Sprite Type, WAD Data Type)");
+            return refuse(i, label + " has an unknown type (" + known_types() + ")");
         if (!record.contains("value"))
             return refuse(i, label + " has no value");
         const Json &v = record["value"];

@@ -1,6 +1,7 @@
 #include "formats/sprite_sheet.h"
 
 #include <cerrno>
+#include <cfloat>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -54,6 +55,12 @@ void append_picture(Group *group, int w, int h, bool indexed, const uint8_t *pix
     host().set_upper_left_origin();
     if (indexed && !palette.empty())
         host().set_palette(palette.data(), static_cast<int>(palette.size() / 4));
+}
+
+bool has_type(const PropertyList &props, const char *name, int type)
+{
+    const int at = props_find(&props, name);
+    return at > 0 && props.records[at - 1].type == type;
 }
 
 bool whole_number(const Json &value, int64_t low, int64_t high, int &out)
@@ -153,11 +160,13 @@ bool sheet_build(const Animation &anim, int group_index, int columns, int rows, 
         const PropertyList &props = group.frames[f].props;
         Json entry = Json::object();
         entry["rect"] = {{"x", x}, {"y", y}, {"w", frame.width}, {"h", frame.height}};
-        if (props_find(&props, PROP_ORIGIN_X) && props_find(&props, PROP_ORIGIN_Y))
+        // The plain members only where reading them back sets the same
+        // record; the property list carries anything else.
+        if (has_type(props, PROP_ORIGIN_X, PROPERTY_INTEGER) && has_type(props, PROP_ORIGIN_Y, PROPERTY_INTEGER))
             entry["origin"] = {{"x", props_get_int(&props, PROP_ORIGIN_X)},
                                {"y", props_get_int(&props, PROP_ORIGIN_Y)}};
         const float duration = props_get_float(&props, PROP_DURATION);
-        if (props_find(&props, PROP_DURATION) && std::isfinite(duration))
+        if (has_type(props, PROP_DURATION, PROPERTY_FLOAT) && std::isfinite(duration))
             entry["duration"] = json_float(duration);
         entry["properties"] = json_properties(props);
         list.push_back(entry);
@@ -303,8 +312,8 @@ bool sheet_unpack(uint32_t sheet_image, const Json &description, Animation *out,
         }
         if (entry.contains("duration")) {
             const Json &duration = entry["duration"];
-            if (!duration.is_number() || !(duration.get<double>() >= 0) || duration.get<double>() > 1e6)
-                return bad(where + ": \"duration\" is not a number of seconds, 0 or more");
+            if (!duration.is_number() || !(std::fabs(duration.get<double>()) <= FLT_MAX))
+                return bad(where + ": \"duration\" is not a number of seconds");
             props_set_float(props, PROP_DURATION, static_cast<float>(duration.get<double>()));
         }
     }

@@ -141,7 +141,7 @@ TEST_F(SheetTest, DescriptionThatReachesOutOfTheSheetIsRefused)
         {"rectangle past the right edge", [](json &d) { d["frames"][2]["rect"]["w"] = 1000; }, "frame 2"},
         {"negative corner", [](json &d) { d["frames"][0]["rect"]["x"] = -1; }, "frame 0"},
         {"empty rectangle", [](json &d) { d["frames"][1]["rect"]["h"] = 0; }, "frame 1"},
-        {"negative duration", [](json &d) { d["frames"][0]["duration"] = -1; }, "duration"},
+        {"duration not a number", [](json &d) { d["frames"][0]["duration"] = "fast"; }, "duration"},
         {"no frames", [](json &d) { d["frames"] = json::array(); }, "\"frames\""},
     };
     const std::vector<uint8_t> sentinel = {'k', 'e', 'e', 'p'};

@@ -6,13 +6,11 @@
 #include <string>
 #include <vector>
 
-#include <nlohmann/json.hpp>
-
+#include "document/props_json.h"
 #include "platform/console_platform.h"
 #include "plugins/vorn_plugin.h"
 
 using Args = std::vector<std::string>;
-using Json = nlohmann::ordered_json;
 
 extern ConsolePlatform *cli_console;
 
@@ -50,6 +48,14 @@ struct CliOptions {
 // Returns 0, or the bad-usage status after reporting an unknown option or a
 // missing value. --yes and --no, when listed, set the answer policy.
 int cli_parse_options(const Args &args, const std::vector<CliOption> &known, CliOptions &out);
+
+// Whether `text` is "AxB" as cli_parse_pair takes it.
+bool cli_is_pair(const std::string &text);
+// `args` with `option` given its value only when a value follows it: an
+// `option` followed by another option, by nothing, or by an argument that
+// `is_value` refuses becomes "option=" (the empty value).
+Args cli_optional_value(const Args &args, const std::string &option,
+                        bool (*is_value)(const std::string &) = cli_is_pair);
 
 // A whole number in [low, high]; false when `text` is not one.
 bool cli_parse_int(const std::string &text, int low, int high, int &value);
@@ -102,17 +108,18 @@ void cli_progress(int done, int total);
 // ---------------------------------------------------------------------------
 // JSON values of the document
 
-// A property list as [{"name", "type", "value"}]; strings that are not
-// UTF-8 become {"hex": "..."}; floats are printed with nine significant
-// digits (enough to read back the same float), non-finite ones as null with
-// their bits in "bits".
-Json cli_json_properties(const PropertyList &list);
-Json cli_json_text(const char *text);
-// Reads back what cli_json_text wrote. False with `error` set otherwise.
-bool cli_text_from_json(const Json &value, std::string &text, std::string &error);
-// Replaces `list` by the records of `value`. False with `error` set
-// (naming the record) when the value is not such a list.
-bool cli_properties_from_json(const Json &value, PropertyList *list, std::string &error);
+// The document's JSON style (document/props_json.h), under the names the
+// commands use.
+inline Json cli_json_properties(const PropertyList &list) { return json_properties(list); }
+inline Json cli_json_text(const char *text) { return json_text(text); }
+inline bool cli_text_from_json(const Json &value, std::string &text, std::string &error)
+{
+    return text_from_json(value, text, error);
+}
+inline bool cli_properties_from_json(const Json &value, PropertyList *list, std::string &error)
+{
+    return properties_from_json(value, list, error);
+}
 
 // Saves `bytes` as `path` like every writer (see io/safe_save.h); false
 // with errno set on failure (the old file is then untouched).

@@ -1,5 +1,6 @@
 // vorn-cli export: every frame of every group of a file as its own image,
-// with a manifest (vorn.json) that `pack` reads to rebuild the document.
+// with a manifest (vorn.json) that `pack` reads to rebuild the document; or
+// one group as a sprite sheet with its description, or as an animated GIF.
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -13,6 +14,8 @@
 #include "document/animation.h"
 #include "io/byte_io.h"
 #include "formats/format_table.h"
+#include "formats/gif_writer.h"
+#include "formats/sprite_sheet.h"
 #include "io/safe_save.h"
 #include "image/host_table.h"
 
@@ -66,16 +69,75 @@ void single_frame(const Frame &frame, Animation *scratch)
     host().set_palette(opaque.data(), count);
 }
 
+bool ends_with_gif(const std::string &path)
+{
+    if (path.size() < 4)
+        return false;
+    std::string tail = path.substr(path.size() - 4);
+    for (char &c : tail)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return tail == ".gif";
+}
+
+// One group as a sheet (with its description) or as an animated GIF.
+int export_group(const CliOptions &options, bool sheet)
+{
+    const std::string in = options.positionals[0];
+    const std::string out = options.positionals[1];
+    int group = 0, columns = 0, rows = 0;
+    if (options.has("--group") && !cli_parse_int(options.get("--group"), 0, INT32_MAX, group))
+        return cli_usage_error("--group takes the number of a group (0 for the first, as info lists them)");
+    if (!options.get("--sheet").empty() && !cli_parse_pair(options.get("--sheet"), columns, rows))
+        return cli_usage_error("--sheet takes COLUMNSxROWS, for example 4x2, or nothing");
+
+    CliRun run("export", options.has("--json"));
+    Animation anim;
+    anim_init(&anim);
+    file_load(in.c_str(), &anim);
+    int status = 0;
+    if (anim.group_count == 0) {
+        status = run.fail(in + " gave no image; nothing written");
+    } else if (group >= anim.group_count) {
+        status = run.fail(format_text("%s has %d group%s; there is no group %d; nothing written", in.c_str(),
+                                      anim.group_count, anim.group_count == 1 ? "" : "s", group));
+    } else {
+        run.read(in);
+        std::string why;
+        const bool written = sheet ? sheet_export(anim, group, columns, rows, out, why)
+                                   : gif_write_group(anim, group, out, why);
+        if (written) {
+            run.wrote(out);
+            if (sheet)
+                run.wrote(sheet_description_path(out));
+            run.extra()["frames"] = anim.groups[group].frame_count;
+        } else {
+            status = why.empty() ? run.save_failed(out) : run.fail(out + " not written: " + why);
+        }
+    }
+    anim_destroy(&anim);
+    return run.finish(status);
+}
+
 } // namespace
 
 int cli_export(const Args &args)
 {
     CliOptions options;
-    if (const int status = cli_parse_options(args, {{"--format", true}, {"--force", false}, {"--json", false}},
-                                             options))
+    if (const int status = cli_parse_options(
+            cli_optional_value(args, "--sheet"),
+            {{"--format", true}, {"--force", false}, {"--json", false}, {"--sheet", true}, {"--group", true}},
+            options))
         return status;
     if (options.positionals.size() != 2)
-        return cli_usage_error("export needs an input file and a folder");
+        return cli_usage_error("export needs an input file and a folder, a sheet image or a .gif");
+    const bool sheet = options.has("--sheet");
+    if (sheet || ends_with_gif(options.positionals[1])) {
+        if (options.has("--format") || options.has("--force"))
+            return cli_usage_error("--format and --force apply to a folder of frames");
+        return export_group(options, sheet);
+    }
+    if (options.has("--group"))
+        return cli_usage_error("--group applies to a sheet or a .gif; a folder gets every group");
     const std::string format = options.get("--format", "png");
     if (format != "png" && format != "tga" && format != "bmp" && format != "pcx")
         return cli_usage_error("--format takes png, tga, bmp or pcx");

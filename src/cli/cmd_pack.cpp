@@ -1,7 +1,8 @@
-// vorn-cli pack: build a document from images and save it. Three sources:
+// vorn-cli pack: build a document from images and save it. Four sources:
 // a folder written by `export` (its manifest decides groups, order and
 // properties), any folder of images (taken in natural name order as the
-// frames of one group), or a sprite sheet cut into cells.
+// frames of one group), a sprite sheet cut into cells, or a sheet written
+// by `export --sheet` with its description.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +22,7 @@
 #include "document/props.h"
 #include "formats/format_table.h"
 #include "formats/generic_formats.h"
+#include "formats/sprite_sheet.h"
 #include "image/host_table.h"
 
 namespace fs = std::filesystem;
@@ -107,24 +109,34 @@ std::string at_group(size_t g) { return "group " + std::to_string(g); }
 // ---------------------------------------------------------------------------
 // From a manifest
 
-int pack_manifest(CliRun &run, const std::string &dir, Animation *anim)
+// Reads the JSON file `path` (a manifest or a sheet's description) into
+// `out`. Returns 0 or 1 (reported).
+int read_json(CliRun &run, const std::string &path, Json &out)
 {
-    const std::string path = dir + "/" + MANIFEST_NAME;
-    // Manifests are small; anything far larger is not one.
-    constexpr uintmax_t MAX_MANIFEST = uintmax_t(64) << 20;
+    // They are small; anything far larger is not one.
+    constexpr uintmax_t MAX_JSON = uintmax_t(64) << 20;
     std::error_code size_error;
     const uintmax_t size = fs::file_size(path, size_error);
-    if (!size_error && size > MAX_MANIFEST)
-        return run.fail(path + " is larger than a manifest can be (64 MiB); nothing written");
+    if (!size_error && size > MAX_JSON)
+        return run.fail(path + " is larger than a description can be (64 MiB); nothing written");
     std::ifstream file(path, std::ios::binary);
     if (!file)
         return run.fail(path + " cannot be read");
     std::stringstream text;
     text << file.rdbuf();
-    Json manifest = Json::parse(text.str(), nullptr, false);
-    if (manifest.is_discarded())
+    out = Json::parse(text.str(), nullptr, false);
+    if (out.is_discarded())
         return run.fail(path + " is not valid JSON");
     run.read(path);
+    return 0;
+}
+
+int pack_manifest(CliRun &run, const std::string &dir, Animation *anim)
+{
+    const std::string path = dir + "/" + MANIFEST_NAME;
+    Json manifest;
+    if (const int status = read_json(run, path, manifest))
+        return status;
     auto bad = [&](const std::string &why) { return run.fail(path + ": " + why + "; nothing written"); };
     if (!manifest.is_object())
         return bad("the manifest is not an object");
@@ -332,6 +344,31 @@ int pack_sheet(CliRun &run, const std::string &sheet, int columns, int rows, int
     return 0;
 }
 
+// ---------------------------------------------------------------------------
+// From a sheet and its description
+
+int pack_described_sheet(CliRun &run, const std::string &sheet, Animation *anim)
+{
+    const std::string path = sheet_description_path(sheet);
+    if (!fs::is_regular_file(path))
+        return run.fail(sheet + " has no description " + path + " beside it (--sheet COLSxROWS cuts a sheet "
+                        "without one); nothing written");
+    Json description;
+    if (const int status = read_json(run, path, description))
+        return status;
+    Animation scratch;
+    anim_init(&scratch);
+    Group *holder = anim_add_group(&scratch, NO_GROUP_NAME);
+    int status = 0;
+    std::string why;
+    if (!append_frames_of(run, sheet, holder, true))
+        status = run.fail(sheet + " gave no image; nothing written");
+    else if (!sheet_unpack(scratch.groups[0].frames[0].image, description, anim, why))
+        status = run.fail(path + ": " + why + "; nothing written");
+    anim_destroy(&scratch);
+    return status;
+}
+
 } // namespace
 
 int cli_pack(const Args &args)
@@ -340,7 +377,7 @@ int cli_pack(const Args &args)
                                     {"--cell", true},   {"--yes", false},     {"--no", false},   {"--json", false}};
     known.insert(known.end(), CLI_PALETTE_OPTIONS.begin(), CLI_PALETTE_OPTIONS.end());
     CliOptions options;
-    if (const int status = cli_parse_options(args, known, options))
+    if (const int status = cli_parse_options(cli_optional_value(args, "--sheet"), known, options))
         return status;
     CliPaletteOptions palette;
     if (const int status = cli_take_palette_options(options, palette))
@@ -374,8 +411,10 @@ int cli_pack(const Args &args)
     int columns = 0, rows = 0, cell_w = 0, cell_h = 0;
     if (options.has("--sheet") && options.has("--cell"))
         return cli_usage_error("--sheet and --cell exclude each other");
-    if (options.has("--sheet") && !cli_parse_pair(options.get("--sheet"), columns, rows))
-        return cli_usage_error("--sheet takes COLUMNSxROWS, for example 4x2");
+    // --sheet without a grid: the description beside the sheet cuts it.
+    const bool described = options.has("--sheet") && options.get("--sheet").empty();
+    if (options.has("--sheet") && !described && !cli_parse_pair(options.get("--sheet"), columns, rows))
+        return cli_usage_error("--sheet takes COLUMNSxROWS, for example 4x2, or nothing");
     if (options.has("--cell") && !cli_parse_pair(options.get("--cell"), cell_w, cell_h))
         return cli_usage_error("--cell takes WIDTHxHEIGHT, for example 64x64");
 
@@ -387,6 +426,9 @@ int cli_pack(const Args &args)
     if (manifest && (options.has("--origin") || options.has("--duration") || options.has("--group")))
         return cli_usage_error("--origin, --duration and --group apply to folders without a manifest; the "
                                "manifest in " + source + " decides the properties");
+    if (described && (options.has("--origin") || options.has("--duration") || options.has("--group")))
+        return cli_usage_error("--origin, --duration and --group apply to a sheet cut into a grid; the "
+                               "description beside " + source + " decides the properties");
 
     CliRun run("pack", options.has("--json"));
     if (const int status = cli_use_palette_file(run, palette))
@@ -397,7 +439,8 @@ int cli_pack(const Args &args)
     Animation anim;
     anim_init(&anim);
     FrameMasks masks;
-    int status = sheet      ? pack_sheet(run, source, columns, rows, cell_w, cell_h, settings, &anim)
+    int status = described  ? pack_described_sheet(run, source, &anim)
+                 : sheet    ? pack_sheet(run, source, columns, rows, cell_w, cell_h, settings, &anim)
                  : manifest ? pack_manifest(run, source, &anim)
                             : pack_folder(run, source, settings, &anim, masks);
     if (!status) {

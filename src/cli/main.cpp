@@ -70,30 +70,45 @@ const Command commands[] = {
      "  vorn-cli convert f1.png f2.png f3.png anim.spr\n"
      "  vorn-cli convert --wad3 --dither floyd-steinberg photo.png textures.wad\n",
      cli_convert},
-    {"export", "export IN DIR [--format png|tga|bmp|pcx] [--force] [--json]",
-     "write every frame of IN as an image in DIR, with the manifest DIR/vorn.json",
+    {"export", "export IN DIR|SHEET|ANIM.gif [options]",
+     "write every frame of IN as an image in DIR (with DIR/vorn.json), or a group as a sheet or a GIF",
      "DIR is created if missing and refused if it holds anything, unless --force. Files are\n"
      "named GROUP_NAME_FRAME.EXT (a WAD texture after its lump); 8-bit frames are written\n"
      "as paletted images with their own palette, so that their indexes survive. vorn.json\n"
      "lists the animation's, each group's and each frame's properties and each frame's file,\n"
      "in document order; `pack DIR OUT` reads it back.\n\n"
+     "With --sheet, one group's frames are packed row by row into the image SHEET (its\n"
+     "format from the extension), each at the top left of a cell as large as the largest\n"
+     "frame, and SHEET's name with .json beside it gives each frame's rectangle, origin,\n"
+     "duration and properties; `pack --sheet SHEET OUT` reads both back. An output ending\n"
+     "in .gif is an animated GIF of one group: the frames meet at their origins, each\n"
+     "shows for its duration (0.1 s without one), transparent pixels stay transparent.\n\n"
      "  --format FORMAT       png (default), tga, bmp or pcx\n"
      "  --force               write into a folder that is not empty\n"
+     "  --sheet [COLSxROWS]   write a sprite sheet of this many columns and rows (without\n"
+     "                        them, about square)\n"
+     "  --group N             the group of a sheet or a GIF, numbered from 0 as info lists\n"
+     "                        them (default 0)\n"
      "  --json                print one JSON object: what was read and written\n\n"
-     "Example:\n  vorn-cli export gfx.wad textures/ && vorn-cli pack textures/ gfx.wad\n",
+     "Examples:\n  vorn-cli export gfx.wad textures/ && vorn-cli pack textures/ gfx.wad\n"
+     "  vorn-cli export s_explod.spr sheet.png --sheet && vorn-cli pack --sheet sheet.png s_explod.spr\n"
+     "  vorn-cli export --group 1 torch.spr torch.gif\n",
      cli_export},
-    {"pack", "pack DIR OUT | pack --sheet CxR|--cell WxH SHEET OUT [options]",
+    {"pack", "pack DIR OUT | pack --sheet [CxR]|--cell WxH SHEET OUT [options]",
      "build OUT from the images in DIR (its vorn.json, or natural name order) or from a sprite sheet",
      "With DIR/vorn.json (written by export) the manifest decides groups, order and\n"
      "properties. Without one, every file in DIR (hidden files aside) must be an image; they\n"
      "are taken in natural name order (frame2 before frame10) as the frames of one group.\n"
-     "With --sheet or --cell, SHEET is cut into cells row by row; wholly transparent cells\n"
-     "are skipped.\n\n"
+     "With --sheet COLSxROWS or --cell, SHEET is cut into cells row by row; wholly\n"
+     "transparent cells are skipped. With --sheet alone, the description that export\n"
+     "--sheet wrote beside SHEET (its name with .json) decides the frames' rectangles and\n"
+     "every property.\n\n"
      "  --origin WHERE        center (default), bottom-center or top-left: each frame's origin\n"
      "  --duration SECONDS    every frame's duration; the frames then make one timed group\n"
      "  --group NAME          the group's name (default \"[no group]\", or \"Group 0\" with\n"
      "                        --duration; a sprite writes \"[no group]\" as separate frames)\n"
-     "  --sheet COLSxROWS     cut SHEET into this many columns and rows\n"
+     "  --sheet [COLSxROWS]   cut SHEET into this many columns and rows; without them, as\n"
+     "                        its description says\n"
      "  --cell WIDTHxHEIGHT   cut SHEET into cells of this size\n" SAVE_HELP "\n" PALETTE_HELP
      "\nExamples:\n  vorn-cli pack frames/ torch.spr --origin bottom-center --duration 0.1\n"
      "  vorn-cli pack --sheet 4x2 sheet.png explosion.spr\n",

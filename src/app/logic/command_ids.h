@@ -12,6 +12,9 @@ inline constexpr int IDM_TWAIN_SELECT_SOURCE = 40119;
 inline constexpr int IDM_SAVE = 57603;
 inline constexpr int IDM_SAVE_AS = 40005;
 inline constexpr int IDM_FILE_PROPERTIES = 40025;
+// File > Export (41110..41119)
+inline constexpr int IDM_EXPORT_SPRITE_SHEET = 41110;
+inline constexpr int IDM_EXPORT_GIF = 41111;
 inline constexpr int IDM_EXIT = 40007;
 
 // Edit menu

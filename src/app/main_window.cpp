@@ -114,6 +114,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
         o.tiled = s.tiled != 0;
         o.onion_skin = s.onion_skin != 0;
         o.onion_opacity = s.onion_opacity;
+        o.game_effects = s.game_effects != 0;
         return o;
     });
     // The preview also takes clicks while the window answers a worker's
@@ -222,6 +223,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     set_checked(IDM_FULLBRIGHT_PIXELS, settings().fullbright_pixels != 0);
     set_checked(IDM_TILED, settings().tiled != 0);
     set_checked(IDM_ONION_SKIN, settings().onion_skin != 0);
+    set_checked(IDM_GAME_EFFECTS, settings().game_effects != 0);
     set_checked(IDM_GAME_LIGHTING, game_lighting().on);
     paint_show_tool(*this);
     set_checked(IDM_ZOOM_FIT_ON_OPEN, settings().zoom_fit_on_open != 0);

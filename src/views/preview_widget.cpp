@@ -139,10 +139,13 @@ void PreviewWidget::refresh(bool library_free)
     mark_.clear();
     fullbrights_ = 0;
     under_ = QImage();
+    effect_ = false;
     if (frame && !picture_.isNull() && !alpha_view) {
         read_game_view(*frame);
         if (options().onion_skin)
             read_onion_skin(s, index, count);
+        if (options().game_effects)
+            read_game_effect(s, *frame);
     }
     read_origin();
     read_canvas();
@@ -188,6 +191,36 @@ void PreviewWidget::read_game_view(const Frame &frame)
         if (mark_.size() != static_cast<size_t>(picture_.width()) * static_cast<size_t>(picture_.height()))
             mark_.clear();
     }
+}
+
+void PreviewWidget::read_game_effect(const Source &s, const Frame &frame)
+{
+    const GameEffect effect =
+        preview_game_effect(s.animation->groups[s.group].name, picture_.width(), picture_.height());
+    if (effect == GameEffect::None || picture_.format() != QImage::Format_RGBA8888)
+        return;
+    const int w = picture_.width(), h = picture_.height();
+    std::vector<uint8_t> indexes;
+    PaintBuffer buf;
+    if (paint_buffer_of_image(frame.image, &buf) && buf.bytes_per_pixel == 1 && buf.width == w && buf.height == h) {
+        indexes.resize(static_cast<size_t>(w) * static_cast<size_t>(h));
+        for (int y = 0; y < h; ++y)
+            std::memcpy(&indexes[static_cast<size_t>(y) * static_cast<size_t>(w)], buf.top + y * buf.stride,
+                        static_cast<size_t>(w));
+    }
+    int out_w = 0, out_h = 0;
+    const std::vector<uint32_t> shown = preview_apply_game_effect(
+        effect, reinterpret_cast<const uint32_t *>(picture_.constBits()), w, h,
+        static_cast<int>(picture_.bytesPerLine() / 4), indexes.empty() ? nullptr : indexes.data(), &out_w, &out_h);
+    if (shown.empty())
+        return;
+    picture_ = QImage(reinterpret_cast<const uchar *>(shown.data()), out_w, out_h, out_w * 4,
+                      QImage::Format_RGBA8888)
+                   .copy();
+    // The marks and the onion skin belong to the frame's own pixels.
+    mark_.clear();
+    under_ = QImage();
+    effect_ = true;
 }
 
 void PreviewWidget::read_onion_skin(const Source &s, int index, int count)
@@ -272,7 +305,10 @@ void PreviewWidget::set_paint_hooks(PaintHooks hooks)
     update_cursor();
 }
 
-bool PreviewWidget::painting_enabled() const { return !origin_mode && paint_.active && paint_.active(); }
+bool PreviewWidget::painting_enabled() const
+{
+    return !origin_mode && !effect_ && paint_.active && paint_.active();
+}
 
 void PreviewWidget::pixel_at(const QPoint &at, int *x, int *y) const
 {
@@ -653,7 +689,7 @@ void PreviewWidget::mousePressEvent(QMouseEvent *event)
         send_paint(PaintPointer::Press, event);
         return;
     }
-    if (!origin_mode || event->button() != Qt::LeftButton || picture_.isNull() ||
+    if (!origin_mode || effect_ || event->button() != Qt::LeftButton || picture_.isNull() ||
         (document_free_ && !document_free_())) {
         QAbstractScrollArea::mousePressEvent(event);
         return;

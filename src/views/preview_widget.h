@@ -46,6 +46,7 @@ public:
         bool tiled = false;             // 3 x 3 copies; clicks reach the middle one
         bool onion_skin = false;        // the previous and next frames under the frame
         int onion_opacity = 30;         // percent
+        bool game_effects = false;      // skies layered and liquids warped as in the game
     };
     void set_options(std::function<Options()> options) { options_ = std::move(options); }
     // Called with the picture pixel of an origin click.
@@ -132,6 +133,8 @@ private:
     // skin. A status text for the mask.
     void read_game_view(const Frame &frame);
     void read_onion_skin(const Source &s, int index, int count);
+    // Lays a sky's halves or warps a liquid (by the group's name).
+    void read_game_effect(const Source &s, const Frame &frame);
     bool tiled() const { return tiled_; }
     Options options() const { return options_ ? options_() : Options{}; }
     bool painting_enabled() const;
@@ -149,6 +152,7 @@ private:
     std::function<void()> on_zoomed_;
     PaintHooks paint_;
     bool tiled_ = false;               // the picture is shown 3 x 3 times
+    bool effect_ = false;              // the picture is a sky's or liquid's game view: no painting
     int texture_format_ = -1;          // how the game draws the group (image/texture_format.h)
     bool lit_ = false;                 // picture_ shows the frame through lit_palette_
     uint8_t lit_palette_[1024] = {};

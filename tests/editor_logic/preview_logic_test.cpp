@@ -379,4 +379,24 @@ TEST(PreviewCompose, CheckerboardUnderAlphaZeroGridFromZoomEightAndEmptyCanvas)
     }
 }
 
+// A sky is its front half over its back half, the front's index 0 letting
+// the back through; only "sky" names of the 2:1 shape and '*' names change.
+TEST(PreviewGameEffect, SkyLaysItsFrontHalfOverItsBack)
+{
+    EXPECT_EQ(GameEffect::Sky, preview_game_effect("sky4", 256, 128));
+    EXPECT_EQ(GameEffect::None, preview_game_effect("sky4", 128, 128));
+    EXPECT_EQ(GameEffect::None, preview_game_effect("SKY4", 256, 128)); // the engine's test is lower case
+    EXPECT_EQ(GameEffect::Liquid, preview_game_effect("*lava1", 64, 64));
+    EXPECT_EQ(GameEffect::None, preview_game_effect("+0lava", 64, 64));
+    // 4 x 2: front (left) indexes 0 3 / 5 0, back (right) words 10 11 / 12 13.
+    const uint32_t picture[] = {100, 103, 10, 11, 105, 100, 12, 13};
+    const uint8_t indexes[] = {0, 3, 9, 9, 5, 0, 9, 9};
+    int w = 0, h = 0;
+    const std::vector<uint32_t> sky =
+        preview_apply_game_effect(GameEffect::Sky, picture, 4, 2, 4, indexes, &w, &h);
+    ASSERT_EQ(2, w);
+    ASSERT_EQ(2, h);
+    EXPECT_EQ((std::vector<uint32_t>{10, 103, 105, 13}), sky);
+}
+
 } // namespace

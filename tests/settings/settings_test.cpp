@@ -142,7 +142,7 @@ TEST_F(SettingsTest, NoFileGivesDefaultsAndWritesThemBackExactly)
                            "PaletteGlobal=1\nPaletteMaintainIndex=0\n";
     for (int i = 1; i <= 16; ++i)
         expected += "Color" + std::to_string(i) + "=16777215\n";
-    expected += "ClearColor=16711935\nCheckerboard=1\nPixelGrid=0\nAlignFrames=0\nGroupBrowser=0\nFrameStrip=1\nPalettePanel=1\nFullbrightPixels=0\nTiled=0\nOnionSkin=0\nOnionOpacity=30\nLightLevel=32\nZoomFitOnOpen=1\n";
+    expected += "ClearColor=16711935\nCheckerboard=1\nPixelGrid=0\nAlignFrames=0\nGroupBrowser=0\nFrameStrip=1\nPalettePanel=1\nFullbrightPixels=0\nTiled=0\nOnionSkin=0\nOnionOpacity=30\nLightLevel=32\nGameEffects=0\nZoomFitOnOpen=1\n";
     EXPECT_EQ(read_text(path), expected) << "no recent files: no section for them";
 }
 

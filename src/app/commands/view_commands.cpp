@@ -60,6 +60,8 @@ void view_tiled(CommandHost &host) { toggle(host, settings().tiled, IDM_TILED); 
 
 void view_onion_skin(CommandHost &host) { toggle(host, settings().onion_skin, IDM_ONION_SKIN); }
 
+void view_game_effects(CommandHost &host) { toggle(host, settings().game_effects, IDM_GAME_EFFECTS); }
+
 void view_game_lighting(CommandHost &host)
 {
     GameLighting lighting = game_lighting();

@@ -19,6 +19,7 @@ void view_checkerboard(CommandHost &host);
 void view_fullbright_pixels(CommandHost &host);
 void view_tiled(CommandHost &host);
 void view_onion_skin(CommandHost &host);
+void view_game_effects(CommandHost &host);
 void view_game_lighting(CommandHost &host);
 void view_pixel_grid(CommandHost &host);
 void view_align_frames(CommandHost &host);

@@ -144,3 +144,4 @@ inline constexpr int IDM_FULLBRIGHT_PIXELS = 41080; // View menu toggle
 inline constexpr int IDM_GAME_LIGHTING = 41081;
 inline constexpr int IDM_TILED = 41082;             // View menu toggle, Ctrl+T
 inline constexpr int IDM_ONION_SKIN = 41083;        // View menu toggle
+inline constexpr int IDM_GAME_EFFECTS = 41084;      // View menu toggle: skies and liquids as in the game

@@ -105,6 +105,7 @@ void load_settings_from(const std::string &path)
     s.onion_skin = ini.get_int(SETTINGS_SECTION, "OnionSkin", defaults.onion_skin);
     s.onion_opacity = std::clamp(ini.get_int(SETTINGS_SECTION, "OnionOpacity", defaults.onion_opacity), 0, 100);
     s.light_level = std::clamp(ini.get_int(SETTINGS_SECTION, "LightLevel", defaults.light_level), 0, 63);
+    s.game_effects = ini.get_int(SETTINGS_SECTION, "GameEffects", defaults.game_effects);
     // Read, never written: a limit the user raised on purpose stays in the
     // file as it is (save keeps keys it does not know).
     std::string most_pixels;
@@ -169,6 +170,7 @@ void save_settings_to(const std::string &path)
     put("OnionSkin", s.onion_skin);
     put("OnionOpacity", s.onion_opacity);
     put("LightLevel", s.light_level);
+    put("GameEffects", s.game_effects);
     put("ZoomFitOnOpen", s.zoom_fit_on_open);
     // One path per line: a name holding a line break cannot be kept, and
     // blanks at either end would be trimmed away when read back.

@@ -29,7 +29,7 @@ struct Settings {
     // The editor's view options, kept as further keys of the same section
     // ("Checkerboard", "PixelGrid", "AlignFrames", "GroupBrowser",
     // "FrameStrip", "PalettePanel", "ZoomFitOnOpen", "FullbrightPixels",
-    // "Tiled", "OnionSkin", "OnionOpacity", "LightLevel").
+    // "Tiled", "OnionSkin", "OnionOpacity", "LightLevel", "GameEffects").
     int32_t checkerboard = 1;  // transparent pixels drawn over a checkerboard
     int32_t pixel_grid = 0;    // a grid between pixels at high zoom
     int32_t align_frames = 0;  // frames drawn with their origins on one point
@@ -41,6 +41,7 @@ struct Settings {
     int32_t onion_skin = 0;        // the previous and next frames drawn faintly under it
     int32_t onion_opacity = 30;    // their opacity, percent
     int32_t light_level = 32;      // Game Lighting's level: 0 brightest, 63 dark; 32 a normally lit wall
+    int32_t game_effects = 0;      // skies layered and liquids warped as the game shows them
     // "MaxPixels": the most pixels an image read from a file may have (0:
     // the default); read at start-up, never written.
     uint64_t max_pixels = 0;

@@ -1,6 +1,7 @@
 #include "views/logic/preview_logic.h"
 
 #include <algorithm>
+#include <cstring>
 #include <bit>
 #include <cmath>
 #include <vector>
@@ -342,4 +343,60 @@ void preview_compose_part(const PreviewImage &frame, int frame_x, int frame_y, i
             }
         }
     }
+}
+
+GameEffect preview_game_effect(const char *name, int width, int height)
+{
+    if (!name || width <= 0 || height <= 0)
+        return GameEffect::None;
+    if (std::strncmp(name, "sky", 3) == 0 && width == height * 2)
+        return GameEffect::Sky;
+    if (name[0] == '*')
+        return GameEffect::Liquid;
+    return GameEffect::None;
+}
+
+std::vector<uint32_t> preview_apply_game_effect(GameEffect effect, const uint32_t *picture, int w, int h, int stride,
+                                                const uint8_t *indexes, int *out_w, int *out_h)
+{
+    std::vector<uint32_t> out;
+    *out_w = *out_h = 0;
+    if (!picture || w <= 0 || h <= 0 || stride < w)
+        return out;
+    if (effect == GameEffect::Sky) {
+        const int side = w / 2;
+        out.resize(static_cast<size_t>(side) * static_cast<size_t>(h));
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < side; ++x) {
+                const uint32_t front = picture[static_cast<int64_t>(y) * stride + x];
+                const bool clear = indexes ? indexes[static_cast<int64_t>(y) * w + x] == 0
+                                           : (front & ~ALPHA_MASK) == 0;
+                out[static_cast<size_t>(y) * static_cast<size_t>(side) + static_cast<size_t>(x)] =
+                    clear ? picture[static_cast<int64_t>(y) * stride + side + x] : front;
+            }
+        *out_w = side;
+        *out_h = h;
+        return out;
+    }
+    if (effect == GameEffect::Liquid) {
+        // The engine's turbulence: 8 texels of amplitude over a period of
+        // 16 pi texels in each direction.
+        out.resize(static_cast<size_t>(w) * static_cast<size_t>(h));
+        std::vector<int> shift_x(static_cast<size_t>(h)), shift_y(static_cast<size_t>(w));
+        for (int y = 0; y < h; ++y)
+            shift_x[static_cast<size_t>(y)] = static_cast<int>(std::lround(8.0 * std::sin(y / 8.0)));
+        for (int x = 0; x < w; ++x)
+            shift_y[static_cast<size_t>(x)] = static_cast<int>(std::lround(8.0 * std::sin(x / 8.0)));
+        const auto wrap = [](int v, int n) { return ((v % n) + n) % n; };
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const int sx = wrap(x + shift_x[static_cast<size_t>(y)], w);
+                const int sy = wrap(y + shift_y[static_cast<size_t>(x)], h);
+                out[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)] =
+                    picture[static_cast<int64_t>(sy) * stride + sx];
+            }
+        *out_w = w;
+        *out_h = h;
+    }
+    return out;
 }

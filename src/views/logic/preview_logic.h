@@ -167,3 +167,18 @@ uint32_t preview_grey_word(uint8_t level);
 void preview_compose_part(const PreviewImage &frame, int frame_x, int frame_y, int canvas_w, int canvas_h,
                           const PreviewPlacement &place, const PreviewRect &part, const PreviewPaint &paint,
                           uint32_t *out, int out_stride);
+
+// How the game shows two kinds of texture, by name: a sky (a name starting
+// with "sky", two halves side by side) as its front half laid over its back
+// half, the front's index 0 (or black) letting the back through; a liquid
+// (a name starting with '*') warped as the engine warps it, each pixel
+// taken from 8 pixels' sine away (at the moment the warp starts). None for
+// any other name or a sky whose width is not twice its height.
+enum class GameEffect { None, Sky, Liquid };
+GameEffect preview_game_effect(const char *group_name, int width, int height);
+// The picture the effect gives, as RGBA words (bytes red, green, blue,
+// alpha) of `picture` (w x h, rows of `stride` words). `indexes`, or null
+// for an RGBA frame, holds the frame's palette indexes (rows of w): the
+// sky's front is transparent at index 0. Sets *out_w and *out_h.
+std::vector<uint32_t> preview_apply_game_effect(GameEffect effect, const uint32_t *picture, int w, int h, int stride,
+                                                const uint8_t *indexes, int *out_w, int *out_h);

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "io/byte_io.h"
 #include "document/props.h"
 
 namespace {
@@ -47,17 +48,6 @@ bool is_utf8(const std::string &text)
         p += more + 1;
     }
     return true;
-}
-
-int hex_digit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 // The property types by their code; a new type needs only its name here.

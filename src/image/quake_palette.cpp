@@ -141,7 +141,8 @@ int bound_palette_rgba(uint8_t *out, bool keep_alpha)
 {
     const HostTable &h = host();
     std::memset(out, 0, 1024);
-    if (h.image_type() != IMAGE_INDEXED)
+    // Asked without image_type(), which converts images of wider channels.
+    if (ilGetInteger(IL_IMAGE_FORMAT) != IL_COLOUR_INDEX || ilGetInteger(IL_IMAGE_TYPE) != IL_UNSIGNED_BYTE)
         return 0;
     const int entries = h.palette_size();
     const uint8_t *palette = h.get_palette();

@@ -202,6 +202,18 @@ uint64_t checked_area(int64_t width, int64_t height, int64_t max_side = 16384, i
 // empty when the name has none.
 std::string lower_extension(const char *path);
 
+// The value of a hexadecimal digit, -1 for any other character.
+inline int hex_digit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 // Reads a whole file (at most max_bytes). False, with errno set, on failure.
 bool read_file(const char *path, std::vector<uint8_t> &out, size_t max_bytes = size_t(1) << 30);
 // Writes a whole file through OutputFile: the old file is replaced only

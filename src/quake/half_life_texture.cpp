@@ -6,6 +6,7 @@
 
 #include <IL/il.h>
 
+#include "io/byte_io.h"
 #include "document/animation.h"
 #include "document/props.h"
 #include "image/host_table.h"
@@ -114,17 +115,6 @@ bool chain_of_levels(const Group *group)
             return false;
     }
     return true;
-}
-
-int hex_digit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 } // namespace

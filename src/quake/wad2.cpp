@@ -731,10 +731,14 @@ LoadResult wad3_read(const char *path, Animation *anim) { return read_archive(pa
 
 int32_t wad2_load(const char *path, Animation *anim) { return load_result_shown(wad2_read(path, anim)); }
 
-int32_t wad2_save(const char *path, Animation *anim)
+namespace {
+
+// What both archive writers check and ask before anything is converted, and
+// the file they then create: false when the save ends here.
+bool begin_archive_save(const char *path, Animation *anim, OutputFile &file)
 {
     if (anim->group_count <= 0)
-        return 0;
+        return false;
     // Like every writer, refuses a document whose first group is empty
     // (later empty groups give empty entries), and says so: a map's first
     // texture may have no pixels in the map.
@@ -742,19 +746,25 @@ int32_t wad2_save(const char *path, Animation *anim)
         show_warning(format_text("Cannot save %s: its first group \"%s\" has no frames", path,
                                  anim->groups[0].name ? anim->groups[0].name : ""));
         save_refused();
-        return 0;
+        return false;
     }
     // Offsets in the directory are 32-bit; frames the writer cannot handle
     // are refused before anything is asked or written.
     if (!frames_fit_for_saving(anim, QUAKE_MAX_SIDE, false, LIBRARY_MAX_IMAGE_BYTES))
-        return 0;
+        return false;
     if (!confirm_rules(path, anim))
-        return 0;
-
+        return false;
     // The file is created before any frame is converted or any mip chain
     // rebuilt, so that a save that cannot write leaves the document as it was.
+    return file.open(path);
+}
+
+} // namespace
+
+int32_t wad2_save(const char *path, Animation *anim)
+{
     OutputFile file;
-    if (!file.open(path))
+    if (!begin_archive_save(path, anim, file))
         return 0;
 
     const int32_t count = anim->group_count;
@@ -845,20 +855,8 @@ uint8_t write_half_life_lump(ByteWriter &out, Group *group, bool dither)
 
 int32_t wad3_save(const char *path, Animation *anim)
 {
-    if (anim->group_count <= 0)
-        return 0;
-    if (anim->groups[0].frame_count <= 0) {
-        show_warning(format_text("Cannot save %s: its first group \"%s\" has no frames", path,
-                                 anim->groups[0].name ? anim->groups[0].name : ""));
-        save_refused();
-        return 0;
-    }
-    if (!frames_fit_for_saving(anim, QUAKE_MAX_SIDE, false, LIBRARY_MAX_IMAGE_BYTES))
-        return 0;
-    if (!confirm_rules(path, anim))
-        return 0;
     OutputFile file;
-    if (!file.open(path))
+    if (!begin_archive_save(path, anim, file))
         return 0;
 
     const bool dither = own_palette_dithering();

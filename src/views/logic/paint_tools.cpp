@@ -6,6 +6,7 @@
 #include <IL/il.h>
 
 #include "image/host_table.h"
+#include "image/frame_pixels.h"
 #include "image/quake_palette.h"
 
 namespace {
@@ -479,40 +480,6 @@ void StrokeRecord::clear()
 
 // --- A frame's image as a buffer.
 
-namespace {
-
-// The first transparent entry of a palette that also has an opaque one,
-// else 255 when the colours are those of the Quake palette, else -1.
-int transparent_index(const uint8_t *palette, int entries, int entry_size, ILint type)
-{
-    if (!palette || entries <= 0 || entries > 256)
-        return -1;
-    const bool rgb_order = type == IL_PAL_RGB24 || type == IL_PAL_RGB32 || type == IL_PAL_RGBA32;
-    if (entry_size == 4 && (type == IL_PAL_RGBA32 || type == IL_PAL_BGRA32)) {
-        int first = -1;
-        bool opaque = false;
-        for (int i = 0; i < entries; ++i) {
-            if (palette[i * 4 + 3] == 0 && first < 0)
-                first = i;
-            opaque = opaque || palette[i * 4 + 3] != 0;
-        }
-        if (first >= 0 && opaque)
-            return first;
-    }
-    if (entries < 256 || !rgb_order || (entry_size != 3 && entry_size != 4))
-        return -1;
-    bool loaded = false;
-    for (int i = 0; i < 256; ++i) {
-        for (int c = 0; c < 3; ++c)
-            if (palette[i * entry_size + c] != default_palette[i * 4 + c])
-                return -1;
-        loaded = loaded || default_palette[i * 4] || default_palette[i * 4 + 1] || default_palette[i * 4 + 2];
-    }
-    return loaded ? 255 : -1;
-}
-
-} // namespace
-
 bool paint_buffer_of_image(uint32_t image, PaintBuffer *buf)
 {
     host().bind_image(image);
@@ -532,8 +499,8 @@ bool paint_buffer_of_image(uint32_t image, PaintBuffer *buf)
         b.stride = -b.stride;
     }
     if (bpp == 1) {
-        b.transparent = transparent_index(host().get_palette(), host().palette_size(), ilGetInteger(IL_PALETTE_BPP),
-                                          ilGetInteger(IL_PALETTE_TYPE));
+        uint8_t palette[1024];
+        b.transparent = palette_transparent_index(palette, bound_palette_rgba(palette));
     }
     *buf = b;
     return true;

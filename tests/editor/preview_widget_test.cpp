@@ -547,3 +547,24 @@ TEST_F(GameViewTest, TiledViewDrawsNineCopiesAndTakesOriginClicksInTheMiddleOne)
 }
 
 } // namespace
+
+namespace {
+
+// Where the frame is transparent the next frame shows, faint: its colour
+// mixed into the workspace grey at the onion skin's opacity.
+TEST_F(PreviewTest, OnionSkinShowsTheNextFrameFaintlyWhereTheFrameIsTransparent)
+{
+    open_window();
+    make_frames({{4, 4, {0, 0, 0, 0}, 0, 0}, {4, 4, {200, 0, 0, 255}, 0, 0}});
+    size_viewport(40, 40);
+    const int x0 = preview().placement().x0, y0 = preview().placement().y0;
+    const QRgb plain = preview().render_view().pixel(x0 + 1, y0 + 1);
+    window->command(IDM_ONION_SKIN);
+    pump();
+    const QRgb faint = preview().render_view().pixel(x0 + 1, y0 + 1);
+    EXPECT_NE(plain, faint);
+    EXPECT_EQ((171 * 70 + 200 * 30) / 100, qRed(faint));
+    EXPECT_EQ(171 * 70 / 100, qGreen(faint));
+}
+
+} // namespace

@@ -733,6 +733,21 @@ int32_t wad2_load(const char *path, Animation *anim) { return load_result_shown(
 
 namespace {
 
+// Directory entry `i` of both archive writers: a lump of `size` bytes at
+// `start`, stored uncompressed.
+void put_directory_entry(std::vector<uint8_t> &directory, int32_t i, size_t start, size_t size, uint8_t type,
+                         const char *name)
+{
+    ByteWriter entry;
+    entry.u32(static_cast<uint32_t>(start));
+    entry.u32(static_cast<uint32_t>(size));
+    entry.u32(static_cast<uint32_t>(size));
+    entry.u8(type);
+    entry.zeros(3); // no compression, padding
+    entry.fixed_string(name ? name : "", NAME_SIZE);
+    std::memcpy(directory.data() + static_cast<size_t>(i) * ENTRY_SIZE, entry.data().data(), ENTRY_SIZE);
+}
+
 // What both archive writers check and ask before anything is converted, and
 // the file they then create: false when the save ends here.
 bool begin_archive_save(const char *path, Animation *anim, OutputFile &file)
@@ -809,16 +824,7 @@ int32_t wad2_save(const char *path, Animation *anim)
         case TYPE_RAW: indexed_pixels_write(out, group->frames[0].image); break;
         default: break; // no body, e.g. 'C' for entry type 1
         }
-        const uint32_t written = static_cast<uint32_t>(out.size() - start);
-
-        ByteWriter entry;
-        entry.u32(static_cast<uint32_t>(start));
-        entry.u32(written);
-        entry.u32(written);
-        entry.u8(type);
-        entry.zeros(3); // no compression, padding
-        entry.fixed_string(group->name ? group->name : "", NAME_SIZE);
-        std::memcpy(directory.data() + static_cast<size_t>(i) * ENTRY_SIZE, entry.data().data(), ENTRY_SIZE);
+        put_directory_entry(directory, i, start, out.size() - start, type, group->name);
     }
     out.patch_u32(DIRECTORY_OFFSET_FIELD, static_cast<uint32_t>(out.size()));
     out.bytes(directory.data(), directory.size());
@@ -876,16 +882,7 @@ int32_t wad3_save(const char *path, Animation *anim)
         // A kept lump has its padding among its bytes already.
         if (props_get_int(&group->props, PROP_ENTRY_TYPE) != ENTRY_OTHER)
             out.zeros(half_life_padding(out.size() - start));
-        const uint32_t written = static_cast<uint32_t>(out.size() - start);
-
-        ByteWriter entry;
-        entry.u32(static_cast<uint32_t>(start));
-        entry.u32(written);
-        entry.u32(written);
-        entry.u8(type);
-        entry.zeros(3); // no compression, padding
-        entry.fixed_string(group->name ? group->name : "", NAME_SIZE);
-        std::memcpy(directory.data() + static_cast<size_t>(i) * ENTRY_SIZE, entry.data().data(), ENTRY_SIZE);
+        put_directory_entry(directory, i, start, out.size() - start, type, group->name);
     }
     out.patch_u32(DIRECTORY_OFFSET_FIELD, static_cast<uint32_t>(out.size()));
     out.bytes(directory.data(), directory.size());

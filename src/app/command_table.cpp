@@ -276,6 +276,17 @@ std::string menu_text(const CommandEntry &entry)
     return text;
 }
 
+std::string history_menu_text(int command, const std::string &label)
+{
+    const CommandEntry *entry = command_entry(command);
+    if (!entry)
+        return {};
+    std::string text = menu_text(*entry);
+    if (!label.empty())
+        text.insert(std::string(entry->label).size(), " " + label);
+    return text;
+}
+
 CommandCondition command_condition(int command)
 {
     const CommandEntry *entry = command_entry(command);

@@ -37,6 +37,9 @@ const CommandEntry *command_entry(int command);
 // The text of the menu item: its label, then a tab and the key when it has
 // one ("&Redo\tCtrl+Y").
 std::string menu_text(const CommandEntry &entry);
+// The text of Undo or Redo naming the step it takes: "Undo Pencil\tCtrl+Z"
+// for the label "Pencil", the plain item's text for an unnamed step.
+std::string history_menu_text(int command, const std::string &label);
 
 // Further keys of commands that have more than one; the window binds each
 // to its command's menu item beside the key of COMMAND_TABLE.

@@ -38,7 +38,6 @@
 #include "app/qt_platform.h"
 #include "views/logic/frame_origin.h"
 #include "views/logic/frame_strip_logic.h"
-#include "views/logic/game_lighting.h"
 #include "views/logic/preview_logic.h"
 #include "views/frame_strip_widget.h"
 #include "views/palette_panel_widget.h"
@@ -104,19 +103,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
         const DocumentState &doc = doc_state();
         return PreviewWidget::Source{&doc.animation, doc.current_group, doc.current_frame};
     });
-    preview_->set_options([] {
-        PreviewWidget::Options o;
-        const Settings &s = settings();
-        o.checkerboard = s.checkerboard != 0;
-        o.grid = s.pixel_grid != 0;
-        o.align_frames = s.align_frames != 0;
-        o.fullbright_pixels = s.fullbright_pixels != 0;
-        o.tiled = s.tiled != 0;
-        o.onion_skin = s.onion_skin != 0;
-        o.onion_opacity = s.onion_opacity;
-        o.game_effects = s.game_effects != 0;
-        return o;
-    });
+    preview_->set_options([] { return preview_options(settings()); });
     // The preview also takes clicks while the window answers a worker's
     // question; the document is the worker's until it ends.
     preview_->set_origin_handler([](int x, int y) {
@@ -124,19 +111,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
             frame_set_origin(x, y);
     });
     preview_->set_document_free(image_library_free);
-    PreviewWidget::PaintHooks paint;
-    paint.active = [] {
-        const PaintTool tool = paint_session().tool();
-        return tool != PaintTool::None && tool != PaintTool::Origin;
-    };
-    paint.handler = [](PaintPointer kind, int x, int y, int button, PaintModifiers mods) {
-        return paint_pointer(kind, x, y, button, mods);
-    };
-    paint.selection = [] { return paint_session().selection(); };
-    paint.escape = [] { return paint_cancel(); };
-    paint.enter = [] { paint_commit(); };
-    paint.delete_selection = [] { paint_selection_delete(); };
-    preview_->set_paint_hooks(std::move(paint));
+    preview_->set_paint_hooks(paint_pointer_hooks());
     preview_->set_zoom_handler([this] { update_title(); });
 
     slider_ = new QSlider(Qt::Horizontal, client_);
@@ -210,23 +185,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     fill_recent_files();
     set_recent_files_listener([this] { fill_recent_files(); });
     set_document_file_hook(recent_files_note);
-    set_checked(IDM_TOOL_BAR, settings().toolbar != 0);
-    set_checked(IDM_STATUS_BAR, settings().statusbar != 0);
-    set_checked(IDM_VIEW_ALPHA, alpha_view != 0);
-    set_checked(IDM_ORIGIN_MODE, origin_mode != 0);
-    set_checked(IDM_CHECKERBOARD, settings().checkerboard != 0);
-    set_checked(IDM_PIXEL_GRID, settings().pixel_grid != 0);
-    set_checked(IDM_ALIGN_FRAMES, settings().align_frames != 0);
-    set_checked(IDM_GROUP_BROWSER, settings().group_browser != 0);
-    set_checked(IDM_FRAME_STRIP, settings().frame_strip != 0);
-    set_checked(IDM_PALETTE_PANEL, settings().palette_panel != 0);
-    set_checked(IDM_FULLBRIGHT_PIXELS, settings().fullbright_pixels != 0);
-    set_checked(IDM_TILED, settings().tiled != 0);
-    set_checked(IDM_ONION_SKIN, settings().onion_skin != 0);
-    set_checked(IDM_GAME_EFFECTS, settings().game_effects != 0);
-    set_checked(IDM_GAME_LIGHTING, game_lighting().on);
-    paint_show_tool(*this);
-    set_checked(IDM_ZOOM_FIT_ON_OPEN, settings().zoom_fit_on_open != 0);
+    view_show_checks(*this);
     set_document_opened_hook([this] { view_fit_opened_document(*this); });
     install_dialog_placement(this, preview_);
     preview_->setFocus(Qt::OtherFocusReason);
@@ -411,20 +370,10 @@ void MainWindow::update_commands(const DocConditions &conditions)
     for (const auto &[id, action] : menu_actions_)
         action->setEnabled(command_enabled(id, conditions));
     // Undo and Redo name the step they take ("Undo Pencil").
-    if (QAction *undo = menu_action(IDM_UNDO)) {
-        const std::string label = doc_undo_label();
-        undo->setText(QString::fromStdString(menu_text(*command_entry(IDM_UNDO)))
-                          .replace(QStringLiteral("Undo"), label.empty() ? QStringLiteral("Undo")
-                                                                          : QStringLiteral("Undo ") +
-                                                                                QString::fromStdString(label)));
-    }
-    if (QAction *redo = menu_action(IDM_REDO)) {
-        const std::string label = doc_redo_label();
-        redo->setText(QString::fromStdString(menu_text(*command_entry(IDM_REDO)))
-                          .replace(QStringLiteral("&Redo"), label.empty() ? QStringLiteral("&Redo")
-                                                                           : QStringLiteral("&Redo ") +
-                                                                                 QString::fromStdString(label)));
-    }
+    if (QAction *undo = menu_action(IDM_UNDO))
+        undo->setText(QString::fromStdString(history_menu_text(IDM_UNDO, doc_undo_label())));
+    if (QAction *redo = menu_action(IDM_REDO))
+        redo->setText(QString::fromStdString(history_menu_text(IDM_REDO, doc_redo_label())));
     for (const auto &[id, action] : toolbar_actions_)
         action->setEnabled(toolbar_button_enabled(id, conditions));
 }

@@ -38,35 +38,12 @@ public:
     void set_source(std::function<Source()> source) { source_ = std::move(source); }
     // The window's view options, asked at every refresh and paint (all off
     // until set).
-    struct Options {
-        bool checkerboard = false;
-        bool grid = false;
-        bool align_frames = false;
-        bool fullbright_pixels = false; // marked, and counted in the status bar
-        bool tiled = false;             // 3 x 3 copies; clicks reach the middle one
-        bool onion_skin = false;        // the previous and next frames under the frame
-        int onion_opacity = 30;         // percent
-        bool game_effects = false;      // skies layered and liquids warped as in the game
-    };
+    using Options = PreviewOptions;
     void set_options(std::function<Options()> options) { options_ = std::move(options); }
     // Called with the picture pixel of an origin click.
     void set_origin_handler(std::function<void(int, int)> handler) { on_origin_ = std::move(handler); }
-    // The paint tools: while `active` says a tool takes the pointer (and
-    // origin mode is off), presses, drags and releases of the left and right
-    // buttons go to `handler` in frame pixels, which answers the frame
-    // rectangle it changed; only that part of the picture is made again
-    // and repainted. `selection` is outlined over the picture.
-    struct PaintHooks {
-        std::function<bool()> active;
-        std::function<PaintRect(PaintPointer, int x, int y, int button, PaintModifiers)> handler;
-        std::function<PaintRect()> selection;
-        // Escape and Enter while a tool works: true when the key was taken.
-        std::function<bool()> escape;
-        std::function<void()> enter;
-        // Del while the picture has the keyboard and a selection is drawn:
-        // clears the selected pixels instead of deleting the frame.
-        std::function<void()> delete_selection;
-    };
+    // The paint tools (views/logic/paint_session.h).
+    using PaintHooks = PaintPointerHooks;
     void set_paint_hooks(PaintHooks hooks);
     // The cross cursor while a tool or origin mode takes clicks.
     void update_cursor();

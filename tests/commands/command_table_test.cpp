@@ -248,3 +248,10 @@ TEST(CommandTable, RedoFollowsUndoWithTwoKeysAndRecentFilesSitAboveExit)
 }
 
 } // namespace
+
+TEST(CommandTable, UndoAndRedoNameTheStepTheyTake)
+{
+    EXPECT_EQ("Undo Pencil\tCtrl+Z", history_menu_text(IDM_UNDO, "Pencil"));
+    EXPECT_EQ("&Redo Move Selection\tCtrl+Y", history_menu_text(IDM_REDO, "Move Selection"));
+    EXPECT_EQ(menu_text(*command_entry(IDM_UNDO)), history_menu_text(IDM_UNDO, ""));
+}

@@ -101,6 +101,21 @@ PaintRect paint_pointer(PaintPointer kind, int x, int y, int button, PaintModifi
     return {};
 }
 
+PaintPointerHooks paint_pointer_hooks()
+{
+    PaintPointerHooks hooks;
+    hooks.active = [] {
+        const PaintTool tool = paint_session().tool();
+        return tool != PaintTool::None && tool != PaintTool::Origin;
+    };
+    hooks.handler = paint_pointer;
+    hooks.selection = [] { return paint_session().selection(); };
+    hooks.escape = paint_cancel;
+    hooks.enter = paint_commit;
+    hooks.delete_selection = [] { paint_selection_delete(); };
+    return hooks;
+}
+
 bool paint_cancel()
 {
     PaintSession &session = paint_session();

@@ -18,6 +18,8 @@ void paint_reset();
 // Pointer events of the preview at frame pixel (x, y): the rectangle of
 // the frame whose pixels changed (to be repainted).
 PaintRect paint_pointer(PaintPointer kind, int x, int y, int button, PaintModifiers mods);
+// The preview's hooks into the tools, on the open document.
+PaintPointerHooks paint_pointer_hooks();
 // Escape: takes back the stroke or floating paste in progress; false when
 // there was none (the key then does what it did before).
 bool paint_cancel();

@@ -1,6 +1,7 @@
 #include "app/commands/view_commands.h"
 
 #include "app/commands/document_access.h"
+#include "app/commands/paint_commands.h"
 #include "app/document_controller.h"
 #include "app/document_view.h"
 #include "views/logic/editor_host.h"
@@ -138,4 +139,33 @@ void view_image_information(CommandHost &)
         return;
     host().bind_image(frame->image);
     editor_host().show_image_information(image_information_text());
+}
+
+void view_show_checks(CommandHost &host)
+{
+    const Settings &s = settings();
+    const struct {
+        int command;
+        bool on;
+    } checks[] = {
+        {IDM_TOOL_BAR, s.toolbar != 0},
+        {IDM_STATUS_BAR, s.statusbar != 0},
+        {IDM_VIEW_ALPHA, alpha_view != 0},
+        {IDM_CHECKERBOARD, s.checkerboard != 0},
+        {IDM_PIXEL_GRID, s.pixel_grid != 0},
+        {IDM_ALIGN_FRAMES, s.align_frames != 0},
+        {IDM_GROUP_BROWSER, s.group_browser != 0},
+        {IDM_FRAME_STRIP, s.frame_strip != 0},
+        {IDM_PALETTE_PANEL, s.palette_panel != 0},
+        {IDM_FULLBRIGHT_PIXELS, s.fullbright_pixels != 0},
+        {IDM_TILED, s.tiled != 0},
+        {IDM_ONION_SKIN, s.onion_skin != 0},
+        {IDM_GAME_EFFECTS, s.game_effects != 0},
+        {IDM_GAME_LIGHTING, game_lighting().on},
+        {IDM_ZOOM_FIT_ON_OPEN, s.zoom_fit_on_open != 0},
+    };
+    for (const auto &check : checks)
+        host.set_checked(check.command, check.on);
+    // Origin mode's mark with the tools'.
+    paint_show_tool(host);
 }

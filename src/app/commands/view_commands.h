@@ -21,6 +21,9 @@ void view_tiled(CommandHost &host);
 void view_onion_skin(CommandHost &host);
 void view_game_effects(CommandHost &host);
 void view_game_lighting(CommandHost &host);
+// Puts the check marks of every View toggle, the tools and origin mode as
+// the settings and the views' state say (at start).
+void view_show_checks(CommandHost &host);
 void view_pixel_grid(CommandHost &host);
 void view_align_frames(CommandHost &host);
 void view_zoom_fit_on_open(CommandHost &host);

@@ -215,3 +215,17 @@ int shutdown_program(const std::function<void(int)> &exit_process)
         std::exit(1);
     return 1;
 }
+
+PreviewOptions preview_options(const Settings &s)
+{
+    PreviewOptions o;
+    o.checkerboard = s.checkerboard != 0;
+    o.grid = s.pixel_grid != 0;
+    o.align_frames = s.align_frames != 0;
+    o.fullbright_pixels = s.fullbright_pixels != 0;
+    o.tiled = s.tiled != 0;
+    o.onion_skin = s.onion_skin != 0;
+    o.onion_opacity = s.onion_opacity;
+    o.game_effects = s.game_effects != 0;
+    return o;
+}

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "views/logic/preview_logic.h"
+
 inline constexpr const char *SETTINGS_SECTION = "VORN";
 inline constexpr int CUSTOM_COLOR_COUNT = 16;
 // Seven flags and options, sixteen custom colours and the clear colour.
@@ -60,6 +62,8 @@ inline constexpr int RECENT_FILE_COUNT = 10;
 
 // The process-wide settings.
 Settings &settings();
+// What the preview shows beside the frame, as the settings say.
+PreviewOptions preview_options(const Settings &s);
 
 // Where vorn.ini lives: beside the program when that folder already holds
 // one or can be written; otherwise $XDG_CONFIG_HOME/vorn/vorn.ini, with

@@ -129,3 +129,20 @@ private:
     int float_x_ = 0, float_y_ = 0;         // where the floating clip lies
     int drag_float_x_ = 0, drag_float_y_ = 0; // ... when its drag began
 };
+
+// What the preview asks of the paint tools: while `active` says a tool
+// takes the pointer (and origin mode is off), presses, drags and releases
+// of the left and right buttons go to `handler` in frame pixels, which
+// answers the frame rectangle it changed; only that part of the picture is
+// made again and repainted. `selection` is outlined over the picture.
+struct PaintPointerHooks {
+    std::function<bool()> active;
+    std::function<PaintRect(PaintPointer, int x, int y, int button, PaintModifiers)> handler;
+    std::function<PaintRect()> selection;
+    // Escape and Enter while a tool works: true when the key was taken.
+    std::function<bool()> escape;
+    std::function<void()> enter;
+    // Del while the picture has the keyboard and a selection is drawn:
+    // clears the selected pixels instead of deleting the frame.
+    std::function<void()> delete_selection;
+};

@@ -149,6 +149,19 @@ struct PreviewPaint {
     // onion skin: the neighbouring frames, faint).
     const uint32_t *under = nullptr;
 };
+// The window's view options for the preview, asked at every refresh and
+// paint (all off until set).
+struct PreviewOptions {
+    bool checkerboard = false;
+    bool grid = false;
+    bool align_frames = false;
+    bool fullbright_pixels = false; // marked, and counted in the status bar
+    bool tiled = false;             // 3 x 3 copies; clicks reach the middle one
+    bool onion_skin = false;        // the previous and next frames under the frame
+    int onion_opacity = 30;         // percent
+    bool game_effects = false;      // skies layered and liquids warped as in the game
+};
+
 // From this zoom the marks are hatched rather than tinted.
 inline constexpr float PREVIEW_HATCH_MIN_ZOOM = 4.0f;
 // An opaque grey as written by the compositing: 0xFF, then level three times.

@@ -163,3 +163,8 @@ bool cli_is_mask_of_another(const std::string &name, const std::vector<std::stri
 // Matches frame `frame` of group `group` to the default palette with the
 // mask's pixels fullbright and all others not. 0, or 1 reported.
 int cli_apply_mask(CliRun &run, Animation *anim, int group, int frame, const std::string &mask);
+// Frames of the first group (by index) and the masks found beside their files.
+using FrameMasks = std::vector<std::pair<int, std::string>>;
+// The end of convert and pack: each mask applied, then `anim` saved to
+// `out`. 0, or 1 reported.
+int cli_mask_and_save(CliRun &run, Animation *anim, const FrameMasks &masks, const std::string &out);

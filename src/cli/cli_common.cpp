@@ -314,6 +314,17 @@ bool cli_is_mask_of_another(const std::string &name, const std::vector<std::stri
     return false;
 }
 
+int cli_mask_and_save(CliRun &run, Animation *anim, const FrameMasks &masks, const std::string &out)
+{
+    for (const auto &[frame, mask] : masks)
+        if (const int status = cli_apply_mask(run, anim, 0, frame, mask))
+            return status;
+    if (!file_save(out.c_str(), anim))
+        return run.save_failed(out);
+    run.wrote(out);
+    return 0;
+}
+
 int cli_apply_mask(CliRun &run, Animation *anim, int group, int frame, const std::string &mask)
 {
     Animation loaded;

@@ -47,7 +47,7 @@ int cli_convert(const Args &arguments)
     int status = 0;
     // Each input's mask, for the first frame it gave, applied after the
     // palette options so that a match without fullbrights keeps the mask's.
-    std::vector<std::pair<int, std::string>> masks;
+    FrameMasks masks;
     if (paths.size() == 2) {
         // A file bound for a one-image format is read for its first frame
         // alone: a long animation is not decoded to keep one picture.
@@ -104,16 +104,8 @@ int cli_convert(const Args &arguments)
         const OwnPaletteDithering dithering(own_palettes && palette.dither);
         if (!own_palettes || palette.limit)
             cli_match_frames(&anim, palette);
-        for (const auto &[frame, mask] : masks)
-            if (!status)
-                status = cli_apply_mask(run, &anim, 0, frame, mask);
         // Within this block: the dithering choice holds while the file is written.
-        if (!status) {
-            if (file_save(out.c_str(), &anim))
-                run.wrote(out);
-            else
-                status = run.save_failed(out);
-        }
+        status = cli_mask_and_save(run, &anim, masks, out);
     }
     anim_destroy(&anim);
     return run.finish(status);

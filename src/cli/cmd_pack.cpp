@@ -206,7 +206,6 @@ int pack_manifest(CliRun &run, const std::string &dir, Animation *anim)
 // From a folder of images
 
 // The frames whose inputs have a fullbright mask beside them, with the mask.
-using FrameMasks = std::vector<std::pair<int, std::string>>;
 
 int pack_folder(CliRun &run, const std::string &dir, const PackSettings &settings, Animation *anim,
                 FrameMasks &masks)
@@ -450,15 +449,7 @@ int cli_pack(const Args &args)
         run.extra()["groups"] = anim.group_count;
         run.extra()["frames"] = frames;
         cli_match_frames(&anim, palette);
-        for (const auto &[frame, mask] : masks)
-            if (!status)
-                status = cli_apply_mask(run, &anim, 0, frame, mask);
-    }
-    if (!status) {
-        if (file_save(out.c_str(), &anim))
-            run.wrote(out);
-        else
-            status = run.save_failed(out);
+        status = cli_mask_and_save(run, &anim, masks, out);
     }
     anim_destroy(&anim);
     return run.finish(status);

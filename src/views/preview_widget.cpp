@@ -226,58 +226,30 @@ void PreviewWidget::read_game_effect(const Source &s, const Frame &frame)
 void PreviewWidget::read_onion_skin(const Source &s, int index, int count)
 {
     const Group &g = s.animation->groups[s.group];
-    const int neighbours[2] = {index - 1, index + 1};
-    const int w = picture_.width(), h = picture_.height();
     const bool align = options().align_frames;
     const int ox = props_get_int(&g.frames[index].props, "Origin X");
     const int oy = props_get_int(&g.frames[index].props, "Origin Y");
-    std::vector<uint32_t> sum(static_cast<size_t>(w) * static_cast<size_t>(h) * 4, 0);
-    bool any = false;
-    for (const int n : neighbours) {
+    QImage pictures[2];
+    std::vector<PreviewOnionFrame> frames;
+    for (const int n : {index - 1, index + 1}) {
         if (n < 0 || n >= count)
             continue; // no wrap: the first frame has no previous one
-        const QImage other = preview_picture_of(g.frames[n].image, false);
+        QImage &other = pictures[frames.size()];
+        other = preview_picture_of(g.frames[n].image, false);
         if (other.isNull() || other.format() != QImage::Format_RGBA8888)
             continue;
         // Aligned, the frames' origins lie on one point; else their corners.
-        const int dx = align ? props_get_int(&g.frames[n].props, "Origin X") - ox : 0;
-        const int dy = align ? props_get_int(&g.frames[n].props, "Origin Y") - oy : 0;
-        for (int y = 0; y < h; ++y) {
-            const int oy2 = y + dy;
-            if (oy2 < 0 || oy2 >= other.height())
-                continue;
-            const uchar *row = other.constScanLine(oy2);
-            for (int x = 0; x < w; ++x) {
-                const int ox2 = x + dx;
-                if (ox2 < 0 || ox2 >= other.width() || row[ox2 * 4 + 3] == 0)
-                    continue;
-                uint32_t *acc = &sum[(static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)) * 4];
-                acc[0] += row[ox2 * 4];
-                acc[1] += row[ox2 * 4 + 1];
-                acc[2] += row[ox2 * 4 + 2];
-                acc[3] += 1;
-                any = true;
-            }
-        }
+        frames.push_back({reinterpret_cast<const uint32_t *>(other.constBits()), other.width(), other.height(),
+                          static_cast<int>(other.bytesPerLine() / 4),
+                          align ? props_get_int(&g.frames[n].props, "Origin X") - ox : 0,
+                          align ? props_get_int(&g.frames[n].props, "Origin Y") - oy : 0});
     }
-    if (!any)
-        return;
-    // Faint: the neighbours' colour mixed into the workspace grey.
-    const int a = std::clamp(options().onion_opacity, 0, 100);
-    under_ = QImage(w, h, QImage::Format_RGBA8888);
-    under_.fill(Qt::transparent);
-    const int grey = WORKSPACE_COLOUR.red();
-    for (int y = 0; y < h; ++y) {
-        uchar *row = under_.scanLine(y);
-        for (int x = 0; x < w; ++x) {
-            const uint32_t *acc = &sum[(static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)) * 4];
-            if (!acc[3])
-                continue;
-            for (int c = 0; c < 3; ++c)
-                row[x * 4 + c] = static_cast<uchar>((grey * (100 - a) + static_cast<int>(acc[c] / acc[3]) * a) / 100);
-            row[x * 4 + 3] = 255;
-        }
-    }
+    const int w = picture_.width(), h = picture_.height();
+    const std::vector<uint32_t> under =
+        preview_onion_underlay(w, h, frames.data(), static_cast<int>(frames.size()),
+                               static_cast<uint8_t>(WORKSPACE_COLOUR.red()), options().onion_opacity);
+    if (!under.empty())
+        under_ = QImage(reinterpret_cast<const uchar *>(under.data()), w, h, w * 4, QImage::Format_RGBA8888).copy();
 }
 
 void PreviewWidget::reset_scroll()

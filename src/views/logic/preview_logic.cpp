@@ -400,3 +400,49 @@ std::vector<uint32_t> preview_apply_game_effect(GameEffect effect, const uint32_
     }
     return out;
 }
+
+std::vector<uint32_t> preview_onion_underlay(int w, int h, const PreviewOnionFrame *frames, int count, uint8_t grey,
+                                             int opacity)
+{
+    if (w <= 0 || h <= 0 || !frames || count <= 0)
+        return {};
+    const size_t pixels = static_cast<size_t>(w) * static_cast<size_t>(h);
+    std::vector<uint32_t> sum(pixels * 4, 0);
+    bool any = false;
+    for (int f = 0; f < count; ++f) {
+        const PreviewOnionFrame &o = frames[f];
+        if (!o.pixels || o.w <= 0 || o.h <= 0 || o.stride < o.w)
+            continue;
+        for (int y = 0; y < h; ++y) {
+            const int64_t sy = static_cast<int64_t>(y) + o.dy;
+            if (sy < 0 || sy >= o.h)
+                continue;
+            const auto *row = reinterpret_cast<const uint8_t *>(o.pixels + sy * o.stride);
+            for (int x = 0; x < w; ++x) {
+                const int64_t sx = static_cast<int64_t>(x) + o.dx;
+                if (sx < 0 || sx >= o.w || row[sx * 4 + 3] == 0)
+                    continue;
+                uint32_t *acc = &sum[(static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)) * 4];
+                for (int c = 0; c < 3; ++c)
+                    acc[c] += row[sx * 4 + c];
+                acc[3] += 1;
+                any = true;
+            }
+        }
+    }
+    if (!any)
+        return {};
+    const uint32_t a = static_cast<uint32_t>(std::clamp(opacity, 0, 100));
+    std::vector<uint32_t> under(pixels, 0);
+    for (size_t p = 0; p < pixels; ++p) {
+        const uint32_t *acc = &sum[p * 4];
+        if (!acc[3])
+            continue;
+        uint8_t bytes[4];
+        for (int c = 0; c < 3; ++c)
+            bytes[c] = static_cast<uint8_t>((grey * (100 - a) + acc[c] / acc[3] * a) / 100);
+        bytes[3] = 255;
+        std::memcpy(&under[p], bytes, 4);
+    }
+    return under;
+}

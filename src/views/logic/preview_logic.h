@@ -195,3 +195,18 @@ GameEffect preview_game_effect(const char *group_name, int width, int height);
 // sky's front is transparent at index 0. Sets *out_w and *out_h.
 std::vector<uint32_t> preview_apply_game_effect(GameEffect effect, const uint32_t *picture, int w, int h, int stride,
                                                 const uint8_t *indexes, int *out_w, int *out_h);
+
+// A neighbouring frame of the onion skin: its RGBA words, and where its
+// pixel lies for each pixel of the current frame (its pixel (x + dx, y + dy)
+// under the current one's (x, y)).
+struct PreviewOnionFrame {
+    const uint32_t *pixels = nullptr;
+    int w = 0, h = 0, stride = 0;
+    int dx = 0, dy = 0;
+};
+// The onion skin under a w x h frame: at each pixel the mean colour of the
+// neighbours' opaque pixels there, mixed into `grey` at `opacity` percent
+// and opaque; a word of alpha 0 where none lies. Empty when none lies
+// anywhere.
+std::vector<uint32_t> preview_onion_underlay(int w, int h, const PreviewOnionFrame *frames, int count, uint8_t grey,
+                                             int opacity);

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "archive/archive_formats.h"
+#include "io/byte_io.h"
 #include "io/safe_save.h"
 #include "platform/platform.h"
 
@@ -199,37 +200,6 @@ const PakItem *find_item(const PakFile &pak, const std::string &entry)
     return nullptr;
 }
 
-// Copies `size` bytes at `offset` of `in` to `out` at its offset, in the
-// kernel where it can.
-bool copy_range(int in, uint64_t offset, int out, uint64_t size)
-{
-    loff_t from = static_cast<loff_t>(offset);
-    while (size > 0) {
-        const ssize_t n = copy_file_range(in, &from, out, nullptr, size, 0);
-        if (n > 0) {
-            size -= static_cast<uint64_t>(n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n == 0 || errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)
-            break;
-        return false;
-    }
-    std::vector<char> buffer(1 << 20);
-    while (size > 0) {
-        const size_t step = static_cast<size_t>(std::min<uint64_t>(size, buffer.size()));
-        if (!read_at(in, buffer.data(), step, static_cast<uint64_t>(from)) || !write_whole(out, buffer.data(), step)) {
-            if (!errno)
-                errno = EIO;
-            return false;
-        }
-        from += static_cast<loff_t>(step);
-        size -= step;
-    }
-    return true;
-}
-
 } // namespace
 
 bool pak_list(const std::string &archive, ArchiveListing &out, std::string &error)
@@ -264,7 +234,7 @@ bool pak_read(const std::string &archive, const std::string &entry, int fd, std:
         error = entry_too_large(archive, entry, item->size);
         return false;
     }
-    if (!copy_range(pak.fd, item->offset, fd, item->size)) {
+    if (!copy_bytes(pak.fd, item->offset, fd, item->size)) {
         error = format_text("Cannot read %s/%s: %s", archive.c_str(), entry.c_str(), std::strerror(errno));
         return false;
     }
@@ -345,7 +315,7 @@ bool pak_write(const std::string &archive, const std::string &entry, const std::
         uint64_t size = placed[i].size;
         for (++i; i < placed.size() && placed[i].item && placed[i].item->offset == from + size; ++i)
             size += placed[i].size;
-        ok = copy_range(pak.fd, from, file.fd(), size);
+        ok = file.copy_from(pak.fd, from, size);
     }
     std::vector<uint8_t> dir(dir_bytes);
     for (size_t i = 0; i < placed.size(); ++i) {

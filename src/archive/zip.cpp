@@ -1,7 +1,7 @@
 // ZIP archives (.pk3, .zip) through libzip: stored and deflated entries,
-// ZIP64. Reading streams an entry through a bounded buffer; writing builds
-// a new archive into the safe save's file, taking every other entry from
-// the old archive as it was compressed.
+// ZIP64. Reading streams an entry through a bounded buffer; writing has
+// libzip rewrite the archive into the safe save's file with one entry
+// replaced or added, copying every other entry as it lies.
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -121,22 +121,32 @@ zip_int64_t origin_io(void *state, void *data, zip_uint64_t len, zip_source_cmd_
     }
 }
 
-zip_t *open_zip(const std::string &archive, std::string &error)
+// Opens `archive` for reading into `o`; false with `error` naming it.
+bool open_origin(const std::string &archive, Origin &o, std::string &error)
 {
     const char *a = archive.c_str();
-    auto *origin = new Origin;
-    zip_error_init(&origin->error);
-    origin->fd = open(a, O_RDONLY | O_CLOEXEC);
+    zip_error_init(&o.error);
+    o.fd = open(a, O_RDONLY | O_CLOEXEC);
     struct stat st {};
-    if (origin->fd < 0 || fstat(origin->fd, &st) != 0) {
+    if (o.fd < 0 || fstat(o.fd, &st) != 0) {
         error = format_text("Error %i Encountered: %s (%s)", errno, std::strerror(errno), a);
-        if (origin->fd >= 0)
-            close(origin->fd);
+        if (o.fd >= 0)
+            close(o.fd);
+        o.fd = -1;
+        return false;
+    }
+    o.size = static_cast<uint64_t>(st.st_size);
+    return true;
+}
+
+zip_t *open_zip(const std::string &archive, std::string &error)
+{
+    auto *origin = new Origin;
+    if (!open_origin(archive, *origin, error)) {
         zip_error_fini(&origin->error);
         delete origin;
         return nullptr;
     }
-    origin->size = static_cast<uint64_t>(st.st_size);
     zip_error_t e;
     zip_error_init(&e);
     zip_source_t *source = zip_source_function_create(origin_io, origin, &e);
@@ -149,18 +159,18 @@ zip_t *open_zip(const std::string &archive, std::string &error)
         zip_source_free(source); // frees the origin
     }
     if (!za)
-        error = format_text("Cannot read %s: it is not a ZIP archive Vorn can read (%s)", a, zip_error_strerror(&e));
+        error = format_text("Cannot read %s: it is not a ZIP archive Vorn can read (%s)", archive.c_str(),
+                            zip_error_strerror(&e));
     zip_error_fini(&e);
     return za;
 }
 
-// The safe save's new file as a libzip destination. libzip asks whether
-// the archive exists (it does not: the new one starts empty), then writes
-// it front to back in pieces of a few kilobytes, seeking back after each
+// The safe save's new file as where libzip writes. libzip writes the archive
+// front to back in pieces of a few kilobytes, seeking back after each
 // entry to mend its header: the pieces are gathered into large writes, and
 // a mend of what is still gathered is made in memory.
 struct Destination {
-    AtomicFile *file;
+    AtomicFile *file = nullptr;
     zip_error_t error;
     std::vector<uint8_t> pending; // the bytes from `base` on, not yet written
     uint64_t base = 0;
@@ -169,19 +179,9 @@ struct Destination {
 
     bool flush()
     {
-        size_t done = 0;
-        while (done < pending.size()) {
-            const ssize_t n = pwrite(file->fd(), pending.data() + done, pending.size() - done,
-                                     static_cast<off_t>(base + done));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0) {
-                const int code = n < 0 ? errno : EIO;
-                file->note_error(code);
-                zip_error_set(&error, ZIP_ER_WRITE, code);
-                return false;
-            }
-            done += static_cast<size_t>(n);
+        if (!file->write_at(pending.data(), pending.size(), base)) {
+            zip_error_set(&error, ZIP_ER_WRITE, errno);
+            return false;
         }
         base += pending.size();
         pending.clear();
@@ -201,10 +201,6 @@ zip_int64_t destination_io(void *state, void *data, zip_uint64_t len, zip_source
                                               ZIP_SOURCE_SUPPORTS, ZIP_SOURCE_BEGIN_WRITE, ZIP_SOURCE_COMMIT_WRITE,
                                               ZIP_SOURCE_ROLLBACK_WRITE, ZIP_SOURCE_WRITE, ZIP_SOURCE_SEEK_WRITE,
                                               ZIP_SOURCE_TELL_WRITE, ZIP_SOURCE_REMOVE, -1);
-    case ZIP_SOURCE_STAT:
-        zip_error_set(&d->error, ZIP_ER_READ, ENOENT);
-        return -1;
-    case ZIP_SOURCE_ERROR: return zip_error_to_data(&d->error, data, len);
     case ZIP_SOURCE_BEGIN_WRITE:
         d->pending.clear();
         d->base = d->at = d->end = 0;
@@ -246,25 +242,47 @@ zip_int64_t destination_io(void *state, void *data, zip_uint64_t len, zip_source
     }
 }
 
-// What else an entry carries besides its data: its comment and the extra
-// fields of its local and central headers (times, owners), as they were.
-void copy_comment_and_extra_fields(zip_t *from, zip_uint64_t at, zip_t *to, zip_uint64_t into)
+// The archive as libzip modifies it: read from the old file (or, for an
+// archive not yet made, from nothing) and written into the safe save's new
+// one. libzip copies every entry it was not asked to change as it lies in
+// the old file, compressed bytes, local header fields and all, and writes
+// only the changed entry's data itself.
+struct Rewrite {
+    Origin origin;
+    Destination destination;
+};
+
+zip_int64_t rewrite_io(void *state, void *data, zip_uint64_t len, zip_source_cmd_t cmd)
 {
-    zip_uint32_t length = 0;
-    if (const char *comment = zip_file_get_comment(from, at, &length, ZIP_FL_ENC_RAW); comment && length > 0)
-        zip_file_set_comment(to, into, comment, static_cast<zip_uint16_t>(length), 0);
-    for (const zip_flags_t where : {zip_flags_t(ZIP_FL_LOCAL), zip_flags_t(ZIP_FL_CENTRAL)}) {
-        const zip_int16_t count = zip_file_extra_fields_count(from, at, where);
-        for (zip_int16_t i = 0; i < count; ++i) {
-            zip_uint16_t id = 0, size = 0;
-            const zip_uint8_t *data = zip_file_extra_field_get(from, at, static_cast<zip_uint16_t>(i), &id, &size, where);
-            if (data)
-                zip_file_extra_field_set(to, into, id, ZIP_EXTRA_FIELD_NEW, data, size, where);
+    auto *r = static_cast<Rewrite *>(state);
+    switch (cmd) {
+    case ZIP_SOURCE_SUPPORTS:
+        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
+                                              ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL,
+                                              ZIP_SOURCE_SUPPORTS, ZIP_SOURCE_BEGIN_WRITE, ZIP_SOURCE_COMMIT_WRITE,
+                                              ZIP_SOURCE_ROLLBACK_WRITE, ZIP_SOURCE_WRITE, ZIP_SOURCE_SEEK_WRITE,
+                                              ZIP_SOURCE_TELL_WRITE, ZIP_SOURCE_REMOVE, -1);
+    case ZIP_SOURCE_STAT:
+        if (r->origin.fd < 0) { // no archive yet: libzip starts an empty one
+            zip_error_set(&r->origin.error, ZIP_ER_READ, ENOENT);
+            return -1;
         }
+        return origin_io(&r->origin, data, len, cmd);
+    case ZIP_SOURCE_OPEN:
+    case ZIP_SOURCE_READ:
+    case ZIP_SOURCE_SEEK:
+    case ZIP_SOURCE_TELL:
+    case ZIP_SOURCE_CLOSE: return origin_io(&r->origin, data, len, cmd);
+    case ZIP_SOURCE_ERROR:
+        return zip_error_to_data(zip_error_code_zip(&r->destination.error) ? &r->destination.error : &r->origin.error,
+                                 data, len);
+    case ZIP_SOURCE_FREE: return 0; // both halves belong to zip_write
+    default: return destination_io(&r->destination, data, len, cmd);
     }
 }
 
 } // namespace
+
 
 bool zip_list(const std::string &archive, ArchiveListing &out, std::string &error)
 {
@@ -351,93 +369,80 @@ bool zip_write(const std::string &archive, const std::string &entry, const std::
                std::string &error)
 {
     const char *a = archive.c_str();
-    ZipCloser old;
-    old.za = open_zip(archive, error);
-    if (!old.za)
+    Rewrite rewrite;
+    struct stat st {};
+    const bool exists = stat(a, &st) == 0;
+    if (exists && !open_origin(archive, rewrite.origin, error))
         return false;
+    zip_error_init(&rewrite.origin.error);
+    zip_error_init(&rewrite.destination.error);
+    struct Cleanup {
+        Rewrite &r;
+        ~Cleanup()
+        {
+            if (r.origin.fd >= 0)
+                close(r.origin.fd);
+            zip_error_fini(&r.origin.error);
+            zip_error_fini(&r.destination.error);
+        }
+    } cleanup{rewrite};
+
     AtomicFile file;
     if (!file.create(a)) {
         error = save_error_text(a, errno ? errno : EIO);
         return false;
     }
-    Destination destination{&file, {}, {}, 0, 0, 0};
-    zip_error_init(&destination.error);
+    rewrite.destination.file = &file;
     zip_error_t open_error;
     zip_error_init(&open_error);
-    zip_source_t *target = zip_source_function_create(destination_io, &destination, &open_error);
-    ZipCloser made;
-    made.za = target ? zip_open_from_source(target, ZIP_CREATE | ZIP_TRUNCATE, &open_error) : nullptr;
-    if (!made.za) {
-        if (target)
-            zip_source_free(target);
-        error = format_text("Cannot save into %s: %s", a, zip_error_strerror(&open_error));
+    zip_source_t *source = zip_source_function_create(rewrite_io, &rewrite, &open_error);
+    ZipCloser zip;
+    zip.za = source ? zip_open_from_source(source, ZIP_CREATE, &open_error) : nullptr;
+    if (!zip.za) {
+        if (source)
+            zip_source_free(source);
+        error = exists ? format_text("Cannot read %s: it is not a ZIP archive Vorn can read (%s)", a,
+                                     zip_error_strerror(&open_error))
+                       : format_text("Cannot save into %s: %s", a, zip_error_strerror(&open_error));
         zip_error_fini(&open_error);
-        zip_error_fini(&destination.error);
         return false;
     }
     zip_error_fini(&open_error);
-
-    auto fail = [&](zip_t *za) {
-        error = format_text("Cannot save into %s: %s", a, zip_strerror(za));
-        zip_error_fini(&destination.error);
+    auto fail = [&]() {
+        error = format_text("Cannot save into %s: %s", a, zip_strerror(zip.za));
         return false;
     };
-    // Added before any use, so that the new entry's bytes outlive the close.
-    zip_source_t *fresh = zip_source_buffer(made.za, data.data(), data.size(), 0);
+
+    // The first entry of that name is replaced, as the readers read the
+    // first; a name stored twice keeps its second copy as it was.
+    zip_int64_t index = -1;
+    const zip_int64_t n = zip_get_num_entries(zip.za, 0);
+    for (zip_int64_t i = 0; i < n && index < 0; ++i) {
+        const char *name = zip_get_name(zip.za, static_cast<zip_uint64_t>(i), 0);
+        if (name && entry == name)
+            index = i;
+    }
+    zip_source_t *fresh = zip_source_buffer(zip.za, data.data(), data.size(), 0);
     if (!fresh)
-        return fail(made.za);
-    bool placed = false;
-    const zip_int64_t n = zip_get_num_entries(old.za, 0);
-    for (zip_int64_t i = 0; i < n; ++i) {
-        const auto at = static_cast<zip_uint64_t>(i);
-        zip_stat_t st;
-        const char *raw = zip_get_name(old.za, at, ZIP_FL_ENC_RAW);
-        if (!raw || zip_stat_index(old.za, at, 0, &st) != 0) {
-            if (!placed)
-                zip_source_free(fresh);
-            return fail(old.za);
-        }
-        const bool mine = !placed && entry == st.name;
-        // The old entry's compressed bytes, copied as they are: libzip does
-        // not inflate and deflate again an entry whose method stays.
-        zip_source_t *source = mine ? fresh : zip_source_zip(made.za, old.za, at, ZIP_FL_COMPRESSED, 0, -1);
-        const zip_int64_t added = source ? zip_file_add(made.za, raw, source, ZIP_FL_ENC_GUESS) : -1;
-        if (added < 0) {
-            // A source the archive did not take is still ours.
-            if (source)
-                zip_source_free(source);
-            if (!mine && !placed)
-                zip_source_free(fresh);
-            return fail(made.za);
-        }
-        const auto to = static_cast<zip_uint64_t>(added);
-        if (st.valid & ZIP_STAT_MTIME)
-            zip_file_set_mtime(made.za, to, st.mtime, 0);
-        if (!mine && (st.valid & ZIP_STAT_COMP_METHOD))
-            zip_set_file_compression(made.za, to, st.comp_method, 0);
-        zip_uint8_t system = 0;
-        zip_uint32_t attributes = 0;
-        if (zip_file_get_external_attributes(old.za, at, 0, &system, &attributes) == 0)
-            zip_file_set_external_attributes(made.za, to, 0, system, attributes);
-        copy_comment_and_extra_fields(old.za, at, made.za, to);
-        placed = placed || mine;
-    }
-    if (!placed) {
-        const zip_int64_t added = zip_file_add(made.za, entry.c_str(), fresh, ZIP_FL_ENC_UTF_8);
-        if (added < 0) {
+        return fail();
+    if (index >= 0) {
+        // The entry keeps its time, its method and what else it carries.
+        const auto at = static_cast<zip_uint64_t>(index);
+        zip_stat_t old;
+        const bool timed = zip_stat_index(zip.za, at, 0, &old) == 0 && (old.valid & ZIP_STAT_MTIME);
+        if (zip_file_replace(zip.za, at, fresh, 0) != 0) {
             zip_source_free(fresh);
-            return fail(made.za);
+            return fail();
         }
-        zip_file_set_mtime(made.za, static_cast<zip_uint64_t>(added), time(nullptr), 0);
+        if (timed)
+            zip_file_set_mtime(zip.za, at, old.mtime, 0);
+    } else if (zip_file_add(zip.za, entry.c_str(), fresh, ZIP_FL_ENC_UTF_8) < 0) {
+        zip_source_free(fresh);
+        return fail();
     }
-    int comment_length = 0;
-    if (const char *comment = zip_get_archive_comment(old.za, &comment_length, ZIP_FL_ENC_RAW);
-        comment && comment_length > 0)
-        zip_set_archive_comment(made.za, comment, static_cast<zip_uint16_t>(comment_length));
-    if (zip_close(made.za) != 0)
-        return fail(made.za);
-    made.za = nullptr;
-    zip_error_fini(&destination.error);
+    if (zip_close(zip.za) != 0)
+        return fail();
+    zip.za = nullptr;
     if (file.error() || !file.commit()) {
         error = save_error_text(a, file.error() ? file.error() : (errno ? errno : EIO));
         return false;

@@ -146,3 +146,46 @@ std::string lower_extension(const char *path)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return ext;
 }
+
+bool copy_bytes(int in, uint64_t offset, int out, uint64_t size)
+{
+    auto from = static_cast<loff_t>(offset);
+    while (size > 0) {
+        const ssize_t n = copy_file_range(in, &from, out, nullptr, static_cast<size_t>(size), 0);
+        if (n > 0) {
+            size -= static_cast<uint64_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n == 0 || errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)
+            break; // not between these files: by hand
+        return false;
+    }
+    std::vector<uint8_t> buffer(static_cast<size_t>(size < (uint64_t(1) << 20) ? size : uint64_t(1) << 20));
+    while (size > 0) {
+        const size_t step = static_cast<size_t>(size < buffer.size() ? size : buffer.size());
+        const ssize_t n = pread(in, buffer.data(), step, from);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = EIO;
+            return false;
+        }
+        for (ssize_t done = 0; done < n;) {
+            const ssize_t w = write(out, buffer.data() + done, static_cast<size_t>(n - done));
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w <= 0) {
+                if (w == 0)
+                    errno = EIO;
+                return false;
+            }
+            done += w;
+        }
+        from += n;
+        size -= static_cast<uint64_t>(n);
+    }
+    return true;
+}

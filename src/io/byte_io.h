@@ -219,6 +219,10 @@ bool read_file(const char *path, std::vector<uint8_t> &out, size_t max_bytes = s
 // Writes a whole file through OutputFile: the old file is replaced only
 // when every byte is on disk. False, with errno set, on failure.
 bool write_file(const char *path, const void *data, size_t size);
+// Copies `size` bytes of `in` from `offset` to `out` at its current offset,
+// in the kernel where the file systems allow; false with errno (EIO when
+// `in` ends early).
+bool copy_bytes(int in, uint64_t offset, int out, uint64_t size);
 inline bool write_file(const char *path, const std::vector<uint8_t> &bytes)
 {
     return write_file(path, bytes.data(), bytes.size());

@@ -1,5 +1,6 @@
 #include "io/safe_save.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -325,6 +326,47 @@ bool AtomicFile::write_all(const void *data, size_t size)
     }
     if (total >= WRITEBACK_STEP)
         start_writeback(fd_);
+    return true;
+}
+
+bool AtomicFile::write_at(const void *data, size_t size, uint64_t offset)
+{
+    const size_t total = size;
+    const auto *p = static_cast<const uint8_t *>(data);
+    while (size > 0) {
+        const ssize_t n = ::pwrite(fd_, p, size, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = EIO;
+            note_error(errno);
+            return false;
+        }
+        p += n;
+        offset += static_cast<uint64_t>(n);
+        size -= static_cast<size_t>(n);
+    }
+    if (total >= WRITEBACK_STEP)
+        start_writeback(fd_);
+    return true;
+}
+
+bool AtomicFile::copy_from(int in, uint64_t offset, uint64_t size)
+{
+    // In steps, each sent on to the disk, so that the closing fsync finds
+    // little left to write.
+    constexpr uint64_t STEP = uint64_t(8) << 20;
+    while (size > 0) {
+        const uint64_t step = std::min(size, STEP);
+        if (!copy_bytes(in, offset, fd_, step)) {
+            note_error(errno);
+            return false;
+        }
+        start_writeback(fd_);
+        offset += step;
+        size -= step;
+    }
     return true;
 }
 

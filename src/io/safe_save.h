@@ -53,6 +53,11 @@ public:
     bool truncate();
     // Writes all of `size` bytes at the current offset; false with errno.
     bool write_all(const void *data, size_t size);
+    // Writes all of `size` bytes at `offset`, leaving the current offset.
+    bool write_at(const void *data, size_t size, uint64_t offset);
+    // Appends `size` bytes of `in` from `offset` at the current offset, in
+    // the kernel where it can; false with errno.
+    bool copy_from(int in, uint64_t offset, uint64_t size);
     // Flushes the new file to disk and puts it in place of the target.
     // False with errno set; the target is then as it was.
     bool commit();

@@ -51,10 +51,6 @@ void advise_huge_pages(void *data, size_t size)
 void *image_memory_alloc(size_t size)
 {
     std::lock_guard<std::mutex> lock(heap_mutex);
-    // Small images gain nothing from huge pages and would pay for zeroing
-    // them: the heap is tuned at the first image worth it.
-    if (size < HUGE_PAGE && !heap_tuned)
-        return std::malloc(size ? size : 1);
     if (!heap_tuned) {
         heap_tuned = true;
         // Setting any of these fixes the others at their defaults, so all

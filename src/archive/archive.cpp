@@ -98,6 +98,29 @@ bool split_archive_path(const std::string &path, std::string &archive, std::stri
     return false;
 }
 
+bool split_archive_save_path(const std::string &path, std::string &archive, std::string &entry)
+{
+    if (split_archive_path(path, archive, entry))
+        return true;
+    for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
+        const std::string head = path.substr(0, slash);
+        struct stat st {};
+        if (!has_archive_extension(head))
+            continue;
+        if (lstat(head.c_str(), &st) == 0 || errno != ENOENT)
+            return false; // something of that name that is no archive
+        const size_t folder_end = head.rfind('/');
+        const std::string folder = folder_end == std::string::npos ? "." : head.substr(0, folder_end + 1);
+        const size_t start = path.find_first_not_of('/', slash);
+        if (start == std::string::npos || stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+            return false;
+        archive = head;
+        entry = path.substr(start);
+        return true;
+    }
+    return false;
+}
+
 bool file_or_entry_exists(const std::string &path)
 {
     std::string archive, entry;
@@ -262,7 +285,9 @@ bool ArchiveEntrySave::create(const std::string &archive, const std::string &ent
         return false;
     }
     ArchiveListing listing;
-    if (!list_archive(archive, listing, error))
+    struct stat st {};
+    const bool exists = stat(archive.c_str(), &st) == 0 || errno != ENOENT;
+    if (exists && !list_archive(archive, listing, error))
         return false;
     if (!listing.skipped.empty()) {
         error = format_text("Cannot save into %s: %zu of its entries are damaged and would be lost by rewriting it",

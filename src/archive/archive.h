@@ -24,6 +24,11 @@ bool is_archive_file(const std::string &path);
 // False when no component is one, or nothing follows it.
 bool split_archive_path(const std::string &path, std::string &archive, std::string &entry);
 
+// As split_archive_path, for a save: also an archive not made yet, named
+// by the first component with an archive extension when nothing of that
+// name exists and its folder does (`new.pk3/progs/s.spr` makes new.pk3).
+bool split_archive_save_path(const std::string &path, std::string &archive, std::string &entry);
+
 // True when `path` names an existing file, or an entry that the archive it
 // goes through lists.
 bool file_or_entry_exists(const std::string &path);
@@ -64,7 +69,8 @@ bool read_archive_entry(const std::string &archive, const std::string &entry, in
 
 // Writes `archive` anew with `entry` holding `data` (replaced in place, or
 // added at the end), through the safe save: the old archive stays whole
-// until the new one is on disk.
+// until the new one is on disk. An archive not made yet is made, a PACK
+// for a .pak name, else a ZIP.
 bool write_archive_entry(const std::string &archive, const std::string &entry, const std::vector<uint8_t> &data,
                          std::string &error);
 

@@ -247,7 +247,9 @@ bool pak_write(const std::string &archive, const std::string &entry, const std::
     const char *a = archive.c_str();
     PakFile pak;
     std::vector<std::string> skipped;
-    if (!open_pak(archive, pak, skipped, error))
+    // An archive not made yet starts with no entries.
+    struct stat st {};
+    if ((stat(a, &st) == 0 || errno != ENOENT) && !open_pak(archive, pak, skipped, error))
         return false;
     if (!skipped.empty()) {
         error = format_text("Cannot save into %s: %zu of its entries are damaged and would be lost by rewriting it", a,

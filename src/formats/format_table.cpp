@@ -389,7 +389,7 @@ int file_load(const char *path, Animation *anim)
 int file_save(const char *path, Animation *anim)
 {
     std::string archive, entry;
-    if (split_archive_path(path, archive, entry))
+    if (split_archive_save_path(path, archive, entry))
         return with_entry_save(path, archive, entry, [anim](const char *stand_in) { return save_named(stand_in, anim); });
     return save_named(path, anim);
 }
@@ -515,7 +515,7 @@ int load_default_palette(const char *folder)
 void palette_file_save(const char *path, const uint8_t *rgba, int count)
 {
     std::string archive, entry;
-    if (split_archive_path(path, archive, entry)) {
+    if (split_archive_save_path(path, archive, entry)) {
         with_entry_save(path, archive, entry, [rgba, count](const char *stand_in) {
             return palette_save_named(stand_in, rgba, count);
         });

@@ -282,6 +282,92 @@ TEST_F(Archives, NamesReachingOutsideAreListedButNeverReadNorWritten)
     EXPECT_EQ(read_bytes(pk3), pk3_bytes);
 }
 
+// ZIP64 records (every size and offset in them, as Python's zipfile writes
+// when told to) and a name stored twice: both read, and rewritten with the
+// other entries as they were.
+TEST_F(Archives, Zip64AndANameStoredTwiceAreReadAndRewritten)
+{
+    struct Case {
+        const char *fixture;
+        const char *replaced;
+        std::vector<std::string> names; // in the archive's order
+    };
+    for (const Case &c : {Case{"zip64.pk3", "gfx/stored.dat", {"readme.txt", "gfx/stored.dat", "gfx/deflated.dat"}},
+                          Case{"names_twice.pk3", "a.txt", {"a.txt", "b.txt", "a.txt"}}}) {
+        SCOPED_TRACE(c.fixture);
+        const std::string archive = copy(c.fixture);
+        std::vector<std::vector<uint8_t>> before;
+        zip_t *za = zip_open(archive.c_str(), ZIP_RDONLY, nullptr);
+        ASSERT_NE(za, nullptr);
+        for (size_t i = 0; i < c.names.size(); ++i) {
+            zip_stat_t st;
+            ASSERT_EQ(zip_stat_index(za, i, 0, &st), 0);
+            EXPECT_EQ(c.names[i], st.name);
+            std::vector<uint8_t> bytes(st.size);
+            zip_file_t *f = zip_fopen_index(za, i, 0);
+            ASSERT_EQ(zip_fread(f, bytes.data(), bytes.size()), static_cast<zip_int64_t>(bytes.size()));
+            zip_fclose(f);
+            before.push_back(bytes);
+        }
+        zip_discard(za);
+        // The first of a name is the one read.
+        EXPECT_EQ(entry_bytes(archive, c.names[0]), before[0]);
+        ASSERT_FALSE(before[0].empty());
+
+        const std::vector<uint8_t> fresh(300, 0x5a);
+        std::string error;
+        ASSERT_TRUE(write_archive_entry(archive, c.replaced, fresh, error)) << error;
+        const ArchiveListing after = listing_of(archive);
+        ASSERT_EQ(after.entries.size(), c.names.size());
+        za = zip_open(archive.c_str(), ZIP_RDONLY, nullptr);
+        ASSERT_NE(za, nullptr);
+        bool seen = false;
+        for (size_t i = 0; i < c.names.size(); ++i) {
+            EXPECT_EQ(after.entries[i].name, c.names[i]);
+            const bool mine = !seen && c.names[i] == c.replaced;
+            seen = seen || mine;
+            zip_stat_t st;
+            ASSERT_EQ(zip_stat_index(za, i, 0, &st), 0);
+            std::vector<uint8_t> bytes(st.size);
+            zip_file_t *f = zip_fopen_index(za, i, 0);
+            ASSERT_NE(f, nullptr);
+            EXPECT_EQ(zip_fread(f, bytes.data(), bytes.size()), static_cast<zip_int64_t>(bytes.size()));
+            zip_fclose(f);
+            EXPECT_EQ(bytes, mine ? fresh : before[i]) << c.names[i] << " at " << i;
+        }
+        zip_discard(za);
+        if (std::system("command -v unzip >/dev/null") == 0) {
+            EXPECT_EQ(std::system(("unzip -tqq " + shell_quoted(archive) + " >/dev/null").c_str()), 0);
+        }
+    }
+}
+
+// A save may name an archive that is not there yet: it is made, of the kind
+// its name says, in a folder that exists; nothing is made elsewhere.
+TEST_F(Archives, SavingIntoAnArchiveNotYetMadeMakesIt)
+{
+    Animation a;
+    make_picture(&a, 8, 3);
+    for (const char *name : {"new.pak", "new.pk3", "new.zip"}) {
+        SCOPED_TRACE(name);
+        const std::string archive = dir + "/" + name;
+        ASSERT_EQ(file_save((archive + "/gfx/made.lmp").c_str(), &a), 1) << ui.transcript();
+        const ArchiveListing listing = listing_of(archive);
+        ASSERT_EQ(listing.entries.size(), 1u);
+        EXPECT_EQ(listing.entries[0].name, "gfx/made.lmp");
+        EXPECT_EQ(listing.zip, std::string(name) != "new.pak");
+        Animation back;
+        anim_init(&back);
+        file_load((archive + "/gfx/made.lmp").c_str(), &back);
+        ASSERT_EQ(back.group_count, 1) << ui.transcript();
+        EXPECT_EQ(raw_of(back.groups[0].frames[0].image), raw_of(a.groups[0].frames[0].image));
+        anim_destroy(&back);
+    }
+    EXPECT_EQ(file_save((dir + "/missing/new.pk3/gfx/made.lmp").c_str(), &a), 0);
+    EXPECT_FALSE(fs::exists(dir + "/missing"));
+    anim_destroy(&a);
+}
+
 // Writes a ZIP of one entry of `size` zero bytes, deflated.
 void write_zeros_zip(const std::string &path, size_t size)
 {

@@ -61,11 +61,12 @@ def wad(path, textures, side=256):
         f.write(out)
 
 
-def sprite(path, frames):
-    """A version-1 Quake sprite of `frames` single frames of one pixel."""
-    out = bytearray(b"IDSP" + struct.pack("<iifiiifi", 1, 2, 1.0, 1, 1, frames, 0.0, 0))
+def sprite(path, frames, side=1):
+    """A version-1 Quake sprite of `frames` single frames of side x side."""
+    out = bytearray(b"IDSP" + struct.pack("<iifiiifi", 1, 2, float(side), side, side, frames, 0.0, 0))
     for f in range(frames):
-        out += struct.pack("<iiiii", 0, 0, 0, 1, 1) + bytes([f % 256])
+        out += struct.pack("<iiiii", 0, -(side // 2), side // 2, side, side)
+        out += bytes((f + i * 7) % 256 for i in range(side * side))
     with open(path, "wb") as f:
         f.write(out)
 
@@ -105,21 +106,26 @@ def gif(path, frames, side):
         f.write(out)
 
 
-def big_archives(folder, sprite_path):
+def big_archives(folder, sprite_path, typical_path):
     """A pk3 of 3,826 entries and about 277 MB (as a large game's): half of
     them incompressible and stored (most of the bytes), half deflated; the
-    sprite `sprite_path` as progs/frames.spr in the middle. And a PAK and a pk3 of about 100 MB
+    sprite `sprite_path` as progs/frames.spr in the middle, `typical_path`
+    as progs/typical.spr just after it. And a PAK and a pk3 of about 100 MB
     of the same kind, for rewriting."""
     import random
     import zipfile
     rng = random.Random(7)
     spr = open(sprite_path, "rb").read()
+    typical = open(typical_path, "rb").read()
 
     def entries(count, total):
         each = total // count
         for i in range(count):
             if i == count // 2:
                 yield "progs/frames.spr", spr, zipfile.ZIP_DEFLATED
+                continue
+            if i == count // 2 + 1:
+                yield "progs/typical.spr", typical, zipfile.ZIP_DEFLATED
                 continue
             size = rng.randint(each // 2, each * 3 // 2)
             if i % 2:
@@ -131,8 +137,9 @@ def big_archives(folder, sprite_path):
     with zipfile.ZipFile(os.path.join(folder, "big.pk3"), "w", allowZip64=True) as z:
         for name, data, method in entries(3826, 277 << 20):
             z.writestr(zipfile.ZipInfo(name, (2020, 1, 1, 0, 0, 0)), data, method)
+    # Half of it deflates to almost nothing: more in, for about 100 MB out.
     with zipfile.ZipFile(os.path.join(folder, "r100.pk3"), "w") as z:
-        for name, data, method in entries(1400, 68 << 20):
+        for name, data, method in entries(1400, 102 << 20):
             z.writestr(zipfile.ZipInfo(name, (2020, 1, 1, 0, 0, 0)), data, method)
     with open(os.path.join(folder, "r100.pak"), "wb") as f:
         directory = bytearray()
@@ -276,7 +283,8 @@ def main():
         else:
             print("(ImageMagick's convert is not installed: its comparisons are left out)")
         if shutil.which("unzip"):
-            big_archives(work, w("frames.spr"))
+            sprite(w("typical.spr"), 6, 64)
+            big_archives(work, w("frames.spr"), w("typical.spr"))
             compare("list a 277 MB pk3 of 3826 entries", [cli, "list", w("big.pk3")], ["unzip", "-l", w("big.pk3")],
                     runs, "unzip -l")
             read = [cli, "info", w("big.pk3") + "/progs/frames.spr"]
@@ -284,6 +292,14 @@ def main():
                     "unzip -p")
             # What the archive adds to the command on the same file.
             compare("read one entry of it (info)", read, [cli, "info", w("frames.spr")], runs, "info loose")
+            # A sprite as a game's: 6 frames of 64^2 rather than 2500 of one pixel.
+            typical = [cli, "info", w("big.pk3") + "/progs/typical.spr"]
+            compare("read a 6-frame 64^2 sprite of it (info)", typical,
+                    ["unzip", "-p", w("big.pk3"), "progs/typical.spr"], runs, "unzip -p")
+            compare("read a 6-frame 64^2 sprite of it (info)", typical, [cli, "info", w("typical.spr")], runs,
+                    "info loose")
+            compare("the program alone (--help)", [cli, "--help"], ["unzip", "-p", w("big.pk3"), "progs/typical.spr"],
+                    runs, "unzip -p")
             for kind in ("pak", "pk3"):
                 print("(r100.%s: %d MB)" % (kind, os.path.getsize(w("r100." + kind)) >> 20))
                 # The rewrite is on disk when it reports success: against a

@@ -13,6 +13,8 @@
 
 #include "archive/archive_formats.h"
 #include "image/image_limits.h"
+#include "io/byte_io.h"
+#include "io/safe_save.h"
 #include "platform/platform.h"
 
 namespace {
@@ -184,6 +186,18 @@ bool write_whole(int fd, const void *data, size_t size)
         size -= static_cast<size_t>(n);
     }
     return true;
+}
+
+bool write_file_or_entry(const std::string &path, const std::vector<uint8_t> &data, std::string &error)
+{
+    std::string archive, entry;
+    if (split_archive_save_path(path, archive, entry))
+        return write_archive_entry(archive, entry, data, error);
+    errno = 0;
+    if (write_file(path.c_str(), data))
+        return true;
+    error = save_error_text(path.c_str(), errno ? errno : EIO);
+    return false;
 }
 
 bool list_archive(const std::string &archive, ArchiveListing &out, std::string &error)

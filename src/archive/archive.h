@@ -74,6 +74,11 @@ bool read_archive_entry(const std::string &archive, const std::string &entry, in
 bool write_archive_entry(const std::string &archive, const std::string &entry, const std::vector<uint8_t> &data,
                          std::string &error);
 
+// Writes `data` as the whole of `path`: a file through the safe save, or an
+// entry inside an archive (made when split_archive_save_path says so).
+// False with `error` naming the path and the cause.
+bool write_file_or_entry(const std::string &path, const std::vector<uint8_t> &data, std::string &error);
+
 // An entry read into memory, under a name the readers can open: a private
 // folder holding a link named as the entry to the memory file. The name and
 // the folder go with the object.

@@ -121,10 +121,6 @@ inline bool cli_properties_from_json(const Json &value, PropertyList *list, std:
     return properties_from_json(value, list, error);
 }
 
-// Saves `bytes` as `path` like every writer (see io/safe_save.h); false
-// with errno set on failure (the old file is then untouched).
-bool cli_write_file(const std::string &path, const std::string &bytes);
-
 // ---------------------------------------------------------------------------
 // Palette matching options of the commands that save: --palette FILE,
 // --no-fullbrights, --fullbrights N, --dither none|floyd-steinberg, and

@@ -183,11 +183,6 @@ void cli_progress(int done, int total)
         platform().set_progress(static_cast<int>(static_cast<int64_t>(done) * 100 / total));
 }
 
-bool cli_write_file(const std::string &path, const std::string &bytes)
-{
-    return write_file(path.c_str(), bytes.data(), bytes.size());
-}
-
 // ---------------------------------------------------------------------------
 // Palette options
 

@@ -1,13 +1,10 @@
 // vorn-cli colormap: build a Quake lighting table (colormap.lmp) from a
 // palette.
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "cli/cli.h"
-#include "io/byte_io.h"
-#include "io/safe_save.h"
+#include "archive/archive.h"
 #include "formats/format_table.h"
 #include "image/host_table.h"
 #include "quake/colormap.h"
@@ -39,9 +36,9 @@ int cli_colormap(const Args &args)
     run.read(paths[0]);
 
     const std::vector<uint8_t> table = generate_colormap(palette, fullbrights, range);
-    if (!cli_write_file(paths[1], std::string(table.begin(), table.end())))
-        return run.finish(run.fail("Cannot write the colormap to " + paths[1] + ": "
-                                   + save_error_text(paths[1].c_str(), errno)));
+    std::string error;
+    if (!write_file_or_entry(paths[1], table, error))
+        return run.finish(run.fail("Cannot write the colormap to " + paths[1] + ": " + error));
     run.wrote(paths[1]);
     return run.finish(0);
 }

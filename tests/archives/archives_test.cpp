@@ -366,6 +366,13 @@ TEST_F(Archives, SavingIntoAnArchiveNotYetMadeMakesIt)
     EXPECT_EQ(file_save((dir + "/missing/new.pk3/gfx/made.lmp").c_str(), &a), 0);
     EXPECT_FALSE(fs::exists(dir + "/missing"));
     anim_destroy(&a);
+
+    // Files that are no image go the same way: a colormap into a new PACK.
+    const std::string palette = shell_quoted(data_path("palette/librequake_palette.lmp"));
+    ASSERT_EQ(run_vorn_cli("colormap " + palette + " colormap.lmp", dir).status, 0);
+    const CliResult run = run_vorn_cli("colormap " + palette + " maps.pak/gfx/colormap.lmp", dir);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(entry_bytes(dir + "/maps.pak", "gfx/colormap.lmp"), read_bytes(dir + "/colormap.lmp"));
 }
 
 // Writes a ZIP of one entry of `size` zero bytes, deflated.

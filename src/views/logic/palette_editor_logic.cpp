@@ -1,6 +1,5 @@
 #include "views/logic/palette_editor_logic.h"
 
-#include <cerrno>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -8,10 +7,10 @@
 #include <IL/il.h>
 
 #include "views/logic/editor_host.h"
+#include "archive/archive.h"
 #include "document/animation.h"
 #include "document/document_state.h"
 #include "formats/format_table.h"
-#include "io/safe_save.h"
 #include "platform/platform.h"
 #include "image/host_table.h"
 #include "quake/colormap.h"
@@ -174,11 +173,9 @@ bool palette_editor_generate_colormap(const uint8_t *colors)
     colormap_name() = path;
 
     const std::vector<uint8_t> table = generate_colormap(colors, fullbrights, range);
-    errno = 0;
-    OutputFile out;
-    if (!out.open(path.c_str()) || !out.write(table.data(), table.size()) || !out.finish()) {
-        const int code = errno ? errno : EIO;
-        show_warning(format_text("Error %i Encountered: %s (%s)", code, std::strerror(code), path.c_str()));
+    std::string error;
+    if (!write_file_or_entry(path, table, error)) {
+        show_warning(error);
         return false;
     }
     written_colormap() = path;

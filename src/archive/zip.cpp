@@ -191,16 +191,10 @@ struct Destination {
 
 constexpr size_t GATHER = 1 << 20;
 
-zip_int64_t destination_io(void *state, void *data, zip_uint64_t len, zip_source_cmd_t cmd)
+// The writing commands of the source below.
+zip_int64_t destination_io(Destination *d, void *data, zip_uint64_t len, zip_source_cmd_t cmd)
 {
-    auto *d = static_cast<Destination *>(state);
     switch (cmd) {
-    case ZIP_SOURCE_SUPPORTS:
-        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
-                                              ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL,
-                                              ZIP_SOURCE_SUPPORTS, ZIP_SOURCE_BEGIN_WRITE, ZIP_SOURCE_COMMIT_WRITE,
-                                              ZIP_SOURCE_ROLLBACK_WRITE, ZIP_SOURCE_WRITE, ZIP_SOURCE_SEEK_WRITE,
-                                              ZIP_SOURCE_TELL_WRITE, ZIP_SOURCE_REMOVE, -1);
     case ZIP_SOURCE_BEGIN_WRITE:
         d->pending.clear();
         d->base = d->at = d->end = 0;
@@ -234,10 +228,9 @@ zip_int64_t destination_io(void *state, void *data, zip_uint64_t len, zip_source
     }
     case ZIP_SOURCE_TELL_WRITE: return static_cast<zip_int64_t>(d->at);
     case ZIP_SOURCE_COMMIT_WRITE: return d->flush() ? 0 : -1;
-    // The safe save puts the file in place once libzip is done.
-    case ZIP_SOURCE_ROLLBACK_WRITE:
-    case ZIP_SOURCE_CLOSE:
-    case ZIP_SOURCE_FREE: return 0;
+    // The safe save puts the file in place once libzip is done, or throws
+    // it away.
+    case ZIP_SOURCE_ROLLBACK_WRITE: return 0;
     default: zip_error_set(&d->error, ZIP_ER_OPNOTSUPP, 0); return -1;
     }
 }

@@ -132,8 +132,13 @@ public:
     }
     void bytes(const void *data, size_t n)
     {
-        const auto *p = static_cast<const uint8_t *>(data);
-        out_.insert(out_.end(), p, p + n);
+        if (n == 0)
+            return;
+        // Not insert(): GCC 12 warns of an overflow that cannot happen when
+        // insert() is inlined into a writer whose first bytes it adds.
+        const size_t at = out_.size();
+        out_.resize(at + n);
+        std::memcpy(out_.data() + at, data, n);
     }
     // Appends n bytes by reference: they are read where they lie when the
     // writer is written to a file (or its data() asked for), so they must

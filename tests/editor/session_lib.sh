@@ -10,11 +10,18 @@ session_begin() {
   trap 'rm -rf "$work"' EXIT
 }
 
+# Where xvfb-run starts looking for a free display: a number of this
+# process's own, so that a session never takes the number of the one that
+# ran just before it while that server is still going away (a client then
+# fails to connect to it).
+xvfb_first_display() { echo $((100 + $$ % 800)); }
+
 # Runs the session script $1 under Xvfb on the editor $2 and the file $3;
 # on failure shows what the editor said and exits.
 run_session() {
   chmod +x "$1"
-  SESSION_LIB="$SESSION_DIR/session_lib.sh" timeout 90 xvfb-run -a -s "-screen 0 1024x768x24" "$1" "$2" "$3"
+  SESSION_LIB="$SESSION_DIR/session_lib.sh" timeout 90 xvfb-run -a -n "$(xvfb_first_display)" \
+    -s "-screen 0 1024x768x24" "$1" "$2" "$3"
   local status=$?
   if [ "$status" -ne 0 ]; then
     echo "keyboard session failed with status $status" >&2
@@ -26,6 +33,11 @@ run_session() {
 # The session's side. Starts the editor on $2 and waits for its window.
 start_editor() {
   file=$2
+  # xvfb-run may start the session before its server takes clients.
+  for _ in $(seq 1 100); do
+    xdotool getdisplaygeometry >/dev/null 2>&1 && break
+    sleep 0.05
+  done
   "$1" "$file" 2>"$(dirname "$file")/editor.log" &
   pid=$!
   main=$(wait_window "Vorn - $file") || fail "the editor did not show $file"

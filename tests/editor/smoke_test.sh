@@ -13,8 +13,16 @@ ini="$(dirname "$vorn")/vorn.ini"
 marker=$(mktemp)
 trap 'rm -f "$marker"' EXIT
 sleep 1 # file times have whole-second resolution on some file systems
-out=$(VORN_AUTOCLOSE_MS=200 timeout 90 xvfb-run -a -s "-screen 0 1024x768x24" "$vorn" "$sprite" 2>/dev/null)
-status=$?
+# A display number of its own (see xvfb_first_display in session_lib.sh);
+# once more if xvfb-run started the editor before its server took clients.
+said=$(mktemp)
+trap 'rm -f "$marker" "$said"' EXIT
+for attempt in 1 2; do
+  out=$(VORN_AUTOCLOSE_MS=200 timeout 90 xvfb-run -a -n $((100 + ($$ + attempt) % 800)) -s "-screen 0 1024x768x24" \
+        "$vorn" "$sprite" 2>"$said")
+  status=$?
+  grep -q "could not connect to display" "$said" || break
+done
 echo "$out"
 if [ "$status" -ne 0 ]; then
   echo "editor exited with status $status" >&2

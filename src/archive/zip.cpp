@@ -276,7 +276,6 @@ zip_int64_t rewrite_io(void *state, void *data, zip_uint64_t len, zip_source_cmd
 
 } // namespace
 
-
 bool zip_list(const std::string &archive, ArchiveListing &out, std::string &error)
 {
     ZipCloser old;

@@ -172,22 +172,6 @@ std::string entry_too_large(const std::string &archive, const std::string &entry
                        entry.c_str(), size_text(entry_bound()).c_str(), size_text(claimed).c_str());
 }
 
-bool write_whole(int fd, const void *data, size_t size)
-{
-    const char *p = static_cast<const char *>(data);
-    while (size > 0) {
-        const ssize_t n = write(fd, p, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        p += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
 bool write_file_or_entry(const std::string &path, const std::vector<uint8_t> &data, std::string &error)
 {
     std::string archive, entry;

@@ -17,8 +17,6 @@ bool zip_read(const std::string &archive, const std::string &entry, int fd, std:
 bool zip_write(const std::string &archive, const std::string &entry, const std::vector<uint8_t> &data,
                std::string &error);
 
-// Writes all of `size` bytes to `fd`; false with errno.
-bool write_whole(int fd, const void *data, size_t size);
 // The largest entry Vorn reads: the pixel budget.
 uint64_t entry_bound();
 std::string entry_too_large(const std::string &archive, const std::string &entry, uint64_t claimed);

@@ -12,6 +12,7 @@
 #include <zip.h>
 
 #include "archive/archive_formats.h"
+#include "io/byte_io.h"
 #include "io/safe_save.h"
 #include "platform/platform.h"
 
@@ -40,7 +41,25 @@ struct Origin {
     std::vector<uint8_t> window;
     uint64_t window_at = 0;
     zip_error_t error;
+
+    Origin() { zip_error_init(&error); }
+    Origin(const Origin &) = delete;
+    Origin &operator=(const Origin &) = delete;
+    ~Origin()
+    {
+        if (fd >= 0)
+            close(fd);
+        zip_error_fini(&error);
+    }
 };
+
+// The commands of a source that reads.
+zip_int64_t reading_commands()
+{
+    return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
+                                          ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL,
+                                          ZIP_SOURCE_SUPPORTS, -1);
+}
 
 constexpr size_t WINDOW = 256 << 10;
 
@@ -78,10 +97,7 @@ zip_int64_t origin_io(void *state, void *data, zip_uint64_t len, zip_source_cmd_
 {
     auto *o = static_cast<Origin *>(state);
     switch (cmd) {
-    case ZIP_SOURCE_SUPPORTS:
-        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
-                                              ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL,
-                                              ZIP_SOURCE_SUPPORTS, -1);
+    case ZIP_SOURCE_SUPPORTS: return reading_commands();
     case ZIP_SOURCE_OPEN: o->at = 0; return 0;
     case ZIP_SOURCE_READ: {
         const uint64_t left = o->at < o->size ? o->size - o->at : 0;
@@ -112,11 +128,7 @@ zip_int64_t origin_io(void *state, void *data, zip_uint64_t len, zip_source_cmd_
     }
     case ZIP_SOURCE_ERROR: return zip_error_to_data(&o->error, data, len);
     case ZIP_SOURCE_CLOSE: return 0;
-    case ZIP_SOURCE_FREE:
-        close(o->fd);
-        zip_error_fini(&o->error);
-        delete o;
-        return 0;
+    case ZIP_SOURCE_FREE: delete o; return 0;
     default: zip_error_set(&o->error, ZIP_ER_OPNOTSUPP, 0); return -1;
     }
 }
@@ -125,7 +137,6 @@ zip_int64_t origin_io(void *state, void *data, zip_uint64_t len, zip_source_cmd_
 bool open_origin(const std::string &archive, Origin &o, std::string &error)
 {
     const char *a = archive.c_str();
-    zip_error_init(&o.error);
     o.fd = open(a, O_RDONLY | O_CLOEXEC);
     struct stat st {};
     if (o.fd < 0 || fstat(o.fd, &st) != 0) {
@@ -143,7 +154,6 @@ zip_t *open_zip(const std::string &archive, std::string &error)
 {
     auto *origin = new Origin;
     if (!open_origin(archive, *origin, error)) {
-        zip_error_fini(&origin->error);
         delete origin;
         return nullptr;
     }
@@ -151,13 +161,10 @@ zip_t *open_zip(const std::string &archive, std::string &error)
     zip_error_init(&e);
     zip_source_t *source = zip_source_function_create(origin_io, origin, &e);
     zip_t *za = nullptr;
-    if (!source) {
-        close(origin->fd);
-        zip_error_fini(&origin->error);
+    if (!source)
         delete origin;
-    } else if (!(za = zip_open_from_source(source, ZIP_RDONLY, &e))) {
+    else if (!(za = zip_open_from_source(source, ZIP_RDONLY, &e)))
         zip_source_free(source); // frees the origin
-    }
     if (!za)
         error = format_text("Cannot read %s: it is not a ZIP archive Vorn can read (%s)", archive.c_str(),
                             zip_error_strerror(&e));
@@ -176,6 +183,11 @@ struct Destination {
     uint64_t base = 0;
     uint64_t at = 0;  // where the next byte goes
     uint64_t end = 0; // the file's length with what is pending
+
+    Destination() { zip_error_init(&error); }
+    Destination(const Destination &) = delete;
+    Destination &operator=(const Destination &) = delete;
+    ~Destination() { zip_error_fini(&error); }
 
     bool flush()
     {
@@ -250,11 +262,10 @@ zip_int64_t rewrite_io(void *state, void *data, zip_uint64_t len, zip_source_cmd
     auto *r = static_cast<Rewrite *>(state);
     switch (cmd) {
     case ZIP_SOURCE_SUPPORTS:
-        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
-                                              ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL,
-                                              ZIP_SOURCE_SUPPORTS, ZIP_SOURCE_BEGIN_WRITE, ZIP_SOURCE_COMMIT_WRITE,
-                                              ZIP_SOURCE_ROLLBACK_WRITE, ZIP_SOURCE_WRITE, ZIP_SOURCE_SEEK_WRITE,
-                                              ZIP_SOURCE_TELL_WRITE, ZIP_SOURCE_REMOVE, -1);
+        return reading_commands()
+               | zip_source_make_command_bitmap(ZIP_SOURCE_BEGIN_WRITE, ZIP_SOURCE_COMMIT_WRITE,
+                                                ZIP_SOURCE_ROLLBACK_WRITE, ZIP_SOURCE_WRITE, ZIP_SOURCE_SEEK_WRITE,
+                                                ZIP_SOURCE_TELL_WRITE, ZIP_SOURCE_REMOVE, -1);
     case ZIP_SOURCE_STAT:
         if (r->origin.fd < 0) { // no archive yet: libzip starts an empty one
             zip_error_set(&r->origin.error, ZIP_ER_READ, ENOENT);
@@ -366,19 +377,6 @@ bool zip_write(const std::string &archive, const std::string &entry, const std::
     const bool exists = stat(a, &st) == 0;
     if (exists && !open_origin(archive, rewrite.origin, error))
         return false;
-    zip_error_init(&rewrite.origin.error);
-    zip_error_init(&rewrite.destination.error);
-    struct Cleanup {
-        Rewrite &r;
-        ~Cleanup()
-        {
-            if (r.origin.fd >= 0)
-                close(r.origin.fd);
-            zip_error_fini(&r.origin.error);
-            zip_error_fini(&r.destination.error);
-        }
-    } cleanup{rewrite};
-
     AtomicFile file;
     if (!file.create(a)) {
         error = save_error_text(a, errno ? errno : EIO);

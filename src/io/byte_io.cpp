@@ -147,6 +147,24 @@ std::string lower_extension(const char *path)
     return ext;
 }
 
+bool write_whole(int fd, const void *data, size_t size)
+{
+    const auto *p = static_cast<const uint8_t *>(data);
+    while (size > 0) {
+        const ssize_t n = write(fd, p, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = EIO;
+            return false;
+        }
+        p += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
 bool copy_bytes(int in, uint64_t offset, int out, uint64_t size)
 {
     auto from = static_cast<loff_t>(offset);
@@ -173,17 +191,8 @@ bool copy_bytes(int in, uint64_t offset, int out, uint64_t size)
                 errno = EIO;
             return false;
         }
-        for (ssize_t done = 0; done < n;) {
-            const ssize_t w = write(out, buffer.data() + done, static_cast<size_t>(n - done));
-            if (w < 0 && errno == EINTR)
-                continue;
-            if (w <= 0) {
-                if (w == 0)
-                    errno = EIO;
-                return false;
-            }
-            done += w;
-        }
+        if (!write_whole(out, buffer.data(), static_cast<size_t>(n)))
+            return false;
         from += n;
         size -= static_cast<uint64_t>(n);
     }

@@ -224,6 +224,9 @@ bool read_file(const char *path, std::vector<uint8_t> &out, size_t max_bytes = s
 // Writes a whole file through OutputFile: the old file is replaced only
 // when every byte is on disk. False, with errno set, on failure.
 bool write_file(const char *path, const void *data, size_t size);
+// Writes all of `size` bytes to `fd` at its offset; false with errno (EIO
+// when the system takes none).
+bool write_whole(int fd, const void *data, size_t size);
 // Copies `size` bytes of `in` from `offset` to `out` at its current offset,
 // in the kernel where the file systems allow; false with errno (EIO when
 // `in` ends early).

@@ -306,25 +306,11 @@ void start_writeback(int fd) { sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
 
 bool AtomicFile::write_all(const void *data, size_t size)
 {
-    const size_t total = size;
-    const auto *p = static_cast<const uint8_t *>(data);
-    while (size > 0) {
-        const ssize_t n = ::write(fd_, p, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            note_error(errno);
-            return false;
-        }
-        if (n == 0) {
-            note_error(EIO);
-            errno = EIO;
-            return false;
-        }
-        p += n;
-        size -= static_cast<size_t>(n);
+    if (!write_whole(fd_, data, size)) {
+        note_error(errno);
+        return false;
     }
-    if (total >= WRITEBACK_STEP)
+    if (size >= WRITEBACK_STEP)
         start_writeback(fd_);
     return true;
 }
